@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Foodlark needs on Debian 12.
+# Run as root (or through sudo). Does nothing when everything is there already.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ccache
+  qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-svg-dev libqt6sql6-sqlite libgl-dev
+  fonts-dejavu-core xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update
+  "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

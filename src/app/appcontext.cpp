@@ -1,0 +1,85 @@
+#include "app/appcontext.h"
+
+#include "app/configstore.h"
+#include "data/orvdatasource.h"
+
+#include <QDir>
+
+AppContext::AppContext(const QString& folder, PromptService& prompts)
+    : appTitle(QStringLiteral("Corvane's Foodlark")),
+      companyName(QStringLiteral("Corvane Corporation")),
+      webAddress(QStringLiteral("https://www.corvane.example/foodlark")),
+      supportAddress(QStringLiteral("support@corvane.example")),
+      programFolder(QDir::cleanPath(folder)),
+      m_prompts(&prompts)
+{
+    upgradePath = programFolder + QStringLiteral("/Data/MeboUpgd.mdb");
+    dbPath = programFolder + QStringLiteral("/Data/MeboData.mdb");
+    supportMessage = QStringLiteral("If this behavior continues contact ") + companyName +
+                     QStringLiteral(" Support at ") + supportAddress + QStringLiteral(".");
+    m_dataSource = std::make_unique<OrvDataSource>(*this);
+    m_config = std::make_unique<ConfigStore>(*this);
+}
+
+AppContext::~AppContext() = default;
+
+QString AppContext::appVersion()
+{
+    return QStringLiteral("%1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
+}
+
+int AppContext::versionMajor()
+{
+    return FOODLARK_VERSION_MAJOR;
+}
+
+int AppContext::versionMinor()
+{
+    return FOODLARK_VERSION_MINOR;
+}
+
+int AppContext::versionRevision()
+{
+    return FOODLARK_VERSION_PATCH;
+}
+
+void AppContext::reportError(const QString& message)
+{
+    m_prompts->ask({PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("Application Error"),
+                    message + supportMessage});
+}
+
+void AppContext::fatalError(const QString& message)
+{
+    reportError(message);
+    shutDown();
+}
+
+void AppContext::exclaim(const QString& text)
+{
+    m_prompts->ask({PromptIcon::Exclamation, PromptButtons::Ok, appTitle, text});
+}
+
+void AppContext::inform(const QString& text, const QString& title)
+{
+    m_prompts->ask({PromptIcon::None, PromptButtons::Ok, title.isEmpty() ? appTitle : title, text});
+}
+
+bool AppContext::askYesNo(const QString& text, const QString& title)
+{
+    return m_prompts->ask({PromptIcon::Question, PromptButtons::YesNo, title.isEmpty() ? appTitle : title, text}) ==
+           PromptAnswer::Yes;
+}
+
+void AppContext::shutDown()
+{
+    const bool first = !m_shutDownRequested;
+    m_shutDownRequested = true;
+    if (first && unloadMainWindow) {
+        // Ending the run must not fail on the way out; what the unload could not do is left undone.
+        try {
+            unloadMainWindow();
+        } catch (...) {
+        }
+    }
+}

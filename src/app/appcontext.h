@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/promptservice.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class OrvDataSource;
+class ConfigStore;
+
+// The program-wide values and services of one run: identity texts, file paths,
+// the one data source, the configuration store, the current user, the prompt
+// service and the way to end the run after a fatal data failure. One instance
+// is made at start-up and handed to every window.
+class AppContext
+{
+public:
+    // Sets the identity texts and the paths for a program living in programFolder.
+    AppContext(const QString& programFolder, PromptService& prompts);
+    ~AppContext();
+
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    QString appTitle;
+    QString companyName;
+    QString webAddress;
+    QString supportAddress;
+    QString supportMessage;
+    QString programFolder;
+    QString dbPath;
+    QString upgradePath;
+    QString currentUser;
+
+    // "3.0.0": Major.Minor.Revision of this build.
+    static QString appVersion();
+    static int versionMajor();
+    static int versionMinor();
+    static int versionRevision();
+
+    PromptService& prompts() { return *m_prompts; }
+    OrvDataSource& dataSource() { return *m_dataSource; }
+    ConfigStore& config() { return *m_config; }
+
+    // The fatal path of every data failure: shows the "Application Error" box
+    // with the message and the support sentence, then shuts the program down.
+    void fatalError(const QString& message);
+    // The same box without the shut-down (a failed update of one record).
+    void reportError(const QString& message);
+
+    // Message boxes under the program's title.
+    void exclaim(const QString& text);
+    void inform(const QString& text, const QString& title = QString());
+    bool askYesNo(const QString& text, const QString& title = QString());
+
+    // Unloads the main window (when there is one) and marks the run as ending.
+    void shutDown();
+    bool shutDownRequested() const { return m_shutDownRequested; }
+    // Set by the main window while it is loaded.
+    std::function<void()> unloadMainWindow;
+
+private:
+    PromptService* m_prompts;
+    std::unique_ptr<OrvDataSource> m_dataSource;
+    std::unique_ptr<ConfigStore> m_config;
+    bool m_shutDownRequested = false;
+};

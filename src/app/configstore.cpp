@@ -1,0 +1,111 @@
+#include "app/configstore.h"
+
+#include "app/appcontext.h"
+#include "data/orvdatasource.h"
+
+#include <QtDebug>
+
+namespace {
+const QString kItem = QStringLiteral("ConfigItem");
+const QString kValue = QStringLiteral("ConfigValue");
+const QString kSelected = QStringLiteral("SelectedConfig");
+} // namespace
+
+ConfigStore::ConfigStore(AppContext& context) : m_context(context) {}
+
+bool ConfigStore::moveToItem(const QString& column, const QString& value)
+{
+    Recordset& rs = m_context.dataSource().rsConfig;
+    rs.moveFirst();
+    return rs.findFirst(Criteria::equals(column, value));
+}
+
+QString ConfigStore::getConfig(const QString& item)
+{
+    try {
+        if (moveToItem(kItem, item))
+            return m_context.dataSource().rsConfig.text(kValue);
+    } catch (const DataError& error) {
+        qWarning() << "getConfig" << item << error.what();
+    }
+    return QString();
+}
+
+void ConfigStore::setConfig(const QString& item, const QString& value, bool selected)
+{
+    Recordset& rs = m_context.dataSource().rsConfig;
+    try {
+        if (!moveToItem(kItem, item))
+            return;
+        rs.edit();
+        rs.setValue(kValue, value.left(kValueLength));
+        rs.setValue(kSelected, selected);
+        rs.update();
+    } catch (const DataError& error) {
+        qWarning() << "setConfig" << item << error.what();
+        rs.cancelUpdate();
+        m_context.reportError(QStringLiteral("Unable to update the Configuration Data.  "));
+    }
+}
+
+void ConfigStore::addConfig(const QString& item, const QString& value, bool selected)
+{
+    Recordset& rs = m_context.dataSource().rsConfig;
+    try {
+        rs.addNew();
+        rs.setValue(kItem, item);
+        rs.setValue(kValue, value);
+        rs.setValue(kSelected, selected);
+        rs.update();
+    } catch (const DataError&) {
+        rs.cancelUpdate();
+        throw;
+    }
+}
+
+QString ConfigStore::findConfigItem(const QString& value)
+{
+    try {
+        if (moveToItem(kValue, value.trimmed()))
+            return m_context.dataSource().rsConfig.text(kItem);
+    } catch (const DataError& error) {
+        qWarning() << "findConfigItem" << value << error.what();
+    }
+    return QString();
+}
+
+QString ConfigStore::getConfigIfNamed(const QString& item)
+{
+    return item.trimmed().isEmpty() ? QString() : getConfig(item);
+}
+
+QString ConfigStore::findCurrentUser()
+{
+    QString user = QStringLiteral("USER1");
+    Recordset& rs = m_context.dataSource().rsConfig;
+    try {
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+            const QString item = rs.text(kItem);
+            if (item.left(4) == QLatin1String("USER") && rs.flag(kSelected))
+                user = item;
+        }
+    } catch (const DataError& error) {
+        qWarning() << "findCurrentUser" << error.what();
+    }
+    return user;
+}
+
+ConfigStore::MealChoices ConfigStore::mealChoices(const QString& selectedLabel)
+{
+    MealChoices choices;
+    choices.entries << QStringLiteral("Select a Meal");
+    for (int i = 0; i <= 9; ++i) {
+        const QString label = getConfig(QStringLiteral("MEAL%1").arg(i));
+        if (label.trimmed().isEmpty())
+            continue;
+        choices.entries << label;
+        if (!selectedLabel.isEmpty() && label == selectedLabel)
+            choices.selected = choices.entries.size() - 1;
+    }
+    return choices;
+}

@@ -1,0 +1,395 @@
+#include "data/orvdatasource.h"
+
+#include "app/appcontext.h"
+#include "data/dateliterals.h"
+#include "data/schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtDebug>
+#include <limits>
+
+namespace {
+
+const char* const kFoodData = "Unable to retrieve Food Data.  ";
+const char* const kDietData = "Unable to retrieve Diet Data.  ";
+const char* const kSnapShotData = "Unable to retrieve SnapShot Data.  ";
+
+// SQLite's result code for a file that is not a database, as QtSql reports it.
+const char* const kSqliteNotADatabase = "26";
+
+const char* const kDietColumns = "SELECT * FROM DietActivity WHERE ";
+
+QString dietTotalSql(bool withMeal)
+{
+    QString sql = QStringLiteral("SELECT SUM(Fat) AS tFat, SUM(Calorie) AS tCalorie, "
+                                 "SUM(Carbohydrate) AS tCarbohydrate, SUM(Cholesterol) AS tCholesterol, "
+                                 "SUM(Other1) AS tOther1, SUM(Other2) AS tOther2, SUM(Protein) AS tProtein, "
+                                 "SUM(Sodium) AS tSodium FROM DietActivity WHERE DietDate = ? AND UserName = ?");
+    if (withMeal)
+        sql += QStringLiteral(" AND MealName = ?");
+    return sql;
+}
+
+} // namespace
+
+OrvDataSource::OrvDataSource(AppContext& context)
+    : m_context(context),
+      m_connectionName(QStringLiteral("foodlark-%1").arg(quintptr(this), 0, 16))
+{
+}
+
+OrvDataSource::~OrvDataSource()
+{
+    closeDB();
+}
+
+bool OrvDataSource::connectDB()
+{
+    closeDB();
+    const QString path = m_context.dbPath;
+    const QString nativePath = QDir::toNativeSeparators(path);
+    const QString busyMessage = QStringLiteral("Unable to open the %1 Database.  Make sure you don't have another "
+                                               "instance of %1 open.  ")
+                                    .arg(m_context.appTitle);
+    const QFileInfo file(path);
+    // SQLite would make a new empty file for a missing one and would quietly
+    // open an unwritable one read-only; both are refused here instead.
+    if (!file.exists() || !file.isFile()) {
+        m_context.reportError(busyMessage);
+        return false;
+    }
+    if (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable()) {
+        m_context.reportError(QStringLiteral("The %1 Database '%2' can not be written to.  Make sure that the file "
+                                             "and its folder are not read-only.  ")
+                                  .arg(m_context.appTitle, nativePath));
+        return false;
+    }
+
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        if (!db.open()) {
+            failure = busyMessage;
+            qWarning() << "connectDB:" << db.lastError().text();
+        } else {
+            // The exclusive lock taken by the first write transaction is kept
+            // until the file is closed; every commit is flushed to the disk.
+            QSqlQuery query(db);
+            const QStringList setup = {
+                QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), QStringLiteral("PRAGMA synchronous = FULL"),
+                QStringLiteral("PRAGMA journal_mode = DELETE"), QStringLiteral("BEGIN EXCLUSIVE"),
+                QStringLiteral("SELECT count(*) FROM sqlite_master"), QStringLiteral("COMMIT")};
+            for (const QString& statement : setup) {
+                if (!query.exec(statement)) {
+                    const QSqlError error = query.lastError();
+                    qWarning() << "connectDB:" << statement << error.text();
+                    failure = error.nativeErrorCode() == QLatin1String(kSqliteNotADatabase)
+                                  ? QStringLiteral("The file '%1' is not a %2 Database.  ")
+                                        .arg(nativePath, m_context.appTitle)
+                                  : busyMessage;
+                    break;
+                }
+            }
+            query.finish();
+        }
+        if (!failure.isEmpty())
+            db.close();
+    }
+    if (!failure.isEmpty()) {
+        QSqlDatabase::removeDatabase(m_connectionName);
+        m_context.reportError(failure);
+        return false;
+    }
+    m_connected = true;
+    return true;
+}
+
+void OrvDataSource::closeAll()
+{
+    for (Recordset* rs : {&rsGroups, &rsFoods, &rsConfig, &rsTableKey, &rsDietData, &rsMeasures, &rsDietDates,
+                          &rsDietItems, &rsDietReport, &rsFoodItems, &rsDietTotal, &rsDietMealTotal,
+                          &rsAvailGroups, &rsMeals, &rsSnapShotData, &rsSnapShotReport, &rsDietGraph})
+        rs->close();
+}
+
+void OrvDataSource::closeDB()
+{
+    closeAll();
+    if (!QSqlDatabase::contains(m_connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (m_inTransaction)
+            db.rollback();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+    m_connected = false;
+    m_inTransaction = false;
+}
+
+bool OrvDataSource::isConnected() const
+{
+    return m_connected;
+}
+
+QSqlDatabase OrvDataSource::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool OrvDataSource::open(Recordset& recordset, const char* failureMessage, const std::function<void()>& opener)
+{
+    try {
+        opener();
+        return true;
+    } catch (const DataError& error) {
+        qWarning() << failureMessage << error.what();
+        recordset.close();
+        m_context.fatalError(QString::fromLatin1(failureMessage));
+        return false;
+    }
+}
+
+bool OrvDataSource::execute(const char* failureMessage, const QString& sql, const QVariantList& params)
+{
+    try {
+        Schema::exec(database(), sql, params);
+        return true;
+    } catch (const DataError& error) {
+        qWarning() << failureMessage << error.what();
+        m_context.fatalError(QString::fromLatin1(failureMessage));
+        return false;
+    }
+}
+
+bool OrvDataSource::cmdGroups()
+{
+    return open(rsGroups, kFoodData, [this] {
+        rsGroups.openDynaset(database(), QStringLiteral("FoodGroup"), {}, {},
+                             QStringLiteral("ParentGroup, GroupName, GroupId"));
+    });
+}
+
+bool OrvDataSource::cmdFoods()
+{
+    return open(rsFoods, kFoodData, [this] {
+        rsFoods.openDynaset(database(), QStringLiteral("FoodItem"), {}, {},
+                            QStringLiteral("GroupId, FoodName, FoodId"));
+    });
+}
+
+bool OrvDataSource::cmdTableKey()
+{
+    return open(rsTableKey, "Unable to retrieve Table Key Data.  ", [this] {
+        rsTableKey.openDynaset(database(), QStringLiteral("TableKey"), {}, {}, QStringLiteral("rowid"));
+    });
+}
+
+bool OrvDataSource::cmdConfig()
+{
+    return open(rsConfig, "Unable to retrieve Configuration Data.  ", [this] {
+        rsConfig.openDynaset(database(), QStringLiteral("CONFIG"), {}, {}, QStringLiteral("rowid"));
+    });
+}
+
+bool OrvDataSource::cmdDietData(const QString& user)
+{
+    return open(rsDietData, kDietData, [&] {
+        rsDietData.openDynaset(database(), QStringLiteral("DietActivity"), QStringLiteral("UserName = ?"), {user},
+                               QStringLiteral("DietDate, FoodName, DietId"));
+    });
+}
+
+bool OrvDataSource::cmdSnapShotData(const QString& user)
+{
+    return open(rsSnapShotData, kSnapShotData, [&] {
+        rsSnapShotData.openDynaset(database(), QStringLiteral("SNAPSHOT"), QStringLiteral("USERNAME = ?"), {user},
+                                   QStringLiteral("SNAPDATETM, SNAPID"));
+    });
+}
+
+bool OrvDataSource::cmdMeasures(qint32 ndbNo)
+{
+    return open(rsMeasures, "Unable to retrieve Measures Data.  ", [&] {
+        rsMeasures.openSnapshot(database(),
+                                QStringLiteral("SELECT * FROM USDA_Measures WHERE NDB_NO = ? ORDER BY GM_WT, MSRE_NO"),
+                                {ndbNo});
+    });
+}
+
+bool OrvDataSource::cmdMeals()
+{
+    return open(rsMeals, "Unable to retrieve Meal Data.  ", [this] {
+        rsMeals.openDynaset(database(), QStringLiteral("Meal"), {}, {}, QStringLiteral("MealName"));
+    });
+}
+
+bool OrvDataSource::cmdDietDates(const QString& user)
+{
+    return open(rsDietDates, kDietData, [&] {
+        rsDietDates.openSnapshot(
+            database(),
+            QStringLiteral("SELECT DISTINCT DietDate FROM DietActivity WHERE UserName = ? ORDER BY 1"), {user});
+    });
+}
+
+bool OrvDataSource::cmdDietItems(const QDate& date, const QString& user)
+{
+    return open(rsDietItems, kDietData, [&] {
+        rsDietItems.openSnapshot(database(),
+                                 QLatin1String(kDietColumns) +
+                                     QStringLiteral("DietDate = ? AND UserName = ? ORDER BY FoodName, DietId"),
+                                 {storedDate(date), user});
+    });
+}
+
+bool OrvDataSource::cmdDietReport(const QDate& lo, const QDate& hi, const QString& user)
+{
+    return open(rsDietReport, "Unable to retrieve Diet Report Data.  ", [&] {
+        rsDietReport.openSnapshot(
+            database(),
+            QLatin1String(kDietColumns) + QStringLiteral("DietDate >= ? AND DietDate <= ? AND UserName = ? "
+                                                         "ORDER BY DietDate, MealName, FoodName, DietId"),
+            {storedDate(lo), storedDate(hi), user});
+    });
+}
+
+bool OrvDataSource::cmdDietGraph(const QDate& lo, const QDate& hi, const QString& user)
+{
+    return open(rsDietGraph, "Unable to retrieve Diet Graph Data.  ", [&] {
+        rsDietGraph.openSnapshot(
+            database(),
+            QStringLiteral("SELECT DietDate, SUM(Fat) AS TotFat, SUM(Carbohydrate) AS TotCarbohydrate, "
+                           "SUM(Protein) AS TotProtein, SUM(Calorie) AS TotCalorie, SUM(Sodium) AS TotSodium, "
+                           "SUM(Cholesterol) AS TotCholesterol, SUM(Other1) AS TotOther1, SUM(Other2) AS TotOther2 "
+                           "FROM DietActivity WHERE DietDate >= ? AND DietDate <= ? AND UserName = ? "
+                           "GROUP BY DietDate ORDER BY DietDate"),
+            {storedDate(lo), storedDate(hi), user});
+    });
+}
+
+bool OrvDataSource::cmdSnapShotReport(const QDateTime& lo, const QDateTime& hi, const QString& user)
+{
+    return open(rsSnapShotReport, kSnapShotData, [&] {
+        rsSnapShotReport.openSnapshot(database(),
+                                      QStringLiteral("SELECT * FROM SNAPSHOT WHERE SNAPDATETM >= ? AND SNAPDATETM <= ? "
+                                                     "AND USERNAME = ? ORDER BY SNAPDATETM, SNAPID"),
+                                      {storedDateTime(lo), storedDateTime(hi), user});
+    });
+}
+
+bool OrvDataSource::cmdFoodItems(qint32 groupId)
+{
+    return open(rsFoodItems, kFoodData, [&] {
+        rsFoodItems.openSnapshot(
+            database(),
+            QStringLiteral("SELECT FoodId, FoodName, GroupId FROM FoodItem WHERE GroupId = ? ORDER BY FoodName, FoodId"),
+            {groupId});
+    });
+}
+
+bool OrvDataSource::cmdDietTotal(const QDate& date, const QString& user)
+{
+    return open(rsDietTotal, kDietData,
+                [&] { rsDietTotal.openSnapshot(database(), dietTotalSql(false), {storedDate(date), user}); });
+}
+
+bool OrvDataSource::cmdDietMealTotal(const QDate& date, const QString& meal, const QString& user)
+{
+    return open(rsDietMealTotal, kDietData, [&] {
+        rsDietMealTotal.openSnapshot(database(), dietTotalSql(true), {storedDate(date), user, meal});
+    });
+}
+
+bool OrvDataSource::cmdAvailGroups()
+{
+    return open(rsAvailGroups, kFoodData, [this] {
+        rsAvailGroups.openSnapshot(
+            database(),
+            QStringLiteral("SELECT * FROM FoodGroup WHERE GroupTag <> 'GROUPROOT' ORDER BY GroupName, GroupId"), {});
+    });
+}
+
+bool OrvDataSource::cmdDeleteFoods(qint32 groupId)
+{
+    return execute("Unable to delete Food Data.  ", QStringLiteral("DELETE FROM FoodItem WHERE GroupId = ?"),
+                   {groupId});
+}
+
+bool OrvDataSource::cmdDeleteDietItems(const QDate& lo, const QDate& hi, const QString& user, const QString& meal)
+{
+    QString sql = QStringLiteral("DELETE FROM DietActivity WHERE DietDate >= ? AND DietDate <= ? AND UserName = ?");
+    QVariantList params = {storedDate(lo), storedDate(hi), user};
+    if (!meal.isEmpty()) {
+        sql += QStringLiteral(" AND MealName = ?");
+        params << meal;
+    }
+    return execute("Unable to delete Diet Data.  ", sql, params);
+}
+
+bool OrvDataSource::cmdDeleteSnapshotItems(const QDateTime& lo, const QDateTime& hi, const QString& user)
+{
+    return execute("Unable to delete SnapShot Data.  ",
+                   QStringLiteral("DELETE FROM SNAPSHOT WHERE SNAPDATETM >= ? AND SNAPDATETM <= ? AND USERNAME = ?"),
+                   {storedDateTime(lo), storedDateTime(hi), user});
+}
+
+void OrvDataSource::cmdCreateSnapShot()
+{
+    Schema::createSnapShotTable(database());
+}
+
+std::optional<qint32> OrvDataSource::getTableKey(const QString& keyName)
+{
+    try {
+        rsTableKey.moveFirst();
+        if (!rsTableKey.findFirst(Criteria::equals(QStringLiteral("KeyName"), keyName)))
+            throw DataError(("no key sequence " + keyName).toStdString());
+        const qint64 newKey = qint64(rsTableKey.value(QStringLiteral("KeyValue")).toLongLong()) + 1;
+        if (newKey > std::numeric_limits<qint32>::max())
+            throw DataError(("key sequence exhausted: " + keyName).toStdString());
+        rsTableKey.edit();
+        rsTableKey.setValue(QStringLiteral("KeyValue"), newKey);
+        rsTableKey.update();
+        return qint32(newKey);
+    } catch (const DataError& error) {
+        qWarning() << "getTableKey:" << error.what();
+        rsTableKey.cancelUpdate();
+        m_context.fatalError(QStringLiteral("Unable to update Table Key Data.  "));
+        return std::nullopt;
+    }
+}
+
+void OrvDataSource::beginTrans()
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        throw DataError(db.lastError().text().toStdString());
+    m_inTransaction = true;
+}
+
+void OrvDataSource::commitTrans()
+{
+    QSqlDatabase db = database();
+    if (!db.commit()) {
+        const QString error = db.lastError().text();
+        db.rollback();
+        m_inTransaction = false;
+        throw DataError(error.toStdString());
+    }
+    m_inTransaction = false;
+}
+
+void OrvDataSource::rollback()
+{
+    QSqlDatabase db = database();
+    m_inTransaction = false;
+    if (!db.rollback())
+        throw DataError(db.lastError().text().toStdString());
+}

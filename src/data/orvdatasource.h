@@ -1,0 +1,102 @@
+#pragma once
+
+#include "data/recordset.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class AppContext;
+
+// The one gateway to the database file. It opens the file for exclusive use,
+// opens the named recordsets on request, runs the bulk deletions and hands out
+// new row ids. A failed query is fatal: it is reported in the "Application
+// Error" box and the program is shut down; the operation then returns false and
+// leaves its recordset closed.
+class OrvDataSource
+{
+public:
+    explicit OrvDataSource(AppContext& context);
+    ~OrvDataSource();
+    OrvDataSource(const OrvDataSource&) = delete;
+    OrvDataSource& operator=(const OrvDataSource&) = delete;
+
+    // Opens the file at the context's dbPath, read-write and exclusive, so that a
+    // second running copy of the program cannot open it. Reports a failure and
+    // returns false.
+    bool connectDB();
+    void closeDB();
+    bool isConnected() const;
+    // The open database (dbData).
+    QSqlDatabase database() const;
+
+    Recordset rsGroups;
+    Recordset rsFoods;
+    Recordset rsConfig;
+    Recordset rsTableKey;
+    Recordset rsDietData;
+    Recordset rsMeasures;
+    Recordset rsDietDates;
+    Recordset rsDietItems;
+    Recordset rsDietReport;
+    Recordset rsFoodItems;
+    Recordset rsDietTotal;
+    Recordset rsDietMealTotal;
+    Recordset rsAvailGroups;
+    Recordset rsMeals;
+    Recordset rsSnapShotData;
+    Recordset rsSnapShotReport;
+    Recordset rsDietGraph;
+
+    // Each opens the recordset named after it; true on success.
+    bool cmdGroups();
+    bool cmdFoods();
+    bool cmdTableKey();
+    bool cmdConfig();
+    bool cmdDietData(const QString& user);
+    bool cmdSnapShotData(const QString& user);
+    bool cmdMeasures(qint32 ndbNo);
+    bool cmdMeals();
+    bool cmdDietDates(const QString& user);
+    bool cmdDietItems(const QDate& date, const QString& user);
+    bool cmdDietReport(const QDate& lo, const QDate& hi, const QString& user);
+    bool cmdDietGraph(const QDate& lo, const QDate& hi, const QString& user);
+    bool cmdSnapShotReport(const QDateTime& lo, const QDateTime& hi, const QString& user);
+    bool cmdFoodItems(qint32 groupId);
+    bool cmdDietTotal(const QDate& date, const QString& user);
+    bool cmdDietMealTotal(const QDate& date, const QString& meal, const QString& user);
+    bool cmdAvailGroups();
+
+    // The bulk deletions; true on success. An empty meal deletes every meal.
+    bool cmdDeleteFoods(qint32 groupId);
+    bool cmdDeleteDietItems(const QDate& lo, const QDate& hi, const QString& user, const QString& meal);
+    bool cmdDeleteSnapshotItems(const QDateTime& lo, const QDateTime& hi, const QString& user);
+
+    // Creates the SnapShot table; failures reach the caller as DataError.
+    void cmdCreateSnapShot();
+
+    // The next id of a key sequence ("FOODGROUP", "FOODITEM", "DIETACTIVITY",
+    // "SNAPSHOT"), stored as the sequence's last value. A missing sequence or a
+    // sequence at the largest 32-bit value is fatal and gives no id.
+    std::optional<qint32> getTableKey(const QString& keyName);
+
+    // Workspace transactions; failures reach the caller as DataError. After a
+    // rollback, recordsets that took part should be opened again.
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+private:
+    bool open(Recordset& recordset, const char* failureMessage, const std::function<void()>& opener);
+    bool execute(const char* failureMessage, const QString& sql, const QVariantList& params);
+    void closeAll();
+
+    AppContext& m_context;
+    QString m_connectionName;
+    bool m_connected = false;
+    bool m_inTransaction = false;
+};

@@ -1,0 +1,102 @@
+#include "data/schema.h"
+
+#include "data/recordset.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace Schema {
+
+void exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(sql))
+        throw DataError((query.lastError().text() + " in: " + sql).toStdString());
+    for (const QVariant& param : params)
+        query.addBindValue(param);
+    if (!query.exec())
+        throw DataError((query.lastError().text() + " in: " + sql).toStdString());
+}
+
+namespace {
+
+QString sized(const char* column, int size)
+{
+    return QStringLiteral("%1 TEXT COLLATE NOCASE CHECK (length(%1) <= %2)").arg(QLatin1String(column)).arg(size);
+}
+
+const char* const kNutrients = "Fat REAL DEFAULT 0, Protein REAL DEFAULT 0, Carbohydrate REAL DEFAULT 0, "
+                               "Calorie REAL DEFAULT 0, Sodium REAL DEFAULT 0, Cholesterol REAL DEFAULT 0, "
+                               "Other1 REAL DEFAULT 0, Other2 REAL DEFAULT 0";
+
+} // namespace
+
+void createTables(const QSqlDatabase& db, bool withSnapShot)
+{
+    exec(db, QStringLiteral("CREATE TABLE CONFIG (ConfigItem TEXT COLLATE NOCASE, ConfigValue TEXT COLLATE NOCASE, "
+                            "SelectedConfig INTEGER NOT NULL DEFAULT 0)"));
+    exec(db, QStringLiteral("CREATE TABLE TableKey (KeyName TEXT COLLATE NOCASE, KeyValue INTEGER NOT NULL DEFAULT 0)"));
+    exec(db, QStringLiteral("CREATE TABLE FoodGroup (GroupId INTEGER PRIMARY KEY, %1, "
+                            "ParentGroup INTEGER NOT NULL DEFAULT 0, GroupTag TEXT COLLATE NOCASE)")
+                 .arg(sized("GroupName", 60)));
+    exec(db, QStringLiteral("CREATE TABLE FoodItem (FoodId INTEGER PRIMARY KEY, %1, GroupId INTEGER NOT NULL "
+                            "DEFAULT 0, ServingSize TEXT COLLATE NOCASE, USDA_NDB_NO INTEGER DEFAULT 0, "
+                            "USDA_MSRE_NO INTEGER DEFAULT 0, USDA_GM_WT REAL DEFAULT 0, %2)")
+                 .arg(sized("FoodName", 200), QLatin1String(kNutrients)));
+    exec(db, QStringLiteral("CREATE INDEX FoodItemByGroup ON FoodItem (GroupId, FoodName, FoodId)"));
+    exec(db, QStringLiteral("CREATE TABLE USDA_Measures (NDB_NO INTEGER, MSRE_NO INTEGER, "
+                            "MSRE_DESC TEXT COLLATE NOCASE, GM_WT REAL)"));
+    exec(db, QStringLiteral("CREATE INDEX MeasuresByFood ON USDA_Measures (NDB_NO, GM_WT)"));
+    exec(db, QStringLiteral("CREATE TABLE DietActivity (DietId INTEGER PRIMARY KEY, UserName TEXT COLLATE NOCASE, "
+                            "DietDate TEXT, MealName TEXT COLLATE NOCASE, %1, %2, NumServings REAL DEFAULT 0, "
+                            "ServingSize TEXT COLLATE NOCASE, USDA_NDB_NO INTEGER DEFAULT 0, "
+                            "USDA_MSRE_NO INTEGER DEFAULT 0, USDA_GM_WT REAL DEFAULT 0, %3)")
+                 .arg(sized("GroupName", 60), sized("FoodName", 200), QLatin1String(kNutrients)));
+    exec(db, QStringLiteral("CREATE INDEX DietByUserDate ON DietActivity (UserName, DietDate, FoodName, DietId)"));
+    exec(db, QStringLiteral("CREATE TABLE Meal (MealName TEXT COLLATE NOCASE)"));
+    if (withSnapShot)
+        createSnapShotTable(db);
+}
+
+void createSnapShotTable(const QSqlDatabase& db)
+{
+    exec(db, QStringLiteral("CREATE TABLE SNAPSHOT (SNAPID INTEGER PRIMARY KEY, %1, SNAPVAL1 REAL, SNAPVAL2 REAL, "
+                            "SNAPVAL3 REAL, SNAPVAL4 REAL, SNAPVAL5 REAL, SNAPVAL6 REAL, %2, %3, SNAPDATETM TEXT, %4)")
+                 .arg(sized("USERNAME", 30), sized("SNAPVAL7", 15), sized("SNAPVAL8", 15),
+                      sized("SNAPCOMMENTS", 200)));
+    exec(db, QStringLiteral("CREATE UNIQUE INDEX pk_SnapShot ON SNAPSHOT (SNAPID)"));
+    exec(db, QStringLiteral("CREATE INDEX SnapShotByUserTime ON SNAPSHOT (USERNAME, SNAPDATETM)"));
+}
+
+void writeNewDatabaseConfig(const QSqlDatabase& db, const QString& version)
+{
+    const QString insert =
+        QStringLiteral("INSERT INTO CONFIG (ConfigItem, ConfigValue, SelectedConfig) VALUES (?, ?, ?)");
+    exec(db, insert, {QStringLiteral("VERSION"), version, 0});
+    for (int i = 1; i <= 4; ++i)
+        exec(db, insert, {QStringLiteral("USER%1").arg(i), QStringLiteral("User %1").arg(i), i == 1 ? 1 : 0});
+    const QStringList meals = {QStringLiteral("Breakfast"), QStringLiteral("Lunch"), QStringLiteral("Dinner"),
+                               QStringLiteral("Snack")};
+    for (int i = 0; i <= 9; ++i)
+        exec(db, insert, {QStringLiteral("MEAL%1").arg(i), i < meals.size() ? meals[i] : QString(""), 0});
+    const QStringList labels = {QStringLiteral("Weight"), QStringLiteral("Waist"), QStringLiteral("Chest"),
+                                QStringLiteral("Thighs")};
+    for (int i = 1; i <= 8; ++i)
+        exec(db, insert, {QStringLiteral("SNAPSHOT%1").arg(i), i <= labels.size() ? labels[i - 1] : QString(""), 0});
+    exec(db, insert, {QStringLiteral("OTHER1"), QStringLiteral("Fiber"), 0});
+    exec(db, insert, {QStringLiteral("OTHER2"), QStringLiteral("Sugars"), 0});
+    exec(db, insert, {QStringLiteral("SHOWMEALS"), QStringLiteral("Y"), 0});
+    exec(db, insert, {QStringLiteral("SHOWTIPS"), QStringLiteral("Y"), 0});
+}
+
+void writeTableKeys(const QSqlDatabase& db)
+{
+    const QString insert = QStringLiteral("INSERT INTO TableKey (KeyName, KeyValue) VALUES (?, "
+                                          "(SELECT coalesce(max(%1), 0) FROM %2))");
+    exec(db, insert.arg(QLatin1String("GroupId"), QLatin1String("FoodGroup")), {QStringLiteral("FOODGROUP")});
+    exec(db, insert.arg(QLatin1String("FoodId"), QLatin1String("FoodItem")), {QStringLiteral("FOODITEM")});
+    exec(db, insert.arg(QLatin1String("DietId"), QLatin1String("DietActivity")), {QStringLiteral("DIETACTIVITY")});
+    exec(db, insert.arg(QLatin1String("SNAPID"), QLatin1String("SNAPSHOT")), {QStringLiteral("SNAPSHOT")});
+}
+
+} // namespace Schema

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+// The tables of a database file, in SQLite's terms. Text columns compare and
+// sort without regard to case; text columns with a declared size refuse longer
+// values, as the original file format does.
+namespace Schema {
+
+// Creates CONFIG, TableKey, FoodGroup, FoodItem, USDA_Measures, DietActivity,
+// Meal and their indexes; the SnapShot table too when withSnapShot is set.
+// Throws DataError.
+void createTables(const QSqlDatabase& db, bool withSnapShot = true);
+
+// The SnapShot table with its unique primary-key index pk_SnapShot.
+void createSnapShotTable(const QSqlDatabase& db);
+
+// The configuration rows of a new database (version, four users with the first
+// current, the meal labels, the "Weight Loss" snapshot labels, the optional
+// nutrient labels and both switches "Y").
+void writeNewDatabaseConfig(const QSqlDatabase& db, const QString& version);
+
+// A TableKey row for each of the four key sequences, holding the highest id in
+// use, so the next key handed out is free.
+void writeTableKeys(const QSqlDatabase& db);
+
+// Runs one statement with bound values; throws DataError.
+void exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {});
+
+} // namespace Schema

@@ -1,0 +1,6 @@
+#include "ui/program.h"
+
+int main(int argc, char** argv)
+{
+    return runProgram(argc, argv);
+}

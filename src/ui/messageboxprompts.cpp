@@ -1,0 +1,45 @@
+#include "ui/messageboxprompts.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+PromptAnswer MessageBoxPrompts::ask(const Prompt& prompt)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(prompt.title);
+    box.setText(prompt.text);
+    switch (prompt.icon) {
+    case PromptIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case PromptIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case PromptIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case PromptIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case PromptIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    // A box asked for while the pointer shows the hourglass must be usable.
+    const bool waiting = QGuiApplication::overrideCursor() != nullptr;
+    if (waiting)
+        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    if (prompt.buttons == PromptButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int result = box.exec();
+    if (waiting)
+        QGuiApplication::restoreOverrideCursor();
+    if (prompt.buttons == PromptButtons::YesNo)
+        return result == QMessageBox::Yes ? PromptAnswer::Yes : PromptAnswer::No;
+    return PromptAnswer::Ok;
+}

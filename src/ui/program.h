@@ -1,0 +1,5 @@
+#pragma once
+
+// The program's entry: makes the application object and runs the start-up
+// routine, then the event loop while the main window lives.
+int runProgram(int argc, char** argv);

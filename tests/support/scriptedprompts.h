@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/promptservice.h"
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+// A PromptService for tests: records every box and answers questions from a
+// queue. A question asked with an empty queue is answered No and counted, so a
+// test can tell an unexpected question from an expected one.
+class ScriptedPrompts : public PromptService
+{
+public:
+    PromptAnswer ask(const Prompt& prompt) override;
+
+    void queue(PromptAnswer answer) { m_answers.append(answer); }
+    void queueYes() { queue(PromptAnswer::Yes); }
+    void queueNo() { queue(PromptAnswer::No); }
+
+    const QList<Prompt>& shown() const { return m_shown; }
+    QStringList texts() const;
+    Prompt last() const { return m_shown.isEmpty() ? Prompt{} : m_shown.last(); }
+    int count() const { return int(m_shown.size()); }
+    int unanswered() const { return m_unanswered; }
+    int pendingAnswers() const { return int(m_answers.size()); }
+    void clear();
+
+    // Called for every box before it is answered (for example to look at the
+    // state of a window while the box is up).
+    std::function<void(const Prompt&)> onPrompt;
+
+private:
+    QList<Prompt> m_shown;
+    QList<PromptAnswer> m_answers;
+    int m_unanswered = 0;
+};
