@@ -1,0 +1,553 @@
+#include "ui/mainwindow.h"
+
+#include "app/appcontext.h"
+#include "app/configstore.h"
+#include "data/orvdatasource.h"
+#include "diet/diettree.h"
+#include "food/findcontroller.h"
+#include "food/fooditemeditor.h"
+#include "food/foodtree.h"
+#include "ui/icons.h"
+#include "ui/mealcombo.h"
+#include "ui/nodetree.h"
+#include "ui/waitcursor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Window measures are kept in twips, 1440 to the inch.
+int toPixelsX(const QWidget* w, double twips)
+{
+    return qRound(twips * w->logicalDpiX() / 1440.0);
+}
+int toPixelsY(const QWidget* w, double twips)
+{
+    return qRound(twips * w->logicalDpiY() / 1440.0);
+}
+double toTwipsX(const QWidget* w, int pixels)
+{
+    return pixels * 1440.0 / w->logicalDpiX();
+}
+double toTwipsY(const QWidget* w, int pixels)
+{
+    return pixels * 1440.0 / w->logicalDpiY();
+}
+
+} // namespace
+
+MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    buildPanes();
+    buildMenus();
+    buildToolbar();
+    m_foodTree = std::make_unique<FoodTree>(*this);
+    m_foodEditor = std::make_unique<FoodItemEditor>(*this);
+    m_dietTree = std::make_unique<DietTree>(*this);
+    m_finder = std::make_unique<FindController>(*this);
+    connectCommands();
+
+    // Commands whose work is not part of this build stay disabled.
+    for (Command command : {Command::FoodBuilder, Command::ToolsFoodBuilder, Command::Snapshot, Command::DietReport,
+                            Command::DietGraph, Command::SnapshotReport})
+        m_commands.setUnavailable(command);
+    // Paste and Delete wait for something to paste or delete.
+    m_commands.setEnabled(Command::Paste, false);
+    m_commands.setEnabled(Command::Delete, false);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildPanes()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("clientArea"));
+    setCentralWidget(central);
+
+    frameFood = new QGroupBox(QStringLiteral("Food Groups"), central);
+    frameFood->setObjectName(QStringLiteral("frameFood"));
+    tvwFood = new NodeTree(frameFood);
+    tvwFood->setObjectName(QStringLiteral("tvwFood"));
+
+    tvwDiet = new NodeTree(central);
+    tvwDiet->setObjectName(QStringLiteral("tvwDiet"));
+
+    // The diet tree's caption, written downwards one letter a line.
+    txtActivity = new QLabel(QStringLiteral("D\nI\nE\nT\n\nA\nC\nT\nI\nV\nI\nT\nY"), central);
+    txtActivity->setObjectName(QStringLiteral("txtActivity"));
+    txtActivity->setAlignment(Qt::AlignCenter);
+    txtActivity->setFrameShape(QFrame::StyledPanel);
+    QFont captionFont = txtActivity->font();
+    captionFont.setBold(true);
+    txtActivity->setFont(captionFont);
+
+    statusPanel1 = new QLabel(this);
+    statusPanel1->setObjectName(QStringLiteral("statusPanel1"));
+    statusPanel2 = new QLabel(this);
+    statusPanel2->setObjectName(QStringLiteral("statusPanel2"));
+    statusBar()->addWidget(statusPanel1, 1);
+    statusBar()->addPermanentWidget(statusPanel2);
+}
+
+QAction* MainWindow::menuAction(QMenu* menu, Command command, Surface surface, const char* name,
+                                const QString& caption, const QKeySequence& shortcut)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    m_commands.add(command, surface, action);
+    return action;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    menuAction(file, Command::Exit, Surface::Menu, "mnuFileExit", QStringLiteral("E&xit"));
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    QMenu* editNew = edit->addMenu(QStringLiteral("New"));
+    editNew->setObjectName(QStringLiteral("mnuEditNew"));
+    editNew->menuAction()->setObjectName(QStringLiteral("mnuEditNew"));
+    m_commands.add(Command::New, Surface::Menu, editNew->menuAction());
+    menuAction(editNew, Command::NewFoodGroup, Surface::Menu, "mnuEditNewFoodGroup", QStringLiteral("Food &Group"));
+    menuAction(editNew, Command::NewFoodItem, Surface::Menu, "mnuEditNewFoodItem", QStringLiteral("Food &Item"));
+    edit->addSeparator();
+    menuAction(edit, Command::DietDetails, Surface::Menu, "mnuEditDietDetails", QStringLiteral("View Diet Totals"),
+               Qt::Key_F7);
+    menuAction(edit, Command::DietEntry, Surface::Menu, "mnuEditDietEntry", QStringLiteral("Diet Entry Details"),
+               Qt::Key_F8);
+    menuAction(edit, Command::FoodDetails, Surface::Menu, "mnuEditFoodDetails", QStringLiteral("Food Item Details"),
+               Qt::Key_F9);
+    menuAction(edit, Command::FoodFav, Surface::Menu, "mnuEditFoodFav", QStringLiteral("Copy Food To Favorites"),
+               QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    menuAction(edit, Command::FoodBuilder, Surface::Menu, "mnuEditFoodBuilder",
+               QStringLiteral("Send Food to Food Builder"), QKeySequence(Qt::CTRL | Qt::Key_B));
+    edit->addSeparator();
+    menuAction(edit, Command::Cut, Surface::Menu, "mnuEditCut", QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    menuAction(edit, Command::Copy, Surface::Menu, "mnuEditCopy", QStringLiteral("&Copy"),
+               QKeySequence(Qt::CTRL | Qt::Key_C));
+    menuAction(edit, Command::Paste, Surface::Menu, "mnuEditPaste", QStringLiteral("&Paste"),
+               QKeySequence(Qt::CTRL | Qt::Key_V));
+    menuAction(edit, Command::Delete, Surface::Menu, "mnuEditDelete", QStringLiteral("&Delete"), Qt::Key_Delete);
+    edit->addSeparator();
+    menuAction(edit, Command::FindEntry, Surface::Menu, "mnuEditFindEntry", QStringLiteral("&Find"),
+               QKeySequence(Qt::CTRL | Qt::Key_F));
+    menuAction(edit, Command::FindNext, Surface::Menu, "mnuEditFindNext", QStringLiteral("Find &Next"), Qt::Key_F3);
+    edit->addSeparator();
+    menuAction(edit, Command::Rename, Surface::Menu, "mnuEditRename", QStringLiteral("Rename"), Qt::Key_F2);
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    menuAction(tools, Command::Options, Surface::Menu, "mnuToolsOptions", QStringLiteral("&Configuration Options"));
+    menuAction(tools, Command::ToolsFoodBuilder, Surface::Menu, "mnuToolsFoodbuilder", QStringLiteral("&Food Builder"));
+    menuAction(tools, Command::Snapshot, Surface::Menu, "mnuToolsSnapshot", QStringLiteral("P&hysical Snapshot"));
+    tools->addSeparator();
+    menuAction(tools, Command::DietReport, Surface::Menu, "mnuToolsDietReport", QStringLiteral("&Produce Diet Report"));
+    menuAction(tools, Command::DietGraph, Surface::Menu, "mnuToolsDietGraph", QStringLiteral("Produce Diet &Graph"));
+    menuAction(tools, Command::SnapshotReport, Surface::Menu, "mnuToolsSnapshotReport",
+               QStringLiteral("Produce &Snapshot Report"));
+    tools->addSeparator();
+    menuAction(tools, Command::PurgeDiet, Surface::Menu, "mnuToolsPurgeDietData", QStringLiteral("P&urge Diet Data"));
+    menuAction(tools, Command::PurgeSnapshot, Surface::Menu, "mnuToolsPurgeSnapshotData",
+               QStringLiteral("Pu&rge Snapshot Data"));
+    tools->addSeparator();
+    QAction* showMeals =
+        menuAction(tools, Command::ShowMeals, Surface::Menu, "mnuToolsShowMeals", QStringLiteral("&Show Meal Choices"));
+    showMeals->setCheckable(true);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    menuAction(help, Command::HelpContents, Surface::Menu, "mnuHelpContents", QStringLiteral("&Contents"));
+    menuAction(help, Command::HelpSearch, Surface::Menu, "mnuHelpSearchForHelpOn",
+               QStringLiteral("&Search For Help On..."));
+    help->addSeparator();
+    menuAction(help, Command::About, Surface::Menu, "mnuHelpAbout", QStringLiteral("&About "));
+
+    // The context menu of both trees.
+    mnuPop_RTB = new QMenu(this);
+    mnuPop_RTB->setObjectName(QStringLiteral("mnuPop_RTB"));
+    QMenu* popNew = mnuPop_RTB->addMenu(QStringLiteral("New"));
+    popNew->setObjectName(QStringLiteral("mnuPop_RTB_New"));
+    popNew->menuAction()->setObjectName(QStringLiteral("mnuPop_RTB_New"));
+    m_commands.add(Command::New, Surface::Popup, popNew->menuAction());
+    menuAction(popNew, Command::NewFoodGroup, Surface::Popup, "mnuPop_RTB_NewFoodGroup", QStringLiteral("Food Group"));
+    menuAction(popNew, Command::NewFoodItem, Surface::Popup, "mnuPop_RTB_NewFoodItem", QStringLiteral("Food Item"));
+    mnuPop_RTB->addSeparator();
+    menuAction(mnuPop_RTB, Command::DietDetails, Surface::Popup, "mnuPop_RTB_DietDetails",
+               QStringLiteral("View Diet Totals"));
+    menuAction(mnuPop_RTB, Command::DietEntry, Surface::Popup, "mnuPop_RTB_DietEntry",
+               QStringLiteral("Edit Diet Entry Details"));
+    menuAction(mnuPop_RTB, Command::FoodDetails, Surface::Popup, "mnuPop_RTB_FoodDetails",
+               QStringLiteral("Edit Food Item Details"));
+    menuAction(mnuPop_RTB, Command::FoodFav, Surface::Popup, "mnuPop_RTB_FoodFav",
+               QStringLiteral("Copy Food To Favorites"));
+    menuAction(mnuPop_RTB, Command::FoodBuilder, Surface::Popup, "mnuPop_RTB_FoodBuilder",
+               QStringLiteral("Send Food to Food Builder"));
+    mnuPop_RTB->addSeparator();
+    menuAction(mnuPop_RTB, Command::Cut, Surface::Popup, "mnuPop_RTB_Cut", QStringLiteral("Cu&t"));
+    menuAction(mnuPop_RTB, Command::Copy, Surface::Popup, "mnuPop_RTB_Copy", QStringLiteral("&Copy"));
+    menuAction(mnuPop_RTB, Command::Paste, Surface::Popup, "mnuPop_RTB_Paste", QStringLiteral("&Paste"));
+    menuAction(mnuPop_RTB, Command::Delete, Surface::Popup, "mnuPop_RTB_Delete", QStringLiteral("&Delete"));
+    mnuPop_RTB->addSeparator();
+    menuAction(mnuPop_RTB, Command::Rename, Surface::Popup, "mnuPop_RTB_Rename", QStringLiteral("Rename"));
+}
+
+void MainWindow::buildToolbar()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("tbToolBar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(22, 22));
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    auto button = [&](Command command, const char* key, const QString& tip, const char* image) {
+        QAction* action = bar->addAction(Icons::toolbar(QLatin1String(image)), tip);
+        action->setObjectName(QStringLiteral("tb") + QLatin1String(key));
+        action->setToolTip(tip);
+        m_commands.add(command, Surface::Toolbar, action);
+        return action;
+    };
+    button(Command::Options, "SelectUser", QStringLiteral("Select User"), "Person");
+
+    // "Report": a drop-down of the three outputs; the button itself makes the diet report.
+    QAction* report = button(Command::DietReport, "Report", QStringLiteral("Produce Diet Report"), "Report");
+    auto* reportMenu = new QMenu(this);
+    reportMenu->setObjectName(QStringLiteral("tbReportMenu"));
+    QAction* dietReport = reportMenu->addAction(QStringLiteral("Diet Activity Report"));
+    dietReport->setObjectName(QStringLiteral("DIETRPT"));
+    QAction* dietGraph = reportMenu->addAction(QStringLiteral("Diet Graph"));
+    dietGraph->setObjectName(QStringLiteral("DIETGRAPH"));
+    QAction* snapshotReport = reportMenu->addAction(QStringLiteral("SnapShot Activity Report"));
+    snapshotReport->setObjectName(QStringLiteral("SNAPSHOTRPT"));
+    report->setMenu(reportMenu);
+    m_reportButton = qobject_cast<QToolButton*>(bar->widgetForAction(report));
+    if (m_reportButton)
+        m_reportButton->setPopupMode(QToolButton::MenuButtonPopup);
+    for (QAction* item : {dietReport, dietGraph, snapshotReport})
+        item->setEnabled(false); // the outputs are not part of this build
+
+    bar->addSeparator();
+    m_commands.add(Command::New, Surface::Toolbar,
+                   button(Command::NewFoodGroup, "NewGroup", QStringLiteral("New Food Group"), "FoodGroup"));
+    button(Command::NewFoodItem, "NewFood", QStringLiteral("New Food Item"), "FoodItem");
+    bar->addSeparator();
+    button(Command::Cut, "Cut", QStringLiteral("Cut the Selected Item"), "Cut");
+    button(Command::Copy, "Copy", QStringLiteral("Copy the Selected Item"), "Copy");
+    button(Command::Paste, "Paste", QStringLiteral("Paste"), "Paste");
+    button(Command::Delete, "Delete", QStringLiteral("Delete Selected Item"), "Delete");
+    bar->addSeparator();
+    button(Command::FindEntry, "Find", QStringLiteral("Find"), "Find");
+    button(Command::Snapshot, "SnapShot", QStringLiteral("Physical Snapshot"), "Camera");
+    button(Command::ToolsFoodBuilder, "FoodBldr", QStringLiteral("Food Builder"), "FoodBuilder");
+    button(Command::HelpContents, "Help", QStringLiteral("Help"), "Help");
+
+    // The day and meal that new diet entries go to, at the toolbar's end.
+    auto* spacer = new QWidget(bar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(spacer);
+    dtDatePick = new QDateEdit(bar);
+    dtDatePick->setObjectName(QStringLiteral("dtDatePick"));
+    dtDatePick->setCalendarPopup(true);
+    dtDatePick->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    dtDatePick->setToolTip(QStringLiteral("Day of the diet entries added by double-click"));
+    bar->addWidget(dtDatePick);
+    cmbMeal = new QComboBox(bar);
+    cmbMeal->setObjectName(QStringLiteral("cmbMeal"));
+    cmbMeal->setToolTip(QStringLiteral("Select a Meal Name for Meal level tracking"));
+    cmbMeal->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cmbMealAction = bar->addWidget(cmbMeal);
+}
+
+void MainWindow::connectCommands()
+{
+    auto on = [this](Command command, auto handler) {
+        for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar}) {
+            if (QAction* action = m_commands.action(command, surface))
+                connect(action, &QAction::triggered, this, handler);
+        }
+    };
+    on(Command::Exit, [this] { close(); });
+    on(Command::NewFoodGroup, [this] { m_foodTree->newFoodGroup(); });
+    on(Command::NewFoodItem, [this] { m_foodEditor->newFoodItem(); });
+    on(Command::DietDetails, [this] { m_dietTree->showDietTotals(); });
+    on(Command::DietEntry, [this] { editDietEntry(); });
+    on(Command::FoodDetails, [this] { m_foodEditor->showFoodDetails(); });
+    on(Command::FoodFav, [this] { m_foodTree->copyToFavorites(); });
+    on(Command::Cut, [this] { editCut(); });
+    on(Command::Copy, [this] { editCopy(); });
+    on(Command::Paste, [this] { editPaste(); });
+    on(Command::Delete, [this] { editDelete(); });
+    on(Command::FindEntry, [this] { m_finder->findFood(false); });
+    on(Command::FindNext, [this] { m_finder->findFood(true); });
+    on(Command::Rename, [this] { editRename(); });
+    on(Command::Options, [this] { toolsOptions(); });
+    on(Command::ShowMeals, [this] { toolsShowMeals(); });
+    on(Command::PurgeDiet, [this] { toolsPurgeDiet(); });
+    on(Command::PurgeSnapshot, [this] { toolsPurgeSnapshot(); });
+    on(Command::HelpContents, [this] { helpContents(); });
+    on(Command::HelpSearch, [this] { helpSearch(); });
+    on(Command::About, [this] { helpAbout(); });
+}
+
+bool MainWindow::load()
+{
+    OrvDataSource& ds = m_context.dataSource();
+    ConfigStore& config = m_context.config();
+    placeFromSettings();
+    setWindowTitle(m_context.appTitle + QLatin1Char(' ') + AppContext::appVersion());
+    if (!ds.cmdGroups() || !ds.cmdFoods())
+        return false;
+    m_context.currentUser = config.findCurrentUser();
+    refreshUserPanel();
+    const bool showMeals = config.getConfig(QStringLiteral("SHOWMEALS")) == QLatin1String("Y");
+    cmbMealAction->setVisible(showMeals);
+    m_commands.action(Command::ShowMeals, Surface::Menu)->setChecked(showMeals);
+    dtDatePick->setDate(QDate::currentDate());
+    if (!ds.cmdDietData(m_context.currentUser))
+        return false;
+    m_foodTree->loadFoodTree();
+    m_dietTree->loadDietDays();
+    fillMealCombo(config, cmbMeal, QString());
+    m_loaded = !m_context.shutDownRequested();
+    return m_loaded;
+}
+
+void MainWindow::refreshUserPanel()
+{
+    statusPanel2->setText(QStringLiteral("User:  ") + m_context.config().getConfig(m_context.currentUser));
+    statusPanel2->setToolTip(QStringLiteral("Current User"));
+}
+
+void MainWindow::setStatusPanel1(const QString& text, const QString& tip)
+{
+    statusPanel1->setText(text);
+    statusPanel1->setToolTip(tip);
+}
+
+QString MainWindow::chosenMealKey() const
+{
+    if (cmbMeal->currentIndex() <= 0)
+        return QString();
+    return m_context.config().findConfigItem(cmbMeal->currentText());
+}
+
+void MainWindow::showPopupMenu()
+{
+    mnuPop_RTB->popup(QCursor::pos());
+}
+
+void MainWindow::editCopy()
+{
+    if (m_state.activeTree == QLatin1String("FOODS")) {
+        m_foodTree->copyFood(m_context.dataSource().rsFoods, true);
+        return;
+    }
+    QTreeWidgetItem* node = tvwDiet->selectedNode();
+    if (!node)
+        return;
+    if (NodeTree::tag(node) == QLatin1String("DIETITEM"))
+        m_dietTree->copyDietEntry(0, 1);
+    else if (NodeTree::tag(node) == QLatin1String("DIETMEAL"))
+        m_dietTree->copyDietMeal();
+}
+
+namespace {
+
+// The meal key of a meal node (five characters after "ML") and its day.
+QString mealKeyOf(const QTreeWidgetItem* meal)
+{
+    return NodeTree::key(meal).mid(2, 5);
+}
+QDate dayOf(const QTreeWidgetItem* node)
+{
+    return QDate::fromString(node ? node->text(0) : QString(), Qt::ISODate);
+}
+
+} // namespace
+
+void MainWindow::editCut()
+{
+    if (m_state.activeTree == QLatin1String("FOODS")) {
+        m_foodTree->removeFood(QStringLiteral("CUT"));
+        return;
+    }
+    QTreeWidgetItem* node = tvwDiet->selectedNode();
+    const QString tag = NodeTree::tag(node);
+    if (tag == QLatin1String("DIETITEM"))
+        m_dietTree->removeDietEntry(QStringLiteral("CUT"));
+    else if (tag == QLatin1String("DIETMEAL"))
+        m_dietTree->removeDietMeal(mealKeyOf(node), dayOf(node->parent()), QStringLiteral("CUT"));
+}
+
+void MainWindow::editPaste()
+{
+    if (m_state.activeTree == QLatin1String("FOODS"))
+        m_foodTree->pasteFood();
+    else if (tvwDiet->selectedNode())
+        m_dietTree->pasteDietEntries();
+}
+
+void MainWindow::editDelete()
+{
+    if (m_state.activeTree == QLatin1String("FOODS")) {
+        QTreeWidgetItem* node = tvwFood->selectedNode();
+        if (!node)
+            return;
+        if (NodeTree::tag(node) == QLatin1String("FOODITEM"))
+            m_foodTree->removeFood(QStringLiteral("DELETE"));
+        else
+            m_foodTree->deleteFoodGroup(NodeTree::key(node));
+        return;
+    }
+    if (m_state.activeTree != QLatin1String("DIET"))
+        return;
+    QTreeWidgetItem* node = tvwDiet->selectedNode();
+    const QString tag = NodeTree::tag(node);
+    if (tag == QLatin1String("DIETITEM"))
+        m_dietTree->removeDietEntry(QStringLiteral("DELETE"));
+    else if (tag == QLatin1String("DIETMEAL"))
+        m_dietTree->removeDietMeal(mealKeyOf(node), dayOf(node->parent()), QStringLiteral("DELETE"));
+    else if (tag == QLatin1String("DIETDAY"))
+        m_dietTree->removeDietDay(dayOf(node));
+}
+
+void MainWindow::editRename()
+{
+    m_foodTree->startRename();
+}
+
+void MainWindow::editDietEntry()
+{
+    if (tvwDiet->selectedNode())
+        m_dietTree->dietDoubleClick();
+}
+
+void MainWindow::toolsShowMeals()
+{
+    QAction* menu = m_commands.action(Command::ShowMeals, Surface::Menu);
+    // The check mark has already flipped when the menu item was clicked.
+    const bool show = menu->isChecked();
+    m_context.config().setConfig(QStringLiteral("SHOWMEALS"), show ? QStringLiteral("Y") : QStringLiteral("N"),
+                                 false);
+    cmbMealAction->setVisible(show);
+    cmbMeal->setCurrentIndex(0);
+}
+
+void MainWindow::toolsOptions() {}
+void MainWindow::toolsPurgeDiet() {}
+void MainWindow::toolsPurgeSnapshot() {}
+void MainWindow::helpContents() {}
+void MainWindow::helpSearch() {}
+void MainWindow::helpAbout() {}
+
+void MainWindow::layoutPanes()
+{
+    if (isMinimized())
+        return;
+    // The client area as the layout rules see it: the toolbar and the panes
+    // below it, down to the status bar.
+    const QWidget* client = centralWidget();
+    const int toolbarHeight = client->geometry().top() - menuBar()->height();
+    const double scaleWidth = toTwipsX(this, client->width());
+    const double scaleHeight = toTwipsY(this, client->height() + qMax(0, toolbarHeight));
+    if (scaleHeight <= 1750)
+        return;
+    const double frameTop = 60, frameLeft = 120;
+    const double frameWidth = scaleWidth - 240;
+    const double frameHeight = scaleHeight / 2 - 480;
+    frameFood->setGeometry(toPixelsX(this, frameLeft), toPixelsY(this, frameTop), toPixelsX(this, frameWidth),
+                           toPixelsY(this, frameHeight));
+    tvwFood->setGeometry(toPixelsX(this, 120), toPixelsY(this, 240), toPixelsX(this, scaleWidth - 480),
+                         toPixelsY(this, frameHeight - 360));
+    const double dietTop = frameTop + frameHeight + 120;
+    tvwDiet->setGeometry(toPixelsX(this, 360), toPixelsY(this, dietTop), toPixelsX(this, scaleWidth - 480),
+                         toPixelsY(this, frameHeight));
+    txtActivity->setGeometry(toPixelsX(this, 120), toPixelsY(this, dietTop), toPixelsX(this, 210),
+                             toPixelsY(this, frameHeight));
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutPanes();
+}
+
+void MainWindow::placeFromSettings()
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Settings"));
+    const double left = settings.value(QStringLiteral("MainLeft"), 1000).toDouble();
+    const double top = settings.value(QStringLiteral("MainTop"), 1000).toDouble();
+    const double width = settings.value(QStringLiteral("MainWidth"), 6500).toDouble();
+    const double height = settings.value(QStringLiteral("MainHeight"), 6500).toDouble();
+    move(toPixelsX(this, left), toPixelsY(this, top));
+    resize(toPixelsX(this, width), toPixelsY(this, height));
+}
+
+void MainWindow::saveSettings()
+{
+    if (isMinimized())
+        return;
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Settings"));
+    settings.setValue(QStringLiteral("MainLeft"), QString::number(qRound(toTwipsX(this, x()))));
+    settings.setValue(QStringLiteral("MainTop"), QString::number(qRound(toTwipsY(this, y()))));
+    settings.setValue(QStringLiteral("MainWidth"), QString::number(qRound(toTwipsX(this, width()))));
+    settings.setValue(QStringLiteral("MainHeight"), QString::number(qRound(toTwipsY(this, height()))));
+}
+
+void MainWindow::closeDatabase()
+{
+    QWidget message(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    message.setObjectName(QStringLiteral("frmCloseMsg"));
+    auto* layout = new QVBoxLayout(&message);
+    layout->addWidget(new QLabel(QStringLiteral("Closing Database Files"), &message));
+    message.adjustSize();
+    message.move(geometry().center() - message.rect().center());
+    message.show();
+    message.repaint();
+    WaitCursor wait;
+    m_context.dataSource().closeDB();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    if (!m_context.shutDownRequested() && m_state.foodDataChanged)
+        m_foodEditor->saveFoodData(false);
+    m_unloaded = true;
+    m_finder->unload();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible())
+            window->close();
+    }
+    if (m_loaded)
+        saveSettings();
+    closeDatabase();
+    event->accept();
+}
+
+void MainWindow::unload()
+{
+    close();
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "ui/commandset.h"
+#include "ui/treestate.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class AppContext;
+class DietTree;
+class FindController;
+class FoodItemEditor;
+class FoodTree;
+class NodeTree;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QToolButton;
+
+// The program's main window: the food tree above, the diet tree below, the
+// menus, toolbar, context menu and status bar, and the routing of the shared
+// edit commands to the tree that last had the focus.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Runs the load steps: window placement, caption, recordsets, current user,
+    // status bar, meal choices, both trees. False when a fatal data failure
+    // ended the run on the way.
+    bool load();
+    // Closes the window without asking anything (after a fatal data failure).
+    void unload();
+
+    AppContext& context() { return m_context; }
+    CommandSet& commands() { return m_commands; }
+    TreeState& state() { return m_state; }
+    FoodTree& foodTree() { return *m_foodTree; }
+    FoodItemEditor& foodEditor() { return *m_foodEditor; }
+    DietTree& dietTree() { return *m_dietTree; }
+    FindController& finder() { return *m_finder; }
+
+    // Controls other parts of the program work with.
+    NodeTree* tvwFood = nullptr;
+    NodeTree* tvwDiet = nullptr;
+    QGroupBox* frameFood = nullptr;
+    QLabel* txtActivity = nullptr;
+    QDateEdit* dtDatePick = nullptr;
+    QComboBox* cmbMeal = nullptr;
+    QAction* cmbMealAction = nullptr; // shows or hides cmbMeal on the toolbar
+    QLabel* statusPanel1 = nullptr;
+    QLabel* statusPanel2 = nullptr;
+    QMenu* mnuPop_RTB = nullptr;
+
+    // Shows the context menu at the pointer.
+    void showPopupMenu();
+    // Status bar panel 1 (serving size of the selected food) and its tip.
+    void setStatusPanel1(const QString& text, const QString& tip);
+    // Status bar panel 2: the current user's name.
+    void refreshUserPanel();
+    // The meal key chosen in the main window's meal list ("" for "Select a Meal").
+    QString chosenMealKey() const;
+    // Lays the two tree panes out for the current window size.
+    void layoutPanes();
+
+    // The command handlers (menus, context menu, toolbar and keys).
+    void editCut();
+    void editCopy();
+    void editPaste();
+    void editDelete();
+    void editRename();
+    void editDietEntry();
+    void toolsOptions();
+    void toolsShowMeals();
+    void toolsPurgeDiet();
+    void toolsPurgeSnapshot();
+    void helpContents();
+    void helpSearch();
+    void helpAbout();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildPanes();
+    void connectCommands();
+    void placeFromSettings();
+    void saveSettings();
+    void closeDatabase();
+    QAction* menuAction(QMenu* menu, Command command, Surface surface, const char* name, const QString& caption,
+                        const QKeySequence& shortcut = {});
+
+    AppContext& m_context;
+    CommandSet m_commands;
+    TreeState m_state;
+    std::unique_ptr<FoodTree> m_foodTree;
+    std::unique_ptr<FoodItemEditor> m_foodEditor;
+    std::unique_ptr<DietTree> m_dietTree;
+    std::unique_ptr<FindController> m_finder;
+    QToolButton* m_reportButton = nullptr;
+    bool m_unloaded = false;
+    bool m_loaded = false;
+};

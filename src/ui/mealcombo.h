@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+class ConfigStore;
+class QComboBox;
+
+// Fills a meal drop-down with "Select a Meal" and the meal labels in use, and
+// chooses the entry showing selectedLabel (or the first entry).
+void fillMealCombo(ConfigStore& config, QComboBox* combo, const QString& selectedLabel);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/nodetree.h"
+
+#include <QPointer>
+#include <QString>
+
+// What the two trees of the main window share: which tree has the focus, the
+// node under the pointer at the last mouse-down in either tree, the pending
+// context menu, the node a drag started from, and the state of the food
+// record being edited.
+struct TreeState
+{
+    QString activeTree; // "FOODS", "DIET", or "" before either tree had the focus
+    bool popupPending = false;
+    QString dragKey;
+    QString dragTag;
+    bool foodDataChanged = false;
+    bool newFoodPending = false;
+
+    // The node under the pointer at the last mouse-down, kept by tree and key
+    // so that it reads as none once the node is gone.
+    void setHitNode(NodeTree* tree, QTreeWidgetItem* node)
+    {
+        hitTree = tree;
+        hitKey = NodeTree::key(node);
+    }
+    QTreeWidgetItem* hitNode() const { return hitTree && !hitKey.isEmpty() ? hitTree->node(hitKey) : nullptr; }
+    QPointer<NodeTree> hitTree;
+    QString hitKey;
+};
