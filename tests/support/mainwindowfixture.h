@@ -1,0 +1,31 @@
+#pragma once
+
+#include "fixture.h"
+#include "ui/mainwindow.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// A loaded main window over a fixture database, with the scripted prompt
+// service and the window settings kept in a temporary folder.
+class MainWindowFixture
+{
+public:
+    explicit MainWindowFixture(Fixture::Content content = Fixture::Content::Catalogue);
+    ~MainWindowFixture();
+
+    TestContext test;
+    std::unique_ptr<MainWindow> window;
+
+    MainWindow& main() { return *window; }
+    AppContext& ctx() { return test.ctx(); }
+    ScriptedPrompts& prompts() { return test.prompts; }
+
+    // Builds and loads the window (after a test has adjusted the database).
+    void load();
+};
+
+// Runs action on the next modal dialog as soon as it is shown (from a timer,
+// while the dialog's own event loop runs), so a test can fill and close
+// dialogs that the code under test opens with exec().
+void whenModal(std::function<void(QWidget* dialog)> action);
