@@ -23,9 +23,10 @@ void reportFailedUpgrade(AppContext& context, const DataError& error)
     dataSource.rsTableKey.cancelUpdate();
     if (!dataSource.cmdConfig() || !dataSource.cmdTableKey())
         return; // already reported, and the program is ending
-    context.fatalError(QStringLiteral("Unable to upgrade the %1 Database.  It has been left as it was before the "
-                                      "upgrade, which will be offered again at the next start.  ")
-                           .arg(context.appTitle));
+    context.fatalError(
+        QStringLiteral("Unable to upgrade the %1 Database.  It has been left as it was before the "
+                       "upgrade, which will be offered again at the next start.  ")
+            .arg(context.appTitle));
 }
 
 // The first write of the full upgrade. A database of a release before 2.0.0
@@ -54,7 +55,8 @@ void writeFullUpgrade(AppContext& context)
         config.addConfig(QStringLiteral("MEAL%1").arg(i), QStringLiteral("Meal %1").arg(i + 1), false);
     config.addConfig(QStringLiteral("SHOWMEALS"), QStringLiteral("Y"), false);
     for (int i = 1; i <= 8; ++i)
-        config.addConfig(QStringLiteral("SNAPSHOT%1").arg(i), QStringLiteral("SnapShot Value%1").arg(i), false);
+        config.addConfig(QStringLiteral("SNAPSHOT%1").arg(i), QStringLiteral("SnapShot Value%1").arg(i),
+                         false);
     OrvDataSource& dataSource = context.dataSource();
     dataSource.cmdCreateSnapShot();
     Recordset& keys = dataSource.rsTableKey;
@@ -67,15 +69,17 @@ void writeFullUpgrade(AppContext& context)
 bool fullUpgrade(AppContext& context)
 {
     const QString question =
-        QStringLiteral("You have recently upgraded your ") + context.appTitle + QStringLiteral(" software to version ") +
-        AppContext::versionNotice() +
-        QStringLiteral(".  It is necessary to upgrade your database.  Please make sure that you have made a backup "
-                       "of your ") +
+        QStringLiteral("You have recently upgraded your ") + context.appTitle +
+        QStringLiteral(" software to version ") + AppContext::versionNotice() +
+        QStringLiteral(
+            ".  It is necessary to upgrade your database.  Please make sure that you have made a backup "
+            "of your ") +
         QStringLiteral("Foodlark\\Data folder before completing this upgrade.  Do you ") +
         QStringLiteral("wish to perform this upgrade at this time?");
     if (!context.askYesNo(question, kNoticeTitle)) {
-        context.inform(QStringLiteral("Database upgrade not completed.  You will not be able to use this version of ") +
-                       context.appTitle + QStringLiteral(" until the upgrade has been completed."));
+        context.inform(
+            QStringLiteral("Database upgrade not completed.  You will not be able to use this version of ") +
+            context.appTitle + QStringLiteral(" until the upgrade has been completed."));
         return false;
     }
     // All of it or nothing: a database that says it is current but lacks the

@@ -56,23 +56,24 @@ bool locateDatabase(AppContext& context)
     if (probeFile(context.dbPath) != Probe::NotFound)
         return true;
     if (probeFile(context.upgradePath) == Probe::NotFound) {
-        context.prompts().ask({PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("Critical Application Error"),
-                               QStringLiteral("Unable to locate database file '") +
-                                   QDir::toNativeSeparators(context.dbPath) + QStringLiteral("'.") +
-                                   QStringLiteral("\r\n\r\n") +
-                                   QStringLiteral("  Check your installation folder.  If the file is missing, you "
-                                                  "may attempt to reinstall the application. ") +
-                                   QStringLiteral("\r\n\r\n") + context.supportMessage});
+        context.prompts().ask(
+            {PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("Critical Application Error"),
+             QStringLiteral("Unable to locate database file '") + QDir::toNativeSeparators(context.dbPath) +
+                 QStringLiteral("'.") + QStringLiteral("\r\n\r\n") +
+                 QStringLiteral("  Check your installation folder.  If the file is missing, you "
+                                "may attempt to reinstall the application. ") +
+                 QStringLiteral("\r\n\r\n") + context.supportMessage});
         return false;
     }
     // A template that could not be used once moved stays where it is.
     if (refuseUnwritable(context, context.upgradePath))
         return false;
     if (!QFile::rename(context.upgradePath, context.dbPath)) {
-        context.reportError(QStringLiteral("Unable to move the database file '%1' to '%2'.  Make sure that the Data "
-                                           "folder is not read-only.  ")
-                                .arg(QDir::toNativeSeparators(context.upgradePath),
-                                     QDir::toNativeSeparators(context.dbPath)));
+        context.reportError(
+            QStringLiteral("Unable to move the database file '%1' to '%2'.  Make sure that the Data "
+                           "folder is not read-only.  ")
+                .arg(QDir::toNativeSeparators(context.upgradePath),
+                     QDir::toNativeSeparators(context.dbPath)));
         return false;
     }
     return true;

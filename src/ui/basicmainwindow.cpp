@@ -7,7 +7,8 @@
 
 #include <QCloseEvent>
 
-BasicMainWindow::BasicMainWindow(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
+BasicMainWindow::BasicMainWindow(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), m_context(context)
 {
     setObjectName(QStringLiteral("frmMain"));
     m_context.unloadMainWindow = [this] { close(); };
@@ -32,7 +33,8 @@ void BasicMainWindow::load()
 void BasicMainWindow::closeEvent(QCloseEvent* event)
 {
     if (!isMinimized())
-        WindowSettings().write(WindowSettings::fromPixels(QRect(pos(), size()), logicalDpiX(), logicalDpiY()));
+        WindowSettings().write(
+            WindowSettings::fromPixels(QRect(pos(), size()), logicalDpiX(), logicalDpiY()));
     m_context.dataSource().closeDB();
     event->accept();
 }

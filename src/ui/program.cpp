@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdlib>
 
 StartupWindows programWindows()
 {

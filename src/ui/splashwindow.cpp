@@ -10,8 +10,7 @@
 
 SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      fraMainFrame(new QFrame(this)),
-      picLogo(new QLabel(fraMainFrame))
+      fraMainFrame(new QFrame(this)), picLogo(new QLabel(fraMainFrame))
 {
     setObjectName(QStringLiteral("frmSplash"));
     fraMainFrame->setObjectName(QStringLiteral("fraMainFrame"));

@@ -21,8 +21,7 @@ struct StartupWindows
 
 // loadMainWindow for a window class constructed as Window(AppContext&) with a
 // load() step: StartupWindows{loadMainWindow<MainWindow>, ...}.
-template <class Window>
-std::unique_ptr<QMainWindow> loadMainWindow(AppContext& context)
+template <class Window> std::unique_ptr<QMainWindow> loadMainWindow(AppContext& context)
 {
     auto window = std::make_unique<Window>(context);
     window->load();

@@ -42,13 +42,20 @@ private slots:
     {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("version") << "VERSION" << "3.0.0";
-        QTest::newRow("user") << "USER2" << "User 2";
-        QTest::newRow("key in another case") << "showtips" << "Y";
-        QTest::newRow("blank meal") << "MEAL9" << "";
-        QTest::newRow("missing item") << "NOSUCHITEM" << "";
-        QTest::newRow("key with blanks") << " USER2" << "";
-        QTest::newRow("apostrophe") << "O'BRIEN" << "";
+        QTest::newRow("version") << "VERSION"
+                                 << "3.0.0";
+        QTest::newRow("user") << "USER2"
+                              << "User 2";
+        QTest::newRow("key in another case") << "showtips"
+                                             << "Y";
+        QTest::newRow("blank meal") << "MEAL9"
+                                    << "";
+        QTest::newRow("missing item") << "NOSUCHITEM"
+                                      << "";
+        QTest::newRow("key with blanks") << " USER2"
+                                         << "";
+        QTest::newRow("apostrophe") << "O'BRIEN"
+                                    << "";
     }
     void getConfigReadsByKey()
     {
@@ -70,13 +77,16 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected");
         const QString hundred = QStringLiteral("A").repeated(50) + QStringLiteral("B").repeated(50);
-        QTest::newRow("short") << "Anna" << "Anna";
+        QTest::newRow("short") << "Anna"
+                               << "Anna";
         QTest::newRow("78") << hundred.left(78) << hundred.left(78);
         QTest::newRow("79") << hundred.left(79) << hundred.left(79);
         QTest::newRow("80") << hundred.left(80) << hundred.left(79);
         QTest::newRow("100") << hundred << hundred.left(79);
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("apostrophe") << "O'Brien" << "O'Brien";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("apostrophe") << "O'Brien"
+                                    << "O'Brien";
         // A character of two UTF-16 units straddling the cut is left out whole.
         const QString bird = QString::fromUtf8("\xF0\x9F\x90\xA6");
         QTest::newRow("pair across the cut") << hundred.left(78) + bird + "x" << hundred.left(78);
@@ -124,7 +134,8 @@ private slots:
         QCOMPARE(box.icon, PromptIcon::Critical);
         QCOMPARE(box.buttons, PromptButtons::Ok);
         QCOMPARE(box.title, QStringLiteral("Application Error"));
-        QCOMPARE(box.text, QStringLiteral("Unable to update the Configuration Data.  ") + t->ctx().supportMessage);
+        QCOMPARE(box.text,
+                 QStringLiteral("Unable to update the Configuration Data.  ") + t->ctx().supportMessage);
         QCOMPARE(t->shutDowns, 0);
         QCOMPARE(allRows(), before);
         // The recordset is not left in the middle of an edit.
@@ -154,17 +165,37 @@ private slots:
         QTest::addColumn<QString>("label"); // stored as MEAL1
         QTest::addColumn<QString>("search");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("same") << "Lunch" << "Lunch" << "MEAL1";
-        QTest::newRow("search trimmed") << "Lunch" << "  Lunch  " << "MEAL1";
-        QTest::newRow("other case") << "Lunch" << "LUNCH" << "MEAL1";
-        QTest::newRow("stored with leading blanks") << "  Brunch" << "  Brunch" << "";
-        QTest::newRow("stored with trailing blank") << "Brunch " << "Brunch " << "";
-        QTest::newRow("only blanks are trimmed") << "Tea\t" << "Tea\t" << "MEAL1";
-        QTest::newRow("apostrophe") << "Mum's tea" << "Mum's tea" << "MEAL1";
-        QTest::newRow("no such label") << "Lunch" << "Supper" << "";
+        QTest::newRow("same") << "Lunch"
+                              << "Lunch"
+                              << "MEAL1";
+        QTest::newRow("search trimmed") << "Lunch"
+                                        << "  Lunch  "
+                                        << "MEAL1";
+        QTest::newRow("other case") << "Lunch"
+                                    << "LUNCH"
+                                    << "MEAL1";
+        QTest::newRow("stored with leading blanks") << "  Brunch"
+                                                    << "  Brunch"
+                                                    << "";
+        QTest::newRow("stored with trailing blank") << "Brunch "
+                                                    << "Brunch "
+                                                    << "";
+        QTest::newRow("only blanks are trimmed") << "Tea\t"
+                                                 << "Tea\t"
+                                                 << "MEAL1";
+        QTest::newRow("apostrophe") << "Mum's tea"
+                                    << "Mum's tea"
+                                    << "MEAL1";
+        QTest::newRow("no such label") << "Lunch"
+                                       << "Supper"
+                                       << "";
         // The first row in table order wins: the user rows come before the meals.
-        QTest::newRow("same as a user name") << "User 2" << "User 2" << "USER2";
-        QTest::newRow("blank search finds a blank meal") << "Lunch" << "   " << "MEAL4";
+        QTest::newRow("same as a user name") << "User 2"
+                                             << "User 2"
+                                             << "USER2";
+        QTest::newRow("blank search finds a blank meal") << "Lunch"
+                                                         << "   "
+                                                         << "MEAL4";
     }
     void findConfigItemLooksUpTheTrimmedValue()
     {
@@ -179,10 +210,14 @@ private slots:
     {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("blanks") << "   " << "";
-        QTest::newRow("meal key") << "MEAL1" << "Lunch";
-        QTest::newRow("missing") << "MEAL99" << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("blanks") << "   "
+                                << "";
+        QTest::newRow("meal key") << "MEAL1"
+                                  << "Lunch";
+        QTest::newRow("missing") << "MEAL99"
+                                 << "";
     }
     void getConfigIfNamedSkipsBlankKeys()
     {
@@ -197,7 +232,7 @@ private slots:
 
     void findCurrentUserTakesTheLastMarkedRow_data()
     {
-        QTest::addColumn<QStringList>("marked"); // USER rows marked as selected
+        QTest::addColumn<QStringList>("marked");   // USER rows marked as selected
         QTest::addColumn<QStringList>("appended"); // further rows appended, each marked
         QTest::addColumn<QString>("expected");
         QTest::newRow("first") << QStringList{"USER1"} << QStringList() << "USER1";
@@ -205,7 +240,8 @@ private slots:
         QTest::newRow("none marked") << QStringList() << QStringList() << "USER1";
         QTest::newRow("two marked") << QStringList{"USER2", "USER4"} << QStringList() << "USER4";
         QTest::newRow("later in table order wins") << QStringList{"USER3"} << QStringList{"USER2"} << "USER2";
-        QTest::newRow("other items do not count") << QStringList{"USER2"} << QStringList{"OTHER9", "MEALX"} << "USER2";
+        QTest::newRow("other items do not count")
+            << QStringList{"USER2"} << QStringList{"OTHER9", "MEALX"} << "USER2";
         QTest::newRow("key case counts") << QStringList() << QStringList{"user3"} << "USER1";
     }
     void findCurrentUserTakesTheLastMarkedRow()
@@ -230,24 +266,27 @@ private slots:
         QTest::addColumn<int>("selected");
         const QString first = QStringLiteral("Select a Meal");
         const QStringList usual = {"Breakfast", "Lunch", "Dinner", "Snack"};
-        QTest::newRow("nothing chosen") << usual << "" << QStringList{first, "Breakfast", "Lunch", "Dinner", "Snack"}
-                                        << 0;
-        QTest::newRow("dinner") << usual << "Dinner" << QStringList{first, "Breakfast", "Lunch", "Dinner", "Snack"}
-                                << 3;
-        QTest::newRow("exact comparison") << usual << "dinner"
-                                          << QStringList{first, "Breakfast", "Lunch", "Dinner", "Snack"} << 0;
-        QTest::newRow("unknown label") << usual << "Supper"
-                                       << QStringList{first, "Breakfast", "Lunch", "Dinner", "Snack"} << 0;
+        QTest::newRow("nothing chosen")
+            << usual << "" << QStringList{first, "Breakfast", "Lunch", "Dinner", "Snack"} << 0;
+        QTest::newRow("dinner") << usual << "Dinner"
+                                << QStringList{first, "Breakfast", "Lunch", "Dinner", "Snack"} << 3;
+        QTest::newRow("exact comparison")
+            << usual << "dinner" << QStringList{first, "Breakfast", "Lunch", "Dinner", "Snack"} << 0;
+        QTest::newRow("unknown label")
+            << usual << "Supper" << QStringList{first, "Breakfast", "Lunch", "Dinner", "Snack"} << 0;
         QTest::newRow("all blank") << QStringList() << "" << QStringList{first} << 0;
-        QTest::newRow("first meal blank") << QStringList{"", "Lunch"} << "Lunch" << QStringList{first, "Lunch"} << 1;
+        QTest::newRow("first meal blank")
+            << QStringList{"", "Lunch"} << "Lunch" << QStringList{first, "Lunch"} << 1;
         QTest::newRow("blank labels skipped")
             << QStringList{"  ", "Brunch", "", "", "", "", "", "", "", "Late snack"} << "Late snack"
             << QStringList{first, "Brunch", "Late snack"} << 2;
-        QTest::newRow("labels kept as stored") << QStringList{" Tea"} << " Tea" << QStringList{first, " Tea"} << 1;
+        QTest::newRow("labels kept as stored")
+            << QStringList{" Tea"} << " Tea" << QStringList{first, " Tea"} << 1;
         QTest::newRow("the last equal label") << QStringList{"Snack", "Lunch", "Snack", "Dinner"} << "Snack"
                                               << QStringList{first, "Snack", "Lunch", "Snack", "Dinner"} << 3;
         QTest::newRow("all ten") << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"} << "10"
-                                 << QStringList{first, "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"} << 10;
+                                 << QStringList{first, "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}
+                                 << 10;
     }
     void mealChoicesListTheLabelsInUse()
     {

@@ -81,9 +81,9 @@ private slots:
         AppContext context(folder.path() + QStringLiteral("/"), prompts);
         QCOMPARE(context.appTitle, QStringLiteral("Corvane's Foodlark"));
         QCOMPARE(context.companyName, QStringLiteral("Corvane Corporation"));
-        QCOMPARE(context.supportMessage, QStringLiteral("If this behavior continues contact ") + context.companyName +
-                                             QStringLiteral(" Support at ") + context.supportAddress +
-                                             QStringLiteral("."));
+        QCOMPARE(context.supportMessage, QStringLiteral("If this behavior continues contact ") +
+                                             context.companyName + QStringLiteral(" Support at ") +
+                                             context.supportAddress + QStringLiteral("."));
         QVERIFY(!context.webAddress.isEmpty());
         QVERIFY(context.supportAddress.contains(QLatin1Char('@')));
         // The program folder is taken without its trailing separator.
@@ -161,10 +161,11 @@ private slots:
         QCOMPARE(box.icon, PromptIcon::Critical);
         QCOMPARE(box.buttons, PromptButtons::Ok);
         QCOMPARE(box.title, QStringLiteral("Critical Application Error"));
-        QCOMPARE(box.text, QStringLiteral("Unable to locate database file '") + folder.dbPath() +
-                               QStringLiteral("'.\r\n\r\n  Check your installation folder.  If the file is missing, "
-                                              "you may attempt to reinstall the application. \r\n\r\n") +
-                               supportMessage());
+        QCOMPARE(box.text,
+                 QStringLiteral("Unable to locate database file '") + folder.dbPath() +
+                     QStringLiteral("'.\r\n\r\n  Check your installation folder.  If the file is missing, "
+                                    "you may attempt to reinstall the application. \r\n\r\n") +
+                     supportMessage());
         QVERIFY(!run.context.dataSource().isConnected());
         // Nothing was created: no empty database, no Data folder.
         QCOMPARE(listing(folder.path()), before);
@@ -177,8 +178,9 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("fatal"); // ended through shutDown
-        const QString busy = QStringLiteral("Unable to open the Corvane's Foodlark Database.  Make sure you don't "
-                                            "have another instance of Corvane's Foodlark open.  ");
+        const QString busy =
+            QStringLiteral("Unable to open the Corvane's Foodlark Database.  Make sure you don't "
+                           "have another instance of Corvane's Foodlark open.  ");
         QTest::newRow("text file") << "text"
                                    << "The file '%1' is not a Corvane's Foodlark Database.  " << false;
         QTest::newRow("empty file") << "empty"
@@ -261,11 +263,12 @@ private slots:
         QCOMPARE(run.prompts.count(), 1);
         QCOMPARE(run.prompts.last().icon, PromptIcon::Critical);
         QCOMPARE(run.prompts.last().title, QStringLiteral("Application Error"));
-        QCOMPARE(run.prompts.last().text,
-                 QStringLiteral("The Corvane's Foodlark Database '%1' can not be written to.  Make sure that the "
-                                "file and its folder are not read-only.  ")
-                         .arg(file) +
-                     supportMessage());
+        QCOMPARE(
+            run.prompts.last().text,
+            QStringLiteral("The Corvane's Foodlark Database '%1' can not be written to.  Make sure that the "
+                           "file and its folder are not read-only.  ")
+                    .arg(file) +
+                supportMessage());
         QVERIFY(!run.context.dataSource().isConnected());
         QCOMPARE(listing(dataFolder), files);
         QCOMPARE(bytes(file), before);
@@ -282,10 +285,11 @@ private slots:
             QVERIFY(!Startup::openDatabase(second.context));
             QCOMPARE(second.prompts.count(), 1);
             QCOMPARE(second.prompts.last().title, QStringLiteral("Application Error"));
-            QCOMPARE(second.prompts.last().text,
-                     QStringLiteral("Unable to open the Corvane's Foodlark Database.  Make sure you don't have "
-                                    "another instance of Corvane's Foodlark open.  ") +
-                         supportMessage());
+            QCOMPARE(
+                second.prompts.last().text,
+                QStringLiteral("Unable to open the Corvane's Foodlark Database.  Make sure you don't have "
+                               "another instance of Corvane's Foodlark open.  ") +
+                    supportMessage());
             QVERIFY(!second.context.dataSource().isConnected());
         }
         // The first copy goes on undisturbed, and can still write.
@@ -348,7 +352,8 @@ private slots:
             alterDatabase(folder.dbPath(), "DELETE FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
         else
             alterDatabase(folder.dbPath(),
-                          QStringLiteral("UPDATE CONFIG SET ConfigValue = '%1' WHERE ConfigItem = 'SHOWTIPS'").arg(value));
+                          QStringLiteral("UPDATE CONFIG SET ConfigValue = '%1' WHERE ConfigItem = 'SHOWTIPS'")
+                              .arg(value));
         Run run(folder.path());
         QVERIFY(Startup::openDatabase(run.context));
         QCOMPARE(Startup::introductionEnabled(run.context.config()), offered);

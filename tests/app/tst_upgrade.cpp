@@ -47,7 +47,8 @@ private:
     {
         QStringList result;
         for (const ConfigRow& row : rows)
-            result << row.item + QLatin1Char('=') + row.value + (row.selected ? QStringLiteral(" (selected)") : QString());
+            result << row.item + QLatin1Char('=') + row.value +
+                          (row.selected ? QStringLiteral(" (selected)") : QString());
         return result;
     }
 
@@ -61,7 +62,9 @@ private:
 
     bool hasTable(const QString& name)
     {
-        return t->scalar("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE", {name})
+        return t->scalar(
+                    "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE",
+                    {name})
                    .toInt() == 1;
     }
 
@@ -80,10 +83,11 @@ private:
 
     static QString question()
     {
-        return QStringLiteral("You have recently upgraded your Corvane's Foodlark software to version 3.00.  It is "
-                              "necessary to upgrade your database.  Please make sure that you have made a backup of "
-                              "your Foodlark\\Data folder before completing this upgrade.  Do you wish to perform "
-                              "this upgrade at this time?");
+        return QStringLiteral(
+            "You have recently upgraded your Corvane's Foodlark software to version 3.00.  It is "
+            "necessary to upgrade your database.  Please make sure that you have made a backup of "
+            "your Foodlark\\Data folder before completing this upgrade.  Do you wish to perform "
+            "this upgrade at this time?");
     }
 
     void compareQuestion(const Prompt& prompt)
@@ -97,11 +101,24 @@ private:
     // The rows the full upgrade appends, in order (after the VERSION item).
     static QStringList fullUpgradeItems()
     {
-        return {"MEAL0=Meal 1",       "MEAL1=Meal 2",       "MEAL2=Meal 3",       "MEAL3=Meal 4",
-                "MEAL4=Meal 5",       "MEAL5=Meal 6",       "MEAL6=Meal 7",       "MEAL7=Meal 8",
-                "MEAL8=Meal 9",       "MEAL9=Meal 10",      "SHOWMEALS=Y",        "SNAPSHOT1=SnapShot Value1",
-                "SNAPSHOT2=SnapShot Value2", "SNAPSHOT3=SnapShot Value3", "SNAPSHOT4=SnapShot Value4",
-                "SNAPSHOT5=SnapShot Value5", "SNAPSHOT6=SnapShot Value6", "SNAPSHOT7=SnapShot Value7",
+        return {"MEAL0=Meal 1",
+                "MEAL1=Meal 2",
+                "MEAL2=Meal 3",
+                "MEAL3=Meal 4",
+                "MEAL4=Meal 5",
+                "MEAL5=Meal 6",
+                "MEAL6=Meal 7",
+                "MEAL7=Meal 8",
+                "MEAL8=Meal 9",
+                "MEAL9=Meal 10",
+                "SHOWMEALS=Y",
+                "SNAPSHOT1=SnapShot Value1",
+                "SNAPSHOT2=SnapShot Value2",
+                "SNAPSHOT3=SnapShot Value3",
+                "SNAPSHOT4=SnapShot Value4",
+                "SNAPSHOT5=SnapShot Value5",
+                "SNAPSHOT6=SnapShot Value6",
+                "SNAPSHOT7=SnapShot Value7",
                 "SNAPSHOT8=SnapShot Value8"};
     }
 
@@ -113,12 +130,18 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("less");
-        QTest::newRow("no version") << "0" << "2.0.0" << true;
-        QTest::newRow("ten sorts before two") << "10.0.0" << "2.0.0" << true;
-        QTest::newRow("equal") << "2.1.0" << "2.1.0" << false;
-        QTest::newRow("longer is greater") << "2.0.0" << "2.0.00" << true;
-        QTest::newRow("revision") << "2.0.5" << "2.1.0" << true;
-        QTest::newRow("case counts") << "a" << "B" << false;
+        QTest::newRow("no version") << "0"
+                                    << "2.0.0" << true;
+        QTest::newRow("ten sorts before two") << "10.0.0"
+                                              << "2.0.0" << true;
+        QTest::newRow("equal") << "2.1.0"
+                               << "2.1.0" << false;
+        QTest::newRow("longer is greater") << "2.0.0"
+                                           << "2.0.00" << true;
+        QTest::newRow("revision") << "2.0.5"
+                                  << "2.1.0" << true;
+        QTest::newRow("case counts") << "a"
+                                     << "B" << false;
     }
     void versionsCompareAsText()
     {
@@ -206,9 +229,10 @@ private slots:
             QCOMPARE(t->prompts.last().icon, PromptIcon::None);
             QCOMPARE(t->prompts.last().buttons, PromptButtons::Ok);
             QCOMPARE(t->prompts.last().title, QStringLiteral("Corvane's Foodlark"));
-            QCOMPARE(t->prompts.last().text,
-                     QStringLiteral("Database upgrade not completed.  You will not be able to use this version of "
-                                    "Corvane's Foodlark until the upgrade has been completed."));
+            QCOMPARE(
+                t->prompts.last().text,
+                QStringLiteral("Database upgrade not completed.  You will not be able to use this version of "
+                               "Corvane's Foodlark until the upgrade has been completed."));
             QCOMPARE(appended, QStringList());
             QCOMPARE(tableKeys(), keysBefore);
             QCOMPARE(hasTable("SNAPSHOT"), snapShotBefore);
@@ -228,9 +252,10 @@ private slots:
             QCOMPARE(tableKeys(), keysBefore + QStringList{"SNAPSHOT=1"});
             QVERIFY(hasTable("SNAPSHOT"));
             // pk_SnapShot: unique, on SNAPID alone.
-            QCOMPARE(t->scalar("SELECT \"unique\" FROM pragma_index_list('SNAPSHOT') WHERE name = 'pk_SnapShot'")
-                         .toInt(),
-                     1);
+            QCOMPARE(
+                t->scalar("SELECT \"unique\" FROM pragma_index_list('SNAPSHOT') WHERE name = 'pk_SnapShot'")
+                    .toInt(),
+                1);
             QCOMPARE(t->scalar("SELECT group_concat(name) FROM pragma_index_info('pk_SnapShot')").toString(),
                      QStringLiteral("SNAPID"));
             // The program's recordsets see the new rows.
@@ -284,10 +309,11 @@ private slots:
         QCOMPARE(t->prompts.last().icon, PromptIcon::Critical);
         QCOMPARE(t->prompts.last().buttons, PromptButtons::Ok);
         QCOMPARE(t->prompts.last().title, QStringLiteral("Application Error"));
-        QCOMPARE(t->prompts.last().text,
-                 QStringLiteral("Unable to upgrade the Corvane's Foodlark Database.  It has been left as it was "
-                                "before the upgrade, which will be offered again at the next start.  ") +
-                     t->ctx().supportMessage);
+        QCOMPARE(
+            t->prompts.last().text,
+            QStringLiteral("Unable to upgrade the Corvane's Foodlark Database.  It has been left as it was "
+                           "before the upgrade, which will be offered again at the next start.  ") +
+                t->ctx().supportMessage);
         QCOMPARE(t->shutDowns, 1);
         QCOMPARE(configRows(), before);
         QCOMPARE(tableKeys(), keysBefore);

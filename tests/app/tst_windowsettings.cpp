@@ -9,7 +9,8 @@
 // Shown by QCOMPARE when placements differ.
 char* toString(const WindowPlacement& p)
 {
-    return QTest::toString(QStringLiteral("(%1, %2, %3, %4)").arg(p.left).arg(p.top).arg(p.width).arg(p.height));
+    return QTest::toString(
+        QStringLiteral("(%1, %2, %3, %4)").arg(p.left).arg(p.top).arg(p.width).arg(p.height));
 }
 
 // The main window's place in the settings store, and the conversion between
@@ -97,8 +98,8 @@ private slots:
         QTest::addColumn<double>("twips");
         QTest::addColumn<double>("dpi");
         QTest::addColumn<int>("pixels");
-        QTest::newRow("1000 at 96") << 1000.0 << 96.0 << 67;   // 66.67
-        QTest::newRow("6500 at 96") << 6500.0 << 96.0 << 433;  // 433.33
+        QTest::newRow("1000 at 96") << 1000.0 << 96.0 << 67;  // 66.67
+        QTest::newRow("6500 at 96") << 6500.0 << 96.0 << 433; // 433.33
         QTest::newRow("inch at 120") << 1440.0 << 120.0 << 120;
         QTest::newRow("6500 at 144") << 6500.0 << 144.0 << 650;
         QTest::newRow("half up") << 15.0 * 7 + 7.5 << 96.0 << 8; // 7.5 pixels
@@ -120,8 +121,9 @@ private slots:
         const WindowPlacement back = WindowSettings::fromPixels(QRect(100, 100, 640, 480), 96, 192);
         QCOMPARE(back, (WindowPlacement{1500, 750, 9600, 3600}));
         // Whole pixels survive the round trip.
-        QCOMPARE(WindowSettings::toPixels(WindowSettings::fromPixels(QRect(-7, 13, 801, 599), 120, 72), 120, 72),
-                 QRect(-7, 13, 801, 599));
+        QCOMPARE(
+            WindowSettings::toPixels(WindowSettings::fromPixels(QRect(-7, 13, 801, 599), 120, 72), 120, 72),
+            QRect(-7, 13, 801, 599));
     }
 };
 

@@ -33,14 +33,23 @@ private slots:
         QTest::addColumn<QString>("selectedLabel");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<int>("current");
-        QTest::newRow("none chosen") << "Breakfast" << "Lunch" << ""
-                                     << QStringList{"Select a Meal", "Breakfast", "Lunch", "Dinner", "Snack"} << 0;
-        QTest::newRow("lunch") << "Breakfast" << "Lunch" << "Lunch"
+        QTest::newRow("none chosen") << "Breakfast"
+                                     << "Lunch"
+                                     << ""
+                                     << QStringList{"Select a Meal", "Breakfast", "Lunch", "Dinner", "Snack"}
+                                     << 0;
+        QTest::newRow("lunch") << "Breakfast"
+                               << "Lunch"
+                               << "Lunch"
                                << QStringList{"Select a Meal", "Breakfast", "Lunch", "Dinner", "Snack"} << 2;
-        QTest::newRow("first meal blank") << "" << "Lunch" << "Lunch"
-                                          << QStringList{"Select a Meal", "Lunch", "Dinner", "Snack"} << 1;
-        QTest::newRow("twice the same") << "Snack" << "Lunch" << "Snack"
-                                        << QStringList{"Select a Meal", "Snack", "Lunch", "Dinner", "Snack"} << 4;
+        QTest::newRow("first meal blank")
+            << ""
+            << "Lunch"
+            << "Lunch" << QStringList{"Select a Meal", "Lunch", "Dinner", "Snack"} << 1;
+        QTest::newRow("twice the same")
+            << "Snack"
+            << "Lunch"
+            << "Snack" << QStringList{"Select a Meal", "Snack", "Lunch", "Dinner", "Snack"} << 4;
     }
     void fillReplacesTheEntries()
     {
