@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,11 +20,18 @@ class WindowSettingsTest : public QObject
     Q_OBJECT
 
 private:
+    QTemporaryDir configHome;
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<QSettings> store;
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        // The user's own store is redirected to a folder of this test alone
+        // (test programs may run side by side).
+        QVERIFY(configHome.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    }
     void init()
     {
         dir = std::make_unique<QTemporaryDir>();
@@ -79,18 +85,13 @@ private slots:
 
     void theUsersStoreIsFoodlarksOwn()
     {
-        // In test mode the "user's" store lives in a test folder.
         QSettings users(QStringLiteral("Foodlark"), QStringLiteral("Foodlark"));
-        QVERIFY2(users.fileName().contains("qttest"), qPrintable(users.fileName()));
-        users.clear();
+        QCOMPARE(users.fileName(), configHome.filePath("Foodlark/Foodlark.conf"));
         WindowSettings().write({11, 22, 3300, 4400});
         users.sync();
         QCOMPARE(users.value("Settings/MainLeft").toString(), QStringLiteral("11"));
         QCOMPARE(users.value("Settings/MainHeight").toString(), QStringLiteral("4400"));
         QCOMPARE(WindowSettings().read(), (WindowPlacement{11, 22, 3300, 4400}));
-        users.clear();
-        users.sync();
-        QFile::remove(users.fileName());
     }
 
     void twipsToPixels_data()

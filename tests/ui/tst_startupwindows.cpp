@@ -10,7 +10,7 @@
 #include <QLabel>
 #include <QSet>
 #include <QSettings>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The start-up's windows: the splash while the main window loads, the main
@@ -21,6 +21,7 @@ class StartupWindowsTest : public QObject
     Q_OBJECT
 
 private:
+    QTemporaryDir configHome;
     std::unique_ptr<TestContext> t;
 
     static QWidget* visibleSplash()
@@ -52,9 +53,12 @@ private:
 private slots:
     void initTestCase()
     {
-        // The main window reads and writes its place; keep the user's settings out of it.
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings(QStringLiteral("Foodlark"), QStringLiteral("Foodlark")).clear();
+        // The main window reads and writes its place: in a folder of this test
+        // alone, never in the user's settings.
+        QVERIFY(configHome.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+        QCOMPARE(QSettings(QStringLiteral("Foodlark"), QStringLiteral("Foodlark")).fileName(),
+                 configHome.filePath("Foodlark/Foodlark.conf"));
     }
     void init() { t = std::make_unique<TestContext>(); }
     void cleanup()
@@ -62,14 +66,6 @@ private slots:
         t.reset();
         QCOMPARE(visibleWindows(), 0);
     }
-    void cleanupTestCase()
-    {
-        QSettings settings(QStringLiteral("Foodlark"), QStringLiteral("Foodlark"));
-        settings.clear();
-        settings.sync();
-        QFile::remove(settings.fileName());
-    }
-
     void splashPictureShowsTheArtwork()
     {
         const QImage picture = SplashWindow::picture().toImage();
