@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QtDebug>
 
 #include <cerrno>
 #include <fcntl.h>
