@@ -43,6 +43,11 @@ int AppContext::versionRevision()
     return FOODLARK_VERSION_PATCH;
 }
 
+QString AppContext::versionNotice()
+{
+    return QStringLiteral("%1.%2%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
+}
+
 void AppContext::reportError(const QString& message)
 {
     m_prompts->ask({PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("Application Error"),

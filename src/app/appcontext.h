@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <functional>
+
+class QObject;
 #include <memory>
 
 class OrvDataSource;
@@ -32,12 +34,18 @@ public:
     QString dbPath;
     QString upgradePath;
     QString currentUser;
+    // The one main window while it is loaded (a QMainWindow; kept as QObject
+    // here so this library stays free of widgets). Set by the start-up.
+    QObject* mainWindow = nullptr;
 
     // "3.0.0": Major.Minor.Revision of this build.
     static QString appVersion();
     static int versionMajor();
     static int versionMinor();
     static int versionRevision();
+    // The version as the upgrade notice writes it: Major + "." + Minor +
+    // Revision ("3.00" for 3.0.0).
+    static QString versionNotice();
 
     PromptService& prompts() { return *m_prompts; }
     OrvDataSource& dataSource() { return *m_dataSource; }

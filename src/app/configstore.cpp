@@ -13,6 +13,25 @@ const QString kSelected = QStringLiteral("SelectedConfig");
 
 ConfigStore::ConfigStore(AppContext& context) : m_context(context) {}
 
+QString ConfigStore::trimSpaces(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString ConfigStore::storedValue(const QString& value)
+{
+    if (value.size() <= kValueLength)
+        return value;
+    const bool splitsPair = value.at(kValueLength - 1).isHighSurrogate();
+    return value.left(splitsPair ? kValueLength - 1 : kValueLength);
+}
+
 bool ConfigStore::moveToItem(const QString& column, const QString& value)
 {
     Recordset& rs = m_context.dataSource().rsConfig;
@@ -38,7 +57,7 @@ void ConfigStore::setConfig(const QString& item, const QString& value, bool sele
         if (!moveToItem(kItem, item))
             return;
         rs.edit();
-        rs.setValue(kValue, value.left(kValueLength));
+        rs.setValue(kValue, storedValue(value));
         rs.setValue(kSelected, selected);
         rs.update();
     } catch (const DataError& error) {
@@ -66,7 +85,7 @@ void ConfigStore::addConfig(const QString& item, const QString& value, bool sele
 QString ConfigStore::findConfigItem(const QString& value)
 {
     try {
-        if (moveToItem(kValue, value.trimmed()))
+        if (moveToItem(kValue, trimSpaces(value)))
             return m_context.dataSource().rsConfig.text(kItem);
     } catch (const DataError& error) {
         qWarning() << "findConfigItem" << value << error.what();
@@ -76,7 +95,7 @@ QString ConfigStore::findConfigItem(const QString& value)
 
 QString ConfigStore::getConfigIfNamed(const QString& item)
 {
-    return item.trimmed().isEmpty() ? QString() : getConfig(item);
+    return trimSpaces(item).isEmpty() ? QString() : getConfig(item);
 }
 
 QString ConfigStore::findCurrentUser()
@@ -101,7 +120,7 @@ ConfigStore::MealChoices ConfigStore::mealChoices(const QString& selectedLabel)
     choices.entries << QStringLiteral("Select a Meal");
     for (int i = 0; i <= 9; ++i) {
         const QString label = getConfig(QStringLiteral("MEAL%1").arg(i));
-        if (label.trimmed().isEmpty())
+        if (trimSpaces(label).isEmpty())
             continue;
         choices.entries << label;
         if (!selectedLabel.isEmpty() && label == selectedLabel)

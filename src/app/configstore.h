@@ -42,6 +42,12 @@ public:
 
     static constexpr int kValueLength = 79;
 
+    // text without its leading and trailing blanks (other white space stays).
+    static QString trimSpaces(const QString& text);
+    // The first kValueLength characters of value, never ending in half of a
+    // character that takes two UTF-16 units.
+    static QString storedValue(const QString& value);
+
 private:
     bool moveToItem(const QString& column, const QString& value);
 

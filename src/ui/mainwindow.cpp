@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/configstore.h"
+#include "app/windowsettings.h"
 #include "data/orvdatasource.h"
 #include "diet/diettree.h"
 #include "food/findcontroller.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -32,19 +32,19 @@ namespace {
 // Window measures are kept in twips, 1440 to the inch.
 int toPixelsX(const QWidget* w, double twips)
 {
-    return qRound(twips * w->logicalDpiX() / 1440.0);
+    return WindowSettings::twipsToPixels(twips, w->logicalDpiX());
 }
 int toPixelsY(const QWidget* w, double twips)
 {
-    return qRound(twips * w->logicalDpiY() / 1440.0);
+    return WindowSettings::twipsToPixels(twips, w->logicalDpiY());
 }
 double toTwipsX(const QWidget* w, int pixels)
 {
-    return pixels * 1440.0 / w->logicalDpiX();
+    return WindowSettings::pixelsToTwips(pixels, w->logicalDpiX());
 }
 double toTwipsY(const QWidget* w, int pixels)
 {
-    return pixels * 1440.0 / w->logicalDpiY();
+    return WindowSettings::pixelsToTwips(pixels, w->logicalDpiY());
 }
 
 } // namespace
@@ -68,9 +68,17 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     // Paste and Delete wait for something to paste or delete.
     m_commands.setEnabled(Command::Paste, false);
     m_commands.setEnabled(Command::Delete, false);
+
+    // A fatal data failure closes the main window, which ends the run.
+    m_context.unloadMainWindow = [this] { unload(); };
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    m_context.unloadMainWindow = nullptr;
+    if (m_context.mainWindow == this)
+        m_context.mainWindow = nullptr;
+}
 
 void MainWindow::buildPanes()
 {
@@ -491,26 +499,16 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::placeFromSettings()
 {
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Settings"));
-    const double left = settings.value(QStringLiteral("MainLeft"), 1000).toDouble();
-    const double top = settings.value(QStringLiteral("MainTop"), 1000).toDouble();
-    const double width = settings.value(QStringLiteral("MainWidth"), 6500).toDouble();
-    const double height = settings.value(QStringLiteral("MainHeight"), 6500).toDouble();
-    move(toPixelsX(this, left), toPixelsY(this, top));
-    resize(toPixelsX(this, width), toPixelsY(this, height));
+    const QRect place = WindowSettings::toPixels(WindowSettings().read(), logicalDpiX(), logicalDpiY());
+    move(place.topLeft());
+    resize(place.size());
 }
 
 void MainWindow::saveSettings()
 {
     if (isMinimized())
         return;
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Settings"));
-    settings.setValue(QStringLiteral("MainLeft"), QString::number(qRound(toTwipsX(this, x()))));
-    settings.setValue(QStringLiteral("MainTop"), QString::number(qRound(toTwipsY(this, y()))));
-    settings.setValue(QStringLiteral("MainWidth"), QString::number(qRound(toTwipsX(this, width()))));
-    settings.setValue(QStringLiteral("MainHeight"), QString::number(qRound(toTwipsY(this, height()))));
+    WindowSettings().write(WindowSettings::fromPixels(QRect(pos(), size()), logicalDpiX(), logicalDpiY()));
 }
 
 void MainWindow::closeDatabase()
@@ -550,4 +548,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::unload()
 {
     close();
+    // After a fatal failure, dialogs still open must not go on working on a
+    // closed database: every event loop ends with the run.
+    if (m_context.shutDownRequested())
+        QCoreApplication::exit(EXIT_FAILURE);
 }

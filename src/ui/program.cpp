@@ -1,20 +1,35 @@
 #include "ui/program.h"
 
 #include "app/appcontext.h"
+#include "app/startup.h"
+#include "ui/mainwindow.h"
 #include "ui/messageboxprompts.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QIcon>
+#include <cstdlib>
+
+StartupWindows programWindows()
+{
+    StartupWindows windows;
+    windows.loadMainWindow = loadMainWindow<MainWindow>;
+    // The introduction window plugs in here as showIntroduction.
+    return windows;
+}
 
 int runProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Foodlark"));
     QCoreApplication::setApplicationName(QStringLiteral("Foodlark"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/lark.svg")));
+
     MessageBoxPrompts prompts;
     AppContext context(QCoreApplication::applicationDirPath(), prompts);
-    QMainWindow window;
-    window.setWindowTitle(context.appTitle + QLatin1Char(' ') + AppContext::appVersion());
-    window.show();
+    if (!Startup::openDatabase(context))
+        return EXIT_FAILURE;
+    const std::unique_ptr<QMainWindow> mainWindow = openWindows(context, programWindows());
+    if (!mainWindow)
+        return EXIT_FAILURE;
     return app.exec();
 }

@@ -1,0 +1,147 @@
+#include "app/databaseupgrade.h"
+
+#include "app/appcontext.h"
+#include "app/configstore.h"
+#include "data/orvdatasource.h"
+#include "data/transaction.h"
+
+#include <QtDebug>
+
+namespace {
+
+const QString kNoticeTitle = QStringLiteral("Upgrade Notification");
+const QString kVersion = QStringLiteral("VERSION");
+
+// The failure box of an upgrade that was rolled back, after reading the
+// configuration and key rows afresh (the recordsets still list the rows
+// appended before the failure).
+void reportFailedUpgrade(AppContext& context, const DataError& error)
+{
+    qWarning() << "upgradeDatabase:" << error.what();
+    OrvDataSource& dataSource = context.dataSource();
+    dataSource.rsConfig.cancelUpdate();
+    dataSource.rsTableKey.cancelUpdate();
+    if (!dataSource.cmdConfig() || !dataSource.cmdTableKey())
+        return; // already reported, and the program is ending
+    context.fatalError(
+        QStringLiteral("Unable to upgrade the %1 Database.  It has been left as it was before the "
+                       "upgrade, which will be offered again at the next start.  ")
+            .arg(context.appTitle));
+}
+
+// The first write of the full upgrade. A database of a release before 2.0.0
+// has no "VERSION" item, and one is appended. A stored version that is only
+// textually earlier ("10.0.0") is rewritten instead: a second item would stay
+// behind the first, and the next start would read the old version again.
+void storeVersionItem(AppContext& context)
+{
+    Recordset& rs = context.dataSource().rsConfig;
+    rs.moveFirst();
+    if (!rs.findFirst(Criteria::equals(QStringLiteral("ConfigItem"), kVersion))) {
+        context.config().addConfig(kVersion, AppContext::appVersion(), false);
+        return;
+    }
+    rs.edit();
+    rs.setValue(QStringLiteral("ConfigValue"), AppContext::appVersion());
+    rs.setValue(QStringLiteral("SelectedConfig"), false);
+    rs.update();
+}
+
+void writeFullUpgrade(AppContext& context)
+{
+    ConfigStore& config = context.config();
+    storeVersionItem(context);
+    for (int i = 0; i <= 9; ++i)
+        config.addConfig(QStringLiteral("MEAL%1").arg(i), QStringLiteral("Meal %1").arg(i + 1), false);
+    config.addConfig(QStringLiteral("SHOWMEALS"), QStringLiteral("Y"), false);
+    for (int i = 1; i <= 8; ++i)
+        config.addConfig(QStringLiteral("SNAPSHOT%1").arg(i), QStringLiteral("SnapShot Value%1").arg(i),
+                         false);
+    OrvDataSource& dataSource = context.dataSource();
+    dataSource.cmdCreateSnapShot();
+    Recordset& keys = dataSource.rsTableKey;
+    keys.addNew();
+    keys.setValue(QStringLiteral("KeyName"), QStringLiteral("SNAPSHOT"));
+    keys.setValue(QStringLiteral("KeyValue"), 1);
+    keys.update();
+}
+
+bool fullUpgrade(AppContext& context)
+{
+    const QString question =
+        QStringLiteral("You have recently upgraded your ") + context.appTitle +
+        QStringLiteral(" software to version ") + AppContext::versionNotice() +
+        QStringLiteral(
+            ".  It is necessary to upgrade your database.  Please make sure that you have made a backup "
+            "of your ") +
+        QStringLiteral("Foodlark\\Data folder before completing this upgrade.  Do you ") +
+        QStringLiteral("wish to perform this upgrade at this time?");
+    if (!context.askYesNo(question, kNoticeTitle)) {
+        context.inform(
+            QStringLiteral("Database upgrade not completed.  You will not be able to use this version of ") +
+            context.appTitle + QStringLiteral(" until the upgrade has been completed."));
+        return false;
+    }
+    // All of it or nothing: a database that says it is current but lacks the
+    // new items or the SnapShot table would never be upgraded again.
+    try {
+        Transaction transaction(context.dataSource());
+        writeFullUpgrade(context);
+        transaction.commit();
+    } catch (const DataError& error) {
+        reportFailedUpgrade(context, error);
+        return false;
+    }
+    context.inform(QStringLiteral("Database Upgrade Complete"), kNoticeTitle);
+    return true;
+}
+
+// Adds the "SHOWTIPS" switch of release 2.1.0 and stores the version. When the
+// version cannot be stored (setConfig has told the user, and the program goes
+// on), the switch is taken back too, so the next start does the same again
+// instead of adding a second switch.
+bool addTipsSwitch(AppContext& context)
+{
+    ConfigStore& config = context.config();
+    bool stored = false;
+    try {
+        Transaction transaction(context.dataSource());
+        config.addConfig(QStringLiteral("SHOWTIPS"), QStringLiteral("Y"), false);
+        config.setConfig(kVersion, AppContext::appVersion(), false);
+        stored = config.getConfig(kVersion) == AppContext::appVersion();
+        if (stored)
+            transaction.commit();
+    } catch (const DataError& error) {
+        reportFailedUpgrade(context, error);
+        return false;
+    }
+    // Rolled back: rsConfig still lists the switch that is gone again.
+    if (!stored)
+        return context.dataSource().cmdConfig();
+    return true;
+}
+
+} // namespace
+
+bool versionTextLess(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseSensitive) < 0;
+}
+
+bool checkDatabaseVersion(AppContext& context)
+{
+    const QString stored = context.config().getConfig(kVersion);
+    if (stored == AppContext::appVersion())
+        return true;
+    return upgradeDatabase(context, ConfigStore::trimSpaces(stored).isEmpty() ? QStringLiteral("0") : stored);
+}
+
+bool upgradeDatabase(AppContext& context, const QString& fromVersion)
+{
+    if (versionTextLess(fromVersion, QStringLiteral("2.0.0")))
+        return fullUpgrade(context);
+    if (versionTextLess(fromVersion, QStringLiteral("2.1.0")))
+        return addTipsSwitch(context);
+    context.config().setConfig(kVersion, AppContext::appVersion(), false);
+    return true;
+}

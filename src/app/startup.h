@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+class AppContext;
+class ConfigStore;
+
+// The start-up steps that need no window: finding the database file (moving
+// the upgrade template into place when only the template is there), opening
+// it, opening the configuration and key recordsets for the whole run, and the
+// version check with its upgrade. Each step shows its own box when it fails and
+// then answers false: the program must end.
+namespace Startup {
+
+enum class Probe {
+    Found,    // the file opened for reading
+    NotFound, // there is no such file
+    Failed,   // anything else (no permission, a path through a file, ...)
+};
+
+// Opens path for reading and closes it again at once.
+Probe probeFile(const QString& path);
+
+// True when path may be written by this program: the system allows it and the
+// file or folder is not marked read-only (no write permission for anyone), so a
+// read-only mark is respected even by an administrator.
+bool isWritable(const QString& path);
+
+// Makes sure the database file exists: when only the upgrade template is
+// there, it takes the database file's name. Shows the "Critical Application
+// Error" box when neither file exists.
+bool locateDatabase(AppContext& context);
+
+// Refuses a database file or Data folder that cannot be written, before the
+// engine touches the file.
+bool checkWritable(AppContext& context);
+
+// The steps from finding the file to the version check, in order: locate,
+// connect, open rsConfig and rsTableKey, check the version (upgrading an older
+// database). True when the program may go on to its windows.
+bool openDatabase(AppContext& context);
+
+// Whether the introduction is offered at start-up: "SHOWTIPS" is exactly "Y".
+bool introductionEnabled(ConfigStore& config);
+
+} // namespace Startup

@@ -1,0 +1,32 @@
+#include "ui/startupwindows.h"
+
+#include "app/appcontext.h"
+#include "app/startup.h"
+#include "ui/splashwindow.h"
+
+#include <QCoreApplication>
+
+std::unique_ptr<QMainWindow> openWindows(AppContext& context, const StartupWindows& windows)
+{
+    std::unique_ptr<QMainWindow> window;
+    {
+        // Shown without waiting, and painted before the main window's load
+        // keeps the program busy.
+        SplashWindow splash;
+        splash.show();
+        splash.repaint();
+        QCoreApplication::processEvents();
+        if (windows.loadMainWindow)
+            window = windows.loadMainWindow(context);
+    }
+    if (!window || context.shutDownRequested())
+        return nullptr;
+
+    context.mainWindow = window.get();
+    if (!context.unloadMainWindow)
+        context.unloadMainWindow = [shown = window.get()] { shown->close(); };
+    window->show();
+    if (windows.showIntroduction && Startup::introductionEnabled(context.config()))
+        windows.showIntroduction(context, *window);
+    return window;
+}
