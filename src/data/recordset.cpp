@@ -499,16 +499,28 @@ void Recordset::update()
         }
     }
     if (m_editMode == EditMode::Edit) {
-        const qint64 rowId = m_rowIds[m_position];
+        qint64 rowId = m_rowIds[m_position];
         if (!names.isEmpty()) {
             QStringList assignments;
             for (const QString& name : names)
                 assignments << name + QStringLiteral(" = ?");
             values << rowId;
-            run(m_db,
-                QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(m_table), assignments.join(", ")),
+            const QSqlQuery query = run(
+                m_db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(m_table), assignments.join(", ")),
                 values);
+            // A row deleted behind the recordset must not count as stored.
+            if (query.numRowsAffected() == 0)
+                throw DataError("the record has been deleted");
             m_cache.remove(rowId);
+            // The key column of such a table is its row id: a new key moves the row.
+            if (!m_keyColumn.isEmpty()) {
+                const int key = columnIndex(m_keyColumn);
+                if (m_dirty[key] && m_buffer[key].toLongLong() != rowId) {
+                    rowId = m_buffer[key].toLongLong();
+                    m_rowIds[m_position] = rowId;
+                    m_positionsValid = false;
+                }
+            }
         }
         m_lastModified = rowId;
     } else {

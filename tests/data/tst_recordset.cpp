@@ -184,6 +184,34 @@ private slots:
                  QString("Milk, skim"));
     }
 
+    void editOfARowDeletedBehindTheRecordsetFails()
+    {
+        Recordset& rs = foods();
+        QVERIFY(rs.findFirst(Criteria::equals("FoodId", int(Fixture::Milk))));
+        rs.edit();
+        t->exec("DELETE FROM FoodItem WHERE FoodId = ?", {int(Fixture::Milk)});
+        rs.setValue("FoodName", "Milk, skim");
+        QVERIFY_THROWS_EXCEPTION(DataError, rs.update());
+        QCOMPARE(t->scalar("SELECT count(*) FROM FoodItem").toInt(), 6);
+    }
+
+    void editOfTheKeyKeepsTheRowReachable()
+    {
+        Recordset& rs = foods();
+        QVERIFY(rs.findFirst(Criteria::equals("FoodId", int(Fixture::Milk))));
+        const int position = rs.absolutePosition();
+        rs.edit();
+        rs.setValue("FoodId", 1078);
+        rs.update();
+        QCOMPARE(rs.absolutePosition(), position);
+        QCOMPARE(rs.integer("FoodId"), 1078);
+        QCOMPARE(rs.lastModified(), qint64(1078));
+        QVERIFY(rs.findFirst(Criteria::equals("FoodId", 1078)));
+        QCOMPARE(rs.absolutePosition(), position);
+        QVERIFY(!rs.findFirst(Criteria::equals("FoodId", int(Fixture::Milk))));
+        QCOMPARE(t->scalar("SELECT FoodName FROM FoodItem WHERE FoodId = 1078").toString(), QString("Milk, whole"));
+    }
+
     void deleteLeavesNoCurrentRowUntilAMove()
     {
         Recordset& rs = foods();
