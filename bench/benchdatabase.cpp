@@ -85,8 +85,8 @@ constexpr int kRepertoire = 25;
 
 bool isCooked(const QString& name)
 {
-    static const QStringList words = {"cooked", "roasted", "broiled", "grilled", "baked", "braised",
-                                      "fried",  "stewed",  "simmered", "smoked", "canned", "steamed"};
+    static const QStringList words = {"cooked", "roasted", "broiled",  "grilled", "baked",  "braised",
+                                      "fried",  "stewed",  "simmered", "smoked",  "canned", "steamed"};
     for (const QString& word : words)
         if (name.contains(word, Qt::CaseInsensitive))
             return true;
@@ -121,15 +121,21 @@ QList<Food> loadFoods(const QSqlDatabase& db)
             measures[m.value(0).toInt()].append({m.value(1).toInt(), description, grams});
     }
     QList<Food> foods;
-    QSqlQuery f = prepared(db, QStringLiteral("SELECT f.FoodId, f.FoodName, g.GroupName, f.USDA_MSRE_NO, "
-                                              "f.USDA_GM_WT, f.Fat, f.Protein, f.Carbohydrate, f.Calorie, f.Sodium, "
-                                              "f.Cholesterol, f.Other1, f.Other2 FROM FoodItem f JOIN FoodGroup g "
-                                              "ON g.GroupId = f.GroupId WHERE f.USDA_NDB_NO = f.FoodId "
-                                              "ORDER BY f.FoodId"));
+    QSqlQuery f =
+        prepared(db, QStringLiteral("SELECT f.FoodId, f.FoodName, g.GroupName, f.USDA_MSRE_NO, "
+                                    "f.USDA_GM_WT, f.Fat, f.Protein, f.Carbohydrate, f.Calorie, f.Sodium, "
+                                    "f.Cholesterol, f.Other1, f.Other2 FROM FoodItem f JOIN FoodGroup g "
+                                    "ON g.GroupId = f.GroupId WHERE f.USDA_NDB_NO = f.FoodId "
+                                    "ORDER BY f.FoodId"));
     execute(f);
     while (f.next()) {
-        Food food{f.value(0).toInt(), f.value(1).toString(), f.value(2).toString(), f.value(3).toInt(),
-                  f.value(4).toDouble(), {}, measures.value(f.value(0).toInt())};
+        Food food{f.value(0).toInt(),
+                  f.value(1).toString(),
+                  f.value(2).toString(),
+                  f.value(3).toInt(),
+                  f.value(4).toDouble(),
+                  {},
+                  measures.value(f.value(0).toInt())};
         for (int i = 0; i < kNutrients; ++i)
             food.nutrients[i] = f.value(5 + i).toDouble();
         if (!food.measures.isEmpty())
@@ -143,14 +149,16 @@ class Generator
 public:
     Generator(const QSqlDatabase& db, const Options& options)
         : m_options(options), m_random(options.randomSeed), m_foods(loadFoods(db)),
-          m_addDiet(prepared(db, QStringLiteral("INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, "
-                                                "GroupName, FoodName, NumServings, ServingSize, USDA_NDB_NO, "
-                                                "USDA_MSRE_NO, USDA_GM_WT, Fat, Protein, Carbohydrate, Calorie, "
-                                                "Sodium, Cholesterol, Other1, Other2) "
-                                                "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"))),
-          m_addSnapShot(prepared(db, QStringLiteral("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPVAL2, "
-                                                    "SNAPVAL3, SNAPVAL4, SNAPVAL5, SNAPVAL6, SNAPVAL7, SNAPVAL8, "
-                                                    "SNAPDATETM, SNAPCOMMENTS) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)")))
+          m_addDiet(
+              prepared(db, QStringLiteral("INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, "
+                                          "GroupName, FoodName, NumServings, ServingSize, USDA_NDB_NO, "
+                                          "USDA_MSRE_NO, USDA_GM_WT, Fat, Protein, Carbohydrate, Calorie, "
+                                          "Sodium, Cholesterol, Other1, Other2) "
+                                          "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"))),
+          m_addSnapShot(
+              prepared(db, QStringLiteral("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPVAL2, "
+                                          "SNAPVAL3, SNAPVAL4, SNAPVAL5, SNAPVAL6, SNAPVAL7, SNAPVAL8, "
+                                          "SNAPDATETM, SNAPCOMMENTS) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)")))
     {
         if (m_foods.isEmpty())
             throw DataError("the seed database holds no USDA foods");
@@ -220,7 +228,8 @@ private:
             for (const Course& course : courses) {
                 QList<int> eligible;
                 for (int i = 0; i < m_foods.size(); ++i)
-                    if (course.groups.contains(m_foods[i].group) && (!course.cookedOnly || isCooked(m_foods[i].name)))
+                    if (course.groups.contains(m_foods[i].group) &&
+                        (!course.cookedOnly || isCooked(m_foods[i].name)))
                         eligible.append(i);
                 std::shuffle(eligible.begin(), eligible.end(), m_random);
                 meal.append(eligible.mid(0, kRepertoire));
@@ -244,7 +253,8 @@ private:
                 courses.append(c);
             std::shuffle(courses.begin(), courses.end(), m_random);
             courses = QList<int>{0} + courses.mid(0, foods - 1);
-            const QString mealKey = uniform() < p.log.unmealedShare ? QString("") : QStringLiteral("MEAL%1").arg(meal);
+            const QString mealKey =
+                uniform() < p.log.unmealedShare ? QString("") : QStringLiteral("MEAL%1").arg(meal);
             for (int course : courses) {
                 const QList<int>& choices = p.repertoire[meal][course];
                 if (choices.isEmpty())
@@ -271,8 +281,9 @@ private:
         const double grams = wholeGrams(measure->grams);
         const double ratio = food.servingGrams == 0 || grams == 0 ? 1.0 : grams / food.servingGrams;
 
-        const QVariantList values = {++m_dietId, p.log.user, storedDate(date), mealKey, food.group, food.name,
-                                     servings, measure->description, food.id, measure->number, grams};
+        const QVariantList values = {++m_dietId, p.log.user, storedDate(date),     mealKey, food.group,
+                                     food.name,  servings,   measure->description, food.id, measure->number,
+                                     grams};
         for (int i = 0; i < values.size(); ++i)
             m_addDiet.bindValue(i, values[i]);
         for (int i = 0; i < kNutrients; ++i)
@@ -360,11 +371,12 @@ Summary build(const QString& seedFile, const QString& path, const Options& optio
                 Generator generator(db, options);
                 summary = generator.run();
             }
-            const QString key =
-                QStringLiteral("UPDATE TableKey SET KeyValue = (SELECT coalesce(max(%1), 0) FROM %2) WHERE KeyName = ?");
+            const QString key = QStringLiteral(
+                "UPDATE TableKey SET KeyValue = (SELECT coalesce(max(%1), 0) FROM %2) WHERE KeyName = ?");
             Schema::exec(db, key.arg(QLatin1String("GroupId"), QLatin1String("FoodGroup")), {"FOODGROUP"});
             Schema::exec(db, key.arg(QLatin1String("FoodId"), QLatin1String("FoodItem")), {"FOODITEM"});
-            Schema::exec(db, key.arg(QLatin1String("DietId"), QLatin1String("DietActivity")), {"DIETACTIVITY"});
+            Schema::exec(db, key.arg(QLatin1String("DietId"), QLatin1String("DietActivity")),
+                         {"DIETACTIVITY"});
             Schema::exec(db, key.arg(QLatin1String("SNAPID"), QLatin1String("SNAPSHOT")), {"SNAPSHOT"});
             if (!db.commit())
                 throw DataError(db.lastError().text().toStdString());

@@ -36,8 +36,8 @@ struct Options
 
 struct Summary
 {
-    QMap<QString, int> dietRows;  // by user
-    QMap<QString, int> snapShots; // by user
+    QMap<QString, int> dietRows;   // by user
+    QMap<QString, int> snapShots;  // by user
     QMap<QString, QDate> firstDay; // by user
     qint32 lastDietId = 0;
     qint32 lastSnapId = 0;

@@ -95,8 +95,8 @@ int main(int argc, char** argv)
     const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
 
     QTemporaryDir temporary;
-    const QString folder = parser.isSet(QStringLiteral("keep")) ? parser.value(QStringLiteral("keep"))
-                                                                 : temporary.path();
+    const QString folder =
+        parser.isSet(QStringLiteral("keep")) ? parser.value(QStringLiteral("keep")) : temporary.path();
     QDir(folder).mkpath(QStringLiteral("Data"));
 
     ConsolePrompts prompts;
@@ -151,7 +151,8 @@ int main(int argc, char** argv)
              ds.cmdFoods();
          },
          [&] {
-             ds.rsFoods.findFirst(Criteria::contains(QStringLiteral("FoodName"), QStringLiteral("no such food")));
+             ds.rsFoods.findFirst(
+                 Criteria::contains(QStringLiteral("FoodName"), QStringLiteral("no such food")));
              return ds.rsFoods.recordCount();
          }},
         {QStringLiteral("rsFoods FindNext contains"),
@@ -175,18 +176,19 @@ int main(int argc, char** argv)
                 "built in %s ms.\n",
                 qPrintable(thousands(summary.totalDietRows())), int(summary.dietRows.size()),
                 qPrintable(busiest), qPrintable(thousands(summary.dietRows.value(busiest))),
-                qPrintable(thousands(firstDay.daysTo(lastDay) + 1)), qPrintable(firstDay.toString(Qt::ISODate)),
-                qPrintable(lastDay.toString(Qt::ISODate)), qPrintable(thousands(summary.totalSnapShots())),
-                qPrintable(thousands(buildMs)));
-    std::printf("\n%-40s %9s %9s %9s %8s  %s\n", "step", "median", "fastest", "slowest", "rows", "under 50 ms");
+                qPrintable(thousands(firstDay.daysTo(lastDay) + 1)),
+                qPrintable(firstDay.toString(Qt::ISODate)), qPrintable(lastDay.toString(Qt::ISODate)),
+                qPrintable(thousands(summary.totalSnapShots())), qPrintable(thousands(buildMs)));
+    std::printf("\n%-40s %9s %9s %9s %8s  %s\n", "step", "median", "fastest", "slowest", "rows",
+                "under 50 ms");
     std::printf("%s\n", QByteArray(88, '-').constData());
     int slow = 0;
     for (const Step& step : steps) {
         const Result r = measure(step, runs);
         const bool ok = r.median < kTargetMs;
         slow += ok ? 0 : 1;
-        std::printf("%-40s %9.2f %9.2f %9.2f %8s  %s\n", qPrintable(step.name), r.median, r.fastest, r.slowest,
-                    r.rows < 0 ? "-" : qPrintable(thousands(r.rows)), ok ? "yes" : "NO");
+        std::printf("%-40s %9.2f %9.2f %9.2f %8s  %s\n", qPrintable(step.name), r.median, r.fastest,
+                    r.slowest, r.rows < 0 ? "-" : qPrintable(thousands(r.rows)), ok ? "yes" : "NO");
         std::fflush(stdout);
     }
     ds.closeDB();
@@ -195,6 +197,6 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("\n%s\n", slow == 0 ? "Every step is under 50 ms."
-                                     : qPrintable(QStringLiteral("%1 step(s) over 50 ms.").arg(slow)));
+                                    : qPrintable(QStringLiteral("%1 step(s) over 50 ms.").arg(slow)));
     return 0;
 }

@@ -43,7 +43,10 @@ private:
         }
         return result;
     }
-    QVariant scalar(const QString& sql, const QVariantList& params = {}) { return rows(sql, params).value(0).value(0); }
+    QVariant scalar(const QString& sql, const QVariantList& params = {})
+    {
+        return rows(sql, params).value(0).value(0);
+    }
 
     // A digest of every diet and snapshot row of a database file.
     static QByteArray digest(const QString& path)
@@ -54,8 +57,9 @@ private:
             db.setDatabaseName(path);
             db.open();
             QSqlQuery query(db);
-            for (const char* sql : {"SELECT * FROM DietActivity ORDER BY DietId", "SELECT * FROM SNAPSHOT ORDER BY SNAPID",
-                                    "SELECT * FROM TableKey ORDER BY KeyName"}) {
+            for (const char* sql :
+                 {"SELECT * FROM DietActivity ORDER BY DietId", "SELECT * FROM SNAPSHOT ORDER BY SNAPID",
+                  "SELECT * FROM TableKey ORDER BY KeyName"}) {
                 query.exec(sql);
                 while (query.next())
                     for (int i = 0; i < query.record().count(); ++i)
@@ -107,22 +111,25 @@ private slots:
     void busiestUserLogsTenYearsOfMealsToYesterday()
     {
         QCOMPARE(options.lastDay, QDate::currentDate().addDays(-1));
-        const QList<QVariantList> span =
-            rows("SELECT count(DISTINCT DietDate), min(DietDate), max(DietDate) FROM DietActivity WHERE UserName = ?",
-                 {"USER1"});
+        const QList<QVariantList> span = rows("SELECT count(DISTINCT DietDate), min(DietDate), max(DietDate) "
+                                              "FROM DietActivity WHERE UserName = ?",
+                                              {"USER1"});
         QCOMPARE(span[0][0].toInt(), 3650);
         QCOMPARE(span[0][1].toString(), options.lastDay.addDays(-3649).toString(Qt::ISODate));
         QCOMPARE(span[0][2].toString(), options.lastDay.toString(Qt::ISODate));
         QCOMPARE(summary.firstDay.value("USER1"), options.lastDay.addDays(-3649));
         // Every day has the four meals, each of two to four foods.
-        QCOMPARE(scalar("SELECT count(*) FROM (SELECT DietDate, count(DISTINCT MealName) AS meals FROM DietActivity "
-                        "WHERE UserName = 'USER1' GROUP BY DietDate) WHERE meals <> 4")
-                     .toInt(),
-                 0);
-        QCOMPARE(scalar("SELECT count(*) FROM (SELECT DietDate, MealName, count(*) AS foods FROM DietActivity "
-                        "WHERE UserName = 'USER1' GROUP BY DietDate, MealName) WHERE foods < 2 OR foods > 4")
-                     .toInt(),
-                 0);
+        QCOMPARE(
+            scalar(
+                "SELECT count(*) FROM (SELECT DietDate, count(DISTINCT MealName) AS meals FROM DietActivity "
+                "WHERE UserName = 'USER1' GROUP BY DietDate) WHERE meals <> 4")
+                .toInt(),
+            0);
+        QCOMPARE(
+            scalar("SELECT count(*) FROM (SELECT DietDate, MealName, count(*) AS foods FROM DietActivity "
+                   "WHERE UserName = 'USER1' GROUP BY DietDate, MealName) WHERE foods < 2 OR foods > 4")
+                .toInt(),
+            0);
         QCOMPARE(scalar("SELECT count(*) FROM DietActivity WHERE MealName NOT IN ('MEAL0', 'MEAL1', 'MEAL2', "
                         "'MEAL3', '')")
                      .toInt(),
@@ -138,10 +145,14 @@ private slots:
     {
         QTest::addColumn<QString>("sequence");
         QTest::addColumn<QString>("highestId");
-        QTest::newRow("FOODGROUP") << "FOODGROUP" << "SELECT max(GroupId) FROM FoodGroup";
-        QTest::newRow("FOODITEM") << "FOODITEM" << "SELECT max(FoodId) FROM FoodItem";
-        QTest::newRow("DIETACTIVITY") << "DIETACTIVITY" << "SELECT max(DietId) FROM DietActivity";
-        QTest::newRow("SNAPSHOT") << "SNAPSHOT" << "SELECT max(SNAPID) FROM SNAPSHOT";
+        QTest::newRow("FOODGROUP") << "FOODGROUP"
+                                   << "SELECT max(GroupId) FROM FoodGroup";
+        QTest::newRow("FOODITEM") << "FOODITEM"
+                                  << "SELECT max(FoodId) FROM FoodItem";
+        QTest::newRow("DIETACTIVITY") << "DIETACTIVITY"
+                                      << "SELECT max(DietId) FROM DietActivity";
+        QTest::newRow("SNAPSHOT") << "SNAPSHOT"
+                                  << "SELECT max(SNAPID) FROM SNAPSHOT";
     }
     void keySequencesHoldTheHighestIds()
     {
@@ -173,28 +184,32 @@ private slots:
         const QString ratio = "(CASE WHEN f.USDA_GM_WT = 0 OR e.USDA_GM_WT = 0 THEN 1.0 "
                               "ELSE e.USDA_GM_WT / f.USDA_GM_WT END)";
         QStringList off;
-        for (const char* n : {"Fat", "Protein", "Carbohydrate", "Calorie", "Sodium", "Cholesterol", "Other1",
-                              "Other2"}) {
-            const int wrong = scalar(QString("SELECT count(*) FROM DietActivity e LEFT JOIN FoodItem f ON f.FoodId = "
-                                             "e.USDA_NDB_NO WHERE f.FoodId IS NULL OR abs(e.%1 - f.%1 * "
-                                             "e.NumServings * %2) > 1e-9 * (1 + abs(e.%1))")
-                                         .arg(n, ratio))
-                                  .toInt();
+        for (const char* n :
+             {"Fat", "Protein", "Carbohydrate", "Calorie", "Sodium", "Cholesterol", "Other1", "Other2"}) {
+            const int wrong =
+                scalar(QString("SELECT count(*) FROM DietActivity e LEFT JOIN FoodItem f ON f.FoodId = "
+                               "e.USDA_NDB_NO WHERE f.FoodId IS NULL OR abs(e.%1 - f.%1 * "
+                               "e.NumServings * %2) > 1e-9 * (1 + abs(e.%1))")
+                           .arg(n, ratio))
+                    .toInt();
             if (wrong)
                 off << QString("%1: %2").arg(n).arg(wrong);
         }
         QCOMPARE(off, QStringList());
-        QCOMPARE(scalar("SELECT count(*) FROM DietActivity e JOIN FoodItem f ON f.FoodId = e.USDA_NDB_NO JOIN "
-                        "FoodGroup g ON g.GroupId = f.GroupId WHERE e.FoodName <> f.FoodName OR "
-                        "e.GroupName <> g.GroupName")
-                     .toInt(),
-                 0);
-        QCOMPARE(scalar("SELECT count(*) FROM DietActivity e WHERE NOT EXISTS (SELECT 1 FROM USDA_Measures m WHERE "
-                        "m.NDB_NO = e.USDA_NDB_NO AND m.MSRE_NO = e.USDA_MSRE_NO AND m.MSRE_DESC = e.ServingSize "
-                        "AND abs(m.GM_WT - e.USDA_GM_WT) <= 0.5) OR e.USDA_GM_WT <> CAST(e.USDA_GM_WT AS INTEGER) "
-                        "OR e.NumServings NOT IN (0.5, 1, 1.5, 2)")
-                     .toInt(),
-                 0);
+        QCOMPARE(
+            scalar("SELECT count(*) FROM DietActivity e JOIN FoodItem f ON f.FoodId = e.USDA_NDB_NO JOIN "
+                   "FoodGroup g ON g.GroupId = f.GroupId WHERE e.FoodName <> f.FoodName OR "
+                   "e.GroupName <> g.GroupName")
+                .toInt(),
+            0);
+        QCOMPARE(
+            scalar(
+                "SELECT count(*) FROM DietActivity e WHERE NOT EXISTS (SELECT 1 FROM USDA_Measures m WHERE "
+                "m.NDB_NO = e.USDA_NDB_NO AND m.MSRE_NO = e.USDA_MSRE_NO AND m.MSRE_DESC = e.ServingSize "
+                "AND abs(m.GM_WT - e.USDA_GM_WT) <= 0.5) OR e.USDA_GM_WT <> CAST(e.USDA_GM_WT AS INTEGER) "
+                "OR e.NumServings NOT IN (0.5, 1, 1.5, 2)")
+                .toInt(),
+            0);
     }
 
     void snapShotsAreMorningMeasurements()

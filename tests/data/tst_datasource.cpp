@@ -66,11 +66,11 @@ struct SnapRow
 const QList<SnapRow>& snapShots()
 {
     static const QList<SnapRow> rows = {
-        {1, "USER1", at(day(14), 23, 30)},     {2, "USER1", at(day(13), 0, 0, 0)},
-        {3, "USER1", at(day(13), 0, 0, 1)},    {4, "USER2", at(day(14), 12)},
-        {6, "USER1", at(day(14), 8)},          {5, "USER1", at(day(14), 8)},
-        {7, "USER1", at(day(15), 0)},          {8, "USER1", at(day(12), 23, 59, 59)},
-        {9, "O'Brien's", at(day(14), 10)},     {10, "USER1", at(day(14), 23, 59, 59)},
+        {1, "USER1", at(day(14), 23, 30)},  {2, "USER1", at(day(13), 0, 0, 0)},
+        {3, "USER1", at(day(13), 0, 0, 1)}, {4, "USER2", at(day(14), 12)},
+        {6, "USER1", at(day(14), 8)},       {5, "USER1", at(day(14), 8)},
+        {7, "USER1", at(day(15), 0)},       {8, "USER1", at(day(12), 23, 59, 59)},
+        {9, "O'Brien's", at(day(14), 10)},  {10, "USER1", at(day(14), 23, 59, 59)},
         {11, "USER1", at(day(14), 13)},
     };
     return rows;
@@ -118,56 +118,77 @@ struct Operation
 const QMap<QString, Operation>& operations()
 {
     static const QMap<QString, Operation> ops = {
-        {"cmdGroups", {[](OrvDataSource& d) { return d.cmdGroups(); }, &OrvDataSource::rsGroups, Kind::Dynaset,
-                       "FoodGroup", "Unable to retrieve Food Data.  "}},
-        {"cmdFoods", {[](OrvDataSource& d) { return d.cmdFoods(); }, &OrvDataSource::rsFoods, Kind::Dynaset,
-                      "FoodItem", "Unable to retrieve Food Data.  "}},
-        {"cmdTableKey", {[](OrvDataSource& d) { return d.cmdTableKey(); }, &OrvDataSource::rsTableKey,
-                         Kind::Dynaset, "TableKey", "Unable to retrieve Table Key Data.  "}},
-        {"cmdConfig", {[](OrvDataSource& d) { return d.cmdConfig(); }, &OrvDataSource::rsConfig, Kind::Dynaset,
-                       "CONFIG", "Unable to retrieve Configuration Data.  "}},
-        {"cmdDietData", {[](OrvDataSource& d) { return d.cmdDietData("USER1"); }, &OrvDataSource::rsDietData,
-                         Kind::Dynaset, "DietActivity", "Unable to retrieve Diet Data.  "}},
-        {"cmdSnapShotData", {[](OrvDataSource& d) { return d.cmdSnapShotData("USER1"); },
-                             &OrvDataSource::rsSnapShotData, Kind::Dynaset, "SNAPSHOT",
-                             "Unable to retrieve SnapShot Data.  "}},
-        {"cmdMeasures", {[](OrvDataSource& d) { return d.cmdMeasures(Fixture::Apples); }, &OrvDataSource::rsMeasures,
-                         Kind::Snapshot, "USDA_Measures", "Unable to retrieve Measures Data.  "}},
-        {"cmdMeals", {[](OrvDataSource& d) { return d.cmdMeals(); }, &OrvDataSource::rsMeals, Kind::Dynaset, "Meal",
-                      "Unable to retrieve Meal Data.  "}},
-        {"cmdDietDates", {[](OrvDataSource& d) { return d.cmdDietDates("USER1"); }, &OrvDataSource::rsDietDates,
-                          Kind::Snapshot, "DietActivity", "Unable to retrieve Diet Data.  "}},
-        {"cmdDietItems", {[](OrvDataSource& d) { return d.cmdDietItems(day(14), "USER1"); },
-                          &OrvDataSource::rsDietItems, Kind::Snapshot, "DietActivity",
-                          "Unable to retrieve Diet Data.  "}},
-        {"cmdDietReport", {[](OrvDataSource& d) { return d.cmdDietReport(day(1), day(31), "USER1"); },
-                           &OrvDataSource::rsDietReport, Kind::Snapshot, "DietActivity",
-                           "Unable to retrieve Diet Report Data.  "}},
-        {"cmdDietGraph", {[](OrvDataSource& d) { return d.cmdDietGraph(day(1), day(31), "USER1"); },
-                          &OrvDataSource::rsDietGraph, Kind::Snapshot, "DietActivity",
-                          "Unable to retrieve Diet Graph Data.  "}},
+        {"cmdGroups",
+         {[](OrvDataSource& d) { return d.cmdGroups(); }, &OrvDataSource::rsGroups, Kind::Dynaset,
+          "FoodGroup", "Unable to retrieve Food Data.  "}},
+        {"cmdFoods",
+         {[](OrvDataSource& d) { return d.cmdFoods(); }, &OrvDataSource::rsFoods, Kind::Dynaset, "FoodItem",
+          "Unable to retrieve Food Data.  "}},
+        {"cmdTableKey",
+         {[](OrvDataSource& d) { return d.cmdTableKey(); }, &OrvDataSource::rsTableKey, Kind::Dynaset,
+          "TableKey", "Unable to retrieve Table Key Data.  "}},
+        {"cmdConfig",
+         {[](OrvDataSource& d) { return d.cmdConfig(); }, &OrvDataSource::rsConfig, Kind::Dynaset, "CONFIG",
+          "Unable to retrieve Configuration Data.  "}},
+        {"cmdDietData",
+         {[](OrvDataSource& d) { return d.cmdDietData("USER1"); }, &OrvDataSource::rsDietData, Kind::Dynaset,
+          "DietActivity", "Unable to retrieve Diet Data.  "}},
+        {"cmdSnapShotData",
+         {[](OrvDataSource& d) { return d.cmdSnapShotData("USER1"); }, &OrvDataSource::rsSnapShotData,
+          Kind::Dynaset, "SNAPSHOT", "Unable to retrieve SnapShot Data.  "}},
+        {"cmdMeasures",
+         {[](OrvDataSource& d) { return d.cmdMeasures(Fixture::Apples); }, &OrvDataSource::rsMeasures,
+          Kind::Snapshot, "USDA_Measures", "Unable to retrieve Measures Data.  "}},
+        {"cmdMeals",
+         {[](OrvDataSource& d) { return d.cmdMeals(); }, &OrvDataSource::rsMeals, Kind::Dynaset, "Meal",
+          "Unable to retrieve Meal Data.  "}},
+        {"cmdDietDates",
+         {[](OrvDataSource& d) { return d.cmdDietDates("USER1"); }, &OrvDataSource::rsDietDates,
+          Kind::Snapshot, "DietActivity", "Unable to retrieve Diet Data.  "}},
+        {"cmdDietItems",
+         {[](OrvDataSource& d) { return d.cmdDietItems(day(14), "USER1"); }, &OrvDataSource::rsDietItems,
+          Kind::Snapshot, "DietActivity", "Unable to retrieve Diet Data.  "}},
+        {"cmdDietReport",
+         {[](OrvDataSource& d) { return d.cmdDietReport(day(1), day(31), "USER1"); },
+          &OrvDataSource::rsDietReport, Kind::Snapshot, "DietActivity",
+          "Unable to retrieve Diet Report Data.  "}},
+        {"cmdDietGraph",
+         {[](OrvDataSource& d) { return d.cmdDietGraph(day(1), day(31), "USER1"); },
+          &OrvDataSource::rsDietGraph, Kind::Snapshot, "DietActivity",
+          "Unable to retrieve Diet Graph Data.  "}},
         {"cmdSnapShotReport",
-         {[](OrvDataSource& d) { return d.cmdSnapShotReport(firstMoment(day(1)), lastMoment(day(31)), "USER1"); },
-          &OrvDataSource::rsSnapShotReport, Kind::Snapshot, "SNAPSHOT", "Unable to retrieve SnapShot Data.  "}},
-        {"cmdFoodItems", {[](OrvDataSource& d) { return d.cmdFoodItems(Fixture::FruitGroup); },
-                          &OrvDataSource::rsFoodItems, Kind::Snapshot, "FoodItem", "Unable to retrieve Food Data.  "}},
-        {"cmdDietTotal", {[](OrvDataSource& d) { return d.cmdDietTotal(day(14), "USER1"); },
-                          &OrvDataSource::rsDietTotal, Kind::Aggregate, "DietActivity",
-                          "Unable to retrieve Diet Data.  "}},
-        {"cmdDietMealTotal", {[](OrvDataSource& d) { return d.cmdDietMealTotal(day(14), "MEAL0", "USER1"); },
-                              &OrvDataSource::rsDietMealTotal, Kind::Aggregate, "DietActivity",
-                              "Unable to retrieve Diet Data.  "}},
-        {"cmdAvailGroups", {[](OrvDataSource& d) { return d.cmdAvailGroups(); }, &OrvDataSource::rsAvailGroups,
-                            Kind::Snapshot, "FoodGroup", "Unable to retrieve Food Data.  "}},
-        {"cmdDeleteFoods", {[](OrvDataSource& d) { return d.cmdDeleteFoods(Fixture::MyFoodsGroup); }, nullptr,
-                            Kind::Snapshot, "FoodItem", "Unable to delete Food Data.  "}},
-        {"cmdDeleteDietItems", {[](OrvDataSource& d) { return d.cmdDeleteDietItems(day(1), day(2), "USER4", ""); },
-                                nullptr, Kind::Snapshot, "DietActivity", "Unable to delete Diet Data.  "}},
+         {[](OrvDataSource& d) {
+              return d.cmdSnapShotReport(firstMoment(day(1)), lastMoment(day(31)), "USER1");
+          },
+          &OrvDataSource::rsSnapShotReport, Kind::Snapshot, "SNAPSHOT",
+          "Unable to retrieve SnapShot Data.  "}},
+        {"cmdFoodItems",
+         {[](OrvDataSource& d) { return d.cmdFoodItems(Fixture::FruitGroup); }, &OrvDataSource::rsFoodItems,
+          Kind::Snapshot, "FoodItem", "Unable to retrieve Food Data.  "}},
+        {"cmdDietTotal",
+         {[](OrvDataSource& d) { return d.cmdDietTotal(day(14), "USER1"); }, &OrvDataSource::rsDietTotal,
+          Kind::Aggregate, "DietActivity", "Unable to retrieve Diet Data.  "}},
+        {"cmdDietMealTotal",
+         {[](OrvDataSource& d) { return d.cmdDietMealTotal(day(14), "MEAL0", "USER1"); },
+          &OrvDataSource::rsDietMealTotal, Kind::Aggregate, "DietActivity",
+          "Unable to retrieve Diet Data.  "}},
+        {"cmdAvailGroups",
+         {[](OrvDataSource& d) { return d.cmdAvailGroups(); }, &OrvDataSource::rsAvailGroups, Kind::Snapshot,
+          "FoodGroup", "Unable to retrieve Food Data.  "}},
+        {"cmdDeleteFoods",
+         {[](OrvDataSource& d) { return d.cmdDeleteFoods(Fixture::MyFoodsGroup); }, nullptr, Kind::Snapshot,
+          "FoodItem", "Unable to delete Food Data.  "}},
+        {"cmdDeleteDietItems",
+         {[](OrvDataSource& d) { return d.cmdDeleteDietItems(day(1), day(2), "USER4", ""); }, nullptr,
+          Kind::Snapshot, "DietActivity", "Unable to delete Diet Data.  "}},
         {"cmdDeleteSnapshotItems",
-         {[](OrvDataSource& d) { return d.cmdDeleteSnapshotItems(firstMoment(day(1)), lastMoment(day(2)), "USER4"); },
+         {[](OrvDataSource& d) {
+              return d.cmdDeleteSnapshotItems(firstMoment(day(1)), lastMoment(day(2)), "USER4");
+          },
           nullptr, Kind::Snapshot, "SNAPSHOT", "Unable to delete SnapShot Data.  "}},
-        {"getTableKey", {[](OrvDataSource& d) { return d.getTableKey("FOODITEM").has_value(); }, nullptr,
-                         Kind::Snapshot, "TableKey", "Unable to update Table Key Data.  "}},
+        {"getTableKey",
+         {[](OrvDataSource& d) { return d.getTableKey("FOODITEM").has_value(); }, nullptr, Kind::Snapshot,
+          "TableKey", "Unable to update Table Key Data.  "}},
     };
     return ops;
 }
@@ -187,7 +208,8 @@ const QMap<QString, QueryCase>& queryCases()
     static const QMap<QString, QueryCase> cases = {
         // Catalogue (with the rows added in catalogueQueriesKeepTheirOrder).
         {"groups by parent, then name ignoring case",
-         {[](D& d) { return d.cmdGroups(); }, &D::rsGroups, "GroupId", numbers({2, 3, 1, 30, 10, 11, 12, 20})}},
+         {[](D& d) { return d.cmdGroups(); }, &D::rsGroups, "GroupId",
+          numbers({2, 3, 1, 30, 10, 11, 12, 20})}},
         {"foods by group, name ignoring case, id",
          {[](D& d) { return d.cmdFoods(); }, &D::rsFoods, "FoodId",
           numbers({60001, 1001, 1077, 9000, 9003, 9040, 11090, 50001})}},
@@ -200,17 +222,27 @@ const QMap<QString, QueryCase>& queryCases()
         {"food items of a root without foods",
          {[](D& d) { return d.cmdFoodItems(Fixture::UsdaRoot); }, &D::rsFoodItems, "FoodId", {}}},
         {"groups that may hold foods, by name",
-         {[](D& d) { return d.cmdAvailGroups(); }, &D::rsAvailGroups, "GroupId", numbers({30, 10, 2, 11, 20, 12})}},
+         {[](D& d) { return d.cmdAvailGroups(); }, &D::rsAvailGroups, "GroupId",
+          numbers({30, 10, 2, 11, 20, 12})}},
         {"measures by weight",
-         {[](D& d) { return d.cmdMeasures(Fixture::Apples); }, &D::rsMeasures, "MSRE_NO", numbers({4, 1, 3, 2})}},
+         {[](D& d) { return d.cmdMeasures(Fixture::Apples); }, &D::rsMeasures, "MSRE_NO",
+          numbers({4, 1, 3, 2})}},
         {"measures of another food",
-         {[](D& d) { return d.cmdMeasures(Fixture::Butter); }, &D::rsMeasures, "GM_WT", {"14.2", "100", "227"}}},
+         {[](D& d) { return d.cmdMeasures(Fixture::Butter); },
+          &D::rsMeasures,
+          "GM_WT",
+          {"14.2", "100", "227"}}},
         {"measures of a food without any",
          {[](D& d) { return d.cmdMeasures(Fixture::Broccoli); }, &D::rsMeasures, "MSRE_NO", {}}},
         {"meals by name",
-         {[](D& d) { return d.cmdMeals(); }, &D::rsMeals, "MealName", {"Breakfast", "Dinner", "Lunch", "Snack"}}},
+         {[](D& d) { return d.cmdMeals(); },
+          &D::rsMeals,
+          "MealName",
+          {"Breakfast", "Dinner", "Lunch", "Snack"}}},
         {"key sequences",
-         {[](D& d) { return d.cmdTableKey(); }, &D::rsTableKey, "KeyName",
+         {[](D& d) { return d.cmdTableKey(); },
+          &D::rsTableKey,
+          "KeyName",
           {"FOODGROUP", "FOODITEM", "DIETACTIVITY", "SNAPSHOT"}}},
         // Diet log.
         {"diet of a user by date, food ignoring case, id",
@@ -226,7 +258,9 @@ const QMap<QString, QueryCase>& queryCases()
         {"diet of a user without entries",
          {[](D& d) { return d.cmdDietData("USER3"); }, &D::rsDietData, "DietId", {}}},
         {"diet dates once each, in order",
-         {[](D& d) { return d.cmdDietDates("USER1"); }, &D::rsDietDates, "DietDate",
+         {[](D& d) { return d.cmdDietDates("USER1"); },
+          &D::rsDietDates,
+          "DietDate",
           {"2002-12-31", "2003-05-13", "2003-05-14", "2003-05-15", "2003-06-01"}}},
         {"diet dates of a user named with apostrophes",
          {[](D& d) { return d.cmdDietDates("O'Brien's"); }, &D::rsDietDates, "DietDate", {"2003-05-14"}}},
@@ -234,7 +268,8 @@ const QMap<QString, QueryCase>& queryCases()
          {[](D& d) { return d.cmdDietItems(day(14), "USER1"); }, &D::rsDietItems, "DietId",
           numbers({3, 5, 1, 10, 13, 7})}},
         {"diet items of a user named with apostrophes",
-         {[](D& d) { return d.cmdDietItems(day(14), "O'Brien's"); }, &D::rsDietItems, "DietId", numbers({11, 12})}},
+         {[](D& d) { return d.cmdDietItems(day(14), "O'Brien's"); }, &D::rsDietItems, "DietId",
+          numbers({11, 12})}},
         {"diet items of a day without entries",
          {[](D& d) { return d.cmdDietItems(day(16), "USER1"); }, &D::rsDietItems, "DietId", {}}},
         {"diet report by date, meal (Null, empty, keys), food, id",
@@ -244,15 +279,17 @@ const QMap<QString, QueryCase>& queryCases()
          {[](D& d) { return d.cmdDietReport(day(14), day(14), "USER1"); }, &D::rsDietReport, "DietId",
           numbers({13, 10, 3, 7, 1, 5})}},
         {"diet report across the year's end",
-         {[](D& d) { return d.cmdDietReport(day(31, 12, 2002), day(13), "USER1"); }, &D::rsDietReport, "DietId",
-          numbers({9, 2})}},
+         {[](D& d) { return d.cmdDietReport(day(31, 12, 2002), day(13), "USER1"); }, &D::rsDietReport,
+          "DietId", numbers({9, 2})}},
         {"diet report of a reversed range",
          {[](D& d) { return d.cmdDietReport(day(15), day(13), "USER1"); }, &D::rsDietReport, "DietId", {}}},
         {"diet report of a user named with apostrophes",
          {[](D& d) { return d.cmdDietReport(day(1), day(31), "O'Brien's"); }, &D::rsDietReport, "DietId",
           numbers({11, 12})}},
         {"diet graph by day",
-         {[](D& d) { return d.cmdDietGraph(day(13), day(15), "USER1"); }, &D::rsDietGraph, "DietDate",
+         {[](D& d) { return d.cmdDietGraph(day(13), day(15), "USER1"); },
+          &D::rsDietGraph,
+          "DietDate",
           {"2003-05-13", "2003-05-14", "2003-05-15"}}},
         // Snapshots.
         {"snapshots of a user by time, id",
@@ -283,8 +320,8 @@ private:
     void addDietLog()
     {
         for (const DietRow& row : dietLog()) {
-            t->addDietRow(row.user, row.date, row.meal ? QString::fromUtf8(row.meal) : QString(), row.food, row.fat,
-                          row.id);
+            t->addDietRow(row.user, row.date, row.meal ? QString::fromUtf8(row.meal) : QString(), row.food,
+                          row.fat, row.id);
             if (!row.meal)
                 t->exec("UPDATE DietActivity SET MealName = NULL WHERE DietId = ?", {row.id});
         }
@@ -293,7 +330,8 @@ private:
     void addSnapShots()
     {
         for (const SnapRow& row : snapShots())
-            t->exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPVAL7, SNAPVAL8, SNAPDATETM, SNAPCOMMENTS) "
+            t->exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPVAL7, SNAPVAL8, SNAPDATETM, "
+                    "SNAPCOMMENTS) "
                     "VALUES (?, ?, ?, '', '', ?, '')",
                     {row.id, row.user, 80.0 + row.id, storedDateTime(row.taken)});
     }
@@ -411,12 +449,18 @@ private slots:
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("meal"); // empty: the whole day
-        QTest::newRow("day") << day(14) << "USER1" << "";
-        QTest::newRow("day of another user") << day(14) << "USER2" << "";
-        QTest::newRow("meal") << day(14) << "USER1" << "MEAL0";
-        QTest::newRow("meal key with an apostrophe") << day(14) << "O'Brien's" << "MEAL'1";
-        QTest::newRow("day without entries") << day(16) << "USER1" << "";
-        QTest::newRow("meal without entries") << day(14) << "USER1" << "MEAL9";
+        QTest::newRow("day") << day(14) << "USER1"
+                             << "";
+        QTest::newRow("day of another user") << day(14) << "USER2"
+                                             << "";
+        QTest::newRow("meal") << day(14) << "USER1"
+                              << "MEAL0";
+        QTest::newRow("meal key with an apostrophe") << day(14) << "O'Brien's"
+                                                     << "MEAL'1";
+        QTest::newRow("day without entries") << day(16) << "USER1"
+                                             << "";
+        QTest::newRow("meal without entries") << day(14) << "USER1"
+                                              << "MEAL9";
     }
     void dietTotalsSumOneDayOrOneMeal()
     {
@@ -435,8 +479,8 @@ private slots:
         Recordset& rs = meal.isEmpty() ? ds().rsDietTotal : ds().rsDietMealTotal;
         QVERIFY(meal.isEmpty() ? ds().cmdDietTotal(date, user) : ds().cmdDietMealTotal(date, meal, user));
         QCOMPARE(rs.recordCount(), 1);
-        const QStringList totals = {"tFat", "tProtein", "tCarbohydrate", "tCalorie",
-                                    "tSodium", "tCholesterol", "tOther1", "tOther2"};
+        const QStringList totals = {"tFat",    "tProtein",     "tCarbohydrate", "tCalorie",
+                                    "tSodium", "tCholesterol", "tOther1",       "tOther2"};
         for (int i = 0; i < totals.size(); ++i) {
             if (count == 0)
                 QVERIFY2(rs.value(totals[i]).isNull(), qPrintable(totals[i]));
@@ -465,22 +509,28 @@ private slots:
         QTest::addColumn<QString>("meal");
         QTest::addColumn<QStringList>("deleted");
         QTest::newRow("every meal of the days, Null and empty meals too")
-            << day(13) << day(14) << "USER1" << "" << numbers({1, 2, 3, 5, 7, 10, 13});
-        QTest::newRow("one meal of the days") << day(13) << day(14) << "USER1" << "MEAL0" << numbers({2, 3, 7});
-        QTest::newRow("one day") << day(14) << day(14) << "USER1" << "" << numbers({1, 3, 5, 7, 10, 13});
-        QTest::newRow("across the year's end") << day(31, 12, 2002) << day(13) << "USER1" << ""
-                                               << numbers({9, 2});
-        QTest::newRow("reversed range") << day(15) << day(13) << "USER1" << "" << QStringList();
-        QTest::newRow("another user") << day(1) << day(31) << "USER2" << "" << numbers({4});
-        QTest::newRow("user key in another case") << day(15) << day(15) << "user1" << "" << numbers({6});
-        QTest::newRow("user named with apostrophes") << day(14) << day(14) << "O'Brien's" << ""
-                                                     << numbers({11, 12});
-        QTest::newRow("meal key with an apostrophe") << day(14) << day(14) << "O'Brien's" << "MEAL'1"
-                                                     << numbers({11});
-        QTest::newRow("user text that would end a quoted value")
-            << day(1) << day(31) << "USER1') OR ('1'='1" << "" << QStringList();
-        QTest::newRow("meal text that would end a quoted value")
-            << day(1) << day(31) << "USER1" << "MEAL0') OR ('1'='1" << QStringList();
+            << day(13) << day(14) << "USER1"
+            << "" << numbers({1, 2, 3, 5, 7, 10, 13});
+        QTest::newRow("one meal of the days") << day(13) << day(14) << "USER1"
+                                              << "MEAL0" << numbers({2, 3, 7});
+        QTest::newRow("one day") << day(14) << day(14) << "USER1"
+                                 << "" << numbers({1, 3, 5, 7, 10, 13});
+        QTest::newRow("across the year's end") << day(31, 12, 2002) << day(13) << "USER1"
+                                               << "" << numbers({9, 2});
+        QTest::newRow("reversed range") << day(15) << day(13) << "USER1"
+                                        << "" << QStringList();
+        QTest::newRow("another user") << day(1) << day(31) << "USER2"
+                                      << "" << numbers({4});
+        QTest::newRow("user key in another case") << day(15) << day(15) << "user1"
+                                                  << "" << numbers({6});
+        QTest::newRow("user named with apostrophes") << day(14) << day(14) << "O'Brien's"
+                                                     << "" << numbers({11, 12});
+        QTest::newRow("meal key with an apostrophe") << day(14) << day(14) << "O'Brien's"
+                                                     << "MEAL'1" << numbers({11});
+        QTest::newRow("user text that would end a quoted value") << day(1) << day(31) << "USER1') OR ('1'='1"
+                                                                 << "" << QStringList();
+        QTest::newRow("meal text that would end a quoted value") << day(1) << day(31) << "USER1"
+                                                                 << "MEAL0') OR ('1'='1" << QStringList();
     }
     void deleteDietItemsTakesTheRangeAndMeal()
     {
@@ -657,9 +707,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("dropRow"); // a sequence row removed first
-        QTest::newRow("unknown name") << "NOSUCHKEY" << "";
-        QTest::newRow("row removed") << "SNAPSHOT" << "SNAPSHOT";
-        QTest::newRow("name with apostrophes") << "O'Brien's" << "";
+        QTest::newRow("unknown name") << "NOSUCHKEY"
+                                      << "";
+        QTest::newRow("row removed") << "SNAPSHOT"
+                                     << "SNAPSHOT";
+        QTest::newRow("name with apostrophes") << "O'Brien's"
+                                               << "";
     }
     void missingSequenceGivesNoKey()
     {
@@ -782,7 +835,8 @@ private slots:
         QTest::newRow("first by offset") << 0 << 0 << int(Fixture::DairyGroup);
         QTest::newRow("by offset") << 3 << 0 << int(Fixture::MyFoodsGroup);
         QTest::newRow("by id") << 0 << int(Fixture::FruitGroup) << int(Fixture::FruitGroup);
-        QTest::newRow("id wins over offset") << 4 << int(Fixture::FavoritesRoot) << int(Fixture::FavoritesRoot);
+        QTest::newRow("id wins over offset")
+            << 4 << int(Fixture::FavoritesRoot) << int(Fixture::FavoritesRoot);
     }
     void moveToGroupFindsByIdOrOffset()
     {
@@ -848,10 +902,11 @@ private slots:
         // What is kept is on the disk: read it through a new connection.
         ds().closeDB();
         QVERIFY(ds().connectDB());
-        const int groups = t->scalar("SELECT count(*) FROM FoodGroup WHERE GroupId = ?", {Fixture::kLastGroupId + 1})
-                               .toInt();
-        const int foods = t->scalar("SELECT count(*) FROM FoodItem WHERE FoodId = ?", {Fixture::kLastFoodId + 1})
-                              .toInt();
+        const int groups =
+            t->scalar("SELECT count(*) FROM FoodGroup WHERE GroupId = ?", {Fixture::kLastGroupId + 1})
+                .toInt();
+        const int foods =
+            t->scalar("SELECT count(*) FROM FoodItem WHERE FoodId = ?", {Fixture::kLastFoodId + 1}).toInt();
         QCOMPARE(groups, kept ? 1 : 0);
         QCOMPARE(foods, kept ? 1 : 0);
         QCOMPARE(storedKey("FOODGROUP"), qint64(Fixture::kLastGroupId + (kept ? 1 : 0)));
@@ -864,7 +919,9 @@ private slots:
         QVERIFY(ds().cmdDeleteFoods(Fixture::FruitGroup));
         ds().closeDB();
         QVERIFY(ds().connectDB());
-        QCOMPARE(t->scalar("SELECT count(*) FROM FoodItem WHERE GroupId = ?", {int(Fixture::FruitGroup)}).toInt(), 2);
+        QCOMPARE(
+            t->scalar("SELECT count(*) FROM FoodItem WHERE GroupId = ?", {int(Fixture::FruitGroup)}).toInt(),
+            2);
         QVERIFY(!ds().inTransaction());
     }
 
@@ -899,10 +956,12 @@ private slots:
         QStringList columns;
         for (const QVariantList& row : t->rows("PRAGMA table_info(SNAPSHOT)"))
             columns << row[1].toString();
-        QCOMPARE(columns, QStringList({"SNAPID", "USERNAME", "SNAPVAL1", "SNAPVAL2", "SNAPVAL3", "SNAPVAL4", "SNAPVAL5",
-                                       "SNAPVAL6", "SNAPVAL7", "SNAPVAL8", "SNAPDATETM", "SNAPCOMMENTS"}));
-        QCOMPARE(t->scalar("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'SNAPSHOT'").toString(),
-                 QString("SNAPSHOT"));
+        QCOMPARE(columns,
+                 QStringList({"SNAPID", "USERNAME", "SNAPVAL1", "SNAPVAL2", "SNAPVAL3", "SNAPVAL4",
+                              "SNAPVAL5", "SNAPVAL6", "SNAPVAL7", "SNAPVAL8", "SNAPDATETM", "SNAPCOMMENTS"}));
+        QCOMPARE(
+            t->scalar("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'SNAPSHOT'").toString(),
+            QString("SNAPSHOT"));
         QList<QVariantList> key;
         for (const QVariantList& index : t->rows("PRAGMA index_list(SNAPSHOT)"))
             if (index[1].toString() == "pk_SnapShot")
@@ -910,15 +969,17 @@ private slots:
         QCOMPARE(int(key.size()), 1);
         QCOMPARE(key.first()[2].toInt(), 1); // unique
         QCOMPARE(int(t->rows("PRAGMA index_info(pk_SnapShot)").size()), 1);
-        QCOMPARE(t->scalar("SELECT name FROM pragma_index_info('pk_SnapShot')").toString(), QString("SNAPID"));
+        QCOMPARE(t->scalar("SELECT name FROM pragma_index_info('pk_SnapShot')").toString(),
+                 QString("SNAPID"));
 
         // Zero-length texts are allowed; 15 characters fit the short values, 16 do not.
-        const QString insert = "INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL7, SNAPVAL8, SNAPDATETM, SNAPCOMMENTS) "
-                               "VALUES (?, ?, ?, ?, ?, ?)";
+        const QString insert =
+            "INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL7, SNAPVAL8, SNAPDATETM, SNAPCOMMENTS) "
+            "VALUES (?, ?, ?, ?, ?, ?)";
         t->exec(insert, {1, "", "", QString(15, 'x'), "2003-05-14 08:00:00", ""});
         QVERIFY_THROWS_EXCEPTION(DataError, t->exec(insert, {1, "USER1", "", "", "2003-05-14 09:00:00", ""}));
-        QVERIFY_THROWS_EXCEPTION(DataError,
-                                 t->exec(insert, {2, "USER1", QString(16, 'x'), "", "2003-05-14 09:00:00", ""}));
+        QVERIFY_THROWS_EXCEPTION(
+            DataError, t->exec(insert, {2, "USER1", QString(16, 'x'), "", "2003-05-14 09:00:00", ""}));
         QVERIFY(ds().cmdSnapShotData(""));
         QCOMPARE(ds().rsSnapShotData.recordCount(), 1);
         QCOMPARE(t->prompts.count(), 0);

@@ -15,8 +15,9 @@
 // had stored when it was killed is still there, in a sound file.
 namespace {
 
-const QString kBusyMessage = QStringLiteral("Unable to open the Corvane's Foodlark Database.  Make sure you don't "
-                                            "have another instance of Corvane's Foodlark open.  ");
+const QString kBusyMessage =
+    QStringLiteral("Unable to open the Corvane's Foodlark Database.  Make sure you don't "
+                   "have another instance of Corvane's Foodlark open.  ");
 
 // How long the helper may take to answer before the test gives up on it.
 constexpr int kPatience = 20000;

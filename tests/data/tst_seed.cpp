@@ -28,8 +28,8 @@ struct UsdaFood
     double per100g[8];
 };
 
-const char* const kNutrientColumns[8] = {"Calorie", "Protein", "Carbohydrate", "Fat",
-                                         "Sodium",  "Cholesterol", "Other1", "Other2"};
+const char* const kNutrientColumns[8] = {"Calorie", "Protein",     "Carbohydrate", "Fat",
+                                         "Sodium",  "Cholesterol", "Other1",       "Other2"};
 
 QMap<int, UsdaFood> readUsdaFoods()
 {
@@ -119,7 +119,8 @@ private slots:
         QCOMPARE(int(usda.size()), 7907);
         QCOMPARE(scalar("SELECT count(*) FROM FoodItem WHERE USDA_NDB_NO = FoodId").toInt(), 7907);
         QStringList missing;
-        for (const QVariantList& row : rows("SELECT FoodId, FoodName FROM FoodItem WHERE USDA_NDB_NO = FoodId")) {
+        for (const QVariantList& row :
+             rows("SELECT FoodId, FoodName FROM FoodItem WHERE USDA_NDB_NO = FoodId")) {
             const auto it = usda.constFind(row[0].toInt());
             if (it == usda.constEnd() || it->name != row[1].toString())
                 missing << row[0].toString();
@@ -135,20 +136,21 @@ private slots:
         QCOMPARE(scalar(lacking.arg("")).toInt(), 0);
         QCOMPARE(scalar(lacking.arg(" AND m.MSRE_DESC = '100 g' AND m.GM_WT = 100")).toInt(), 0);
         // The serving of an original item is its first listed measure.
-        QCOMPARE(scalar("SELECT count(*) FROM FoodItem f JOIN USDA_Measures m ON m.NDB_NO = f.USDA_NDB_NO AND "
-                        "m.MSRE_NO = f.USDA_MSRE_NO WHERE f.USDA_NDB_NO = f.FoodId AND f.USDA_MSRE_NO = 1 "
-                        "AND m.MSRE_DESC = f.ServingSize AND m.GM_WT = f.USDA_GM_WT")
-                     .toInt(),
-                 7907);
+        QCOMPARE(
+            scalar("SELECT count(*) FROM FoodItem f JOIN USDA_Measures m ON m.NDB_NO = f.USDA_NDB_NO AND "
+                   "m.MSRE_NO = f.USDA_MSRE_NO WHERE f.USDA_NDB_NO = f.FoodId AND f.USDA_MSRE_NO = 1 "
+                   "AND m.MSRE_DESC = f.ServingSize AND m.GM_WT = f.USDA_GM_WT")
+                .toInt(),
+            7907);
     }
 
     void perHundredGramValuesAreTheUsdaTables()
     {
         QStringList wrong;
         // Copies in the favourites keep the USDA number and so the values.
-        const QList<QVariantList> foods =
-            rows("SELECT USDA_NDB_NO, USDA_GM_WT, Calorie, Protein, Carbohydrate, Fat, Sodium, Cholesterol, Other1, "
-                 "Other2 FROM FoodItem WHERE USDA_NDB_NO <> 0");
+        const QList<QVariantList> foods = rows("SELECT USDA_NDB_NO, USDA_GM_WT, Calorie, Protein, "
+                                               "Carbohydrate, Fat, Sodium, Cholesterol, Other1, "
+                                               "Other2 FROM FoodItem WHERE USDA_NDB_NO <> 0");
         QVERIFY(foods.size() > 7907);
         for (const QVariantList& row : foods) {
             const int ndb = row[0].toInt();
@@ -209,17 +211,21 @@ private slots:
 
     void groupTreeHasItsRoots()
     {
-        QCOMPARE(scalar("SELECT count(*) FROM FoodGroup WHERE ParentGroup = 0 AND GroupTag = 'FAVORITE'").toInt(), 1);
-        QVERIFY(scalar("SELECT count(*) FROM FoodGroup WHERE ParentGroup = 0 AND GroupTag = 'GROUPROOT'").toInt() >= 1);
+        QCOMPARE(
+            scalar("SELECT count(*) FROM FoodGroup WHERE ParentGroup = 0 AND GroupTag = 'FAVORITE'").toInt(),
+            1);
+        QVERIFY(scalar("SELECT count(*) FROM FoodGroup WHERE ParentGroup = 0 AND GroupTag = 'GROUPROOT'")
+                    .toInt() >= 1);
         // Roots only at the top, plain groups right below them.
         QCOMPARE(scalar("SELECT count(*) FROM FoodGroup WHERE (ParentGroup = 0) <> "
                         "(GroupTag IN ('GROUPROOT', 'FAVORITE'))")
                      .toInt(),
                  0);
-        QCOMPARE(scalar("SELECT count(*) FROM FoodGroup g WHERE g.ParentGroup <> 0 AND NOT EXISTS (SELECT 1 FROM "
-                        "FoodGroup p WHERE p.GroupId = g.ParentGroup AND p.ParentGroup = 0)")
-                     .toInt(),
-                 0);
+        QCOMPARE(
+            scalar("SELECT count(*) FROM FoodGroup g WHERE g.ParentGroup <> 0 AND NOT EXISTS (SELECT 1 FROM "
+                   "FoodGroup p WHERE p.GroupId = g.ParentGroup AND p.ParentGroup = 0)")
+                .toInt(),
+            0);
         // Every food lies in a group that may hold foods.
         QCOMPARE(scalar("SELECT count(*) FROM FoodItem f WHERE NOT EXISTS (SELECT 1 FROM FoodGroup g WHERE "
                         "g.GroupId = f.GroupId AND g.GroupTag <> 'GROUPROOT')")
@@ -227,8 +233,9 @@ private slots:
                  0);
         // Each USDA food sits in the group its table names; 23... numbers are beef.
         QStringList misplaced;
-        for (const QVariantList& row : rows("SELECT f.FoodId, g.GroupName FROM FoodItem f JOIN FoodGroup g ON "
-                                            "g.GroupId = f.GroupId WHERE f.USDA_NDB_NO = f.FoodId")) {
+        for (const QVariantList& row :
+             rows("SELECT f.FoodId, g.GroupName FROM FoodItem f JOIN FoodGroup g ON "
+                  "g.GroupId = f.GroupId WHERE f.USDA_NDB_NO = f.FoodId")) {
             if (usda.value(row[0].toInt()).group != row[1].toString())
                 misplaced << row[0].toString();
         }
@@ -242,10 +249,10 @@ private slots:
 
     void favouritesAreCopiesOfUsdaFoods()
     {
-        const QList<QVariantList> favourites =
-            rows("SELECT f.FoodId, f.USDA_NDB_NO, f.FoodName, f.Calorie, o.FoodName, o.Calorie FROM FoodItem f "
-                 "JOIN FoodGroup g ON g.GroupId = f.GroupId LEFT JOIN FoodItem o ON o.FoodId = f.USDA_NDB_NO "
-                 "WHERE g.GroupTag = 'FAVORITE'");
+        const QList<QVariantList> favourites = rows(
+            "SELECT f.FoodId, f.USDA_NDB_NO, f.FoodName, f.Calorie, o.FoodName, o.Calorie FROM FoodItem f "
+            "JOIN FoodGroup g ON g.GroupId = f.GroupId LEFT JOIN FoodItem o ON o.FoodId = f.USDA_NDB_NO "
+            "WHERE g.GroupTag = 'FAVORITE'");
         QVERIFY(!favourites.isEmpty());
         for (const QVariantList& row : favourites) {
             QVERIFY(row[0].toInt() != row[1].toInt());
@@ -275,10 +282,14 @@ private slots:
     {
         QTest::addColumn<QString>("sequence");
         QTest::addColumn<QString>("highestId");
-        QTest::newRow("FOODGROUP") << "FOODGROUP" << "SELECT coalesce(max(GroupId), 0) FROM FoodGroup";
-        QTest::newRow("FOODITEM") << "FOODITEM" << "SELECT coalesce(max(FoodId), 0) FROM FoodItem";
-        QTest::newRow("DIETACTIVITY") << "DIETACTIVITY" << "SELECT coalesce(max(DietId), 0) FROM DietActivity";
-        QTest::newRow("SNAPSHOT") << "SNAPSHOT" << "SELECT coalesce(max(SNAPID), 0) FROM SNAPSHOT";
+        QTest::newRow("FOODGROUP") << "FOODGROUP"
+                                   << "SELECT coalesce(max(GroupId), 0) FROM FoodGroup";
+        QTest::newRow("FOODITEM") << "FOODITEM"
+                                  << "SELECT coalesce(max(FoodId), 0) FROM FoodItem";
+        QTest::newRow("DIETACTIVITY") << "DIETACTIVITY"
+                                      << "SELECT coalesce(max(DietId), 0) FROM DietActivity";
+        QTest::newRow("SNAPSHOT") << "SNAPSHOT"
+                                  << "SELECT coalesce(max(SNAPID), 0) FROM SNAPSHOT";
     }
     void keySequencesFollowTheSeedRows()
     {
