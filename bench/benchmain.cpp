@@ -1,7 +1,7 @@
 // foodlark-bench: builds a large database in a temporary folder and times the
 // data source's work on it, printing the median of several runs per step.
 //
-//   foodlark-bench [--runs N] [--seed FILE] [--keep FOLDER]
+//   foodlark-bench [--runs N] [--only TEXT] [--seed FILE] [--keep FOLDER]
 #include "app/appcontext.h"
 #include "benchdatabase.h"
 #include "data/orvdatasource.h"
@@ -86,6 +86,8 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     parser.addOption({QStringLiteral("runs"), QStringLiteral("Timed runs per step (default 7)."),
                       QStringLiteral("N"), QStringLiteral("7")});
+    parser.addOption({QStringLiteral("only"), QStringLiteral("Run only the steps whose names contain TEXT."),
+                      QStringLiteral("TEXT")});
     parser.addOption({QStringLiteral("seed"), QStringLiteral("The seed database to start from."),
                       QStringLiteral("FILE"), QStringLiteral(FOODLARK_SEED_FILE)});
     parser.addOption({QStringLiteral("keep"),
@@ -183,7 +185,10 @@ int main(int argc, char** argv)
                 "under 50 ms");
     std::printf("%s\n", QByteArray(88, '-').constData());
     int slow = 0;
+    const QString only = parser.value(QStringLiteral("only"));
     for (const Step& step : steps) {
+        if (!step.name.contains(only, Qt::CaseInsensitive))
+            continue;
         const Result r = measure(step, runs);
         const bool ok = r.median < kTargetMs;
         slow += ok ? 0 : 1;

@@ -66,11 +66,15 @@ bool OrvDataSource::connectDB()
         } else {
             // The exclusive lock taken by the first write transaction is kept
             // until the file is closed; every commit is flushed to the disk.
+            // As no one else can change the file, pages read once stay valid:
+            // a cache of up to 64 MB holds a decade of log, so the reports and
+            // the graph do not read the same pages from the file again.
             QSqlQuery query(db);
             const QStringList setup = {
                 QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), QStringLiteral("PRAGMA synchronous = FULL"),
-                QStringLiteral("PRAGMA journal_mode = DELETE"), QStringLiteral("BEGIN EXCLUSIVE"),
-                QStringLiteral("SELECT count(*) FROM sqlite_master"), QStringLiteral("COMMIT")};
+                QStringLiteral("PRAGMA journal_mode = DELETE"),    QStringLiteral("PRAGMA cache_size = -65536"),
+                QStringLiteral("BEGIN EXCLUSIVE"),                 QStringLiteral("SELECT count(*) FROM sqlite_master"),
+                QStringLiteral("COMMIT")};
             for (const QString& statement : setup) {
                 if (!query.exec(statement)) {
                     qWarning() << "connectDB:" << statement << query.lastError().text();
