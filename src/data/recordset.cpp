@@ -284,10 +284,12 @@ bool Recordset::find(const Criteria& criteria, int after)
     int found = -1;
     if (m_kind == Kind::Snapshot) {
         const QString needle = criteria.value.toString();
+        // Dates and times are compared in the form they are stored in.
+        const QVariant wanted = storable(criteria.value);
         for (int i = qMax(after + 1, 0); i < m_rows.size() && found < 0; ++i) {
             const QVariant& stored = m_rows[i][column];
             const bool match = criteria.op == Criteria::Op::Equals
-                                   ? valuesEqual(stored, criteria.value)
+                                   ? valuesEqual(stored, wanted)
                                    : !stored.isNull() && stored.toString().contains(needle, Qt::CaseInsensitive);
             if (match)
                 found = i;

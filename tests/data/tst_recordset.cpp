@@ -299,6 +299,29 @@ private slots:
         QCOMPARE(c.scalar("SELECT DietDate FROM DietActivity").toString(), QString("2004-01-02"));
     }
 
+    void datesAreFoundInSnapshotsAndDynasetsAlike()
+    {
+        TestContext& c = *t;
+        c.addDietRow("USER1", QDate(2003, 5, 13), "MEAL0", "Toast");
+        const qint32 id = c.addDietRow("USER1", QDate(2003, 5, 14), "MEAL0", "Egg");
+        c.exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPDATETM) VALUES (1, 'USER1', '2003-05-14 08:00:00'), "
+               "(2, 'USER1', '2003-05-14 23:30:00')");
+        OrvDataSource& ds = c.ctx().dataSource();
+        const QDateTime late(QDate(2003, 5, 14), QTime(23, 30));
+        QVERIFY(ds.cmdDietData("USER1"));
+        QVERIFY(ds.rsDietData.findFirst(Criteria::equals("DietDate", QDate(2003, 5, 14))));
+        QCOMPARE(ds.rsDietData.integer("DietId"), id);
+        QVERIFY(ds.cmdDietReport(QDate(2003, 5, 1), QDate(2003, 5, 31), "USER1"));
+        QVERIFY(ds.rsDietReport.findFirst(Criteria::equals("DietDate", QDate(2003, 5, 14))));
+        QCOMPARE(ds.rsDietReport.integer("DietId"), id);
+        QVERIFY(ds.cmdSnapShotData("USER1"));
+        QVERIFY(ds.rsSnapShotData.findFirst(Criteria::equals("SNAPDATETM", late)));
+        QCOMPARE(ds.rsSnapShotData.integer("SNAPID"), 2);
+        QVERIFY(ds.cmdSnapShotReport(QDateTime(QDate(2003, 5, 14), QTime(0, 0, 1)), late, "USER1"));
+        QVERIFY(ds.rsSnapShotReport.findFirst(Criteria::equals("SNAPDATETM", late)));
+        QCOMPARE(ds.rsSnapShotReport.integer("SNAPID"), 2);
+    }
+
     void closedRecordsetIsEmpty()
     {
         Recordset& rs = foods();
