@@ -17,9 +17,6 @@ const char* const kFoodData = "Unable to retrieve Food Data.  ";
 const char* const kDietData = "Unable to retrieve Diet Data.  ";
 const char* const kSnapShotData = "Unable to retrieve SnapShot Data.  ";
 
-// SQLite's result code for a file that is not a database, as QtSql reports it.
-const char* const kSqliteNotADatabase = "26";
-
 const char* const kDietColumns = "SELECT * FROM DietActivity WHERE ";
 
 QString dietTotalSql(bool withMeal)
@@ -51,58 +48,50 @@ bool OrvDataSource::connectDB()
     closeDB();
     const QString path = m_context.dbPath;
     const QString nativePath = QDir::toNativeSeparators(path);
-    const QString busyMessage = QStringLiteral("Unable to open the %1 Database.  Make sure you don't have another "
-                                               "instance of %1 open.  ")
-                                    .arg(m_context.appTitle);
     const QFileInfo file(path);
     // SQLite would make a new empty file for a missing one and would quietly
-    // open an unwritable one read-only; both are refused here instead.
-    if (!file.exists() || !file.isFile()) {
-        m_context.reportError(busyMessage);
-        return false;
-    }
-    if (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable()) {
-        m_context.reportError(QStringLiteral("The %1 Database '%2' can not be written to.  Make sure that the file "
-                                             "and its folder are not read-only.  ")
-                                  .arg(m_context.appTitle, nativePath));
-        return false;
-    }
-
-    QString failure;
-    {
+    // open an unwritable one read-only; both are refused. Whatever the cause,
+    // the user sees the one message of a failed open.
+    bool opened = file.exists() && file.isFile() && file.isWritable() &&
+                  QFileInfo(file.absolutePath()).isWritable();
+    if (!opened)
+        qWarning() << "connectDB: missing or read-only:" << nativePath;
+    if (opened) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
-        if (!db.open()) {
-            failure = busyMessage;
+        opened = db.open();
+        if (!opened) {
             qWarning() << "connectDB:" << db.lastError().text();
         } else {
             // The exclusive lock taken by the first write transaction is kept
             // until the file is closed; every commit is flushed to the disk.
+            // As no one else can change the file, pages read once stay valid:
+            // a cache of up to 64 MB holds a decade of log, so the reports and
+            // the graph do not read the same pages from the file again.
             QSqlQuery query(db);
             const QStringList setup = {
                 QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), QStringLiteral("PRAGMA synchronous = FULL"),
-                QStringLiteral("PRAGMA journal_mode = DELETE"), QStringLiteral("BEGIN EXCLUSIVE"),
-                QStringLiteral("SELECT count(*) FROM sqlite_master"), QStringLiteral("COMMIT")};
+                QStringLiteral("PRAGMA journal_mode = DELETE"),    QStringLiteral("PRAGMA cache_size = -65536"),
+                QStringLiteral("BEGIN EXCLUSIVE"),                 QStringLiteral("SELECT count(*) FROM sqlite_master"),
+                QStringLiteral("COMMIT")};
             for (const QString& statement : setup) {
                 if (!query.exec(statement)) {
-                    const QSqlError error = query.lastError();
-                    qWarning() << "connectDB:" << statement << error.text();
-                    failure = error.nativeErrorCode() == QLatin1String(kSqliteNotADatabase)
-                                  ? QStringLiteral("The file '%1' is not a %2 Database.  ")
-                                        .arg(nativePath, m_context.appTitle)
-                                  : busyMessage;
+                    qWarning() << "connectDB:" << statement << query.lastError().text();
+                    opened = false;
                     break;
                 }
             }
             query.finish();
+            if (!opened)
+                db.close();
         }
-        if (!failure.isEmpty())
-            db.close();
     }
-    if (!failure.isEmpty()) {
+    if (!opened) {
         QSqlDatabase::removeDatabase(m_connectionName);
-        m_context.reportError(failure);
+        m_context.reportError(QStringLiteral("Unable to open the %1 Database.  Make sure you don't have another "
+                                             "instance of %1 open.  ")
+                                  .arg(m_context.appTitle));
         return false;
     }
     m_connected = true;

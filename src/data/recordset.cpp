@@ -284,10 +284,12 @@ bool Recordset::find(const Criteria& criteria, int after)
     int found = -1;
     if (m_kind == Kind::Snapshot) {
         const QString needle = criteria.value.toString();
+        // Dates and times are compared in the form they are stored in.
+        const QVariant wanted = storable(criteria.value);
         for (int i = qMax(after + 1, 0); i < m_rows.size() && found < 0; ++i) {
             const QVariant& stored = m_rows[i][column];
             const bool match = criteria.op == Criteria::Op::Equals
-                                   ? valuesEqual(stored, criteria.value)
+                                   ? valuesEqual(stored, wanted)
                                    : !stored.isNull() && stored.toString().contains(needle, Qt::CaseInsensitive);
             if (match)
                 found = i;
@@ -499,16 +501,28 @@ void Recordset::update()
         }
     }
     if (m_editMode == EditMode::Edit) {
-        const qint64 rowId = m_rowIds[m_position];
+        qint64 rowId = m_rowIds[m_position];
         if (!names.isEmpty()) {
             QStringList assignments;
             for (const QString& name : names)
                 assignments << name + QStringLiteral(" = ?");
             values << rowId;
-            run(m_db,
-                QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(m_table), assignments.join(", ")),
+            const QSqlQuery query = run(
+                m_db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(m_table), assignments.join(", ")),
                 values);
+            // A row deleted behind the recordset must not count as stored.
+            if (query.numRowsAffected() == 0)
+                throw DataError("the record has been deleted");
             m_cache.remove(rowId);
+            // The key column of such a table is its row id: a new key moves the row.
+            if (!m_keyColumn.isEmpty()) {
+                const int key = columnIndex(m_keyColumn);
+                if (m_dirty[key] && m_buffer[key].toLongLong() != rowId) {
+                    rowId = m_buffer[key].toLongLong();
+                    m_rowIds[m_position] = rowId;
+                    m_positionsValid = false;
+                }
+            }
         }
         m_lastModified = rowId;
     } else {

@@ -53,6 +53,10 @@ void createTables(const QSqlDatabase& db, bool withSnapShot)
                             "USDA_MSRE_NO INTEGER DEFAULT 0, USDA_GM_WT REAL DEFAULT 0, %3)")
                  .arg(sized("GroupName", 60), sized("FoodName", 200), QLatin1String(kNutrients)));
     exec(db, QStringLiteral("CREATE INDEX DietByUserDate ON DietActivity (UserName, DietDate, FoodName, DietId)"));
+    // Daily sums (the graph, the totals) and the list of days read this index
+    // alone instead of visiting every row of a user's log.
+    exec(db, QStringLiteral("CREATE INDEX DietTotalsByUserDate ON DietActivity (UserName, DietDate, Fat, Protein, "
+                            "Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2)"));
     exec(db, QStringLiteral("CREATE TABLE Meal (MealName TEXT COLLATE NOCASE)"));
     if (withSnapShot)
         createSnapShotTable(db);

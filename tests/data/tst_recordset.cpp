@@ -184,6 +184,34 @@ private slots:
                  QString("Milk, skim"));
     }
 
+    void editOfARowDeletedBehindTheRecordsetFails()
+    {
+        Recordset& rs = foods();
+        QVERIFY(rs.findFirst(Criteria::equals("FoodId", int(Fixture::Milk))));
+        rs.edit();
+        t->exec("DELETE FROM FoodItem WHERE FoodId = ?", {int(Fixture::Milk)});
+        rs.setValue("FoodName", "Milk, skim");
+        QVERIFY_THROWS_EXCEPTION(DataError, rs.update());
+        QCOMPARE(t->scalar("SELECT count(*) FROM FoodItem").toInt(), 6);
+    }
+
+    void editOfTheKeyKeepsTheRowReachable()
+    {
+        Recordset& rs = foods();
+        QVERIFY(rs.findFirst(Criteria::equals("FoodId", int(Fixture::Milk))));
+        const int position = rs.absolutePosition();
+        rs.edit();
+        rs.setValue("FoodId", 1078);
+        rs.update();
+        QCOMPARE(rs.absolutePosition(), position);
+        QCOMPARE(rs.integer("FoodId"), 1078);
+        QCOMPARE(rs.lastModified(), qint64(1078));
+        QVERIFY(rs.findFirst(Criteria::equals("FoodId", 1078)));
+        QCOMPARE(rs.absolutePosition(), position);
+        QVERIFY(!rs.findFirst(Criteria::equals("FoodId", int(Fixture::Milk))));
+        QCOMPARE(t->scalar("SELECT FoodName FROM FoodItem WHERE FoodId = 1078").toString(), QString("Milk, whole"));
+    }
+
     void deleteLeavesNoCurrentRowUntilAMove()
     {
         Recordset& rs = foods();
@@ -269,6 +297,29 @@ private slots:
         rs.setValue("DietDate", QDate(2004, 1, 2));
         rs.update();
         QCOMPARE(c.scalar("SELECT DietDate FROM DietActivity").toString(), QString("2004-01-02"));
+    }
+
+    void datesAreFoundInSnapshotsAndDynasetsAlike()
+    {
+        TestContext& c = *t;
+        c.addDietRow("USER1", QDate(2003, 5, 13), "MEAL0", "Toast");
+        const qint32 id = c.addDietRow("USER1", QDate(2003, 5, 14), "MEAL0", "Egg");
+        c.exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPDATETM) VALUES (1, 'USER1', '2003-05-14 08:00:00'), "
+               "(2, 'USER1', '2003-05-14 23:30:00')");
+        OrvDataSource& ds = c.ctx().dataSource();
+        const QDateTime late(QDate(2003, 5, 14), QTime(23, 30));
+        QVERIFY(ds.cmdDietData("USER1"));
+        QVERIFY(ds.rsDietData.findFirst(Criteria::equals("DietDate", QDate(2003, 5, 14))));
+        QCOMPARE(ds.rsDietData.integer("DietId"), id);
+        QVERIFY(ds.cmdDietReport(QDate(2003, 5, 1), QDate(2003, 5, 31), "USER1"));
+        QVERIFY(ds.rsDietReport.findFirst(Criteria::equals("DietDate", QDate(2003, 5, 14))));
+        QCOMPARE(ds.rsDietReport.integer("DietId"), id);
+        QVERIFY(ds.cmdSnapShotData("USER1"));
+        QVERIFY(ds.rsSnapShotData.findFirst(Criteria::equals("SNAPDATETM", late)));
+        QCOMPARE(ds.rsSnapShotData.integer("SNAPID"), 2);
+        QVERIFY(ds.cmdSnapShotReport(QDateTime(QDate(2003, 5, 14), QTime(0, 0, 1)), late, "USER1"));
+        QVERIFY(ds.rsSnapShotReport.findFirst(Criteria::equals("SNAPDATETM", late)));
+        QCOMPARE(ds.rsSnapShotReport.integer("SNAPID"), 2);
     }
 
     void closedRecordsetIsEmpty()

@@ -1,0 +1,207 @@
+// foodlark-bench: builds a large database in a temporary folder and times the
+// data source's work on it, printing the median of several runs per step.
+//
+//   foodlark-bench [--runs N] [--only TEXT] [--seed FILE] [--keep FOLDER]
+#include "app/appcontext.h"
+#include "benchdatabase.h"
+#include "data/orvdatasource.h"
+#include "data/recordset.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// What a step may take at most on the machine the program is made for.
+constexpr double kTargetMs = 50.0;
+
+// Failures of the data source end up here instead of in a message box.
+class ConsolePrompts : public PromptService
+{
+public:
+    PromptAnswer ask(const Prompt& prompt) override
+    {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(prompt.title), qPrintable(prompt.text));
+        ++failures;
+        return prompt.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::No;
+    }
+    int failures = 0;
+};
+
+// One measured step: prepare runs before each timed run and is not timed; run
+// does the timed work and returns the number of rows it produced (or -1).
+struct Step
+{
+    QString name;
+    std::function<void()> prepare;
+    std::function<int()> run;
+};
+
+struct Result
+{
+    double median = 0;
+    double fastest = 0;
+    double slowest = 0;
+    int rows = -1;
+};
+
+Result measure(const Step& step, int runs)
+{
+    QList<double> times;
+    Result result;
+    for (int i = 0; i < runs; ++i) {
+        if (step.prepare)
+            step.prepare();
+        QElapsedTimer timer;
+        timer.start();
+        result.rows = step.run();
+        times.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    const qsizetype mid = times.size() / 2;
+    result.median = times.size() % 2 ? times[mid] : (times[mid - 1] + times[mid]) / 2;
+    result.fastest = times.first();
+    result.slowest = times.last();
+    return result;
+}
+
+QString thousands(qint64 n)
+{
+    return QLocale(QLocale::English).toString(n);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times the Foodlark data source on a large database."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("runs"), QStringLiteral("Timed runs per step (default 7)."),
+                      QStringLiteral("N"), QStringLiteral("7")});
+    parser.addOption({QStringLiteral("only"), QStringLiteral("Run only the steps whose names contain TEXT."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("seed"), QStringLiteral("The seed database to start from."),
+                      QStringLiteral("FILE"), QStringLiteral(FOODLARK_SEED_FILE)});
+    parser.addOption({QStringLiteral("keep"),
+                      QStringLiteral("Build the database in FOLDER/Data/MeboData.mdb and keep it."),
+                      QStringLiteral("FOLDER")});
+    parser.process(app);
+    const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
+
+    QTemporaryDir temporary;
+    const QString folder =
+        parser.isSet(QStringLiteral("keep")) ? parser.value(QStringLiteral("keep")) : temporary.path();
+    QDir(folder).mkpath(QStringLiteral("Data"));
+
+    ConsolePrompts prompts;
+    AppContext context(folder, prompts);
+    const BenchDatabase::Options options;
+    BenchDatabase::Summary summary;
+    QElapsedTimer buildTimer;
+    buildTimer.start();
+    try {
+        summary = BenchDatabase::build(parser.value(QStringLiteral("seed")), context.dbPath, options);
+    } catch (const DataError& error) {
+        std::fprintf(stderr, "foodlark-bench: cannot build the database: %s\n", error.what());
+        return 1;
+    }
+    const qint64 buildMs = buildTimer.elapsed();
+
+    const QString busiest = QStringLiteral("USER1");
+    const QDate lastDay = options.lastDay;
+    const QDate firstDay = summary.firstDay.value(busiest);
+    const QDate yearStart = lastDay.addYears(-1).addDays(1);
+    OrvDataSource& ds = context.dataSource();
+    auto rows = [](bool ok, const Recordset& rs) { return ok ? rs.recordCount() : -1; };
+    auto connected = [&] {
+        if (!ds.isConnected())
+            ds.connectDB();
+    };
+
+    // The steps, in the order the program meets them. Add new ones here.
+    const QList<Step> steps = {
+        {QStringLiteral("connectDB"), [&] { ds.closeDB(); },
+         [&] {
+             ds.connectDB();
+             return -1;
+         }},
+        {QStringLiteral("cmdConfig"), connected, [&] { return rows(ds.cmdConfig(), ds.rsConfig); }},
+        {QStringLiteral("cmdTableKey"), connected, [&] { return rows(ds.cmdTableKey(), ds.rsTableKey); }},
+        {QStringLiteral("cmdGroups"), connected, [&] { return rows(ds.cmdGroups(), ds.rsGroups); }},
+        {QStringLiteral("cmdFoods"), connected, [&] { return rows(ds.cmdFoods(), ds.rsFoods); }},
+        {QStringLiteral("cmdDietData (10 years)"), connected,
+         [&] { return rows(ds.cmdDietData(busiest), ds.rsDietData); }},
+        {QStringLiteral("start-up: connect + the five above"), [&] { ds.closeDB(); },
+         [&] {
+             const bool ok = ds.connectDB() && ds.cmdConfig() && ds.cmdTableKey() && ds.cmdGroups() &&
+                             ds.cmdFoods() && ds.cmdDietData(busiest);
+             return rows(ok, ds.rsDietData);
+         }},
+        {QStringLiteral("cmdDietDates (10 years)"), connected,
+         [&] { return rows(ds.cmdDietDates(busiest), ds.rsDietDates); }},
+        {QStringLiteral("rsFoods FindFirst contains (no match)"),
+         [&] {
+             connected();
+             ds.cmdFoods();
+         },
+         [&] {
+             ds.rsFoods.findFirst(
+                 Criteria::contains(QStringLiteral("FoodName"), QStringLiteral("no such food")));
+             return ds.rsFoods.recordCount();
+         }},
+        {QStringLiteral("rsFoods FindNext contains"),
+         [&] {
+             connected();
+             ds.cmdFoods();
+             ds.rsFoods.findFirst(Criteria::contains(QStringLiteral("FoodName"), QStringLiteral("cheese")));
+         },
+         [&] {
+             ds.rsFoods.findNext(Criteria::contains(QStringLiteral("FoodName"), QStringLiteral("cheese")));
+             return ds.rsFoods.recordCount();
+         }},
+        {QStringLiteral("cmdDietReport (1 year)"), connected,
+         [&] { return rows(ds.cmdDietReport(yearStart, lastDay, busiest), ds.rsDietReport); }},
+        {QStringLiteral("cmdDietGraph (10 years)"), connected,
+         [&] { return rows(ds.cmdDietGraph(firstDay, lastDay, busiest), ds.rsDietGraph); }},
+    };
+
+    std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);
+    std::printf("Database: %s diet entries of %d users (%s of %s over %s days, %s to %s), %s snapshots; "
+                "built in %s ms.\n",
+                qPrintable(thousands(summary.totalDietRows())), int(summary.dietRows.size()),
+                qPrintable(busiest), qPrintable(thousands(summary.dietRows.value(busiest))),
+                qPrintable(thousands(firstDay.daysTo(lastDay) + 1)),
+                qPrintable(firstDay.toString(Qt::ISODate)), qPrintable(lastDay.toString(Qt::ISODate)),
+                qPrintable(thousands(summary.totalSnapShots())), qPrintable(thousands(buildMs)));
+    std::printf("\n%-40s %9s %9s %9s %8s  %s\n", "step", "median", "fastest", "slowest", "rows",
+                "under 50 ms");
+    std::printf("%s\n", QByteArray(88, '-').constData());
+    int slow = 0;
+    const QString only = parser.value(QStringLiteral("only"));
+    for (const Step& step : steps) {
+        if (!step.name.contains(only, Qt::CaseInsensitive))
+            continue;
+        const Result r = measure(step, runs);
+        const bool ok = r.median < kTargetMs;
+        slow += ok ? 0 : 1;
+        std::printf("%-40s %9.2f %9.2f %9.2f %8s  %s\n", qPrintable(step.name), r.median, r.fastest,
+                    r.slowest, r.rows < 0 ? "-" : qPrintable(thousands(r.rows)), ok ? "yes" : "NO");
+        std::fflush(stdout);
+    }
+    ds.closeDB();
+    if (prompts.failures > 0) {
+        std::fprintf(stderr, "foodlark-bench: %d data source failures\n", prompts.failures);
+        return 1;
+    }
+    std::printf("\n%s\n", slow == 0 ? "Every step is under 50 ms."
+                                    : qPrintable(QStringLiteral("%1 step(s) over 50 ms.").arg(slow)));
+    return 0;
+}
