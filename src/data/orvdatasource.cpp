@@ -17,6 +17,9 @@ const char* const kFoodData = "Unable to retrieve Food Data.  ";
 const char* const kDietData = "Unable to retrieve Diet Data.  ";
 const char* const kSnapShotData = "Unable to retrieve SnapShot Data.  ";
 
+// SQLite's result code for a file that is not a database, as QtSql reports it.
+const char* const kSqliteNotADatabase = "26";
+
 const char* const kDietColumns = "SELECT * FROM DietActivity WHERE ";
 
 QString dietTotalSql(bool withMeal)
@@ -52,6 +55,7 @@ bool OrvDataSource::connectDB()
     // SQLite would make a new empty file for a missing one and would quietly
     // open an unwritable one read-only; both are refused. Whatever the cause,
     // the user sees the one message of a failed open.
+    QString failure;
     bool opened = file.exists() && file.isFile() && file.isWritable() &&
                   QFileInfo(file.absolutePath()).isWritable();
     if (!opened)
@@ -77,7 +81,13 @@ bool OrvDataSource::connectDB()
                 QStringLiteral("COMMIT")};
             for (const QString& statement : setup) {
                 if (!query.exec(statement)) {
-                    qWarning() << "connectDB:" << statement << query.lastError().text();
+                    const QSqlError error = query.lastError();
+                    qWarning() << "connectDB:" << statement << error.text();
+                    // A file that is not a database at all is named as such:
+                    // telling its owner to close another copy would mislead.
+                    if (error.nativeErrorCode() == QLatin1String(kSqliteNotADatabase))
+                        failure = QStringLiteral("The file '%1' is not a %2 Database.  ")
+                                      .arg(nativePath, m_context.appTitle);
                     opened = false;
                     break;
                 }
@@ -89,9 +99,11 @@ bool OrvDataSource::connectDB()
     }
     if (!opened) {
         QSqlDatabase::removeDatabase(m_connectionName);
-        m_context.reportError(QStringLiteral("Unable to open the %1 Database.  Make sure you don't have another "
-                                             "instance of %1 open.  ")
-                                  .arg(m_context.appTitle));
+        if (failure.isEmpty())
+            failure = QStringLiteral("Unable to open the %1 Database.  Make sure you don't have another "
+                                     "instance of %1 open.  ")
+                          .arg(m_context.appTitle);
+        m_context.reportError(failure);
         return false;
     }
     m_connected = true;

@@ -143,12 +143,14 @@ private slots:
     void unusableFileIsNotOpened_data()
     {
         QTest::addColumn<QByteArray>("content"); // empty: no file at all
-        QTest::newRow("missing file") << QByteArray();
-        QTest::newRow("not a database") << QByteArray("Corvane's Foodlark\n").repeated(300);
+        QTest::addColumn<bool>("namesTheFile");
+        QTest::newRow("missing file") << QByteArray() << false;
+        QTest::newRow("not a database") << QByteArray("Corvane's Foodlark\n").repeated(300) << true;
     }
     void unusableFileIsNotOpened()
     {
         QFETCH(QByteArray, content);
+        QFETCH(bool, namesTheFile);
         FixtureFolder folder(Fixture::Content::Catalogue, false);
         const QString data = QFileInfo(folder.dbPath()).absolutePath();
         if (!content.isEmpty()) {
@@ -159,7 +161,15 @@ private slots:
         const QMap<QString, QByteArray> before = folderContents(data);
         Copy copy(folder.path());
         QVERIFY(!copy.context.dataSource().connectDB());
-        verifyBusyBox(copy);
+        if (namesTheFile) {
+            QCOMPARE(copy.prompts.count(), 1);
+            QCOMPARE(copy.prompts.last().title, QString("Application Error"));
+            QCOMPARE(copy.prompts.last().text,
+                     QString("The file '%1' is not a Corvane's Foodlark Database.  ").arg(folder.dbPath()) +
+                         copy.context.supportMessage);
+        } else {
+            verifyBusyBox(copy);
+        }
         QCOMPARE(folderContents(data), before);
     }
 
