@@ -7,6 +7,7 @@
 #include "food/findcontroller.h"
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
+#include "options/optionsdialog.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
 #include "ui/nodetree.h"
@@ -450,11 +451,27 @@ void MainWindow::toolsShowMeals()
     cmbMeal->setCurrentIndex(0);
 }
 
-void MainWindow::toolsOptions() {}
+void MainWindow::toolsOptions()
+{
+    OptionsDialog dialog(m_context, this);
+    dialog.exec();
+    if (dialog.userChanged())
+        m_dietTree->reload();
+    refreshUserPanel();
+    if (dialog.mealsChanged()) {
+        fillMealCombo(m_context.config(), cmbMeal, cmbMeal->currentIndex() > 0 ? cmbMeal->currentText() : QString());
+        m_dietTree->refreshMealCaptions();
+    }
+}
+
 void MainWindow::toolsPurgeDiet() {}
+
 void MainWindow::toolsPurgeSnapshot() {}
+
 void MainWindow::helpContents() {}
+
 void MainWindow::helpSearch() {}
+
 void MainWindow::helpAbout() {}
 
 void MainWindow::layoutPanes()
