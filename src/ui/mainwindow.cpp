@@ -4,6 +4,7 @@
 #include "app/configstore.h"
 #include "data/orvdatasource.h"
 #include "diet/diettree.h"
+#include "diet/purgedialog.h"
 #include "food/findcontroller.h"
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
@@ -464,9 +465,25 @@ void MainWindow::toolsOptions()
     }
 }
 
-void MainWindow::toolsPurgeDiet() {}
+void MainWindow::toolsPurgeDiet()
+{
+    const std::optional<PurgeRange> range = PurgeDialog::chooseRange(m_context, QStringLiteral("Diet"), this);
+    if (!range)
+        return;
+    WaitCursor wait;
+    // Whole days: the stored diet dates carry no time of day.
+    if (m_context.dataSource().cmdDeleteDietItems(range->first, range->last, m_context.currentUser, QString()))
+        m_dietTree->reload();
+}
 
-void MainWindow::toolsPurgeSnapshot() {}
+void MainWindow::toolsPurgeSnapshot()
+{
+    const std::optional<PurgeRange> range = PurgeDialog::chooseRange(m_context, QStringLiteral("Snapshot"), this);
+    if (!range)
+        return;
+    WaitCursor wait;
+    m_context.dataSource().cmdDeleteSnapshotItems(range->snapshotLow(), range->snapshotHigh(), m_context.currentUser);
+}
 
 void MainWindow::helpContents() {}
 
