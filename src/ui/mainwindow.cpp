@@ -9,6 +9,7 @@
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
 #include "options/optionsdialog.h"
+#include "ui/aboutwindow.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
 #include "ui/nodetree.h"
@@ -489,7 +490,11 @@ void MainWindow::helpContents() {}
 
 void MainWindow::helpSearch() {}
 
-void MainWindow::helpAbout() {}
+void MainWindow::helpAbout()
+{
+    AboutWindow about(m_context, this);
+    about.exec();
+}
 
 void MainWindow::layoutPanes()
 {
