@@ -10,6 +10,7 @@
 #include "food/foodtree.h"
 #include "options/optionsdialog.h"
 #include "ui/aboutwindow.h"
+#include "ui/helpwindow.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
 #include "ui/nodetree.h"
@@ -486,9 +487,15 @@ void MainWindow::toolsPurgeSnapshot()
     m_context.dataSource().cmdDeleteSnapshotItems(range->snapshotLow(), range->snapshotHigh(), m_context.currentUser);
 }
 
-void MainWindow::helpContents() {}
+void MainWindow::helpContents()
+{
+    HelpWindow::showContents(m_context, this);
+}
 
-void MainWindow::helpSearch() {}
+void MainWindow::helpSearch()
+{
+    HelpWindow::showSearch(m_context, this);
+}
 
 void MainWindow::helpAbout()
 {
