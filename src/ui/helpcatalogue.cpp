@@ -42,7 +42,6 @@ bool HelpCatalogue::read(const QString& path)
         const QXmlStreamAttributes attributes = xml.attributes();
         const auto name = xml.name();
         if (name == QLatin1String("helpcontents")) {
-            m_title = attributes.value(QLatin1String("title")).toString();
             m_home = attributes.value(QLatin1String("home")).toString();
         } else if (name == QLatin1String("section")) {
             m_sections.append({attributes.value(QLatin1String("title")).toString(), {}});
@@ -51,7 +50,7 @@ bool HelpCatalogue::read(const QString& path)
         } else if (name == QLatin1String("topic") && section) {
             m_topics.append({attributes.value(QLatin1String("file")).toString(),
                              attributes.value(QLatin1String("title")).toString(),
-                             attributes.value(QLatin1String("context")).toInt(), section->title});
+                             attributes.value(QLatin1String("context")).toInt()});
             section->topics.append(int(m_topics.size()) - 1);
             topic = &m_topics.last();
         } else if (name == QLatin1String("keyword") && topic) {

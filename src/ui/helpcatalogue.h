@@ -11,7 +11,6 @@ struct HelpTopic
     QString file;    // page file name, for example "purge.html"
     QString title;   // as listed in the contents
     int context = 0; // context number other windows open the page by; 0 for none
-    QString section;
 };
 
 // An entry of the keyword index: a keyword and the page (and place on it) it leads to.
@@ -45,7 +44,6 @@ public:
     // The contents could be read and name a home page that is there.
     bool isValid() const { return m_valid; }
     QString root() const { return m_root; }
-    QString title() const { return m_title; }
     QString home() const { return m_home; }
 
     const QList<HelpSection>& sections() const { return m_sections; }
@@ -73,7 +71,6 @@ private:
     bool read(const QString& path);
 
     QString m_root;
-    QString m_title;
     QString m_home;
     bool m_valid = false;
     QList<HelpSection> m_sections;

@@ -4,7 +4,6 @@
 #include "ui/programlogo.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
