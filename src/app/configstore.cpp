@@ -84,9 +84,19 @@ void ConfigStore::addConfig(const QString& item, const QString& value, bool sele
 
 QString ConfigStore::findConfigItem(const QString& value)
 {
+    // Only the meal items are searched: the look-up turns a chosen meal label
+    // back into its key, and a label that happens to equal a user's name or
+    // another item's value must still log to the meal, never under that key.
+    // Of two meals with the same label, the first wins.
+    Recordset& rs = m_context.dataSource().rsConfig;
+    const Criteria criteria = Criteria::equals(kValue, trimSpaces(value));
     try {
-        if (moveToItem(kValue, trimSpaces(value)))
-            return m_context.dataSource().rsConfig.text(kItem);
+        rs.moveFirst();
+        for (bool found = rs.findFirst(criteria); found; found = rs.findNext(criteria)) {
+            const QString item = rs.text(kItem);
+            if (item.startsWith(QLatin1String("MEAL"), Qt::CaseInsensitive))
+                return item;
+        }
     } catch (const DataError& error) {
         qWarning() << "findConfigItem" << value << error.what();
     }

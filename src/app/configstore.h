@@ -22,7 +22,8 @@ public:
     // Appends an item (value not shortened, no check for an existing key).
     // Throws DataError when the row cannot be stored.
     void addConfig(const QString& item, const QString& value, bool selected);
-    // The key of the first item whose value is value trimmed; "" when none.
+    // The key of the first meal item (MEAL0..MEAL9) whose value is value
+    // trimmed of blanks; "" when none.
     QString findConfigItem(const QString& value);
     // "" for a blank item key, else getConfig(item).
     QString getConfigIfNamed(const QString& item);

@@ -5,9 +5,13 @@
 #include "app/windowsettings.h"
 #include "data/orvdatasource.h"
 #include "diet/diettree.h"
+#include "diet/purgedialog.h"
 #include "food/findcontroller.h"
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
+#include "options/optionsdialog.h"
+#include "ui/aboutwindow.h"
+#include "ui/helpwindow.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
 #include "ui/nodetree.h"
@@ -458,12 +462,54 @@ void MainWindow::toolsShowMeals()
     cmbMeal->setCurrentIndex(0);
 }
 
-void MainWindow::toolsOptions() {}
-void MainWindow::toolsPurgeDiet() {}
-void MainWindow::toolsPurgeSnapshot() {}
-void MainWindow::helpContents() {}
-void MainWindow::helpSearch() {}
-void MainWindow::helpAbout() {}
+void MainWindow::toolsOptions()
+{
+    OptionsDialog dialog(m_context, this);
+    dialog.exec();
+    if (dialog.userChanged())
+        m_dietTree->reload();
+    refreshUserPanel();
+    if (dialog.mealsChanged()) {
+        fillMealCombo(m_context.config(), cmbMeal, cmbMeal->currentIndex() > 0 ? cmbMeal->currentText() : QString());
+        m_dietTree->refreshMealCaptions();
+    }
+}
+
+void MainWindow::toolsPurgeDiet()
+{
+    const std::optional<PurgeRange> range = PurgeDialog::chooseRange(m_context, QStringLiteral("Diet"), this);
+    if (!range)
+        return;
+    WaitCursor wait;
+    // Whole days: the stored diet dates carry no time of day.
+    if (m_context.dataSource().cmdDeleteDietItems(range->first, range->last, m_context.currentUser, QString()))
+        m_dietTree->reload();
+}
+
+void MainWindow::toolsPurgeSnapshot()
+{
+    const std::optional<PurgeRange> range = PurgeDialog::chooseRange(m_context, QStringLiteral("Snapshot"), this);
+    if (!range)
+        return;
+    WaitCursor wait;
+    m_context.dataSource().cmdDeleteSnapshotItems(range->snapshotLow(), range->snapshotHigh(), m_context.currentUser);
+}
+
+void MainWindow::helpContents()
+{
+    HelpWindow::showContents(m_context, this);
+}
+
+void MainWindow::helpSearch()
+{
+    HelpWindow::showSearch(m_context, this);
+}
+
+void MainWindow::helpAbout()
+{
+    AboutWindow about(m_context, this);
+    about.exec();
+}
 
 void MainWindow::layoutPanes()
 {

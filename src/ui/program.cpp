@@ -4,16 +4,20 @@
 #include "app/startup.h"
 #include "ui/mainwindow.h"
 #include "ui/messageboxprompts.h"
+#include "ui/programlogo.h"
+#include "ui/tipwindow.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <cstdlib>
 
 StartupWindows programWindows()
 {
     StartupWindows windows;
     windows.loadMainWindow = loadMainWindow<MainWindow>;
-    // The introduction window plugs in here as showIntroduction.
+    windows.showIntroduction = [](AppContext& context, QMainWindow& mainWindow) {
+        TipWindow tip(context, &mainWindow);
+        tip.exec();
+    };
     return windows;
 }
 
@@ -22,7 +26,7 @@ int runProgram(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Foodlark"));
     QCoreApplication::setApplicationName(QStringLiteral("Foodlark"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/lark.svg")));
+    QApplication::setWindowIcon(programIcon());
 
     MessageBoxPrompts prompts;
     AppContext context(QCoreApplication::applicationDirPath(), prompts);

@@ -189,10 +189,17 @@ private slots:
         QTest::newRow("no such label") << "Lunch"
                                        << "Supper"
                                        << "";
-        // The first row in table order wins: the user rows come before the meals.
+        // Only meals are looked up: a meal named like a user still logs to the meal.
         QTest::newRow("same as a user name") << "User 2"
                                              << "User 2"
-                                             << "USER2";
+                                             << "MEAL1";
+        QTest::newRow("same as an optional label") << "Fiber"
+                                                   << "fiber"
+                                                   << "MEAL1";
+        // Of two meals with one label, the first in table order wins.
+        QTest::newRow("same as an earlier meal") << "Breakfast"
+                                                 << "Breakfast"
+                                                 << "MEAL0";
         QTest::newRow("blank search finds a blank meal") << "Lunch"
                                                          << "   "
                                                          << "MEAL4";

@@ -1,0 +1,93 @@
+#include "diet/purgedialog.h"
+
+#include "app/appcontext.h"
+
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QDateEdit* datePicker(const char* name)
+{
+    auto* picker = new QDateEdit(QDate::currentDate());
+    picker->setObjectName(QLatin1String(name));
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    return picker;
+}
+
+} // namespace
+
+PurgeDialog::PurgeDialog(AppContext& context, const QString& purgeType, QWidget* parent)
+    : QDialog(parent), m_context(context), m_purgeType(purgeType)
+{
+    setObjectName(QStringLiteral("frmPurgeData"));
+    setWindowTitle(QStringLiteral("Purge %1 Activity Data").arg(purgeType));
+
+    lblPurge =
+        new QLabel(QStringLiteral("Purge %1 Activity Data for the following Date Range").arg(purgeType));
+    lblPurge->setObjectName(QStringLiteral("lblPurge"));
+    dtLoDate = datePicker("dtLoDate");
+    dtHighDate = datePicker("dtHighDate");
+    auto* dates = new QFormLayout;
+    dates->addRow(QStringLiteral("&First Date:"), dtLoDate);
+    dates->addRow(QStringLiteral("&Second Date:"), dtHighDate);
+
+    auto* buttons = new QDialogButtonBox;
+    OKButton = buttons->addButton(QDialogButtonBox::Ok);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setText(QStringLiteral("OK"));
+    CancelButton = buttons->addButton(QDialogButtonBox::Cancel);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setText(QStringLiteral("Cancel"));
+    connect(OKButton, &QPushButton::clicked, this, &PurgeDialog::confirm);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblPurge);
+    layout->addLayout(dates);
+    layout->addWidget(buttons);
+    setFixedSize(sizeHint());
+}
+
+std::optional<PurgeRange> PurgeDialog::chooseRange(AppContext& context, const QString& purgeType,
+                                                   QWidget* parent)
+{
+    PurgeDialog dialog(context, purgeType, parent);
+    dialog.exec();
+    // Let the windows below repaint before a long deletion starts.
+    QCoreApplication::processEvents();
+    if (dialog.purgeResult() != QLatin1String("OK"))
+        return std::nullopt;
+    return dialog.range();
+}
+
+PurgeRange PurgeDialog::range() const
+{
+    return {dtLoDate->date(), dtHighDate->date()};
+}
+
+void PurgeDialog::confirm()
+{
+    const PurgeRange chosen = range();
+    if (!chosen.isValid()) {
+        m_context.exclaim(PurgeRange::kReversedMessage);
+        return;
+    }
+    if (!m_context.askYesNo(chosen.confirmation(m_purgeType), QStringLiteral("Delete Confirmation")))
+        return;
+    m_purgeResult = QStringLiteral("OK");
+    accept();
+}
+
+void PurgeDialog::done(int result)
+{
+    if (m_purgeResult.isEmpty())
+        m_purgeResult = QStringLiteral("CANCEL");
+    QDialog::done(result);
+}

@@ -1,0 +1,64 @@
+#include "options/optionsmodel.h"
+
+#include "app/appcontext.h"
+#include "app/configstore.h"
+
+const QString OptionsModel::kMissingValueMessage =
+    QStringLiteral("You must enter a value for all Configuration Items");
+
+OptionsModel::OptionsModel(AppContext& context) : m_context(context) {}
+
+OptionsValues OptionsModel::load() const
+{
+    ConfigStore& config = m_context.config();
+    OptionsValues values;
+    values.other1 = config.getConfig(QStringLiteral("OTHER1"));
+    values.other2 = config.getConfig(QStringLiteral("OTHER2"));
+    for (int i = 0; i < OptionsValues::kUsers; ++i) {
+        values.users[i] = config.getConfig(userKey(i));
+        if (userKey(i) == m_context.currentUser)
+            values.currentUser = i;
+    }
+    for (int i = 0; i < OptionsValues::kMeals; ++i)
+        values.meals[i] = config.getConfigIfNamed(mealKey(i));
+    for (int i = 0; i < OptionsValues::kSnapshotLabels; ++i)
+        values.snapshots[i] = config.getConfig(snapshotKey(i));
+    return values;
+}
+
+bool OptionsModel::check(const OptionsValues& values) const
+{
+    bool missing = values.other1.trimmed().isEmpty() || values.other2.trimmed().isEmpty();
+    for (const QString& user : values.users)
+        missing = missing || user.trimmed().isEmpty();
+    if (missing) {
+        m_context.inform(kMissingValueMessage);
+        return false;
+    }
+
+    return true;
+}
+
+bool OptionsModel::save(OptionsValues& values)
+{
+    if (!check(values))
+        return false;
+    ConfigStore& config = m_context.config();
+    values.other1 = values.other1.left(kOtherLabelLength);
+    values.other2 = values.other2.left(kOtherLabelLength);
+    config.setConfig(QStringLiteral("OTHER1"), values.other1, false);
+    config.setConfig(QStringLiteral("OTHER2"), values.other2, false);
+    for (int i = 0; i < OptionsValues::kUsers; ++i) {
+        const bool current = i == values.currentUser;
+        config.setConfig(userKey(i), values.users[i], current);
+        if (current && userKey(i) != m_context.currentUser) {
+            m_context.currentUser = userKey(i);
+            m_userChanged = true;
+        }
+    }
+    for (int i = 0; i < OptionsValues::kMeals; ++i)
+        config.setConfig(mealKey(i), values.meals[i].trimmed(), false);
+    for (int i = 0; i < OptionsValues::kSnapshotLabels; ++i)
+        config.setConfig(snapshotKey(i), values.snapshots[i].trimmed(), false);
+    return true;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDialog>
+
+class AppContext;
+class QLabel;
+class QPushButton;
+
+// The about window (frmAbout): the program's logo, name and version, how to
+// reach its maker, and the legal notice.
+class AboutWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    AboutWindow(AppContext& context, QWidget* parent = nullptr);
+
+    QLabel* picIcon = nullptr;
+    QLabel* lblEmail = nullptr;
+    QLabel* lblAddress = nullptr;
+    QLabel* lblInternet = nullptr;
+    QLabel* lblLegal = nullptr;
+    QPushButton* cmdOK = nullptr;
+};

@@ -1,0 +1,28 @@
+#include "ui/programlogo.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace {
+const QString kLogo = QStringLiteral(":/images/lark.svg");
+}
+
+QPixmap programLogo(int size, qreal devicePixelRatio)
+{
+    QPixmap pixmap(QSize(size, size) * devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(kLogo);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    painter.end();
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(programLogo(size));
+    return icon;
+}
