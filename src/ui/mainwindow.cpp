@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/configstore.h"
 #include "data/orvdatasource.h"
+#include "diet/dietkeys.h"
 #include "diet/diettree.h"
 #include "food/findcontroller.h"
 #include "food/fooditemeditor.h"
@@ -345,7 +346,7 @@ QString MainWindow::chosenMealKey() const
 {
     if (cmbMeal->currentIndex() <= 0)
         return QString();
-    return m_context.config().findConfigItem(cmbMeal->currentText());
+    return DietKeys::mealKeyForLabel(m_context.config(), cmbMeal->currentText());
 }
 
 void MainWindow::showPopupMenu()
@@ -370,14 +371,14 @@ void MainWindow::editCopy()
 
 namespace {
 
-// The meal key of a meal node (five characters after "ML") and its day.
+// The meal key of a meal node and the date of a day node.
 QString mealKeyOf(const QTreeWidgetItem* meal)
 {
-    return NodeTree::key(meal).mid(2, 5);
+    return DietKeys::mealKeyOf(NodeTree::key(meal));
 }
-QDate dayOf(const QTreeWidgetItem* node)
+QDate dayOf(const QTreeWidgetItem* day)
 {
-    return QDate::fromString(node ? node->text(0) : QString(), Qt::ISODate);
+    return DietKeys::dayDate(day ? day->text(0) : QString());
 }
 
 } // namespace
