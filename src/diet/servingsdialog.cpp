@@ -28,8 +28,9 @@ ServingsDialog::ServingsDialog(AppContext& context, QWidget* parent) : QDialog(p
 
     cmbServSize = new QComboBox(this);
     cmbServSize->setObjectName(QStringLiteral("cmbServSize"));
+    // USDA measure names run long ("1 stalk, large (11"-12" long)"): show them whole.
     cmbServSize->setMinimumContentsLength(18);
-    cmbServSize->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmbServSize->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     dtDate = new QDateEdit(this);
     dtDate->setObjectName(QStringLiteral("dtDate"));
