@@ -210,7 +210,7 @@ private slots:
     {
         QStringList refused;
         whenServings([&](ServingsDialog* d) {
-            for (const QString& text : {"inf", "nan", "1,5,3", "", "   ", "two"}) {
+            for (const char* text : {"inf", "nan", "1,5,3", "", "   ", "two"}) {
                 f->prompts().clear();
                 d->cmbServings->setEditText(text);
                 d->OKButton->click();
@@ -227,6 +227,9 @@ private slots:
             QVERIFY(d->isVisible());
             QCOMPARE(f->prompts().texts(), QStringList{"You must select an existing Serving Size."});
             d->cmbServSize->setCurrentIndex(2);
+            // Enter in the servings box is OK.
+            QTest::keyClick(d->cmbServings->lineEdit(), Qt::Key_Return);
+            QVERIFY(!d->isVisible());
         });
         const int rows = f->dietCount();
         f->dropFood(Apples, FruitGroup, target("meal"), Qt::RightButton);
@@ -260,6 +263,23 @@ private slots:
         f->dropFood(Apples, FruitGroup, target("day"), Qt::RightButton);
         QCOMPARE(f->test.rows("SELECT " + foodColumns + " FROM FoodItem WHERE FoodId = ?", {int(Apples)}).value(0), food);
         QCOMPARE(f->dietRow(f->lastDietId(), "Fat"), QVariantList{24.0});
+    }
+
+    void aFoodThatCannotTakeTheServingGetsNoEntry()
+    {
+        f->test.exec("CREATE TRIGGER refuse BEFORE UPDATE ON FoodItem BEGIN SELECT RAISE(ABORT, 'no'); END");
+        const QList<QVariantList> food = f->test.rows("SELECT * FROM FoodItem WHERE FoodId = ?", {int(Apples)});
+        const int rows = f->dietCount();
+        whenServings([](ServingsDialog* d) {
+            d->cmbServSize->setCurrentText("1 cup");
+            d->rbPreffered->setChecked(true);
+        });
+        f->dropFood(Apples, FruitGroup, target("day"), Qt::RightButton);
+        QCOMPARE(f->prompts().texts(), QStringList{"Unable to update Diet Data.  " + f->ctx().supportMessage});
+        QCOMPARE(f->test.rows("SELECT * FROM FoodItem WHERE FoodId = ?", {int(Apples)}), food);
+        QCOMPARE(f->dietCount(), rows);
+        QVERIFY(!f->ds().rsMeasures.isOpen());
+        QCOMPARE(f->ds().rsFoods.editMode(), Recordset::EditMode::None);
     }
 
     void unopenedDayIsLoadedAndGetsTheEntryOnce_data()
