@@ -4,6 +4,7 @@
 #include "app/configstore.h"
 #include "app/windowsettings.h"
 #include "data/orvdatasource.h"
+#include "diet/dietkeys.h"
 #include "diet/diettree.h"
 #include "diet/purgedialog.h"
 #include "food/findcontroller.h"
@@ -355,9 +356,7 @@ void MainWindow::setStatusPanel1(const QString& text, const QString& tip)
 
 QString MainWindow::chosenMealKey() const
 {
-    if (cmbMeal->currentIndex() <= 0)
-        return QString();
-    return m_context.config().findConfigItem(cmbMeal->currentText());
+    return ::chosenMealKey(m_context.config(), cmbMeal);
 }
 
 void MainWindow::showPopupMenu()
@@ -382,14 +381,14 @@ void MainWindow::editCopy()
 
 namespace {
 
-// The meal key of a meal node (five characters after "ML") and its day.
+// The meal key of a meal node and the date of a day node.
 QString mealKeyOf(const QTreeWidgetItem* meal)
 {
-    return NodeTree::key(meal).mid(2, 5);
+    return DietKeys::mealKeyOf(NodeTree::key(meal));
 }
-QDate dayOf(const QTreeWidgetItem* node)
+QDate dayOf(const QTreeWidgetItem* day)
 {
-    return QDate::fromString(node ? node->text(0) : QString(), Qt::ISODate);
+    return DietKeys::dayDate(day ? day->text(0) : QString());
 }
 
 } // namespace

@@ -11,3 +11,10 @@ void fillMealCombo(ConfigStore& config, QComboBox* combo, const QString& selecte
     combo->addItems(choices.entries);
     combo->setCurrentIndex(choices.selected);
 }
+
+QString chosenMealKey(ConfigStore& config, const QComboBox* combo)
+{
+    if (combo->currentIndex() <= 0)
+        return QString();
+    return config.findConfigItem(combo->currentText());
+}

@@ -1,0 +1,95 @@
+#include "diet/dietdetailswindow.h"
+
+#include "diet/dietnumbers.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+DietDetailsWindow::DietDetailsWindow(const QString& other1, const QString& other2, QWidget* parent)
+    : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("frmDietDetails"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Raised);
+    setLineWidth(2);
+    setAutoFillBackground(true);
+    setWindowTitle(QStringLiteral("Diet Totals"));
+
+    lblDetailText = new QLabel(this);
+    lblDetailText->setObjectName(QStringLiteral("lblDetailText"));
+    lblDetailText->setAlignment(Qt::AlignCenter);
+    QFont titleFont = lblDetailText->font();
+    titleFont.setBold(true);
+    lblDetailText->setFont(titleFont);
+    lblDetailText->setWordWrap(true);
+
+    auto* grid = new QGridLayout();
+    grid->setHorizontalSpacing(8);
+    grid->setColumnMinimumWidth(2, 12);
+    auto box = [&](const char* name, QLabel* label, int row, int column) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QLatin1String(name));
+        edit->setReadOnly(true);
+        edit->setAlignment(Qt::AlignRight);
+        edit->setFocusPolicy(Qt::NoFocus);
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000.0")) + 12);
+        label->setBuddy(edit);
+        grid->addWidget(label, row, column);
+        grid->addWidget(edit, row, column + 1);
+        return edit;
+    };
+    auto label = [this](const QString& text) { return new QLabel(text, this); };
+    lblOther1 = label(other1);
+    lblOther1->setObjectName(QStringLiteral("lblOther1"));
+    lblOther2 = label(other2);
+    lblOther2->setObjectName(QStringLiteral("lblOther2"));
+    txtFat = box("txtFat", label(QStringLiteral("Fat")), 0, 0);
+    txtProtein = box("txtProtein", label(QStringLiteral("Protein")), 0, 3);
+    txtCarb = box("txtCarb", label(QStringLiteral("Carbohydrates")), 1, 0);
+    txtCalorie = box("txtCalorie", label(QStringLiteral("Calories")), 1, 3);
+    txtCholesterol = box("txtCholesterol", label(QStringLiteral("Cholesterol")), 2, 0);
+    txtSodium = box("txtSodium", label(QStringLiteral("Sodium")), 2, 3);
+    txtOther1 = box("txtOther1", lblOther1, 3, 0);
+    txtOther2 = box("txtOther2", lblOther2, 3, 3);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 10, 12, 12);
+    layout->addWidget(lblDetailText);
+    layout->addSpacing(4);
+    layout->addLayout(grid);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void DietDetailsWindow::setValues(const QString& detailText, const Nutrients& values)
+{
+    lblDetailText->setText(detailText);
+    // Nutrients::columns() order: Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2.
+    QLineEdit* boxes[] = {txtFat, txtProtein, txtCarb, txtCalorie, txtSodium, txtCholesterol, txtOther1, txtOther2};
+    for (int i = 0; i < 8; ++i)
+        boxes[i]->setText(DietNumbers::formatOneDecimal(values.values[i]));
+}
+
+void DietDetailsWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void DietDetailsWindow::changeEvent(QEvent* event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (isActiveWindow())
+        m_wasActive = true;
+    else if (m_wasActive)
+        close();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class AppContext;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QPushButton;
+
+// dlgServings, "Diet Information": how many servings of which serving size,
+// on which day and at which meal. Used when a food is dropped on the diet tree
+// with the right mouse button and when an entry is edited. Its result is read
+// from closeMode() after it hides: "OK" or "CANCEL".
+class ServingsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ServingsDialog(AppContext& context, QWidget* parent = nullptr);
+
+    // Fills the serving size list with the measures' descriptions, in order.
+    void setMeasures(const QStringList& descriptions);
+    // With no measures to offer: shows the one serving size, locked against typing.
+    void setFixedServingSize(const QString& servingSize);
+    bool hasMeasures() const;
+
+    // Appends " - " + name to the caption.
+    void appendToCaption(const QString& name);
+
+    QComboBox* cmbServings = nullptr;
+    QComboBox* cmbServSize = nullptr;
+    QDateEdit* dtDate = nullptr;
+    QComboBox* cmbMeal = nullptr;
+    QCheckBox* rbPreffered = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+
+    // "OK", "CANCEL", or "" while the dialog is open.
+    QString closeMode() const { return m_closeMode; }
+    // The servings typed or chosen; only meaningful after "OK".
+    double servings() const;
+
+    void done(int result) override;
+
+private:
+    void okClicked();
+
+    AppContext& m_context;
+    QString m_closeMode;
+};
