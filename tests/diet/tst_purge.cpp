@@ -154,6 +154,37 @@ private slots:
         QCOMPARE(dayCaptions(f.main().tvwDiet), QStringList{"2003-05-14"});
     }
 
+    void dietClipboardSurvivesAPurge()
+    {
+        MainWindowFixture f;
+        addDietDays(f);
+        f.load();
+        DietTree& diet = f.main().dietTree();
+        diet.loadDietDay(QDate(2003, 5, 13));
+        QTreeWidgetItem* egg = f.main().tvwDiet->node("D2");
+        QVERIFY(egg);
+        f.main().tvwDiet->selectNode(egg);
+        diet.dietNodeClick(egg);
+        diet.copyDietEntry(0, 1);
+        QVERIFY(diet.dietClipboardFull());
+
+        f.prompts().queueYes();
+        QVERIFY(withPurge(f, true, [](PurgeDialog& d) {
+            choose(d, QDate(2003, 5, 13), QDate(2003, 5, 13));
+            QTest::mouseClick(d.OKButton, Qt::LeftButton);
+        }));
+        QVERIFY(diet.dietClipboardFull());
+
+        // The copied entry, whose row is gone, is pasted again as a new row.
+        QTreeWidgetItem* day = f.main().tvwDiet->node("DT20030514");
+        f.main().tvwDiet->selectNode(day);
+        diet.pasteDietEntries();
+        QCOMPARE(dietRows(f), (QStringList{"USER1 2003-05-12 Toast", "USER1 2003-05-14 Egg",
+                                           "USER1 2003-05-14 Soup", "USER2 2003-05-13 Coffee"}));
+        QCOMPARE(f.test.scalar("SELECT MealName FROM DietActivity WHERE FoodName = 'Egg'").toString(),
+                 QString("MEAL0"));
+    }
+
     void reversedDatesRefused()
     {
         MainWindowFixture f;
