@@ -8,9 +8,9 @@
 #include "food/foodtree.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,42 +62,42 @@ FoodDataDialog::FoodDataDialog(AppContext& context, bool newFood, QWidget* paren
     txtFoodName = new QLineEdit(this);
     txtFoodName->setObjectName(QStringLiteral("txtFoodName"));
     txtFoodName->setMaxLength(FoodTree::kFoodNameLength);
-    txtFoodName->setMinimumWidth(360);
+    txtFoodName->setMinimumWidth(420);
     txtFoodName->installEventFilter(this);
 
     cmbServSize = new QComboBox(this);
     cmbServSize->setObjectName(QStringLiteral("cmbServSize"));
     cmbServSize->setEditable(true);
     cmbServSize->setInsertPolicy(QComboBox::NoInsert);
-    cmbServSize->setMinimumContentsLength(14);
-    cmbServSize->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+
 
     cmbGroups = new QComboBox(this);
     cmbGroups->setObjectName(QStringLiteral("cmbGroups"));
     cmbGroups->setPlaceholderText(QStringLiteral("Select a Food Group"));
-    cmbGroups->setMinimumContentsLength(18);
-    cmbGroups->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
+
+    // Name, serving size and group each take a full row: USDA measure texts
+    // such as 1 extra small (2-1/2" dia) must be readable whole.
     auto* top = new QGridLayout();
     top->addWidget(label(QStringLiteral("Food Name")), 0, 0);
-    top->addWidget(txtFoodName, 0, 1, 1, 3);
+    top->addWidget(txtFoodName, 0, 1);
     top->addWidget(label(QStringLiteral("Serving Size")), 1, 0);
     top->addWidget(cmbServSize, 1, 1);
-    top->addWidget(label(QStringLiteral("Food Group")), 1, 2);
-    top->addWidget(cmbGroups, 1, 3);
+    top->addWidget(label(QStringLiteral("Food Group")), 2, 0);
+    top->addWidget(cmbGroups, 2, 1);
     top->setColumnStretch(1, 1);
-    top->setColumnStretch(3, 1);
 
     lblOther1 = label(context.config().getConfig(QStringLiteral("OTHER1")), "lblOther1");
     lblOther2 = label(context.config().getConfig(QStringLiteral("OTHER2")), "lblOther2");
-    auto* grid = new QGridLayout();
-    grid->setHorizontalSpacing(12);
+    auto* nutrients = new QGroupBox(QStringLiteral("Nutrients per Serving"), this);
+    auto* grid = new QGridLayout(nutrients);
+    grid->setHorizontalSpacing(10);
     for (int i = 0; i < kNutrientCount; ++i) {
         const Box& box = kBoxes[i];
-        auto* edit = new QLineEdit(this);
+        auto* edit = new QLineEdit(nutrients);
         edit->setObjectName(QLatin1String(box.name));
         edit->setAlignment(Qt::AlignRight);
-        edit->setMaximumWidth(120);
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000.000")) + 12);
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, [this] { m_nutrientsEdited = true; });
         m_boxes[box.nutrient] = edit;
@@ -108,8 +108,7 @@ FoodDataDialog::FoodDataDialog(AppContext& context, bool newFood, QWidget* paren
         grid->addWidget(edit, row, column + 1);
     }
     grid->setColumnMinimumWidth(2, 24);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(4, 1);
+    grid->setColumnStretch(2, 1);
 
     cmdSave = new QPushButton(QStringLiteral("Save"), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
@@ -124,9 +123,9 @@ FoodDataDialog::FoodDataDialog(AppContext& context, bool newFood, QWidget* paren
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addSpacing(8);
-    layout->addLayout(grid);
-    layout->addSpacing(8);
+    layout->addSpacing(6);
+    layout->addWidget(nutrients);
+    layout->addSpacing(6);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
