@@ -75,8 +75,8 @@ bool FindController::showFoodMatch(Recordset& foods)
 {
     FoodTree& tree = m_main.foodTree();
     NodeTree* view = tree.view();
-    tree.ensureGroupLoaded(view->node(QStringLiteral("G%1").arg(foods.integer(QStringLiteral("GroupId")))));
-    QTreeWidgetItem* node = view->node(QStringLiteral("F%1").arg(foods.integer(QStringLiteral("FoodId"))));
+    tree.ensureGroupLoaded(view->node(FoodTree::groupKey(foods.integer(QStringLiteral("GroupId")))));
+    QTreeWidgetItem* node = view->node(FoodTree::foodKey(foods.integer(QStringLiteral("FoodId"))));
     if (!node)
         return false;
     view->selectNode(node);

@@ -10,29 +10,16 @@
 
 #include <QtDebug>
 
-namespace {
-
-const QString kFoodItem = QStringLiteral("FOODITEM");
-
-qint32 keyId(const QString& key)
-{
-    return key.mid(1).toInt();
-}
-
-} // namespace
-
 FoodItemEditor::FoodItemEditor(MainWindow& main) : m_main(main) {}
 
 void FoodItemEditor::showFoodDetails()
 {
     FoodTree& tree = m_main.foodTree();
     QTreeWidgetItem* node = tree.view()->selectedNode();
-    if (NodeTree::tag(node) != kFoodItem)
+    if (NodeTree::tag(node) != FoodTree::kFoodItem)
         return;
-    TreeState& state = m_main.state();
-    if (state.foodDataChanged || state.newFoodPending)
-        saveFoodData(false);
-    tree.selectFoodRecord(NodeTree::key(node), kFoodItem);
+    resolvePendingFood();
+    tree.selectFoodRecord(NodeTree::key(node), FoodTree::kFoodItem);
     OrvDataSource& ds = m_main.context().dataSource();
     Recordset& food = ds.rsFoods;
     if (!food.hasCurrent())
@@ -60,21 +47,20 @@ void FoodItemEditor::showFoodDetails()
 
 void FoodItemEditor::newFoodItem()
 {
+    resolvePendingFood();
     TreeState& state = m_main.state();
-    if (state.foodDataChanged || state.newFoodPending)
-        saveFoodData(false);
     FoodTree& tree = m_main.foodTree();
     QTreeWidgetItem* node = tree.view()->selectedNode();
     const QString tag = NodeTree::tag(node);
     qint32 groupId = 0;
-    if (tag == kFoodItem) {
-        groupId = keyId(NodeTree::key(node->parent()));
+    if (tag == FoodTree::kFoodItem) {
+        groupId = FoodTree::keyId(NodeTree::key(node->parent()));
     } else if (node) {
-        groupId = keyId(NodeTree::key(node));
-        if (tag != QLatin1String("GROUPROOT"))
+        groupId = FoodTree::keyId(NodeTree::key(node));
+        if (tag != FoodTree::kGroupRoot)
             tree.ensureGroupLoaded(node);
     }
-    const bool preselect = node && tag != QLatin1String("GROUPROOT");
+    const bool preselect = node && tag != FoodTree::kGroupRoot;
 
     OrvDataSource& ds = m_main.context().dataSource();
     const std::optional<qint32> foodId = ds.getTableKey(QStringLiteral("FOODITEM"));
@@ -101,7 +87,7 @@ void FoodItemEditor::newFoodItem()
             if (!validateAndStoreFood(dialog))
                 return false;
             // The group's earlier foods are listed before the new one joins them.
-            tree.ensureGroupLoaded(tree.view()->node(QStringLiteral("G%1").arg(food.integer(QStringLiteral("GroupId")))));
+            tree.ensureGroupLoaded(tree.view()->node(FoodTree::groupKey(food.integer(QStringLiteral("GroupId")))));
             return storePendingFood();
         };
         dialog.exec();
@@ -159,7 +145,7 @@ bool FoodItemEditor::storePendingFood()
     FoodTree& tree = m_main.foodTree();
     if (newRow) {
         tree.addFoodNode(food.integer(QStringLiteral("GroupId")), foodId, name, false);
-    } else if (QTreeWidgetItem* node = tree.view()->node(QStringLiteral("F%1").arg(foodId))) {
+    } else if (QTreeWidgetItem* node = tree.view()->node(FoodTree::foodKey(foodId))) {
         tree.view()->setCaption(node, name);
         if (node == tree.view()->selectedNode())
             tree.refreshNode(node);
@@ -175,6 +161,13 @@ void FoodItemEditor::discardPendingFood()
     state.newFoodPending = false;
     QTreeWidgetItem* node = m_main.foodTree().view()->selectedNode();
     m_main.foodTree().selectFoodRecord(NodeTree::key(node), NodeTree::tag(node));
+}
+
+void FoodItemEditor::resolvePendingFood()
+{
+    const TreeState& state = m_main.state();
+    if (state.foodDataChanged || state.newFoodPending)
+        saveFoodData(false);
 }
 
 bool FoodItemEditor::saveFoodData(bool noPrompt)

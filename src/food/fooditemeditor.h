@@ -22,6 +22,8 @@ public:
     // it. A failed store is reported and the record discarded. True when
     // nothing is left pending and nothing failed.
     bool saveFoodData(bool noPrompt);
+    // Before moving to another food: saveFoodData(false) when a change is pending.
+    void resolvePendingFood();
     // Checks the dialog's entries (showing the first problem) and writes them
     // into the current food record; true on success.
     bool validateAndStoreFood(FoodDataDialog& dialog);

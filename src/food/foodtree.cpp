@@ -17,33 +17,12 @@
 
 namespace {
 
-const QString kGroupRoot = QStringLiteral("GROUPROOT");
-const QString kFavorite = QStringLiteral("FAVORITE");
-const QString kGroup = QStringLiteral("GROUP");
-const QString kFoodItem = QStringLiteral("FOODITEM");
-
 const char* const kUpdateFailed = "Unable to update Food Data.  ";
 const char* const kDeleteFailed = "Unable to delete Food Data.  ";
 
-// The id in a node key: "G12" is 12, "F3047" is 3047.
-qint32 keyId(const QString& key)
-{
-    return key.mid(1).toInt();
-}
-
-QString groupKey(qint32 id)
-{
-    return QStringLiteral("G%1").arg(id);
-}
-
-QString foodKey(qint32 id)
-{
-    return QStringLiteral("F%1").arg(id);
-}
-
 bool isRoot(const QString& tag)
 {
-    return tag == kGroupRoot || tag == kFavorite;
+    return tag == FoodTree::kGroupRoot || tag == FoodTree::kFavorite;
 }
 
 } // namespace
@@ -328,8 +307,7 @@ void FoodTree::letterJump(QTreeWidgetItem* node, int keyCode)
 void FoodTree::onGotFocus()
 {
     TreeState& state = m_main.state();
-    if (state.foodDataChanged || state.newFoodPending)
-        m_main.foodEditor().saveFoodData(false);
+    m_main.foodEditor().resolvePendingFood();
     state.activeTree = QStringLiteral("FOODS");
     // The diet tree set the commands for its own nodes; they follow this
     // tree's selection again (no context menu: that waits for a click).
@@ -440,9 +418,7 @@ void FoodTree::pasteFood(std::optional<qint32> targetGroupId)
 {
     if (!m_foodClipboardFull)
         return;
-    TreeState& state = m_main.state();
-    if (state.foodDataChanged || state.newFoodPending)
-        m_main.foodEditor().saveFoodData(false);
+    m_main.foodEditor().resolvePendingFood();
     NodeTree* tree = view();
     QTreeWidgetItem* group = nullptr;
     if (targetGroupId) {
@@ -463,6 +439,7 @@ void FoodTree::pasteFood(std::optional<qint32> targetGroupId)
         return;
     ds.rsFoods.addNew();
     m_clipboard.writeCopy(ds.rsFoods, keyId(NodeTree::key(group)), *foodId);
+    TreeState& state = m_main.state();
     state.foodDataChanged = true;
     state.newFoodPending = true;
     m_main.foodEditor().saveFoodData(true);
@@ -643,15 +620,13 @@ void FoodTree::renameNode(const QString& key, const QString& newText)
         tree->setCaption(node, groups.text(QStringLiteral("GroupName")));
         return;
     }
-    TreeState& state = m_main.state();
-    if (state.foodDataChanged || state.newFoodPending)
-        m_main.foodEditor().saveFoodData(false);
+    m_main.foodEditor().resolvePendingFood();
     selectFoodRecord(key, kFoodItem);
     Recordset& foods = ds.rsFoods;
     if (!foods.hasCurrent())
         return;
     foods.edit();
     foods.setValue(QStringLiteral("FoodName"), newText.left(kFoodNameLength));
-    state.foodDataChanged = true;
+    m_main.state().foodDataChanged = true;
     m_main.foodEditor().saveFoodData(true);
 }

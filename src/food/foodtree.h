@@ -65,6 +65,16 @@ public:
     static constexpr int kGroupNameLength = 60;
     static constexpr int kFoodNameLength = 200;
 
+    // The node vocabulary: tags, and keys "G" + GroupId and "F" + FoodId.
+    static inline const QString kGroupRoot = QStringLiteral("GROUPROOT");
+    static inline const QString kFavorite = QStringLiteral("FAVORITE");
+    static inline const QString kGroup = QStringLiteral("GROUP");
+    static inline const QString kFoodItem = QStringLiteral("FOODITEM");
+    static QString groupKey(qint32 groupId) { return QStringLiteral("G%1").arg(groupId); }
+    static QString foodKey(qint32 foodId) { return QStringLiteral("F%1").arg(foodId); }
+    // The id in a node key: "G12" is 12, "F3047" is 3047.
+    static qint32 keyId(const QString& key) { return key.mid(1).toInt(); }
+
 private:
     void onMouseDown(QTreeWidgetItem* node, Qt::MouseButton button);
     void onKeyDown(QKeyEvent* event, bool* handled);
