@@ -4,6 +4,7 @@
 #include "data/orvdatasource.h"
 #include "diet/diettree.h"
 #include "food/finddialog.h"
+#include "food/fooditemeditor.h"
 #include "food/foodtree.h"
 #include "ui/mainwindow.h"
 #include "ui/nodetree.h"
@@ -34,10 +35,13 @@ void FindController::findFood(bool next)
         if (m_dialog->closeMode() != QLatin1String("FIND"))
             return;
     }
+    const bool foods = m_dialog->searchFoods();
+    // The search moves rsFoods, which would drop a food change not yet stored.
+    if (foods)
+        m_main.foodEditor().resolvePendingFood();
     WaitCursor wait;
     AppContext& context = m_main.context();
     OrvDataSource& ds = context.dataSource();
-    const bool foods = m_dialog->searchFoods();
     Recordset& records = foods ? ds.rsFoods : ds.rsDietData;
     if (!records.isOpen())
         return;

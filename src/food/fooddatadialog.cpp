@@ -30,9 +30,9 @@ struct Box
     int nutrient;
 };
 const Box kBoxes[] = {
-    {"txtFat", "Fat", 0},          {"txtCarbs", "Carbs", 2},     {"txtProtein", "Protein", 1},
-    {"txtSodium", "Sodium", 4},    {"txtCalories", "Calories", 3}, {"txtCholesterol", "Cholesterol", 5},
-    {"txtOther1", nullptr, 6},     {"txtOther2", nullptr, 7},
+    {"txtFat", "Fat", 0},       {"txtCarbs", "Carbs", 2},       {"txtProtein", "Protein", 1},
+    {"txtSodium", "Sodium", 4}, {"txtCalories", "Calories", 3}, {"txtCholesterol", "Cholesterol", 5},
+    {"txtOther1", nullptr, 6},  {"txtOther2", nullptr, 7},
 };
 // Fat, Protein, Carbohydrate, Calorie, Sodium and Cholesterol come from USDA.
 constexpr int kStandardNutrients = 6;
@@ -70,11 +70,9 @@ FoodDataDialog::FoodDataDialog(AppContext& context, bool newFood, QWidget* paren
     cmbServSize->setEditable(true);
     cmbServSize->setInsertPolicy(QComboBox::NoInsert);
 
-
     cmbGroups = new QComboBox(this);
     cmbGroups->setObjectName(QStringLiteral("cmbGroups"));
     cmbGroups->setPlaceholderText(QStringLiteral("Select a Food Group"));
-
 
     // Name, serving size and group each take a full row: USDA measure texts
     // such as 1 extra small (2-1/2" dia) must be readable whole.
@@ -101,7 +99,8 @@ FoodDataDialog::FoodDataDialog(AppContext& context, bool newFood, QWidget* paren
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, [this] { m_nutrientsEdited = true; });
         m_boxes[box.nutrient] = edit;
-        QLabel* caption = box.caption ? label(QLatin1String(box.caption)) : (box.nutrient == 6 ? lblOther1 : lblOther2);
+        QLabel* caption =
+            box.caption ? label(QLatin1String(box.caption)) : (box.nutrient == 6 ? lblOther1 : lblOther2);
         caption->setBuddy(edit);
         const int row = i / 2, column = (i % 2) * 3;
         grid->addWidget(caption, row, column);
@@ -198,14 +197,15 @@ void FoodDataDialog::servingChosen(int position)
         Recordset& measures = m_context.dataSource().rsMeasures;
         moveToMeasure(measures, position, 0);
         if (position != m_prevServingIndex) {
-            if (m_nutrientsEdited &&
-                !m_context.askYesNo(QStringLiteral("Changing the Serving Size will overwrite the USDA Nutrient "
-                                                   "values that you have changed.  Do you wish to continue?"))) {
+            if (m_nutrientsEdited && !m_context.askYesNo(QStringLiteral(
+                                         "Changing the Serving Size will overwrite the USDA Nutrient "
+                                         "values that you have changed.  Do you wish to continue?"))) {
                 const QSignalBlocker blocker(cmbServSize);
                 cmbServSize->setCurrentIndex(m_prevServingIndex);
                 return;
             }
-            showNutrients(rescaleNutrients(m_stored, m_storedGrams, measures.number(QStringLiteral("GM_WT"))));
+            showNutrients(
+                rescaleNutrients(m_stored, m_storedGrams, measures.number(QStringLiteral("GM_WT"))));
             m_nutrientsEdited = false;
         }
     }

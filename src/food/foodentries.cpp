@@ -13,8 +13,9 @@ const char* const kNoServing = "You must enter a Serving Size.";
 
 QString noGroup(const QString& appTitle)
 {
-    return QStringLiteral("You must select one of the available Food Groups.  If you want to associate this Food "
-                          "Item with another Food Group, you must first Add the new Food Group on the ") +
+    return QStringLiteral(
+               "You must select one of the available Food Groups.  If you want to associate this Food "
+               "Item with another Food Group, you must first Add the new Food Group on the ") +
            appTitle + QStringLiteral(" Main Window.");
 }
 } // namespace FoodMessages

@@ -29,7 +29,8 @@ void FoodItemEditor::showFoodDetails()
     {
         FoodDataDialog dialog(m_main.context(), false, &m_main);
         if (ds.rsMeasures.recordCount() > 0)
-            dialog.selectServing(measurePosition(ds.rsMeasures, food.integer(QStringLiteral("USDA_MSRE_NO"))));
+            dialog.selectServing(
+                measurePosition(ds.rsMeasures, food.integer(QStringLiteral("USDA_MSRE_NO"))));
         else
             dialog.setServingText(food.text(QStringLiteral("ServingSize")));
         dialog.selectGroup(tree.groupListIndex(food.integer(QStringLiteral("GroupId"))));
@@ -87,7 +88,8 @@ void FoodItemEditor::newFoodItem()
             if (!validateAndStoreFood(dialog))
                 return false;
             // The group's earlier foods are listed before the new one joins them.
-            tree.ensureGroupLoaded(tree.view()->node(FoodTree::groupKey(food.integer(QStringLiteral("GroupId")))));
+            tree.ensureGroupLoaded(
+                tree.view()->node(FoodTree::groupKey(food.integer(QStringLiteral("GroupId")))));
             return storePendingFood();
         };
         dialog.exec();

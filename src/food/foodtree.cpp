@@ -39,14 +39,16 @@ FoodTree::FoodTree(MainWindow& main) : m_main(main)
     connect(tree, &NodeTree::gotFocus, this, &FoodTree::onGotFocus);
     connect(tree, &NodeTree::dragStarting, this, &FoodTree::onDragStarting);
     connect(tree, &NodeTree::dragFinished, this, &FoodTree::onDragFinished);
-    connect(tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) { onExpandedChanged(node, true); });
+    connect(tree, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* node) { onExpandedChanged(node, true); });
     connect(tree, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* node) { onExpandedChanged(node, false); });
     // The edited caption is committed once the editor has closed: the commit
     // may move the node to its new sorted place.
     connect(tree, &NodeTree::nodeRenamed, this, [this](QTreeWidgetItem* node, const QString& text) {
         const QString key = NodeTree::key(node);
-        QMetaObject::invokeMethod(this, [this, key, text] { renameNode(key, text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, key, text] { renameNode(key, text); }, Qt::QueuedConnection);
     });
 }
 
@@ -161,7 +163,6 @@ QString FoodTree::groupName(qint32 groupId)
     return groups.text(QStringLiteral("GroupName"));
 }
 
-
 void FoodTree::refreshNode(QTreeWidgetItem* node)
 {
     if (!node)
@@ -221,10 +222,10 @@ void FoodTree::foodDoubleClick(QTreeWidgetItem* node)
         const Recordset& foods = m_main.context().dataSource().rsFoods;
         if (!foods.hasCurrent())
             return;
-        m_main.dietTree().addDietEntry(1.0, m_main.dtDatePick->date(), foods.text(QStringLiteral("ServingSize")),
-                                       foods.integer(QStringLiteral("USDA_MSRE_NO")),
-                                       roundHalfEven(foods.number(QStringLiteral("USDA_GM_WT"))),
-                                       m_main.chosenMealKey());
+        m_main.dietTree().addDietEntry(
+            1.0, m_main.dtDatePick->date(), foods.text(QStringLiteral("ServingSize")),
+            foods.integer(QStringLiteral("USDA_MSRE_NO")),
+            roundHalfEven(foods.number(QStringLiteral("USDA_GM_WT"))), m_main.chosenMealKey());
     } else if (tag == kGroup && node->childCount() == 0) {
         loadGroupFoods(keyId(NodeTree::key(node)));
         node->setExpanded(true);
@@ -265,8 +266,8 @@ void FoodTree::onKeyDown(QKeyEvent* event, bool* handled)
             *handled = true;
         }
     } else if (key >= Qt::Key_A && key <= Qt::Key_Z && tag == kFoodItem) {
-        const Qt::KeyboardModifiers held =
-            event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+        const Qt::KeyboardModifiers held = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier |
+                                                                 Qt::AltModifier | Qt::MetaModifier);
         if (held == Qt::ControlModifier)
             return;
         letterJump(node, key);
@@ -463,7 +464,9 @@ void FoodTree::removeAndSelectNeighbour(QTreeWidgetItem* node)
     NodeTree* tree = view();
     QTreeWidgetItem* parent = node->parent();
     const int index = parent ? parent->indexOfChild(node) : tree->indexOfTopLevelItem(node);
-    QTreeWidgetItem* next = index == 0 ? parent : parent ? parent->child(index - 1) : tree->topLevelItem(index - 1);
+    QTreeWidgetItem* next = index == 0 ? parent
+                            : parent   ? parent->child(index - 1)
+                                       : tree->topLevelItem(index - 1);
     tree->removeNode(node);
     tree->selectNode(next);
     foodNodeClick(next);
@@ -478,8 +481,8 @@ void FoodTree::removeFood(const QString& mode)
     const bool cut = mode == QLatin1String("CUT");
     AppContext& context = m_main.context();
     if (!context.askYesNo(QStringLiteral("Are you sure you want to ") +
-                          (cut ? QStringLiteral("Cut") : QStringLiteral("Delete")) + QStringLiteral(" Food Item: ") +
-                          node->text(0)))
+                          (cut ? QStringLiteral("Cut") : QStringLiteral("Delete")) +
+                          QStringLiteral(" Food Item: ") + node->text(0)))
         return;
     selectFoodRecord(NodeTree::key(node), kFoodItem);
     Recordset& foods = context.dataSource().rsFoods;
@@ -578,7 +581,8 @@ void FoodTree::newFoodGroup()
         context.reportError(QLatin1String(kUpdateFailed));
         return;
     }
-    QTreeWidgetItem* group = tree->addNode(parent, groupKey(*groupId), caption, QStringLiteral("GroupClosed"), kGroup);
+    QTreeWidgetItem* group =
+        tree->addNode(parent, groupKey(*groupId), caption, QStringLiteral("GroupClosed"), kGroup);
     tree->selectNode(group);
     refreshNode(group);
     tree->setFocus();

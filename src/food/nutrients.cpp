@@ -5,9 +5,9 @@
 const std::array<QString, kNutrientCount>& nutrientColumns()
 {
     static const std::array<QString, kNutrientCount> columns = {
-        QStringLiteral("Fat"),         QStringLiteral("Protein"), QStringLiteral("Carbohydrate"),
-        QStringLiteral("Calorie"),     QStringLiteral("Sodium"),  QStringLiteral("Cholesterol"),
-        QStringLiteral("Other1"),      QStringLiteral("Other2")};
+        QStringLiteral("Fat"),     QStringLiteral("Protein"), QStringLiteral("Carbohydrate"),
+        QStringLiteral("Calorie"), QStringLiteral("Sodium"),  QStringLiteral("Cholesterol"),
+        QStringLiteral("Other1"),  QStringLiteral("Other2")};
     return columns;
 }
 

@@ -331,15 +331,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<double>("value");
-        QTest::newRow("whole") << "12" << true << 12.0;
-        QTest::newRow("decimal") << "12.5" << true << 12.5;
-        QTest::newRow("negative") << "-1" << true << -1.0;
         QTest::newRow("exponent") << "1e3" << true << 1000.0;
-        QTest::newRow("blanks around") << " 7 " << true << 7.0;
+        QTest::newRow("negative, blanks around") << " -1 " << true << -1.0;
         QTest::newRow("text") << "lots" << false << 0.0;
-        QTest::newRow("blank") << " " << false << 0.0;
         QTest::newRow("infinite") << "inf" << false << 0.0;
-        QTest::newRow("not a number") << "nan" << false << 0.0;
     }
     void numbersAreTakenAsTyped()
     {
