@@ -21,7 +21,7 @@ float readTwips(const QSettings& settings, const QString& key, float fallback)
 } // namespace
 
 WindowSettings::WindowSettings()
-    : m_own(std::make_unique<QSettings>(QStringLiteral("Foodlark"), QStringLiteral("Foodlark"))),
+    : m_own(std::make_unique<QSettings>()),
       m_settings(m_own.get())
 {
 }

@@ -24,7 +24,8 @@ struct WindowPlacement
 class WindowSettings
 {
 public:
-    // The user's own settings store.
+    // The user's own settings store of the program (organisation and
+    // application names as the program sets them at start-up: "Foodlark").
     WindowSettings();
     // Another store (a file of the tests, for example); not owned.
     explicit WindowSettings(QSettings& settings);

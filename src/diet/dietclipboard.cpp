@@ -1,7 +1,7 @@
 #include "diet/dietclipboard.h"
 
 #include "data/recordset.h"
-#include "diet/dietnumbers.h"
+#include "app/numbers.h"
 
 DietClipEntry DietClipEntry::fromRecord(const Recordset& recordset)
 {
@@ -13,7 +13,7 @@ DietClipEntry DietClipEntry::fromRecord(const Recordset& recordset)
     e.nutrients = Nutrients::read(recordset);
     e.USDA_NDB_NO = recordset.integer(QStringLiteral("USDA_NDB_NO"));
     e.USDA_MSRE_NO = recordset.integer(QStringLiteral("USDA_MSRE_NO"));
-    e.USDA_GM_WT = DietNumbers::wholeGrams(recordset.number(QStringLiteral("USDA_GM_WT")));
+    e.USDA_GM_WT = wholeGrams(recordset.number(QStringLiteral("USDA_GM_WT")));
     e.MealName = recordset.text(QStringLiteral("MealName"));
     return e;
 }

@@ -1,6 +1,6 @@
 #include "diet/dietdetailswindow.h"
 
-#include "diet/dietnumbers.h"
+#include "app/numbers.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -71,7 +71,7 @@ void DietDetailsWindow::setValues(const QString& detailText, const Nutrients& va
     // Nutrients::columns() order: Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2.
     QLineEdit* boxes[] = {txtFat, txtProtein, txtCarb, txtCalorie, txtSodium, txtCholesterol, txtOther1, txtOther2};
     for (int i = 0; i < 8; ++i)
-        boxes[i]->setText(DietNumbers::formatOneDecimal(values.values[i]));
+        boxes[i]->setText(formatOneDecimal(values.values[i]));
 }
 
 void DietDetailsWindow::keyPressEvent(QKeyEvent* event)

@@ -1,29 +1,9 @@
 #pragma once
 
-#include <QStringList>
-#include <array>
+#include "food/nutrients.h"
+
+#include <QtGlobal>
 #include <optional>
-
-class Recordset;
-
-// The eight nutrient values of a food (per serving) or of a diet entry (what
-// was eaten), in the program's nutrient order.
-struct Nutrients
-{
-    std::array<double, 8> values{};
-
-    // "Fat", "Protein", "Carbohydrate", "Calorie", "Sodium", "Cholesterol", "Other1", "Other2".
-    static const QStringList& columns();
-
-    // The columns of the current row (or the row being edited) of a recordset.
-    static Nutrients read(const Recordset& recordset);
-    // Sets the columns of the row being appended or edited.
-    void write(Recordset& recordset) const;
-
-    Nutrients times(double factor) const;
-    bool isFinite() const;
-    bool operator==(const Nutrients&) const = default;
-};
 
 // How a food's nutrients become a diet entry's, and how an entry is rescaled.
 namespace DietScaling {

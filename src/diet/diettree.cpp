@@ -7,7 +7,7 @@
 #include "data/transaction.h"
 #include "diet/dietdetailswindow.h"
 #include "diet/dietkeys.h"
-#include "diet/dietnumbers.h"
+#include "app/numbers.h"
 #include "diet/dietscaling.h"
 #include "diet/servingsdialog.h"
 #include "food/foodtree.h"
@@ -461,7 +461,7 @@ void DietTree::dropFood(QTreeWidgetItem* target, bool rightButton)
         }
         addDietEntry(1.0, place.date, foods.text(QStringLiteral("ServingSize")),
                      foods.integer(QStringLiteral("USDA_MSRE_NO")),
-                     DietNumbers::wholeGrams(foods.number(QStringLiteral("USDA_GM_WT"))), mealKeyOfPlace(place));
+                     wholeGrams(foods.number(QStringLiteral("USDA_GM_WT"))), mealKeyOfPlace(place));
     } catch (const DataError& error) {
         qWarning() << "dropFood" << error.what();
         foods.cancelUpdate();
@@ -508,12 +508,12 @@ void DietTree::dropFoodWithDialog(const Place& place, bool onTarget)
 
     QString servingSize = foodServing;
     qint32 measureNo = foods.integer(QStringLiteral("USDA_MSRE_NO"));
-    qint32 gramWeight = DietNumbers::wholeGrams(foods.number(QStringLiteral("USDA_GM_WT")));
+    qint32 gramWeight = wholeGrams(foods.number(QStringLiteral("USDA_GM_WT")));
     if (dialog.hasMeasures()) {
         moveToMeasure(measures, dialog.cmbServSize->currentIndex(), 0);
         servingSize = measures.text(QStringLiteral("MSRE_DESC"));
         measureNo = measures.integer(QStringLiteral("MSRE_NO"));
-        gramWeight = DietNumbers::wholeGrams(measures.number(QStringLiteral("GM_WT")));
+        gramWeight = wholeGrams(measures.number(QStringLiteral("GM_WT")));
         if (dialog.rbPreffered->isChecked() && dialog.cmbServSize->currentText() != foodServing) {
             // The food takes the new serving first, so the entry is one of its servings (ratio 1).
             foods.edit();
@@ -672,7 +672,7 @@ void DietTree::editDietEntry()
         } else {
             dialog.setFixedServingSize(diet.text(QStringLiteral("ServingSize")));
         }
-        dialog.cmbServings->setEditText(DietNumbers::plainNumber(oldServings));
+        dialog.cmbServings->setEditText(plainNumber(oldServings));
         dialog.dtDate->setDate(diet.date(QStringLiteral("DietDate")));
         dialog.rbPreffered->hide(); // an entry is never marked preferred
         fillMealCombo(context.config(), dialog.cmbMeal,

@@ -1,7 +1,7 @@
 #include "diet/servingsdialog.h"
 
 #include "app/appcontext.h"
-#include "diet/dietnumbers.h"
+#include "app/numbers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +23,7 @@ ServingsDialog::ServingsDialog(AppContext& context, QWidget* parent) : QDialog(p
     cmbServings->setEditable(true);
     cmbServings->setInsertPolicy(QComboBox::NoInsert);
     for (int quarter = 1; quarter <= 39; ++quarter)
-        cmbServings->addItem(DietNumbers::formatServings(quarter * 0.25));
+        cmbServings->addItem(formatServings(quarter * 0.25));
     cmbServings->setEditText(QStringLiteral("1.00"));
 
     cmbServSize = new QComboBox(this);
@@ -105,12 +105,12 @@ void ServingsDialog::appendToCaption(const QString& name)
 
 double ServingsDialog::servings() const
 {
-    return DietNumbers::parseServings(cmbServings->currentText()).value_or(0.0);
+    return parseNumber(cmbServings->currentText()).value_or(0.0);
 }
 
 void ServingsDialog::okClicked()
 {
-    if (!DietNumbers::parseServings(cmbServings->currentText())) {
+    if (!parseNumber(cmbServings->currentText())) {
         m_context.exclaim(QStringLiteral("Number of Servings must be numeric."));
         cmbServings->setFocus();
         cmbServings->lineEdit()->selectAll();

@@ -1,9 +1,126 @@
 #include "food/findcontroller.h"
 
+#include "app/appcontext.h"
+#include "data/orvdatasource.h"
+#include "diet/diettree.h"
+#include "food/finddialog.h"
+#include "food/fooditemeditor.h"
+#include "food/foodtree.h"
 #include "ui/mainwindow.h"
+#include "ui/nodetree.h"
+#include "ui/waitcursor.h"
 
-FindController::FindController(MainWindow& main) : m_main(main) {}
+#include <QtDebug>
+
+FindController::FindController(MainWindow& main) : m_main(main), m_dialog(new FindDialog(&main)) {}
+
 FindController::~FindController() = default;
 
-void FindController::findFood(bool) {}
-void FindController::unload() {}
+FindDialog* FindController::dialog() const
+{
+    return m_dialog;
+}
+
+void FindController::unload()
+{
+    delete m_dialog;
+}
+
+void FindController::findFood(bool next)
+{
+    if (!m_dialog)
+        return;
+    if (!next) {
+        m_dialog->exec();
+        if (m_dialog->closeMode() != QLatin1String("FIND"))
+            return;
+    }
+    const bool foods = m_dialog->searchFoods();
+    // The search moves rsFoods, which would drop a food change not yet stored.
+    if (foods)
+        m_main.foodEditor().resolvePendingFood();
+    WaitCursor wait;
+    AppContext& context = m_main.context();
+    OrvDataSource& ds = context.dataSource();
+    Recordset& records = foods ? ds.rsFoods : ds.rsDietData;
+    if (!records.isOpen())
+        return;
+    const bool continuing = m_dialog->continueSearch() || next;
+    if (!continuing || records.bof() || records.eof()) {
+        if (records.recordCount() == 0) {
+            context.inform(QStringLiteral("No Matching Food entry found"));
+            return;
+        }
+        records.moveFirst();
+    }
+    // The text is matched literally: quotes and pattern characters in it are
+    // part of the name looked for.
+    const Criteria criteria = Criteria::contains(QStringLiteral("FoodName"), m_dialog->findText());
+    bool found = false;
+    try {
+        found = continuing ? records.findNext(criteria) : records.findFirst(criteria);
+        if (!found && continuing) {
+            records.moveFirst();
+            found = records.findFirst(criteria);
+        }
+    } catch (const DataError& error) {
+        qWarning() << "findFood:" << error.what();
+        context.fatalError(foods ? QStringLiteral("Unable to retrieve Food Data.  ")
+                                 : QStringLiteral("Unable to retrieve Diet Data.  "));
+        return;
+    }
+    if (found && (foods ? showFoodMatch(records) : showDietMatch(records)))
+        return;
+    context.inform(QStringLiteral("No Matching Food entry found"));
+    restorePosition(foods);
+}
+
+bool FindController::showFoodMatch(Recordset& foods)
+{
+    FoodTree& tree = m_main.foodTree();
+    NodeTree* view = tree.view();
+    tree.ensureGroupLoaded(view->node(FoodTree::groupKey(foods.integer(QStringLiteral("GroupId")))));
+    QTreeWidgetItem* node = view->node(FoodTree::foodKey(foods.integer(QStringLiteral("FoodId"))));
+    if (!node)
+        return false;
+    view->selectNode(node);
+    tree.foodNodeClick(node);
+    view->setFocus();
+    return true;
+}
+
+bool FindController::showDietMatch(Recordset& diet)
+{
+    DietTree& tree = m_main.dietTree();
+    NodeTree* view = tree.view();
+    const QDate date = diet.date(QStringLiteral("DietDate"));
+    const qint32 dietId = diet.integer(QStringLiteral("DietId"));
+    QTreeWidgetItem* day = view->node(QStringLiteral("DT") + date.toString(QStringLiteral("yyyyMMdd")));
+    if (!day)
+        return false;
+    if (day->childCount() == 0)
+        tree.loadDietDay(date);
+    QTreeWidgetItem* node = view->node(QStringLiteral("D%1").arg(dietId));
+    if (!node)
+        return false;
+    view->selectNode(node);
+    tree.dietNodeClick(node);
+    view->setFocus();
+    return true;
+}
+
+void FindController::restorePosition(bool foods)
+{
+    if (foods) {
+        NodeTree* view = m_main.foodTree().view();
+        QTreeWidgetItem* node = view->selectedNode();
+        m_main.foodTree().selectFoodRecord(NodeTree::key(node), NodeTree::tag(node));
+        view->setFocus();
+        return;
+    }
+    NodeTree* view = m_main.dietTree().view();
+    QTreeWidgetItem* node = view->selectedNode();
+    if (NodeTree::tag(node) == QLatin1String("DIETITEM"))
+        m_main.dietTree().selectDietRecord(NodeTree::key(node));
+    view->setFocus();
+}

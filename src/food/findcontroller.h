@@ -1,10 +1,15 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
+class FindDialog;
 class MainWindow;
+class Recordset;
 
-// Find and Find Next over the food catalogue or the current user's diet log.
+// Find and Find Next over the food catalogue or the current user's diet log:
+// the first food or entry whose name contains the find text (literally, any
+// case) in recordset order, selected in its tree.
 class FindController : public QObject
 {
     Q_OBJECT
@@ -16,7 +21,13 @@ public:
     void findFood(bool next);
     // Closes the find window for good (when the main window unloads).
     void unload();
+    FindDialog* dialog() const;
 
 private:
+    bool showFoodMatch(Recordset& foods);
+    bool showDietMatch(Recordset& diet);
+    void restorePosition(bool foods);
+
     MainWindow& m_main;
+    QPointer<FindDialog> m_dialog;
 };

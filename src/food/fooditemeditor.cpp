@@ -1,9 +1,197 @@
 #include "food/fooditemeditor.h"
 
+#include "app/appcontext.h"
+#include "data/orvdatasource.h"
+#include "data/positioning.h"
+#include "food/fooddatadialog.h"
+#include "food/foodtree.h"
 #include "ui/mainwindow.h"
+#include "ui/nodetree.h"
+
+#include <QtDebug>
 
 FoodItemEditor::FoodItemEditor(MainWindow& main) : m_main(main) {}
 
-void FoodItemEditor::showFoodDetails() {}
-void FoodItemEditor::newFoodItem() {}
-void FoodItemEditor::saveFoodData(bool) {}
+void FoodItemEditor::showFoodDetails()
+{
+    FoodTree& tree = m_main.foodTree();
+    QTreeWidgetItem* node = tree.view()->selectedNode();
+    if (NodeTree::tag(node) != FoodTree::kFoodItem)
+        return;
+    resolvePendingFood();
+    tree.selectFoodRecord(NodeTree::key(node), FoodTree::kFoodItem);
+    OrvDataSource& ds = m_main.context().dataSource();
+    Recordset& food = ds.rsFoods;
+    if (!food.hasCurrent())
+        return;
+    if (!ds.cmdMeasures(food.integer(QStringLiteral("USDA_NDB_NO"))) || !ds.cmdAvailGroups())
+        return;
+    {
+        FoodDataDialog dialog(m_main.context(), false, &m_main);
+        if (ds.rsMeasures.recordCount() > 0)
+            dialog.selectServing(
+                measurePosition(ds.rsMeasures, food.integer(QStringLiteral("USDA_MSRE_NO"))));
+        else
+            dialog.setServingText(food.text(QStringLiteral("ServingSize")));
+        dialog.selectGroup(tree.groupListIndex(food.integer(QStringLiteral("GroupId"))));
+        if (dialog.kind() == FoodKind::OriginalUsda)
+            dialog.lockStandardNutrients();
+        dialog.lockGroup();
+        dialog.saveHandler = [this, &dialog] { return validateAndStoreFood(dialog) && storePendingFood(); };
+        dialog.exec();
+        if (dialog.closeMode() != QLatin1String("SAVE"))
+            discardPendingFood();
+    }
+    ds.rsMeasures.close();
+    ds.rsAvailGroups.close();
+}
+
+void FoodItemEditor::newFoodItem()
+{
+    resolvePendingFood();
+    TreeState& state = m_main.state();
+    FoodTree& tree = m_main.foodTree();
+    QTreeWidgetItem* node = tree.view()->selectedNode();
+    const QString tag = NodeTree::tag(node);
+    qint32 groupId = 0;
+    if (tag == FoodTree::kFoodItem) {
+        groupId = FoodTree::keyId(NodeTree::key(node->parent()));
+    } else if (node) {
+        groupId = FoodTree::keyId(NodeTree::key(node));
+        if (tag != FoodTree::kGroupRoot)
+            tree.ensureGroupLoaded(node);
+    }
+    const bool preselect = node && tag != FoodTree::kGroupRoot;
+
+    OrvDataSource& ds = m_main.context().dataSource();
+    const std::optional<qint32> foodId = ds.getTableKey(QStringLiteral("FOODITEM"));
+    if (!foodId)
+        return;
+    Recordset& food = ds.rsFoods;
+    food.addNew();
+    food.setValue(QStringLiteral("GroupId"), groupId);
+    food.setValue(QStringLiteral("FoodId"), *foodId);
+    food.setValue(QStringLiteral("FoodName"), QStringLiteral("New Food Item"));
+    Nutrients{}.write(food);
+    food.setValue(QStringLiteral("USDA_NDB_NO"), 0);
+    food.setValue(QStringLiteral("USDA_MSRE_NO"), 0);
+    food.setValue(QStringLiteral("USDA_GM_WT"), 0);
+    food.setValue(QStringLiteral("ServingSize"), QString(""));
+    state.newFoodPending = true;
+
+    if (ds.cmdMeasures(0) && ds.cmdAvailGroups()) {
+        FoodDataDialog dialog(m_main.context(), true, &m_main);
+        if (preselect)
+            dialog.selectGroup(tree.groupListIndex(groupId));
+        dialog.setServingText(food.text(QStringLiteral("ServingSize")));
+        dialog.saveHandler = [this, &dialog, &tree, &food] {
+            if (!validateAndStoreFood(dialog))
+                return false;
+            // The group's earlier foods are listed before the new one joins them.
+            tree.ensureGroupLoaded(
+                tree.view()->node(FoodTree::groupKey(food.integer(QStringLiteral("GroupId")))));
+            return storePendingFood();
+        };
+        dialog.exec();
+        if (dialog.closeMode() != QLatin1String("SAVE"))
+            discardPendingFood();
+    } else {
+        discardPendingFood();
+    }
+    ds.rsMeasures.close();
+    ds.rsAvailGroups.close();
+}
+
+bool FoodItemEditor::validateAndStoreFood(FoodDataDialog& dialog)
+{
+    AppContext& context = m_main.context();
+    OrvDataSource& ds = context.dataSource();
+    const FoodEntries entries = dialog.entries();
+    const QString problem = entries.problem(dialog.kind(), dialog.hasMeasures(), context.appTitle);
+    if (!problem.isEmpty()) {
+        context.exclaim(problem);
+        return false;
+    }
+    Recordset& food = ds.rsFoods;
+    // A new row is being appended already; an existing one is edited afresh
+    // from what is stored (also after a failed store).
+    if (!dialog.isNewFood())
+        food.edit();
+    entries.writeTo(food, ds.rsMeasures, ds.rsAvailGroups, dialog.isNewFood());
+    m_main.state().foodDataChanged = true;
+    return true;
+}
+
+bool FoodItemEditor::storePendingFood()
+{
+    TreeState& state = m_main.state();
+    Recordset& food = m_main.context().dataSource().rsFoods;
+    if (food.editMode() == Recordset::EditMode::None) {
+        state.foodDataChanged = false;
+        state.newFoodPending = false;
+        return true;
+    }
+    const bool newRow = food.editMode() == Recordset::EditMode::AddNew;
+    try {
+        food.update();
+    } catch (const DataError& error) {
+        qWarning() << "saveFoodData:" << error.what();
+        m_main.context().reportError(QStringLiteral("Unable to update Food Data.  "));
+        return false;
+    }
+    food.setBookmark(food.lastModified());
+    state.foodDataChanged = false;
+    state.newFoodPending = false;
+    const qint32 foodId = food.integer(QStringLiteral("FoodId"));
+    const QString name = food.text(QStringLiteral("FoodName"));
+    FoodTree& tree = m_main.foodTree();
+    if (newRow) {
+        tree.addFoodNode(food.integer(QStringLiteral("GroupId")), foodId, name, false);
+    } else if (QTreeWidgetItem* node = tree.view()->node(FoodTree::foodKey(foodId))) {
+        tree.view()->setCaption(node, name);
+        if (node == tree.view()->selectedNode())
+            tree.refreshNode(node);
+    }
+    return true;
+}
+
+void FoodItemEditor::discardPendingFood()
+{
+    TreeState& state = m_main.state();
+    m_main.context().dataSource().rsFoods.cancelUpdate();
+    state.foodDataChanged = false;
+    state.newFoodPending = false;
+    QTreeWidgetItem* node = m_main.foodTree().view()->selectedNode();
+    m_main.foodTree().selectFoodRecord(NodeTree::key(node), NodeTree::tag(node));
+}
+
+void FoodItemEditor::resolvePendingFood()
+{
+    const TreeState& state = m_main.state();
+    if (state.foodDataChanged || state.newFoodPending)
+        saveFoodData(false);
+}
+
+bool FoodItemEditor::saveFoodData(bool noPrompt)
+{
+    TreeState& state = m_main.state();
+    Recordset& food = m_main.context().dataSource().rsFoods;
+    if (food.editMode() == Recordset::EditMode::None) {
+        state.foodDataChanged = false;
+        state.newFoodPending = false;
+        return true;
+    }
+    if (!noPrompt) {
+        const QString question = state.newFoodPending
+                                     ? QStringLiteral("Do you want to save this new Food Item?")
+                                     : QStringLiteral("Food Data changed.  Do you want to save it?");
+        if (!m_main.context().askYesNo(question)) {
+            discardPendingFood();
+            return true;
+        }
+    }
+    if (storePendingFood())
+        return true;
+    discardPendingFood();
+    return false;
+}

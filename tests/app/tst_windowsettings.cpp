@@ -31,6 +31,9 @@ private slots:
         // (test programs may run side by side).
         QVERIFY(configHome.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+        // The program names itself so at start-up; the store follows those names.
+        QCoreApplication::setOrganizationName(QStringLiteral("Foodlark"));
+        QCoreApplication::setApplicationName(QStringLiteral("Foodlark"));
     }
     void init()
     {

@@ -25,6 +25,7 @@ private:
         QTreeWidgetItem* node = f->node(key);
         if (!node)
             return nullptr;
+        f->tree()->setFocus(); // the totals are offered while the diet tree has the focus
         f->tree()->selectNode(node);
         f->diet().dietNodeClick(node);
         f->main().findChild<QAction*>("mnuEditDietDetails")->trigger();

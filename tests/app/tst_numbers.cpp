@@ -1,12 +1,10 @@
-#include "diet/dietnumbers.h"
+#include "app/numbers.h"
 
 #include <QTest>
 #include <limits>
 
-using namespace DietNumbers;
-
-// Rounding, number texts and servings input of the diet log.
-class DietNumbersTest : public QObject
+// Rounding, the number formats the windows show, and numbers as users type them.
+class NumbersTest : public QObject
 {
     Q_OBJECT
 
@@ -48,7 +46,7 @@ private slots:
         QCOMPARE(roundHalfEven(std::numeric_limits<double>::infinity(), 1), std::numeric_limits<double>::infinity());
     }
 
-    void wholeGrams_data()
+    void roundsToWholeGrams_data()
     {
         QTest::addColumn<double>("grams");
         QTest::addColumn<int>("expected");
@@ -60,14 +58,19 @@ private slots:
         QTest::newRow("14.2") << 14.2 << 14;
         QTest::newRow("240") << 240.0 << 240;
         QTest::newRow("226.8") << 226.8 << 227;
+        QTest::newRow("42.5 to the even 42") << 42.5 << 42;
+        QTest::newRow("43.5 to the even 44") << 43.5 << 44;
+        QTest::newRow("just over a half") << 2.5000001 << 3;
+        QTest::newRow("negative half") << -2.5 << -2;
+        QTest::newRow("negative odd half") << -3.5 << -4;
         QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 0;
         QTest::newRow("huge") << 1e12 << std::numeric_limits<qint32>::max();
     }
-    void wholeGrams()
+    void roundsToWholeGrams()
     {
         QFETCH(double, grams);
         QFETCH(int, expected);
-        QCOMPARE(DietNumbers::wholeGrams(grams), expected);
+        QCOMPARE(wholeGrams(grams), expected);
     }
 
     void formatsTotalsWithOneDecimalAtMost_data()
@@ -90,6 +93,26 @@ private slots:
         QCOMPARE(formatOneDecimal(value), expected);
     }
 
+    void nutrientFormat_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0.0 << "0.000";
+        QTest::newRow("three places") << 2.835 << "2.835";
+        QTest::newRow("padded") << 24.0 << "24.000";
+        QTest::newRow("rounded") << 0.12345 << "0.123";
+        QTest::newRow("leading zero") << 0.5 << "0.500";
+        QTest::newRow("negative") << -1.5 << "-1.500";
+        QTest::newRow("tiny negative shows no sign") << -0.0001 << "0.000";
+        QTest::newRow("large") << 1000.0 << "1000.000";
+    }
+    void nutrientFormat()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(formatNutrient(value), text);
+    }
+
     void formatsServings()
     {
         QCOMPARE(formatServings(0.25), QString("0.25"));
@@ -100,7 +123,7 @@ private slots:
         QCOMPARE(plainNumber(0.333), QString("0.333"));
     }
 
-    void parsesServings_data()
+    void parsesTypedNumbers_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
@@ -118,19 +141,23 @@ private slots:
         QTest::newRow("separators") << "1,5,3" << false << 0.0;
         QTest::newRow("thousands") << "1,000" << false << 0.0;
         QTest::newRow("words") << "two" << false << 0.0;
+        QTest::newRow("number then letters") << "12g" << false << 0.0;
+        QTest::newRow("leading point") << ".5" << true << 0.5;
+        QTest::newRow("hexadecimal") << "0x10" << false << 0.0;
+        QTest::newRow("negative infinity") << "-inf" << false << 0.0;
         QTest::newRow("overflow") << "1e999" << false << 0.0;
     }
-    void parsesServings()
+    void parsesTypedNumbers()
     {
         QFETCH(QString, text);
         QFETCH(bool, valid);
         QFETCH(double, value);
-        const std::optional<double> parsed = parseServings(text);
+        const std::optional<double> parsed = parseNumber(text);
         QCOMPARE(parsed.has_value(), valid);
         if (valid)
             QCOMPARE(*parsed, value);
     }
 };
 
-QTEST_APPLESS_MAIN(DietNumbersTest)
-#include "tst_dietnumbers.moc"
+QTEST_APPLESS_MAIN(NumbersTest)
+#include "tst_numbers.moc"

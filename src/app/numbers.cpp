@@ -1,11 +1,9 @@
-#include "diet/dietnumbers.h"
+#include "app/numbers.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
 #include <limits>
-
-namespace DietNumbers {
 
 namespace {
 
@@ -88,7 +86,7 @@ QString plainNumber(double value)
     return shortest(value == 0 ? 0.0 : value);
 }
 
-std::optional<double> parseServings(const QString& text)
+std::optional<double> parseNumber(const QString& text)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
@@ -102,4 +100,10 @@ std::optional<double> parseServings(const QString& text)
     return value;
 }
 
-} // namespace DietNumbers
+QString formatNutrient(double value)
+{
+    QString text = QString::number(value, 'f', 3);
+    if (text == QLatin1String("-0.000"))
+        text.remove(0, 1);
+    return text;
+}

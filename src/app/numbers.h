@@ -4,8 +4,8 @@
 #include <QtGlobal>
 #include <optional>
 
-// Rounding, number texts and number input of the diet log.
-namespace DietNumbers {
+// Number rules shared by the food catalogue and the diet log: rounding, the
+// number formats the windows show, and reading numbers users type.
 
 // value rounded to the given number of decimal places, an exact half going to
 // the even neighbour. "Exact" is judged on the shortest decimal text of the
@@ -14,10 +14,20 @@ namespace DietNumbers {
 // Infinities and NaN come back unchanged.
 double roundHalfEven(double value, int decimals = 0);
 
-// A weight in whole grams, as diet entries, the diet clipboard and the food
-// builder keep it: rounded half to even (28.35 -> 28, 0.4 -> 0, 0.5 -> 0,
-// 1.5 -> 2); 0 for a value that is not finite.
+// Whole grams as they are handed to a diet entry, the food or diet clipboard
+// or a food builder entry: rounded half to even (28.35 -> 28, 42.5 -> 42,
+// 43.5 -> 44, 0.4 -> 0), held to the 32-bit range; 0 for a value that is not finite.
 qint32 wholeGrams(double grams);
+
+// A number as a user types it into a box: an optional sign, digits with an
+// optional decimal point, an optional exponent (12, 12.5, -1, 1e3), blanks
+// around it allowed. Blank text, any other text ("1,5,3"), and values that
+// are not finite ("inf", "nan", 1e999) give no value.
+std::optional<double> parseNumber(const QString& text);
+
+// The "0.000" format of nutrient values in the food item editor: at least one
+// digit before the point, exactly three after, rounded; no "-0.000".
+QString formatNutrient(double value);
 
 // A total in the diet totals window: rounded half to even to one decimal and
 // written in its shortest plain form (12.25 -> "12.2", 12.0 -> "12", 0.5 -> "0.5").
@@ -28,10 +38,3 @@ QString formatServings(double servings);
 
 // A number in its shortest plain form without blanks or separators (2.5 -> "2.5", 1 -> "1").
 QString plainNumber(double value);
-
-// The number in a servings text: a plain decimal number, optionally signed and
-// with an exponent, blanks around it allowed. Nothing for a blank text, a text
-// with separators ("1,5,3") and values that are not finite ("inf", "nan").
-std::optional<double> parseServings(const QString& text);
-
-} // namespace DietNumbers
