@@ -1,14 +1,28 @@
 // foodlark-bench: builds a large database in a temporary folder and times the
-// data source's work on it, printing the median of several runs per step.
+// data source's work on it, then the main window's (start-up, clicks, opening
+// groups and days, adding an entry, find), printing the median of several runs
+// per step against the time each may take.
 //
 //   foodlark-bench [--runs N] [--only TEXT] [--seed FILE] [--keep FOLDER]
 #include "app/appcontext.h"
+#include "app/configstore.h"
+#include "app/startup.h"
 #include "benchdatabase.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
+#include "diet/diettree.h"
+#include "food/findcontroller.h"
+#include "food/finddialog.h"
+#include "food/foodtree.h"
+#include "ui/mainwindow.h"
+#include "ui/nodetree.h"
+#include "ui/startupwindows.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -18,8 +32,11 @@
 
 namespace {
 
-// What a step may take at most on the machine the program is made for.
-constexpr double kTargetMs = 50.0;
+// What a step may take at most on the machine the program is made for: a
+// query 50 ms, a click one frame, the start-up a second.
+constexpr double kQueryMs = 50.0;
+constexpr double kFrameMs = 16.0;
+constexpr double kStartUpMs = 1000.0;
 
 // Failures of the data source end up here instead of in a message box.
 class ConsolePrompts : public PromptService
@@ -41,6 +58,7 @@ struct Step
     QString name;
     std::function<void()> prepare;
     std::function<int()> run;
+    double targetMs = kQueryMs;
 };
 
 struct Result
@@ -80,9 +98,14 @@ QString thousands(qint64 n)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The windows are measured without a display unless one is asked for.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("FoodlarkBench"));
+    QCoreApplication::setApplicationName(QStringLiteral("FoodlarkBench"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Times the Foodlark data source on a large database."));
+    parser.setApplicationDescription(QStringLiteral("Times the Foodlark data source and main window on a large database."));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("runs"), QStringLiteral("Timed runs per step (default 7)."),
                       QStringLiteral("N"), QStringLiteral("7")});
@@ -124,6 +147,60 @@ int main(int argc, char** argv)
     auto connected = [&] {
         if (!ds.isConnected())
             ds.connectDB();
+    };
+
+    // The main window the window steps work on, opened as the start-up opens it.
+    StartupWindows windows;
+    windows.loadMainWindow = loadMainWindow<MainWindow>;
+    std::unique_ptr<QMainWindow> window;
+    auto main = [&] { return static_cast<MainWindow*>(window.get()); };
+    auto closeWindow = [&] {
+        if (window)
+            window->close();
+        window.reset();
+        ds.closeDB();
+    };
+    auto shown = [&] {
+        if (!window && Startup::openDatabase(context))
+            window = openWindows(context, windows);
+    };
+    auto largestGroup = [&] {
+        QTreeWidgetItem* largest = nullptr;
+        int most = -1;
+        Recordset& groups = ds.rsGroups;
+        for (groups.moveFirst(); !groups.eof(); groups.moveNext()) {
+            const qint32 id = groups.integer(QStringLiteral("GroupId"));
+            ds.cmdFoodItems(id);
+            if (ds.rsFoodItems.recordCount() > most) {
+                most = ds.rsFoodItems.recordCount();
+                largest = main()->tvwFood->node(QStringLiteral("G%1").arg(id));
+            }
+        }
+        ds.rsFoodItems.close();
+        return largest;
+    };
+    // The largest group of the open window, found once per window (not timed).
+    QTreeWidgetItem* largest = nullptr;
+    const QMainWindow* largestOf = nullptr;
+    auto findLargest = [&] {
+        shown();
+        if (largestOf != window.get()) {
+            largest = largestGroup();
+            largestOf = window.get();
+        }
+        return largest;
+    };
+    auto openLargestGroup = [&] {
+        QTreeWidgetItem* group = findLargest();
+        if (group->childCount() == 0)
+            main()->foodTree().loadGroupFoods(NodeTree::key(group).mid(1).toInt());
+    };
+    auto findSetUp = [&](bool foods, const QString& text) {
+        shown();
+        FindDialog* dialog = main()->finder().dialog();
+        dialog->findChild<QRadioButton*>(foods ? QStringLiteral("optFood") : QStringLiteral("optDiet"))->setChecked(true);
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtFindName"))->setText(text);
+        main()->finder().findFood(true); // the first match; the timed run finds the next
     };
 
     // The steps, in the order the program meets them. Add new ones here.
@@ -171,6 +248,81 @@ int main(int argc, char** argv)
          [&] { return rows(ds.cmdDietReport(yearStart, lastDay, busiest), ds.rsDietReport); }},
         {QStringLiteral("cmdDietGraph (10 years)"), connected,
          [&] { return rows(ds.cmdDietGraph(firstDay, lastDay, busiest), ds.rsDietGraph); }},
+
+        // The main window, as the user meets it.
+        {QStringLiteral("start-up to the shown main window"), closeWindow,
+         [&] {
+             if (Startup::openDatabase(context))
+                 window = openWindows(context, windows);
+             QCoreApplication::processEvents();
+             return window ? static_cast<MainWindow*>(window.get())->tvwDiet->topLevelItemCount() : -1;
+         },
+         kStartUpMs},
+        {QStringLiteral("open the largest food group"),
+         [&] {
+             QTreeWidgetItem* group = findLargest();
+             while (group->childCount() > 0)
+                 main()->tvwFood->removeNode(group->child(0));
+         },
+         [&] {
+             QTreeWidgetItem* group = largest;
+             main()->foodTree().loadGroupFoods(NodeTree::key(group).mid(1).toInt());
+             group->setExpanded(true);
+             return group->childCount();
+         },
+         kFrameMs},
+        {QStringLiteral("click a food in the largest group"), openLargestGroup,
+         [&] {
+             QTreeWidgetItem* group = largest;
+             QTreeWidgetItem* food = group->child(group->childCount() - 1);
+             main()->tvwFood->selectNode(food);
+             main()->foodTree().foodNodeClick(food);
+             return group->childCount();
+         },
+         kFrameMs},
+        {QStringLiteral("click the largest group"), openLargestGroup,
+         [&] {
+             QTreeWidgetItem* group = largest;
+             main()->tvwFood->selectNode(group);
+             main()->foodTree().foodNodeClick(group);
+             return group->childCount();
+         },
+         kFrameMs},
+        {QStringLiteral("open a day of the 10-year log"),
+         [&] {
+             shown();
+             QTreeWidgetItem* day = main()->tvwDiet->node(QStringLiteral("DT") + lastDay.toString("yyyyMMdd"));
+             while (day && day->childCount() > 0)
+                 main()->tvwDiet->removeNode(day->child(0));
+         },
+         [&] {
+             main()->dietTree().loadDietDay(lastDay);
+             return main()->tvwDiet->node(QStringLiteral("DT") + lastDay.toString("yyyyMMdd"))->childCount();
+         },
+         kFrameMs},
+        {QStringLiteral("double-click a food: add an entry"), openLargestGroup,
+         [&] {
+             QTreeWidgetItem* group = largest;
+             QTreeWidgetItem* food = group->child(group->childCount() / 2);
+             main()->tvwFood->selectNode(food);
+             main()->foodTree().foodNodeClick(food);
+             main()->dtDatePick->setDate(lastDay);
+             emit main()->tvwFood->nodeDoubleClick(food);
+             return ds.rsDietData.recordCount();
+         },
+         kFrameMs},
+        {QStringLiteral("Find Next over the foods"), [&] { findSetUp(true, QStringLiteral("cheese")); },
+         [&] {
+             main()->finder().findFood(true);
+             return ds.rsFoods.recordCount();
+         },
+         kQueryMs},
+        {QStringLiteral("Find Next over the 10-year log"), [&] { findSetUp(false, QStringLiteral("milk")); },
+         [&] {
+             main()->finder().findFood(true);
+             return ds.rsDietData.recordCount();
+         },
+         kQueryMs},
     };
 
     std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);
@@ -181,27 +333,27 @@ int main(int argc, char** argv)
                 qPrintable(thousands(firstDay.daysTo(lastDay) + 1)),
                 qPrintable(firstDay.toString(Qt::ISODate)), qPrintable(lastDay.toString(Qt::ISODate)),
                 qPrintable(thousands(summary.totalSnapShots())), qPrintable(thousands(buildMs)));
-    std::printf("\n%-40s %9s %9s %9s %8s  %s\n", "step", "median", "fastest", "slowest", "rows",
-                "under 50 ms");
-    std::printf("%s\n", QByteArray(88, '-').constData());
+    std::printf("\n%-40s %9s %9s %9s %8s %8s  %s\n", "step", "median", "fastest", "slowest", "rows",
+                "target", "met");
+    std::printf("%s\n", QByteArray(96, '-').constData());
     int slow = 0;
     const QString only = parser.value(QStringLiteral("only"));
     for (const Step& step : steps) {
         if (!step.name.contains(only, Qt::CaseInsensitive))
             continue;
         const Result r = measure(step, runs);
-        const bool ok = r.median < kTargetMs;
+        const bool ok = r.median < step.targetMs;
         slow += ok ? 0 : 1;
-        std::printf("%-40s %9.2f %9.2f %9.2f %8s  %s\n", qPrintable(step.name), r.median, r.fastest,
-                    r.slowest, r.rows < 0 ? "-" : qPrintable(thousands(r.rows)), ok ? "yes" : "NO");
+        std::printf("%-40s %9.2f %9.2f %9.2f %8s %8.0f  %s\n", qPrintable(step.name), r.median, r.fastest,
+                    r.slowest, r.rows < 0 ? "-" : qPrintable(thousands(r.rows)), step.targetMs, ok ? "yes" : "NO");
         std::fflush(stdout);
     }
-    ds.closeDB();
+    closeWindow();
     if (prompts.failures > 0) {
         std::fprintf(stderr, "foodlark-bench: %d data source failures\n", prompts.failures);
         return 1;
     }
-    std::printf("\n%s\n", slow == 0 ? "Every step is under 50 ms."
-                                    : qPrintable(QStringLiteral("%1 step(s) over 50 ms.").arg(slow)));
+    std::printf("\n%s\n", slow == 0 ? "Every step is within its target."
+                                    : qPrintable(QStringLiteral("%1 step(s) over their target.").arg(slow)));
     return 0;
 }

@@ -103,8 +103,10 @@ bool openDatabase(AppContext& context)
         return false;
     // cmdConfig and cmdTableKey report their own failures; the version check
     // reports or asks itself.
-    if (dataSource.cmdConfig() && dataSource.cmdTableKey() && checkDatabaseVersion(context))
+    if (dataSource.cmdConfig() && dataSource.cmdTableKey() && checkDatabaseVersion(context)) {
+        dataSource.useWriteAheadLog();
         return true;
+    }
     // The program ends here: let go of the file at once.
     dataSource.closeDB();
     return false;

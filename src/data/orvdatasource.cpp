@@ -76,9 +76,8 @@ bool OrvDataSource::connectDB()
             QSqlQuery query(db);
             const QStringList setup = {
                 QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), QStringLiteral("PRAGMA synchronous = FULL"),
-                QStringLiteral("PRAGMA journal_mode = DELETE"),    QStringLiteral("PRAGMA cache_size = -65536"),
-                QStringLiteral("BEGIN EXCLUSIVE"),                 QStringLiteral("SELECT count(*) FROM sqlite_master"),
-                QStringLiteral("COMMIT")};
+                QStringLiteral("PRAGMA cache_size = -65536"),      QStringLiteral("BEGIN EXCLUSIVE"),
+                QStringLiteral("SELECT count(*) FROM sqlite_master"), QStringLiteral("COMMIT")};
             for (const QString& statement : setup) {
                 if (!query.exec(statement)) {
                     const QSqlError error = query.lastError();
@@ -107,6 +106,20 @@ bool OrvDataSource::connectDB()
         return false;
     }
     m_connected = true;
+    return true;
+}
+
+bool OrvDataSource::useWriteAheadLog()
+{
+    // With the file held exclusively the log needs no shared memory; a commit
+    // is then one flush of the log instead of a rollback journal written,
+    // flushed and removed, and it stays as durable.
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !query.next() ||
+        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+        qWarning() << "useWriteAheadLog:" << query.lastError().text();
+        return false;
+    }
     return true;
 }
 

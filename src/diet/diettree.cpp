@@ -481,18 +481,8 @@ void DietTree::dropFoodWithDialog(const Place& place, bool onTarget)
     CloseOnExit closeMeasures(measures);
 
     ServingsDialog dialog(context, &m_main);
-    QStringList descriptions;
-    for (measures.moveFirst(); !measures.eof(); measures.moveNext())
-        descriptions << measures.text(QStringLiteral("MSRE_DESC"));
-    measures.moveFirst();
-    dialog.rbPreffered->setChecked(false);
-    dialog.appendToCaption(foods.text(QStringLiteral("FoodName")));
-    if (!descriptions.isEmpty()) {
-        dialog.setMeasures(descriptions);
-        dialog.cmbServSize->setCurrentIndex(measurePosition(measures, foods.integer(QStringLiteral("USDA_MSRE_NO"))));
-    } else {
-        dialog.setFixedServingSize(foodServing);
-    }
+    dialog.offerServings(measures, foods.text(QStringLiteral("FoodName")),
+                         foods.integer(QStringLiteral("USDA_MSRE_NO")), foodServing);
     // The meal offered first: the target's meal, or for a day the main window's choice.
     QString label;
     if (place.meal)
@@ -659,19 +649,8 @@ void DietTree::editDietEntry()
         CloseOnExit closeMeasures(measures);
 
         ServingsDialog dialog(context, &m_main);
-        QStringList descriptions;
-        for (measures.moveFirst(); !measures.eof(); measures.moveNext())
-            descriptions << measures.text(QStringLiteral("MSRE_DESC"));
-        measures.moveFirst();
-        dialog.rbPreffered->setChecked(false);
-        dialog.appendToCaption(diet.text(QStringLiteral("FoodName")));
-        if (!descriptions.isEmpty()) {
-            dialog.setMeasures(descriptions);
-            dialog.cmbServSize->setCurrentIndex(
-                measurePosition(measures, diet.integer(QStringLiteral("USDA_MSRE_NO"))));
-        } else {
-            dialog.setFixedServingSize(diet.text(QStringLiteral("ServingSize")));
-        }
+        dialog.offerServings(measures, diet.text(QStringLiteral("FoodName")),
+                             diet.integer(QStringLiteral("USDA_MSRE_NO")), diet.text(QStringLiteral("ServingSize")));
         dialog.cmbServings->setEditText(plainNumber(oldServings));
         dialog.dtDate->setDate(diet.date(QStringLiteral("DietDate")));
         dialog.rbPreffered->hide(); // an entry is never marked preferred

@@ -2,6 +2,8 @@
 
 #include "app/appcontext.h"
 #include "app/numbers.h"
+#include "data/positioning.h"
+#include "data/recordset.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -136,4 +138,20 @@ void ServingsDialog::done(int result)
     if (m_closeMode.isEmpty())
         m_closeMode = QStringLiteral("CANCEL");
     QDialog::done(result);
+}
+
+void ServingsDialog::offerServings(Recordset& measures, const QString& name, qint32 msreNo,
+                                   const QString& servingSize)
+{
+    QStringList descriptions;
+    for (measures.moveFirst(); !measures.eof(); measures.moveNext())
+        descriptions << measures.text(QStringLiteral("MSRE_DESC"));
+    rbPreffered->setChecked(false);
+    appendToCaption(name);
+    if (descriptions.isEmpty()) {
+        setFixedServingSize(servingSize);
+        return;
+    }
+    setMeasures(descriptions);
+    cmbServSize->setCurrentIndex(measurePosition(measures, msreNo));
 }

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class AppContext;
+class Recordset;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -28,6 +29,11 @@ public:
 
     // Appends " - " + name to the caption.
     void appendToCaption(const QString& name);
+    // Fills the dialog for one food or entry: its name in the caption, the
+    // measures of rsMeasures with the one numbered msreNo chosen (rsMeasures is
+    // left on its first row), or without measures the fixed servingSize; Mark
+    // Preferred starts cleared.
+    void offerServings(Recordset& measures, const QString& name, qint32 msreNo, const QString& servingSize);
 
     QComboBox* cmbServings = nullptr;
     QComboBox* cmbServSize = nullptr;

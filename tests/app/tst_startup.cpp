@@ -128,7 +128,10 @@ private slots:
             QCOMPARE(first.context.config().getConfig("VERSION"), QStringLiteral("3.0.0"));
         }
         QCOMPARE(listing(folder.path() + "/Data"), QStringList{"MeboData.mdb"});
-        QCOMPARE(bytes(folder.dbPath()), seed);
+        // The template itself, moved: only the file header differs, as the
+        // started program keeps its commits in a write-ahead log.
+        QCOMPARE(bytes(folder.dbPath()).mid(100), seed.mid(100));
+        QCOMPARE(int(bytes(folder.dbPath()).at(18)), 2); // the header's mark of a write-ahead log
 
         // A new template delivered later must not replace the data file.
         writeText(folder.upgradePath(), "a newer template");
@@ -138,7 +141,7 @@ private slots:
             QCOMPARE(second.prompts.count(), 0);
         }
         QCOMPARE(bytes(folder.upgradePath()), QByteArray("a newer template"));
-        QCOMPARE(bytes(folder.dbPath()), seed);
+        QCOMPARE(bytes(folder.dbPath()).mid(100), seed.mid(100));
     }
 
     void missingDatabaseAndTemplateEndTheProgram_data()

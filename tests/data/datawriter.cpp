@@ -106,5 +106,8 @@ int main(int argc, char** argv)
         return 1;
     if (mode == QLatin1String("hold"))
         return hold(dataSource);
+    // Written as the program writes once started: through the write-ahead log.
+    if (!dataSource.useWriteAheadLog())
+        return 1;
     return write(dataSource, args.size() > 3 ? args[3].toLongLong() : -1);
 }
