@@ -309,7 +309,7 @@ void DietTree::dietDoubleClick()
         editDietEntry();
     } else if (tag == kDay && selected->childCount() == 0) {
         loadDietDay(dayDate(selected->text(0)));
-        selected->setExpanded(true);
+        tree->expandIntoView(selected);
     }
 }
 

@@ -24,6 +24,8 @@ ServingsDialog::ServingsDialog(AppContext& context, QWidget* parent) : QDialog(p
     cmbServings->setObjectName(QStringLiteral("cmbServings"));
     cmbServings->setEditable(true);
     cmbServings->setInsertPolicy(QComboBox::NoInsert);
+    // Typed servings stay as typed: completing "0" to "0.25" would log the wrong amount.
+    cmbServings->setCompleter(nullptr);
     for (int quarter = 1; quarter <= 39; ++quarter)
         cmbServings->addItem(formatServings(quarter * 0.25));
     cmbServings->setEditText(QStringLiteral("1.00"));

@@ -228,7 +228,7 @@ void FoodTree::foodDoubleClick(QTreeWidgetItem* node)
             wholeGrams(foods.number(QStringLiteral("USDA_GM_WT"))), m_main.chosenMealKey());
     } else if (tag == kGroup && node->childCount() == 0) {
         loadGroupFoods(keyId(NodeTree::key(node)));
-        node->setExpanded(true);
+        view()->expandIntoView(node);
     } else if (node->childCount() > 0) {
         node->setExpanded(!node->isExpanded());
     }
@@ -322,7 +322,12 @@ void FoodTree::onDragStarting(QTreeWidgetItem* node, QString* data)
     state.dragKey = NodeTree::key(selected);
     state.dragTag = NodeTree::tag(selected);
     *data = NodeTree::key(node);
-    selectFoodRecord(NodeTree::key(node), NodeTree::tag(node));
+    // A drag begun on a node the press has just selected shows what a click
+    // would (serving size, commands), without the context menu.
+    if (node == selected)
+        refreshNode(node);
+    else
+        selectFoodRecord(NodeTree::key(node), NodeTree::tag(node));
 }
 
 void FoodTree::onDragFinished()

@@ -197,6 +197,14 @@ void NodeTree::setCaption(QTreeWidgetItem* item, const QString& caption)
     m_silentSelect = false;
 }
 
+void NodeTree::expandIntoView(QTreeWidgetItem* item)
+{
+    item->setExpanded(true);
+    if (item->childCount() > 0)
+        scrollToItem(item->child(item->childCount() - 1));
+    scrollToItem(item);
+}
+
 QTreeWidgetItem* NodeTree::selectedNode() const
 {
     return currentItem();

@@ -50,6 +50,9 @@ public:
     void setImage(QTreeWidgetItem* item, const QString& imageKey);
     void setCaption(QTreeWidgetItem* item, const QString& caption);
 
+    // Opens a node and scrolls so that it and as many of its children as fit are in view.
+    void expandIntoView(QTreeWidgetItem* item);
+
     // The selected node (the current one), nullptr when none.
     QTreeWidgetItem* selectedNode() const;
     // Makes item the selected node without reporting a node click.
