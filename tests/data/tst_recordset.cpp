@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(t->scalar("SELECT count(*) FROM FoodItem"), 6);
     }
 
-    void deleteLeavesNoCurrentRowUntilAMove()
+    void deletedRowsAreGoneAndChangedOnesReadAfresh()
     {
         Recordset& rs = foods();
         QVERIFY(findFood(Fixture::Butter));
@@ -174,10 +174,7 @@ private slots:
         rs.deleteCurrent();
         rs.moveNext();
         QVERIFY(rs.eof());
-    }
-
-    void rowsChangedBehindTheRecordsetAreReadAfreshOnASeek()
-    {
+        // Rows changed behind the recordset are read afresh on a seek.
         QVERIFY(findFood(Fixture::Milk));
         t->exec("UPDATE FoodItem SET FoodName = 'Milk, goat' WHERE FoodId = ?", {int(Fixture::Milk)});
         QVERIFY(findFood(Fixture::Milk));

@@ -111,13 +111,8 @@ private slots:
 
     void newDatabaseConfigurationAndKeys()
     {
-        ConfigStore& config = run->context.config();
-        QStringList values;
-        for (const char* item :
-             {"VERSION", "USER4", "MEAL3", "MEAL4", "SNAPSHOT1", "OTHER2", "SHOWMEALS", "SHOWTIPS"})
-            values << config.getConfig(item);
-        QCOMPARE(values.join('|'), "3.0.0|User 4|Snack||Weight|Sugars|Y|Y");
-        QCOMPARE(config.findCurrentUser(), QString("USER1"));
+        QCOMPARE(run->context.config().getConfig("VERSION"), QString("3.0.0"));
+        QCOMPARE(run->context.config().findCurrentUser(), QString("USER1"));
         // Each key sequence goes on from the highest id in use.
         for (const auto& [sequence, table, column] :
              {std::tuple("FOODGROUP", "FoodGroup", "GroupId"), std::tuple("FOODITEM", "FoodItem", "FoodId"),
