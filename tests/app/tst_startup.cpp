@@ -1,4 +1,3 @@
-#include "app/appcontext.h"
 #include "app/configstore.h"
 #include "app/startup.h"
 #include "data/orvdatasource.h"
@@ -6,231 +5,144 @@
 #include "fixture.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSqlDatabase>
 #include <QTest>
 
-Q_DECLARE_METATYPE(Startup::Probe)
-
 // The start-up steps before any window: finding (or moving into place) the
-// database file, opening it and its configuration and key recordsets, and
-// what the user sees when any of that is impossible. Every case runs in its
-// own temporary program folder.
+// database file, opening it with its configuration and keys, checking its
+// version, and what the user sees when any of that is impossible. Each case
+// runs in a temporary program folder of its own.
 class StartupTest : public QObject
 {
     Q_OBJECT
 
 private:
-    // A run of the program over a folder: its prompts and context, not yet started.
-    struct Run
-    {
-        explicit Run(const QString& folder) : context(folder, prompts)
-        {
-            context.unloadMainWindow = [this] { ++unloads; };
-        }
-        ScriptedPrompts prompts;
-        AppContext context;
-        int unloads = 0;
-    };
-
-    static QByteArray bytes(const QString& path)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return QByteArray("<unreadable>");
-        return file.readAll();
-    }
-
     static QStringList listing(const QString& folder)
     {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     }
-
-    static void writeText(const QString& path, const QByteArray& text)
+    static void writeFile(const QString& path, const QByteArray& bytes)
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-
-    // Runs a statement on a database file outside the program.
-    static void alterDatabase(const QString& path, const QString& sql)
-    {
-        const QString connection = QStringLiteral("test-alter");
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-            db.setDatabaseName(path);
-            QVERIFY(db.open());
-            Schema::exec(db, sql);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(connection);
-    }
-
-    static QString supportMessage()
-    {
-        return QStringLiteral("If this behavior continues contact Corvane Corporation Support at "
-                              "support@corvane.example.");
+        file.write(bytes);
     }
 
 private slots:
     void programWideValues()
     {
         FixtureFolder folder;
-        ScriptedPrompts prompts;
-        AppContext context(folder.path() + QStringLiteral("/"), prompts);
-        QCOMPARE(context.appTitle, QStringLiteral("Corvane's Foodlark"));
-        QCOMPARE(context.companyName, QStringLiteral("Corvane Corporation"));
-        QCOMPARE(context.supportMessage, QStringLiteral("If this behavior continues contact ") +
-                                             context.companyName + QStringLiteral(" Support at ") +
-                                             context.supportAddress + QStringLiteral("."));
-        QVERIFY(!context.webAddress.isEmpty());
-        QVERIFY(context.supportAddress.contains(QLatin1Char('@')));
-        // The program folder is taken without its trailing separator.
-        QCOMPARE(context.programFolder, folder.path());
-        QCOMPARE(context.dbPath, folder.dbPath());
-        QCOMPARE(context.upgradePath, folder.upgradePath());
-        QCOMPARE(AppContext::appVersion(), QStringLiteral("3.0.0"));
-        QCOMPARE(AppContext::versionNotice(), QStringLiteral("3.00"));
-        QCOMPARE(context.mainWindow, nullptr);
-        QCOMPARE(context.currentUser, QString());
+        ProgramRun run(folder.path() + "/"); // taken without its trailing separator
+        QCOMPARE(run.context.appTitle, QString("Corvane's Foodlark"));
+        QCOMPARE(run.context.supportMessage, QString("If this behavior continues contact Corvane Corporation "
+                                                     "Support at support@corvane.example."));
+        QCOMPARE(run.context.dbPath, folder.dbPath());
+        QCOMPARE(run.context.upgradePath, folder.upgradePath());
+        QCOMPARE(AppContext::appVersion(), QString("3.0.0"));
+        QCOMPARE(AppContext::versionNotice(), QString("3.00"));
     }
 
-    void probeTellsOnlyAMissingFileApart_data()
-    {
-        QTest::addColumn<QString>("relativePath");
-        QTest::addColumn<Startup::Probe>("expected");
-        QTest::newRow("present file") << "Data/MeboData.mdb" << Startup::Probe::Found;
-        QTest::newRow("missing file") << "Data/Missing.mdb" << Startup::Probe::NotFound;
-        QTest::newRow("missing folder") << "Gone/MeboData.mdb" << Startup::Probe::NotFound;
-        QTest::newRow("path through a file") << "Data/MeboData.mdb/MeboData.mdb" << Startup::Probe::Failed;
-        QTest::newRow("folder") << "Data" << Startup::Probe::Found;
-    }
     void probeTellsOnlyAMissingFileApart()
     {
-        QFETCH(QString, relativePath);
-        QFETCH(Startup::Probe, expected);
         FixtureFolder folder;
-        QCOMPARE(Startup::probeFile(folder.path() + QLatin1Char('/') + relativePath), expected);
+        QCOMPARE(Startup::probeFile(folder.dbPath()), Startup::Probe::Found);
+        QCOMPARE(Startup::probeFile(folder.path() + "/Gone/MeboData.mdb"), Startup::Probe::NotFound);
+        QCOMPARE(Startup::probeFile(folder.dbPath() + "/MeboData.mdb"),
+                 Startup::Probe::Failed); // through a file
     }
 
     void templateIsMovedThenUsedDirectly()
     {
         FixtureFolder folder(Fixture::Content::Catalogue, false);
         Fixture::writeDatabase(folder.upgradePath());
-        const QByteArray seed = bytes(folder.upgradePath());
+        const QByteArray seed = fileBytes(folder.upgradePath());
         {
-            Run first(folder.path());
+            ProgramRun first(folder.path());
             QVERIFY(Startup::openDatabase(first.context));
             QCOMPARE(first.prompts.count(), 0);
-            QVERIFY(first.context.dataSource().rsConfig.isOpen());
-            QVERIFY(first.context.dataSource().rsTableKey.isOpen());
-            QCOMPARE(first.context.config().getConfig("VERSION"), QStringLiteral("3.0.0"));
+            QCOMPARE(first.context.config().getConfig("VERSION"), QString("3.0.0"));
         }
         QCOMPARE(listing(folder.path() + "/Data"), QStringList{"MeboData.mdb"});
         // The template itself, moved: only the file header differs, as the
         // started program keeps its commits in a write-ahead log.
-        QCOMPARE(bytes(folder.dbPath()).mid(100), seed.mid(100));
-        QCOMPARE(int(bytes(folder.dbPath()).at(18)), 2); // the header's mark of a write-ahead log
-
-        // A new template delivered later must not replace the data file.
-        writeText(folder.upgradePath(), "a newer template");
+        QCOMPARE(fileBytes(folder.dbPath()).mid(100), seed.mid(100));
+        QCOMPARE(int(fileBytes(folder.dbPath()).at(18)), 2); // the header's mark of a write-ahead log
+        // A template delivered later does not replace the data file.
+        writeFile(folder.upgradePath(), "a newer template");
         {
-            Run second(folder.path());
+            ProgramRun second(folder.path());
             QVERIFY(Startup::openDatabase(second.context));
             QCOMPARE(second.prompts.count(), 0);
         }
-        QCOMPARE(bytes(folder.upgradePath()), QByteArray("a newer template"));
-        QCOMPARE(bytes(folder.dbPath()).mid(100), seed.mid(100));
+        QCOMPARE(fileBytes(folder.upgradePath()), QByteArray("a newer template"));
+        QCOMPARE(fileBytes(folder.dbPath()).mid(100), seed.mid(100));
     }
 
-    void missingDatabaseAndTemplateEndTheProgram_data()
-    {
-        QTest::addColumn<bool>("withDataFolder");
-        QTest::newRow("empty Data folder") << true;
-        QTest::newRow("no Data folder") << false;
-    }
     void missingDatabaseAndTemplateEndTheProgram()
     {
-        QFETCH(bool, withDataFolder);
         FixtureFolder folder(Fixture::Content::Catalogue, false);
-        if (!withDataFolder)
-            QVERIFY(QDir(folder.path()).rmdir("Data"));
-        const QStringList before = listing(folder.path());
-        Run run(folder.path());
+        ProgramRun run(folder.path());
         QVERIFY(!Startup::openDatabase(run.context));
-        QCOMPARE(run.prompts.count(), 1);
-        const Prompt box = run.prompts.last();
-        QCOMPARE(box.icon, PromptIcon::Critical);
-        QCOMPARE(box.buttons, PromptButtons::Ok);
-        QCOMPARE(box.title, QStringLiteral("Critical Application Error"));
-        QCOMPARE(box.text,
-                 QStringLiteral("Unable to locate database file '") + folder.dbPath() +
-                     QStringLiteral("'.\r\n\r\n  Check your installation folder.  If the file is missing, "
-                                    "you may attempt to reinstall the application. \r\n\r\n") +
-                     supportMessage());
-        QVERIFY(!run.context.dataSource().isConnected());
-        // Nothing was created: no empty database, no Data folder.
-        QCOMPARE(listing(folder.path()), before);
-        if (withDataFolder)
-            QCOMPARE(listing(folder.path() + "/Data"), QStringList());
+        const QString text = "Unable to locate database file '" + folder.dbPath() +
+                             "'.\r\n\r\n  Check your installation folder.  If the file is missing, you may "
+                             "attempt to reinstall the application. \r\n\r\n" +
+                             run.context.supportMessage;
+        QCOMPARE(run.prompts.shown(), (QList<Prompt>{{PromptIcon::Critical, PromptButtons::Ok,
+                                                      "Critical Application Error", text}}));
+        QCOMPARE(listing(folder.path() + "/Data"), QStringList()); // no empty database made
     }
 
     void badDatabaseFileIsReportedAndLeftAlone_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("fatal"); // ended through shutDown
         const QString busy =
-            QStringLiteral("Unable to open the Corvane's Foodlark Database.  Make sure you don't "
-                           "have another instance of Corvane's Foodlark open.  ");
-        QTest::newRow("text file") << "text"
-                                   << "The file '%1' is not a Corvane's Foodlark Database.  " << false;
-        QTest::newRow("empty file") << "empty"
-                                    << "Unable to retrieve Configuration Data.  " << true;
-        QTest::newRow("no CONFIG table") << "noconfig"
-                                         << "Unable to retrieve Configuration Data.  " << true;
-        QTest::newRow("no TableKey table") << "nokeys"
-                                           << "Unable to retrieve Table Key Data.  " << true;
+            "Unable to open the Corvane's Foodlark Database.  Make sure you don't have another "
+            "instance of Corvane's Foodlark open.  ";
+        // clang-format off
+        QTest::newRow("text file") << "text" << "The file '%1' is not a Corvane's Foodlark Database.  " << false;
+        QTest::newRow("empty file") << "empty" << "Unable to retrieve Configuration Data.  " << true;
+        QTest::newRow("no CONFIG table") << "noconfig" << "Unable to retrieve Configuration Data.  " << true;
         QTest::newRow("folder in its place") << "folder" << busy << false;
+        QTest::newRow("held by another copy") << "held" << busy << false;
+        // clang-format on
     }
     void badDatabaseFileIsReportedAndLeftAlone()
     {
         QFETCH(QString, kind);
-        QFETCH(QString, expected);
+        QFETCH(QString, message);
         QFETCH(bool, fatal);
-        FixtureFolder folder(Fixture::Content::Catalogue, kind == "noconfig" || kind == "nokeys");
-        if (kind == "text")
-            writeText(folder.dbPath(), "Breakfast: porridge\nLunch: soup\nThis is not a database at all.\n");
+        FixtureFolder folder(Fixture::Content::Catalogue, kind == "noconfig" || kind == "held");
+        ProgramRun first(folder.path()); // holds the database, or drops its CONFIG table
+        if (kind == "held")
+            QVERIFY(Startup::openDatabase(first.context));
+        else if (kind == "text")
+            writeFile(folder.dbPath(), "Breakfast: porridge\nLunch: soup\nThis is not a database at all.\n");
         else if (kind == "empty")
-            writeText(folder.dbPath(), QByteArray());
-        else if (kind == "noconfig")
-            alterDatabase(folder.dbPath(), "DROP TABLE CONFIG");
-        else if (kind == "nokeys")
-            alterDatabase(folder.dbPath(), "DROP TABLE TableKey");
-        else if (kind == "folder")
+            writeFile(folder.dbPath(), QByteArray());
+        else if (kind == "noconfig") {
+            QVERIFY(first.context.dataSource().connectDB());
+            Schema::exec(first.context.dataSource().database(), "DROP TABLE CONFIG");
+            first.context.dataSource().closeDB();
+        } else if (kind == "folder")
             QVERIFY(QDir().mkpath(folder.dbPath()));
-        // A template beside it must not be taken instead.
-        writeText(folder.upgradePath(), "template");
-        const QByteArray before = bytes(folder.dbPath());
+        writeFile(folder.upgradePath(), "template"); // must not be taken instead
+        const QByteArray before = fileBytes(folder.dbPath());
         const QStringList files = listing(folder.path() + "/Data");
 
-        Run run(folder.path());
+        ProgramRun run(folder.path());
         QVERIFY(!Startup::openDatabase(run.context));
-        QCOMPARE(run.prompts.count(), 1);
-        QCOMPARE(run.prompts.last().icon, PromptIcon::Critical);
-        QCOMPARE(run.prompts.last().title, QStringLiteral("Application Error"));
-        QCOMPARE(run.prompts.last().text, expected.replace("%1", folder.dbPath()) + supportMessage());
+        QCOMPARE(run.prompts.shown(),
+                 QList<Prompt>{applicationError(message.replace("%1", folder.dbPath()))});
         QCOMPARE(run.context.shutDownRequested(), fatal);
         // The program lets go of the file at once, and leaves it as it was.
         QVERIFY(!run.context.dataSource().isConnected());
-        QCOMPARE(bytes(folder.dbPath()), before);
+        QCOMPARE(fileBytes(folder.dbPath()), before);
         QCOMPARE(listing(folder.path() + "/Data"), files);
     }
 
-    // chmod marks the file or folder read-only; the program respects the mark
-    // even where the system would let it write anyway (as for root, where the
-    // tests usually run), so these cases hold for every user.
+    // The program respects a read-only mark even where the system would let it
+    // write anyway (as for root, where the tests usually run).
     void readOnlyFilesAreReportedAndLeftAlone_data()
     {
         QTest::addColumn<bool>("templateOnly");
@@ -246,120 +158,51 @@ private slots:
         QFETCH(bool, lockFolder);
         FixtureFolder folder(Fixture::Content::Catalogue, false);
         const QString file = templateOnly ? folder.upgradePath() : folder.dbPath();
-        const QString dataFolder = folder.path() + "/Data";
         Fixture::writeDatabase(file);
-        const QByteArray before = bytes(file);
-        const QStringList files = listing(dataFolder);
-        const QFile::Permissions readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-        const QFile::Permissions enterable = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-        const QString locked = lockFolder ? dataFolder : file;
+        const QByteArray before = fileBytes(file);
+        const QString locked = lockFolder ? folder.path() + "/Data" : file;
         const QFile::Permissions unlocked = QFile::permissions(locked);
-        QVERIFY(Startup::isWritable(locked));
-        QVERIFY(QFile::setPermissions(locked, lockFolder ? readable | enterable : readable));
-        QVERIFY(!Startup::isWritable(locked));
-
-        Run run(folder.path());
+        QVERIFY(QFile::setPermissions(locked,
+                                      QFile::ReadOwner | (lockFolder ? QFile::ExeOwner : QFile::ReadOwner)));
+        ProgramRun run(folder.path());
         const bool started = Startup::openDatabase(run.context);
         QFile::setPermissions(locked, unlocked);
-
         QVERIFY(!started);
-        QCOMPARE(run.prompts.count(), 1);
-        QCOMPARE(run.prompts.last().icon, PromptIcon::Critical);
-        QCOMPARE(run.prompts.last().title, QStringLiteral("Application Error"));
-        QCOMPARE(
-            run.prompts.last().text,
-            QStringLiteral("The Corvane's Foodlark Database '%1' can not be written to.  Make sure that the "
-                           "file and its folder are not read-only.  ")
-                    .arg(file) +
-                supportMessage());
-        QVERIFY(!run.context.dataSource().isConnected());
-        QCOMPARE(listing(dataFolder), files);
-        QCOMPARE(bytes(file), before);
+        QCOMPARE(run.prompts.shown(),
+                 QList<Prompt>{
+                     applicationError(QString("The Corvane's Foodlark Database '%1' can not be written to.  "
+                                              "Make sure that the file and its folder are not read-only.  ")
+                                          .arg(file))});
+        QCOMPARE(listing(folder.path() + "/Data"), QStringList{QFileInfo(file).fileName()});
+        QCOMPARE(fileBytes(file), before);
     }
 
-    void secondCopyIsRefusedWhileTheFirstRuns()
+    void declinedUpgradeEndsTheProgramAndWritesNothing()
     {
-        FixtureFolder folder;
-        const QByteArray before = bytes(folder.dbPath());
-        auto first = std::make_unique<Run>(folder.path());
-        QVERIFY(Startup::openDatabase(first->context));
-        {
-            Run second(folder.path());
-            QVERIFY(!Startup::openDatabase(second.context));
-            QCOMPARE(second.prompts.count(), 1);
-            QCOMPARE(second.prompts.last().title, QStringLiteral("Application Error"));
-            QCOMPARE(
-                second.prompts.last().text,
-                QStringLiteral("Unable to open the Corvane's Foodlark Database.  Make sure you don't have "
-                               "another instance of Corvane's Foodlark open.  ") +
-                    supportMessage());
-            QVERIFY(!second.context.dataSource().isConnected());
-        }
-        // The first copy goes on undisturbed, and can still write.
-        first->context.config().setConfig("SHOWMEALS", "N", false);
-        QCOMPARE(first->context.config().getConfig("SHOWMEALS"), QStringLiteral("N"));
-        QCOMPARE(first->prompts.count(), 0);
-        first.reset();
-        QVERIFY(bytes(folder.dbPath()) != before);
-
-        // Once it has ended, the next start opens the file.
-        Run third(folder.path());
-        QVERIFY(Startup::openDatabase(third.context));
-        QCOMPARE(third.context.config().getConfig("SHOWMEALS"), QStringLiteral("N"));
-    }
-
-    void olderDatabaseIsUpgradedAtStartup_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("upgrade accepted") << true;
-        QTest::newRow("upgrade declined") << false;
-    }
-    void olderDatabaseIsUpgradedAtStartup()
-    {
-        QFETCH(bool, yes);
         FixtureFolder folder(Fixture::Content::NoSnapShot);
-        const QByteArray before = bytes(folder.dbPath());
-        {
-            Run run(folder.path());
-            run.prompts.queue(yes ? PromptAnswer::Yes : PromptAnswer::No);
-            QCOMPARE(Startup::openDatabase(run.context), yes);
-            QCOMPARE(run.prompts.count(), 2);
-            QCOMPARE(run.prompts.shown().first().title, QStringLiteral("Upgrade Notification"));
-            QCOMPARE(run.context.dataSource().isConnected(), yes);
-        }
-        // Declining writes nothing; after the upgrade the next start goes straight through.
-        QCOMPARE(bytes(folder.dbPath()) == before, !yes);
-        Run next(folder.path());
-        QCOMPARE(Startup::openDatabase(next.context), yes);
-        QCOMPARE(next.prompts.count(), yes ? 0 : 2);
+        const QByteArray before = fileBytes(folder.dbPath());
+        ProgramRun run(folder.path());
+        run.prompts.queueNo();
+        QVERIFY(!Startup::openDatabase(run.context));
+        QCOMPARE(run.prompts.count(), 2); // the question and what came of it
+        QVERIFY(!run.context.dataSource().isConnected());
+        QCOMPARE(fileBytes(folder.dbPath()), before);
     }
 
-    void introductionOnlyForExactlyY_data()
-    {
-        QTest::addColumn<QString>("value"); // a null value: no SHOWTIPS item
-        QTest::addColumn<bool>("offered");
-        QTest::newRow("Y") << "Y" << true;
-        QTest::newRow("y") << "y" << false;
-        QTest::newRow("N") << "N" << false;
-        QTest::newRow("blank before") << " Y" << false;
-        QTest::newRow("blank after") << "Y " << false;
-        QTest::newRow("Yes") << "Yes" << false;
-        QTest::newRow("missing item") << QString() << false;
-    }
     void introductionOnlyForExactlyY()
     {
-        QFETCH(QString, value);
-        QFETCH(bool, offered);
-        FixtureFolder folder;
-        if (value.isNull())
-            alterDatabase(folder.dbPath(), "DELETE FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
-        else
-            alterDatabase(folder.dbPath(),
-                          QStringLiteral("UPDATE CONFIG SET ConfigValue = '%1' WHERE ConfigItem = 'SHOWTIPS'")
-                              .arg(value));
-        Run run(folder.path());
-        QVERIFY(Startup::openDatabase(run.context));
-        QCOMPARE(Startup::introductionEnabled(run.context.config()), offered);
+        TestContext t;
+        const auto offered = [&t](const QString& value) {
+            t.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'SHOWTIPS'", {value});
+            return t.ctx().dataSource().cmdConfig() && Startup::introductionEnabled(t.ctx().config());
+        };
+        QVERIFY(offered("Y"));
+        QVERIFY(!offered("y"));
+        QVERIFY(!offered(" Y"));
+        QVERIFY(!offered("Y "));
+        t.exec("DELETE FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
+        QVERIFY(t.ctx().dataSource().cmdConfig());
+        QVERIFY(!Startup::introductionEnabled(t.ctx().config()));
     }
 };
 

@@ -123,6 +123,35 @@ FixtureFolder::FixtureFolder(Fixture::Content content, bool withDatabase)
         Fixture::writeDatabase(dbPath(), content);
 }
 
+ProgramRun::ProgramRun(const QString& folder) : context(folder, prompts)
+{
+    context.unloadMainWindow = [this] { ++shutDowns; };
+}
+
+QList<QVariantList> queryRows(const QSqlDatabase& db, const QString& sql, const QVariantList& params)
+{
+    QSqlQuery query(db);
+    query.prepare(sql);
+    for (const QVariant& p : params)
+        query.addBindValue(p);
+    if (!query.exec())
+        qFatal("fixture query failed: %s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    QList<QVariantList> result;
+    while (query.next()) {
+        QVariantList row;
+        for (int i = 0; i < query.record().count(); ++i)
+            row << query.value(i);
+        result << row;
+    }
+    return result;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
 TestContext::TestContext(Fixture::Content content) : folder(content)
 {
     context = std::make_unique<AppContext>(folder.path(), prompts);
@@ -145,20 +174,7 @@ QSqlDatabase TestContext::db()
 
 QList<QVariantList> TestContext::rows(const QString& sql, const QVariantList& params)
 {
-    QSqlQuery query(db());
-    query.prepare(sql);
-    for (const QVariant& p : params)
-        query.addBindValue(p);
-    if (!query.exec())
-        qFatal("fixture query failed: %s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-    QList<QVariantList> result;
-    while (query.next()) {
-        QVariantList row;
-        for (int i = 0; i < query.record().count(); ++i)
-            row << query.value(i);
-        result << row;
-    }
-    return result;
+    return queryRows(db(), sql, params);
 }
 
 QVariant TestContext::scalar(const QString& sql, const QVariantList& params)

@@ -57,6 +57,22 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A run of the program over a program folder, not yet connected: its boxes,
+// its context, and how often it was shut down.
+struct ProgramRun
+{
+    explicit ProgramRun(const QString& folder);
+    ScriptedPrompts prompts;
+    AppContext context;
+    int shutDowns = 0;
+};
+
+// Every row of a statement, read beside the code under test.
+QList<QVariantList> queryRows(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {});
+
+// A file's bytes ("<unreadable>" when it cannot be read).
+QByteArray fileBytes(const QString& path);
+
 // A program context over a fixture folder, connected, with the configuration and
 // key recordsets open, as after the first steps of the start-up.
 class TestContext

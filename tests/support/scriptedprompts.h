@@ -35,3 +35,11 @@ private:
     QList<PromptAnswer> m_answers;
     int m_unanswered = 0;
 };
+
+// Boxes compare whole, and QCOMPARE shows both whole when they differ.
+bool operator==(const Prompt& a, const Prompt& b);
+char* toString(const Prompt& prompt);
+
+// The box of a data failure: "Application Error" with the message and the
+// support sentence.
+Prompt applicationError(const QString& message);
