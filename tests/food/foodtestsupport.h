@@ -25,7 +25,10 @@ protected:
     const Prompt last() { return f->prompts().last(); }
     QString status() { return w().statusPanel1->text(); }
     Recordset& foods() { return f->ctx().dataSource().rsFoods; }
-    static QString newFood(int n = 1) { return FoodTree::foodKey(Fixture::kLastFoodId + n); } // made by a test
+    static QString newFood(int n = 1)
+    {
+        return FoodTree::foodKey(Fixture::kLastFoodId + n);
+    } // made by a test
 
     // Loads the window and shows it, so that clicks, keys and focus behave as
     // on a screen; then clicks a node if one is named.
@@ -52,7 +55,8 @@ protected:
     void click(const QString& key, Qt::MouseButton button = Qt::LeftButton)
     {
         if (!node(key) && key.startsWith('F'))
-            dclick(FoodTree::groupKey(scalar("SELECT GroupId FROM FoodItem WHERE FoodId = ?", {key.mid(1)}).toInt()));
+            dclick(FoodTree::groupKey(
+                scalar("SELECT GroupId FROM FoodItem WHERE FoodId = ?", {key.mid(1)}).toInt()));
         QTest::mouseClick(tree()->viewport(), button, {}, at(node(key)));
     }
     void dclick(const QString& key)
@@ -61,7 +65,10 @@ protected:
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, point);
         QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, point);
     }
-    void key(int code, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(tree(), Qt::Key(code), modifiers); }
+    void key(int code, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(tree(), Qt::Key(code), modifiers);
+    }
 
     QString selected() { return NodeTree::key(tree()->selectedNode()); }
     // The keys, or the captions, of a node's children; of the roots for "".
@@ -75,7 +82,10 @@ protected:
     }
     QStringList captions(const QString& parent) { return under(parent, true); }
 
-    bool on(Command command, Surface surface = Surface::Menu) { return w().commands().isEnabled(command, surface); }
+    bool on(Command command, Surface surface = Surface::Menu)
+    {
+        return w().commands().isEnabled(command, surface);
+    }
     // Runs a command as its menu item does, with the answer to the question it asks.
     void run(Command command, std::optional<PromptAnswer> answer = {})
     {
@@ -86,7 +96,10 @@ protected:
         action->trigger();
     }
 
-    QVariant scalar(const QString& sql, const QVariantList& params = {}) { return f->test.scalar(sql, params); }
+    QVariant scalar(const QString& sql, const QVariantList& params = {})
+    {
+        return f->test.scalar(sql, params);
+    }
     int count(const QString& from, const QVariantList& params = {})
     {
         return scalar("SELECT count(*) FROM " + from, params).toInt();

@@ -19,14 +19,15 @@ class FindTest : public QObject, FoodWindow
     // Edit > Find with this text and target, closed by Find Next.
     void find(const QString& text, bool foods = true)
     {
-        withDialog([&] { run(Command::FindEntry); }, [&](QDialog* dialog) {
-            QCOMPARE(dialog->objectName(), "frmFind");
-            auto* edit = dialog->findChild<QLineEdit*>("txtFindName");
-            if (edit->text() != text)
-                edit->setText(text);
-            dialog->findChild<QRadioButton*>(foods ? "optFood" : "optDiet")->setChecked(true);
-            dialog->findChild<QAbstractButton*>("FindButton")->click();
-        });
+        withDialog([&] { run(Command::FindEntry); },
+                   [&](QDialog* dialog) {
+                       QCOMPARE(dialog->objectName(), "frmFind");
+                       auto* edit = dialog->findChild<QLineEdit*>("txtFindName");
+                       if (edit->text() != text)
+                           edit->setText(text);
+                       dialog->findChild<QRadioButton*>(foods ? "optFood" : "optDiet")->setChecked(true);
+                       dialog->findChild<QAbstractButton*>("FindButton")->click();
+                   });
     }
     QString dietSelected() { return NodeTree::key(w().tvwDiet->selectedNode()); }
     int noMatchBoxes() { return int(prompts().texts().count("No Matching Food entry found")); }
@@ -42,8 +43,8 @@ private slots:
         QStringList texts = {dialog->windowTitle(), dialog->findChild<QGroupBox*>("Frame1")->title()};
         for (const char* name : {"optFood", "optDiet", "FindButton", "CancelButton"})
             texts << dialog->findChild<QAbstractButton*>(name)->text();
-        QCOMPARE(texts, (QStringList{"Find Food", "Search", "Search Foods Data", "Search Diet Data", "Find &Next",
-                                     "Cancel"}));
+        QCOMPARE(texts, (QStringList{"Find Food", "Search", "Search Foods Data", "Search Diet Data",
+                                     "Find &Next", "Cancel"}));
         QVERIFY(dialog->findChild<QRadioButton*>("optFood")->isChecked());
         find("butter");
         QCOMPARE(w().finder().dialog(), dialog);
@@ -119,10 +120,11 @@ private slots:
             [](QDialog* d) { d->findChild<QAbstractButton*>("CancelButton")->click(); },
             [](QDialog* d) { d->close(); }, [](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); }};
         for (const auto& dismiss : dismissals) {
-            withDialog([&] { run(Command::FindEntry); }, [&](QDialog* dialog) {
-                dialog->findChild<QLineEdit*>("txtFindName")->setText("butter");
-                dismiss(dialog);
-            });
+            withDialog([&] { run(Command::FindEntry); },
+                       [&](QDialog* dialog) {
+                           dialog->findChild<QLineEdit*>("txtFindName")->setText("butter");
+                           dismiss(dialog);
+                       });
         }
         QCOMPARE(selected(), "F60001");
         QCOMPARE(prompts().count(), 0);
@@ -132,20 +134,28 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
-        QTest::newRow("apostrophe") << "O'Brien potatoes" << "'b";
-        QTest::newRow("asterisk") << "Trail mix *special*" << "*";
-        QTest::newRow("question mark") << "What? bar" << "?";
-        QTest::newRow("hash") << "#1 chili" << "#";
-        QTest::newRow("bracket") << "[Draft] soup" << "[d";
-        QTest::newRow("percent") << "100% juice" << "0%";
-        QTest::newRow("underscore") << "snack_pack" << "_";
+        QTest::newRow("apostrophe") << "O'Brien potatoes"
+                                    << "'b";
+        QTest::newRow("asterisk") << "Trail mix *special*"
+                                  << "*";
+        QTest::newRow("question mark") << "What? bar"
+                                       << "?";
+        QTest::newRow("hash") << "#1 chili"
+                              << "#";
+        QTest::newRow("bracket") << "[Draft] soup"
+                                 << "[d";
+        QTest::newRow("percent") << "100% juice"
+                                 << "0%";
+        QTest::newRow("underscore") << "snack_pack"
+                                    << "_";
     }
     void textsAreMatchedLiterally()
     {
         QFETCH(QString, name);
         QFETCH(QString, text);
-        f->test.exec("INSERT INTO FoodItem (FoodId, FoodName, GroupId, ServingSize) VALUES (70000, ?, 20, '1 each')",
-                     {name});
+        f->test.exec(
+            "INSERT INTO FoodItem (FoodId, FoodName, GroupId, ServingSize) VALUES (70000, ?, 20, '1 each')",
+            {name});
         f->test.addDietRow("USER1", QDate(2003, 5, 12), "", "Toast");
         const qint32 entry = f->test.addDietRow("USER1", QDate(2003, 5, 13), "", name);
         load();
