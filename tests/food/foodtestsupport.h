@@ -22,13 +22,11 @@ protected:
     NodeTree* tree() { return w().tvwFood; }
     QTreeWidgetItem* node(const QString& key) { return tree()->node(key); }
     ScriptedPrompts& prompts() { return f->prompts(); }
-    const Prompt last() { return f->prompts().last(); }
+    Prompt last() { return f->prompts().last(); }
     QString status() { return w().statusPanel1->text(); }
     Recordset& foods() { return f->ctx().dataSource().rsFoods; }
-    static QString newFood(int n = 1)
-    {
-        return FoodTree::foodKey(Fixture::kLastFoodId + n);
-    } // made by a test
+    // The key of the nth food a test makes.
+    static QString newFood(int n = 1) { return FoodTree::foodKey(Fixture::kLastFoodId + n); }
 
     // Loads the window and shows it, so that clicks, keys and focus behave as
     // on a screen; then clicks a node if one is named.

@@ -67,7 +67,7 @@ private slots:
     void init() { f = std::make_unique<MainWindowFixture>(); }
     void cleanup() { f.reset(); }
 
-    void detailsShowTheFoodAndRescaleByWeight()
+    void detailsShowTheFoodAndRescaleAndStoreByWeight()
     {
         load("F9003");
         edit(Command::FoodDetails, [](Editor& e) {
@@ -87,12 +87,7 @@ private slots:
             e.cancel();
         });
         QCOMPARE(food(Fixture::Apples, "Fat, USDA_GM_WT, ServingSize"), (QVariantList{10.0, 100.0, "100 g"}));
-        expectNothingPending();
-    }
-
-    void savingAMeasureStoresItsWeightAndTheExactValues()
-    {
-        load("F9003");
+        // Saved, a measure stores its weight and the values as computed.
         edit(Command::FoodDetails, [](Editor& e) {
             choose(e.serving(), 1);
             e.save();
@@ -137,7 +132,6 @@ private slots:
         f->test.exec("UPDATE FoodItem SET USDA_GM_WT = 0 WHERE FoodId = 60001");
         load("F60001");
         edit(Command::FoodDetails, [](Editor& e) {
-            QCOMPARE(e.serving()->count(), 4);
             choose(e.serving(), 3);
             QCOMPARE(e.box("txtFat")->text(), "10.000");
         });
@@ -184,9 +178,7 @@ private slots:
 
     void checksComeInOrderAndNumbersAreTakenAsTyped()
     {
-        load();
-        click("G1");                        // a root: no group is chosen for the new item
-        QVERIFY(!on(Command::NewFoodItem)); // nor offered from the menus
+        load("G1"); // a root: no group is chosen for the new item
         edit([&] { w().foodEditor().newFoodItem(); },
              [&](Editor& e) {
                  QStringList messages;
