@@ -10,6 +10,9 @@
 #include <QDialog>
 #include <QLabel>
 #include <QTest>
+#include <functional>
+#include <memory>
+#include <optional>
 
 // A food test's main window over the fixture catalogue, and the moves a user
 // makes on its food tree, by node key ("G11", "F9003").
@@ -63,9 +66,9 @@ protected:
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, point);
         QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, point);
     }
-    void key(int code, Qt::KeyboardModifiers modifiers = {})
+    void press(int key, Qt::KeyboardModifiers modifiers = {})
     {
-        QTest::keyClick(tree(), Qt::Key(code), modifiers);
+        QTest::keyClick(tree(), Qt::Key(key), modifiers);
     }
 
     QString selected() { return NodeTree::key(tree()->selectedNode()); }

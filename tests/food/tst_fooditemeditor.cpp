@@ -139,9 +139,7 @@ private slots:
 
     void servingSizesByKindOfItem()
     {
-        load();
-        // An original item takes only the listed sizes...
-        click("F9040");
+        load("F9040"); // an original item takes only the listed sizes...
         edit(Command::FoodDetails, [&](Editor& e) {
             e.type("cmbServSize", "1 bowl");
             e.save();

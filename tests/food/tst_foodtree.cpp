@@ -102,8 +102,8 @@ private slots:
                 click("F1001");
                 run(Command::Copy);
             }
-            click(key.startsWith('F') ? "G1"
-                                      : "F1001"); // from a node that sets the opposite state where it can
+            // From a node that sets the opposite state where it can.
+            click(key.startsWith('F') ? "G1" : "F1001");
             click(key);
             for (int i = 0; i < commands.size(); ++i) {
                 for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar}) {
@@ -172,7 +172,7 @@ private slots:
                 "INSERT INTO FoodItem (FoodId, FoodName, GroupId, ServingSize) VALUES (?, ?, 20, '1 each')",
                 {80000 + i, names[i]});
         load(FoodTree::foodKey(80000 + names.indexOf(from)));
-        key(letter, Qt::KeyboardModifiers(modifiers));
+        press(letter, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(tree()->selectedNode()->text(0), to);
         // The jump is a click: the record and the status bar follow.
         QCOMPARE(foods().text("FoodName"), to);
@@ -183,17 +183,17 @@ private slots:
     {
         load("F9003");
         QCOMPARE(w().statusPanel1->toolTip(), "Serving Size of Selected Food Item");
-        key(Qt::Key_Escape); // collapses the parent, whose commands and status then apply
+        press(Qt::Key_Escape); // collapses the parent, whose commands and status then apply
         QVERIFY(!node("G11")->isExpanded());
         QCOMPARE(selected(), "G11");
         QVERIFY(on(Command::Delete) && !on(Command::Copy));
         QCOMPARE(status(), QString());
         QCOMPARE(foods().integer("FoodId"), int(Fixture::Apples)); // a group leaves rsFoods where it was
-        key(Qt::Key_V); // on a group a letter moves among the visible nodes and loads nothing
+        press(Qt::Key_V); // on a group a letter moves among the visible nodes and loads nothing
         QCOMPARE(selected(), "G12");
         QCOMPARE(node("G12")->childCount(), 0);
-        key(Qt::Key_Escape);
-        key(Qt::Key_Escape); // the second on a root does nothing
+        press(Qt::Key_Escape);
+        press(Qt::Key_Escape); // the second on a root does nothing
         QCOMPARE(selected(), "G1");
     }
 
