@@ -192,9 +192,13 @@ private slots:
         press(Qt::Key_V); // on a group a letter moves among the visible nodes and loads nothing
         QCOMPARE(selected(), "G12");
         QCOMPARE(node("G12")->childCount(), 0);
+        press(Qt::Key_Return); // opens it as a double-click does
+        QCOMPARE(under("G12"), QStringList{"F11090"});
         press(Qt::Key_Escape);
         press(Qt::Key_Escape); // the second on a root does nothing
         QCOMPARE(selected(), "G1");
+        press(Qt::Key_F2);
+        QCOMPARE(inPlaceEditor() ? inPlaceEditor()->text() : QString(), "USDA Foods");
     }
 
     void focusResetsTheCommandsAndSettlesAPendingFoodChange()
