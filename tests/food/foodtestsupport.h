@@ -1,9 +1,5 @@
 #pragma once
 
-// Helpers the food tests share: driving the food tree with the mouse and the
-// keyboard as a user would, and reading what the commands and status bar show.
-
-#include "app/appcontext.h"
 #include "data/orvdatasource.h"
 #include "food/foodtree.h"
 #include "mainwindowfixture.h"
@@ -14,94 +10,106 @@
 #include <QDialog>
 #include <QLabel>
 #include <QTest>
+#include <functional>
+#include <memory>
+#include <optional>
 
-namespace FoodTest {
-
-// A fixture window, shown so that clicks, keys and focus behave as on a screen.
-inline void showWindow(MainWindowFixture& f)
+// A food test's main window over the fixture catalogue, and the moves a user
+// makes on its food tree, by node key ("G11", "F9003").
+class FoodWindow
 {
-    f.main().show();
-    f.main().activateWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.main()));
-}
+protected:
+    std::unique_ptr<MainWindowFixture> f;
 
-inline NodeTree* foodView(MainWindowFixture& f)
-{
-    return f.main().tvwFood;
-}
+    MainWindow& w() { return f->main(); }
+    NodeTree* tree() { return w().tvwFood; }
+    QTreeWidgetItem* node(const QString& key) { return tree()->node(key); }
+    ScriptedPrompts& prompts() { return f->prompts(); }
+    Prompt last() { return f->prompts().last(); }
+    QString status() { return w().statusPanel1->text(); }
+    Recordset& foods() { return f->ctx().dataSource().rsFoods; }
+    // The key of the nth food a test makes.
+    static QString newFood(int n = 1) { return FoodTree::foodKey(Fixture::kLastFoodId + n); }
 
-inline QTreeWidgetItem* node(MainWindowFixture& f, const QString& key)
-{
-    return f.main().tvwFood->node(key);
-}
+    // Loads the window and shows it, so that clicks, keys and focus behave as
+    // on a screen; then clicks a node if one is named.
+    void load(const QString& select = {})
+    {
+        f->load();
+        show();
+        if (!select.isEmpty())
+            click(select);
+    }
+    void show()
+    {
+        w().show();
+        w().activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&w()));
+    }
 
-inline QPoint nodePoint(NodeTree* tree, QTreeWidgetItem* item)
-{
-    tree->scrollToItem(item);
-    return tree->visualItemRect(item).center();
-}
+    QPoint at(QTreeWidgetItem* item)
+    {
+        tree()->scrollToItem(item); // which expands its parents
+        return tree()->visualItemRect(item).center();
+    }
+    // Clicks a node, opening first the group of a food not loaded yet.
+    void click(const QString& key, Qt::MouseButton button = Qt::LeftButton)
+    {
+        if (!node(key) && key.startsWith('F'))
+            dclick(FoodTree::groupKey(
+                scalar("SELECT GroupId FROM FoodItem WHERE FoodId = ?", {key.mid(1)}).toInt()));
+        QTest::mouseClick(tree()->viewport(), button, {}, at(node(key)));
+    }
+    void dclick(const QString& key)
+    {
+        const QPoint point = at(node(key));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, point);
+        QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, point);
+    }
+    void press(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(tree(), Qt::Key(key), modifiers);
+    }
 
-inline void clickNode(NodeTree* tree, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton)
-{
-    QTest::mouseClick(tree->viewport(), button, {}, nodePoint(tree, item));
-}
+    QString selected() { return NodeTree::key(tree()->selectedNode()); }
+    // The keys, or the captions, of a node's children; of the roots for "".
+    QStringList under(const QString& parent, bool captions = false)
+    {
+        QTreeWidgetItem* item = parent.isEmpty() ? tree()->invisibleRootItem() : node(parent);
+        QStringList list;
+        for (int i = 0; i < item->childCount(); ++i)
+            list << (captions ? item->child(i)->text(0) : NodeTree::key(item->child(i)));
+        return list;
+    }
+    QStringList captions(const QString& parent) { return under(parent, true); }
 
-inline void doubleClickNode(NodeTree* tree, QTreeWidgetItem* item)
-{
-    const QPoint at = nodePoint(tree, item);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
-}
+    bool on(Command command, Surface surface = Surface::Menu)
+    {
+        return w().commands().isEnabled(command, surface);
+    }
+    // Runs a command as its menu item does, with the answer to the question it asks.
+    void run(Command command, std::optional<PromptAnswer> answer = {})
+    {
+        QAction* action = w().commands().action(command, Surface::Menu);
+        QVERIFY2(action->isEnabled(), qPrintable(action->objectName() + " is disabled"));
+        if (answer)
+            prompts().queue(*answer);
+        action->trigger();
+    }
 
-// Opens a group the way a user does the first time: a double-click.
-inline void openGroup(MainWindowFixture& f, const QString& key)
-{
-    doubleClickNode(foodView(f), node(f, key));
-}
-
-// Clicks a node, opening the groups on its way that are not loaded yet.
-inline void clickFood(MainWindowFixture& f, qint32 groupId, qint32 foodId)
-{
-    QTreeWidgetItem* group = node(f, QStringLiteral("G%1").arg(groupId));
-    if (group->childCount() == 0)
-        openGroup(f, QStringLiteral("G%1").arg(groupId));
-    clickNode(foodView(f), node(f, QStringLiteral("F%1").arg(foodId)));
-}
-
-inline QString selectedKey(MainWindowFixture& f)
-{
-    return NodeTree::key(foodView(f)->selectedNode());
-}
-
-inline QStringList childCaptions(QTreeWidgetItem* item)
-{
-    QStringList captions;
-    for (int i = 0; i < item->childCount(); ++i)
-        captions << item->child(i)->text(0);
-    return captions;
-}
-
-inline QStringList childKeys(QTreeWidgetItem* item)
-{
-    QStringList keys;
-    for (int i = 0; i < item->childCount(); ++i)
-        keys << NodeTree::key(item->child(i));
-    return keys;
-}
-
-inline bool enabled(MainWindowFixture& f, Command command, Surface surface = Surface::Menu)
-{
-    return f.main().commands().isEnabled(command, surface);
-}
-
-// Runs a command as its menu item would.
-inline void trigger(MainWindowFixture& f, Command command)
-{
-    QAction* action = f.main().commands().action(command, Surface::Menu);
-    QVERIFY(action);
-    QVERIFY2(action->isEnabled(), qPrintable(action->objectName() + " is disabled"));
-    action->trigger();
-}
+    QVariant scalar(const QString& sql, const QVariantList& params = {})
+    {
+        return f->test.scalar(sql, params);
+    }
+    int count(const QString& from, const QVariantList& params = {})
+    {
+        return scalar("SELECT count(*) FROM " + from, params).toInt();
+    }
+    QVariantList food(qint32 id, const QString& columns)
+    {
+        return f->test.rows("SELECT " + columns + " FROM FoodItem WHERE FoodId = ?", {id}).value(0);
+    }
+};
 
 // Chooses an entry of a drop-down as a user's pick does.
 inline void choose(QComboBox* combo, int index)
@@ -110,31 +118,22 @@ inline void choose(QComboBox* combo, int index)
     emit combo->activated(index);
 }
 
-// Runs action on the next modal dialog once it is open, and closes the dialog
-// afterwards if the action left it open (for example after a failed check).
-// The action is dropped when the returned guard goes out of scope, so a
-// dialog that never opened cannot run it in a later test.
-[[nodiscard]] inline std::shared_ptr<bool> onDialog(std::function<void(QDialog*)> action)
+// Runs open(), which opens a modal dialog, and action on that dialog; a dialog
+// the action left open (after a refused entry, say) is closed. An action whose
+// dialog never opened fails the test and can never run in a later one.
+inline void withDialog(const std::function<void()>& open, const std::function<void(QDialog*)>& action)
 {
-    auto alive = std::make_shared<bool>(true);
-    std::shared_ptr<bool> guard(new bool(true), [alive](bool* p) {
-        *alive = false;
-        delete p;
-    });
-    whenModal([action, alive](QWidget* widget) {
+    auto ran = std::make_shared<bool>(false), alive = std::make_shared<bool>(true);
+    whenModal([=](QWidget* widget) {
         auto* dialog = qobject_cast<QDialog*>(widget);
         if (!*alive || !dialog)
             return;
+        *ran = true;
         action(dialog);
         if (dialog->isVisible())
             dialog->reject();
     });
-    return guard;
+    open();
+    *alive = false;
+    QVERIFY2(*ran, "no dialog was shown");
 }
-
-inline qint32 foodKeyValue(MainWindowFixture& f)
-{
-    return f.test.scalar("SELECT KeyValue FROM TableKey WHERE KeyName = 'FOODITEM'").toInt();
-}
-
-} // namespace FoodTest

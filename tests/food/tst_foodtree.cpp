@@ -1,476 +1,443 @@
 #include "foodtestsupport.h"
 
-#include "food/fooditemeditor.h"
 #include "ui/mainwindow.h"
 
-#include <QLabel>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
+#include <QPointer>
 
-using namespace FoodTest;
+namespace {
 
-// The food tree of the main window driven through its widgets: loading,
-// lazy group loading, the commands each node enables, the status bar, the
-// keyboard, focus, the drag of a food and the drop targets.
-class FoodTreeTest : public QObject
+// A food's values that a copy or a paste keeps (the gram weight last).
+const QString kValues =
+    "FoodName, ServingSize, Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, "
+    "Other2, USDA_NDB_NO, USDA_MSRE_NO, USDA_GM_WT";
+
+} // namespace
+
+// The food tree of the main window driven through its widgets: loading, lazy
+// groups, the commands each node enables, keys, focus, drag and drop, and the
+// changes to the catalogue made from the tree.
+class FoodTreeTest : public QObject, FoodWindow
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<MainWindowFixture> f;
-
-    void load()
+    QLineEdit* inPlaceEditor()
     {
-        f->load();
-        showWindow(*f);
+        for (QLineEdit* editor : tree()->findChildren<QLineEdit*>()) {
+            if (editor->isVisible())
+                return editor;
+        }
+        return nullptr;
     }
-
-    // Foods for the letter jump, in the "My Foods" group next to the apple pie.
-    void addFoods(const QStringList& names)
+    // Types text into the open in-place editor and confirms it.
+    void commitInPlace(const QString& text)
     {
-        int id = 80000;
-        for (const QString& name : names)
-            f->test.exec("INSERT INTO FoodItem (FoodId, FoodName, GroupId, ServingSize) VALUES (?, ?, ?, '1 each')",
-                         {id++, name, int(Fixture::MyFoodsGroup)});
+        QPointer<QLineEdit> editor = inPlaceEditor();
+        QVERIFY(editor);
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The text is committed once the editor has closed.
+        QTRY_VERIFY(!editor || !editor->isVisible());
+        QCoreApplication::processEvents();
     }
 
 private slots:
     void init() { f = std::make_unique<MainWindowFixture>(); }
     void cleanup() { f.reset(); }
 
-    void loadSelectsTheFavouritesWithTheirFoodsInNameOrder()
+    void loadShowsTheFavouritesAndOpensEachGroupOnce()
     {
         f->test.exec("INSERT INTO FoodItem (FoodId, FoodName, GroupId) VALUES (61000, 'banana split', 2), "
-                     "(61001, 'Apple crumble', 2), (61002, 'apricot', 2), (61003, 'Bananas, raw', 2)");
+                     "(61001, 'Apple crumble', 2), (61002, 'apricot', 2)");
         load();
-        QTreeWidgetItem* favorites = node(*f, "G2");
-        QCOMPARE(foodView(*f)->selectedNode(), favorites);
-        QCOMPARE(childCaptions(favorites),
-                 (QStringList{"Apple crumble", "Apples, raw", "apricot", "banana split", "Bananas, raw"}));
-        // Groups are in place but hold no foods until opened.
-        QCOMPARE(childCaptions(node(*f, "G1")),
+        QCOMPARE(selected(), "G2");
+        QCOMPARE(captions("G2"), (QStringList{"Apple crumble", "Apples, raw", "apricot", "banana split"}));
+        QCOMPARE(captions(""), (QStringList{"Favorites", "My Foods", "USDA Foods"}));
+        QCOMPARE(captions("G1"),
                  (QStringList{"Dairy and Egg Products", "Fruits and Fruit Juices", "Vegetables"}));
-        QCOMPARE(node(*f, "G10")->childCount(), 0);
-        QCOMPARE(f->main().statusPanel1->text(), QString());
-        QCOMPARE(f->main().statusPanel2->text(), QString("User:  User 1"));
-        QCOMPARE(f->main().statusPanel2->toolTip(), QString("Current User"));
-        QCOMPARE(NodeTree::imageKey(favorites), QString("closed"));
-        QCOMPARE(NodeTree::imageKey(node(*f, "G10")), QString("GroupClosed"));
-        QCOMPARE(NodeTree::imageKey(favorites->child(0)), QString("FoodItem"));
-        QCOMPARE(f->main().foodTree().favoriteGroupId(), int(Fixture::FavoritesRoot));
+        QCOMPARE(status(), QString());
+        QCOMPARE(w().statusPanel2->text(), "User:  User 1");
+        QCOMPARE(w().statusPanel2->toolTip(), "Current User");
+        // A group's foods are read when it is first opened, and only then.
+        QCOMPARE(node("G11")->childCount(), 0);
+        dclick("G11");
+        QCOMPARE(under("G11"), (QStringList{"F9003", "F9040"}));
+        QCOMPARE(NodeTree::imageKey(node("G11")), "GroupOpen");
+        f->test.exec("INSERT INTO FoodItem (FoodId, FoodName, GroupId) VALUES (61003, 'Apricots', 11)");
+        dclick("G11");
+        QCOMPARE(NodeTree::imageKey(node("G11")), "GroupClosed");
+        dclick("G11");
+        QVERIFY(node("G11")->isExpanded());
+        QCOMPARE(under("G11"), (QStringList{"F9003", "F9040"}));
     }
 
-    void withoutFavouritesNothingIsSelected()
+    void withoutFavouritesNothingIsSelectedNorCopiedThere()
     {
         f->test.exec("UPDATE FoodGroup SET GroupTag = 'GROUPROOT' WHERE GroupId = 2");
         f->load();
-        QCOMPARE(foodView(*f)->selectedNode(), nullptr);
-        QCOMPARE(f->main().statusPanel1->text(), QString());
-        QCOMPARE(f->main().foodTree().favoriteGroupId(), 0);
-        QCOMPARE(node(*f, "G2")->childCount(), 0);
-        showWindow(*f);
-        // Nothing can go to favourites that do not exist.
-        clickFood(*f, Fixture::FruitGroup, Fixture::Apples);
-        QVERIFY(!enabled(*f, Command::FoodFav));
+        QCOMPARE(tree()->selectedNode(), nullptr);
+        QCOMPARE(node("G2")->childCount(), 0);
+        show();
+        click("F9003");
+        QVERIFY(!on(Command::FoodFav));
     }
 
-    void aGroupIsLoadedOnceWhenFirstOpened()
-    {
-        load();
-        QTreeWidgetItem* fruit = node(*f, "G11");
-        openGroup(*f, "G11");
-        QCOMPARE(childKeys(fruit), (QStringList{"F9003", "F9040"}));
-        QVERIFY(fruit->isExpanded());
-        QCOMPARE(NodeTree::imageKey(fruit), QString("GroupOpen"));
-
-        // A row stored behind the tree's back shows that nothing is read again.
-        f->test.exec("INSERT INTO FoodItem (FoodId, FoodName, GroupId) VALUES (61000, 'Apricots', 11)");
-        doubleClickNode(foodView(*f), fruit);
-        QVERIFY(!fruit->isExpanded());
-        QCOMPARE(NodeTree::imageKey(fruit), QString("GroupClosed"));
-        doubleClickNode(foodView(*f), fruit);
-        QVERIFY(fruit->isExpanded());
-        QCOMPARE(childKeys(fruit), (QStringList{"F9003", "F9040"}));
-
-        // Enter opens a group as the double-click does.
-        clickNode(foodView(*f), node(*f, "G10"));
-        QTest::keyClick(foodView(*f), Qt::Key_Return);
-        QCOMPARE(childKeys(node(*f, "G10")), (QStringList{"F1001", "F1077"}));
-        QVERIFY(node(*f, "G10")->isExpanded());
-    }
-
-    void rootImagesFollowExpandAndCollapse()
-    {
-        load();
-        QTreeWidgetItem* usda = node(*f, "G1");
-        doubleClickNode(foodView(*f), usda);
-        QVERIFY(usda->isExpanded());
-        QCOMPARE(NodeTree::imageKey(usda), QString("open"));
-        usda->setExpanded(false);
-        QCOMPARE(NodeTree::imageKey(usda), QString("closed"));
-    }
-
-    void commandsFollowTheClickedNode_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("clipboard");
-        // Expected state of: Cut, Copy, FoodDetails, Delete, NewFoodItem, FoodFav, Paste
-        QTest::addColumn<QList<bool>>("expected");
-        QTest::newRow("USDA root") << "G1" << false << QList<bool>{false, false, false, false, false, false, false};
-        QTest::newRow("USDA root, clipboard full")
-            << "G1" << true << QList<bool>{false, false, false, false, false, false, false};
-        QTest::newRow("favourites root")
-            << "G2" << false << QList<bool>{false, false, false, false, true, false, false};
-        QTest::newRow("favourites root, clipboard full")
-            << "G2" << true << QList<bool>{false, false, false, false, true, false, true};
-        QTest::newRow("group") << "G10" << false << QList<bool>{false, false, false, true, true, false, false};
-        QTest::newRow("group, clipboard full")
-            << "G10" << true << QList<bool>{false, false, false, true, true, false, true};
-        QTest::newRow("food in a group") << "F1001" << false << QList<bool>{true, true, true, true, true, true, false};
-        QTest::newRow("food in a group, clipboard full")
-            << "F1077" << true << QList<bool>{true, true, true, true, true, true, true};
-        QTest::newRow("food in the favourites")
-            << "F60001" << false << QList<bool>{true, true, true, true, true, false, false};
-    }
     void commandsFollowTheClickedNode()
     {
-        QFETCH(QString, key);
-        QFETCH(bool, clipboard);
-        QFETCH(QList<bool>, expected);
+        // The node, whether the clipboard is full, then Cut, Copy, FoodDetails, Delete, NewFoodItem, FoodFav,
+        // Paste.
+        const QList<std::tuple<QString, bool, QString>> rows = {{"G10", false, "0001100"},
+                                                                {"F60001", false, "1111100"},
+                                                                {"G1", true, "0000000"},
+                                                                {"G2", true, "0000101"},
+                                                                {"F1077", true, "1111111"}};
+        const QList<Command> commands = {Command::Cut,    Command::Copy,        Command::FoodDetails,
+                                         Command::Delete, Command::NewFoodItem, Command::FoodFav,
+                                         Command::Paste};
         load();
-        openGroup(*f, "G1");
-        openGroup(*f, "G10");
-        if (clipboard) {
-            clickNode(foodView(*f), node(*f, "F1001"));
-            QCOMPARE(f->main().state().activeTree, QString("FOODS"));
-            trigger(*f, Command::Copy);
-        }
-        // Start from a node that sets the opposite state where it can.
-        clickNode(foodView(*f), node(*f, key.startsWith('F') ? "G1" : "F1001"));
-        clickNode(foodView(*f), node(*f, key));
-
-        const QList<Command> commands = {Command::Cut,         Command::Copy,    Command::FoodDetails, Command::Delete,
-                                         Command::NewFoodItem, Command::FoodFav, Command::Paste};
-        for (int i = 0; i < commands.size(); ++i) {
-            for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar}) {
-                QAction* action = f->main().commands().action(commands[i], surface);
-                if (!action)
-                    continue;
-                QVERIFY2(action->isEnabled() == expected[i],
-                         qPrintable(QString("%1 should be %2").arg(action->objectName(),
-                                                                    expected[i] ? "enabled" : "disabled")));
+        for (const auto& [key, clipboard, expected] : rows) {
+            if (clipboard && !w().foodTree().foodClipboardFull()) {
+                click("F1001");
+                run(Command::Copy);
             }
+            // From a node that sets the opposite state where it can.
+            click(key.startsWith('F') ? "G1" : "F1001");
+            click(key);
+            for (int i = 0; i < commands.size(); ++i) {
+                for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar}) {
+                    if (QAction* action = w().commands().action(commands[i], surface))
+                        QVERIFY2(action->isEnabled() == (expected[i] == '1'),
+                                 qPrintable(key + action->objectName()));
+                }
+            }
+            // On every node: Rename and New on, the diet's commands off, the food builder not in this build.
+            QVERIFY(on(Command::Rename, Surface::Popup) && on(Command::New, Surface::Toolbar));
+            for (Command command : {Command::DietDetails, Command::DietEntry, Command::FoodBuilder})
+                QVERIFY(!on(command) && !on(command, Surface::Popup));
         }
-        // The same for every node: Rename and New on, diet commands off, the
-        // food builder unavailable in this build.
-        for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar}) {
-            if (QAction* a = f->main().commands().action(Command::New, surface))
-                QVERIFY(a->isEnabled());
-        }
-        QVERIFY(enabled(*f, Command::Rename) && enabled(*f, Command::Rename, Surface::Popup));
-        for (Command command : {Command::DietDetails, Command::DietEntry, Command::FoodBuilder}) {
-            QVERIFY(!enabled(*f, command, Surface::Menu));
-            QVERIFY(!enabled(*f, command, Surface::Popup));
-        }
-    }
-
-    void statusBarShowsTheServingSizeOfAFood()
-    {
-        load();
-        clickFood(*f, Fixture::FruitGroup, Fixture::Bananas);
-        QCOMPARE(f->main().statusPanel1->text(), QString("Serving Size:  1 medium"));
-        QCOMPARE(f->main().statusPanel1->toolTip(), QString("Serving Size of Selected Food Item"));
-        QCOMPARE(f->ctx().dataSource().rsFoods.integer("FoodId"), int(Fixture::Bananas));
-        clickNode(foodView(*f), node(*f, "G11"));
-        QCOMPARE(f->main().statusPanel1->text(), QString());
-        QCOMPARE(f->main().statusPanel1->toolTip(), QString());
-        // A group click leaves rsFoods where it was.
-        QCOMPARE(f->ctx().dataSource().rsFoods.integer("FoodId"), int(Fixture::Bananas));
-        // The keyboard moves are clicks too.
-        QTest::keyClick(foodView(*f), Qt::Key_Down);
-        QCOMPARE(selectedKey(*f), QString("F9003"));
-        QCOMPARE(f->main().statusPanel1->text(), QString("Serving Size:  100 g"));
     }
 
     void rightClickShowsTheContextMenuOnce()
     {
         load();
-        QMenu* menu = f->main().mnuPop_RTB;
-        clickNode(foodView(*f), node(*f, "G10"), Qt::RightButton);
-        QCOMPARE(selectedKey(*f), QString("G10"));
-        QVERIFY(menu->isVisible());
-        QVERIFY(!f->main().state().popupPending);
-        menu->hide();
-        clickNode(foodView(*f), node(*f, "G11"));
-        QVERIFY(!menu->isVisible());
-
-        // A right press that never became a click leaves no menu behind for the next click.
-        QTest::mousePress(foodView(*f)->viewport(), Qt::RightButton, {}, nodePoint(foodView(*f), node(*f, "G12")));
-        QVERIFY(f->main().state().popupPending);
-        QTest::mousePress(foodView(*f)->viewport(), Qt::LeftButton, {}, QPoint(5, foodView(*f)->height() - 5));
-        QVERIFY(!f->main().state().popupPending);
-    }
-
-    void mouseDownRemembersTheHitNode()
-    {
-        load();
-        QTest::mousePress(foodView(*f)->viewport(), Qt::LeftButton, {}, nodePoint(foodView(*f), node(*f, "G10")));
-        QCOMPARE(f->main().state().hitNode(), node(*f, "G10"));
-        QTest::mouseRelease(foodView(*f)->viewport(), Qt::LeftButton, {}, nodePoint(foodView(*f), node(*f, "G10")));
-        QTest::mousePress(foodView(*f)->viewport(), Qt::LeftButton, {}, QPoint(5, foodView(*f)->height() - 5));
-        QCOMPARE(f->main().state().hitNode(), nullptr);
+        click("G10", Qt::RightButton);
+        QCOMPARE(selected(), "G10");
+        QVERIFY(w().mnuPop_RTB->isVisible());
+        w().mnuPop_RTB->hide();
+        click("G11");
+        QVERIFY(!w().mnuPop_RTB->isVisible());
+        // A right press that never became a click leaves no menu for the next click.
+        QTest::mousePress(tree()->viewport(), Qt::RightButton, {}, at(node("G12")));
+        QTest::mousePress(tree()->viewport(), Qt::LeftButton, {}, QPoint(5, tree()->height() - 5));
+        QVERIFY(!w().state().popupPending);
+        QCOMPARE(w().state().hitNode(), nullptr);
     }
 
     void letterJump_data()
     {
-        QTest::addColumn<QStringList>("foods");
+        QTest::addColumn<QStringList>("names");
         QTest::addColumn<QString>("from");
-        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("letter");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("to");
         const QStringList abc = {"Apple", "Banana", "Cherry"};
-        QTest::newRow("A from Cherry") << abc << "Cherry" << int(Qt::Key_A) << 0 << "Apple";
+        const int a = Qt::Key_A, m = Qt::Key_M, ctrl = Qt::ControlModifier;
+        QTest::newRow("back to the first") << abc << "Cherry" << a << 0 << "Apple";
+        QTest::newRow("back past the first")
+            << QStringList{"Apple", "Melon", "Peach"} << "Peach" << m << 0 << "Melon";
         QTest::newRow("same initial stays") << abc << "Banana" << int(Qt::Key_B) << 0 << "Banana";
-        QTest::newRow("M from C: first at or past M")
-            << QStringList{"Carrot", "Leek", "Melon", "Nut"} << "Carrot" << int(Qt::Key_M) << 0 << "Melon";
-        QTest::newRow("M from C: past M when no M")
-            << QStringList{"Carrot", "Leek", "Nut", "Pea"} << "Carrot" << int(Qt::Key_M) << 0 << "Nut";
-        QTest::newRow("M on M stays")
-            << QStringList{"Carrot", "Melon", "Mint"} << "Mint" << int(Qt::Key_M) << 0 << "Mint";
+        QTest::newRow("on past the key")
+            << QStringList{"Carrot", "Leek", "Nut"} << "Carrot" << m << 0 << "Nut";
         QTest::newRow("none later: the last") << abc << "Apple" << int(Qt::Key_Z) << 0 << "Cherry";
         QTest::newRow("lower case is past every key")
-            << QStringList{"Apple", "banana", "Melon"} << "Apple" << int(Qt::Key_M) << 0 << "banana";
-        QTest::newRow("with Shift") << abc << "Cherry" << int(Qt::Key_A) << int(Qt::ShiftModifier) << "Apple";
-        QTest::newRow("Ctrl alone: no jump") << abc << "Cherry" << int(Qt::Key_A) << int(Qt::ControlModifier)
-                                             << "Cherry";
-        QTest::newRow("Ctrl and Shift jump") << abc << "Cherry" << int(Qt::Key_A)
-                                             << int(Qt::ControlModifier | Qt::ShiftModifier) << "Apple";
+            << QStringList{"Apple", "banana", "Melon"} << "Apple" << m << 0 << "banana";
+        QTest::newRow("blank name is below every key")
+            << QStringList{"", "Kale"} << "" << int(Qt::Key_K) << 0 << "Kale";
+        QTest::newRow("Ctrl alone: no jump") << abc << "Cherry" << a << ctrl << "Cherry";
+        QTest::newRow("Ctrl and Shift jump")
+            << abc << "Cherry" << a << int(ctrl | Qt::ShiftModifier) << "Apple";
     }
     void letterJump()
     {
-        QFETCH(QStringList, foods);
+        QFETCH(QStringList, names);
         QFETCH(QString, from);
-        QFETCH(int, key);
+        QFETCH(int, letter);
         QFETCH(int, modifiers);
         QFETCH(QString, to);
-        f->test.exec("DELETE FROM FoodItem WHERE GroupId = ?", {int(Fixture::MyFoodsGroup)});
-        addFoods(foods);
-        load();
-        openGroup(*f, "G3");
-        openGroup(*f, "G20");
-        QTreeWidgetItem* group = node(*f, "G20");
-        clickNode(foodView(*f), group->child(foods.indexOf(from)));
-        QTest::keyClick(foodView(*f), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(foodView(*f)->selectedNode()->text(0), to);
+        f->test.exec("DELETE FROM FoodItem WHERE GroupId = 20");
+        for (int i = 0; i < names.size(); ++i)
+            f->test.exec(
+                "INSERT INTO FoodItem (FoodId, FoodName, GroupId, ServingSize) VALUES (?, ?, 20, '1 each')",
+                {80000 + i, names[i]});
+        load(FoodTree::foodKey(80000 + names.indexOf(from)));
+        press(letter, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(tree()->selectedNode()->text(0), to);
         // The jump is a click: the record and the status bar follow.
-        QCOMPARE(f->ctx().dataSource().rsFoods.text("FoodName"), to);
-        QCOMPARE(f->main().statusPanel1->text(), QString("Serving Size:  1 each"));
+        QCOMPARE(foods().text("FoodName"), to);
+        QCOMPARE(status(), "Serving Size:  1 each");
     }
 
-    void lettersOnAGroupLeaveTheFoodsAlone()
+    void keysOnNodes()
     {
-        load();
-        openGroup(*f, "G1");
-        clickNode(foodView(*f), node(*f, "G10"));
-        QTest::keyClick(foodView(*f), Qt::Key_V);
-        // The tree's own type-ahead moves among the visible nodes: to Vegetables.
-        QCOMPARE(selectedKey(*f), QString("G12"));
-        QCOMPARE(node(*f, "G12")->childCount(), 0);
+        load("F9003");
+        QCOMPARE(w().statusPanel1->toolTip(), "Serving Size of Selected Food Item");
+        press(Qt::Key_Escape); // collapses the parent, whose commands and status then apply
+        QVERIFY(!node("G11")->isExpanded());
+        QCOMPARE(selected(), "G11");
+        QVERIFY(on(Command::Delete) && !on(Command::Copy));
+        QCOMPARE(status(), QString());
+        QCOMPARE(foods().integer("FoodId"), int(Fixture::Apples)); // a group leaves rsFoods where it was
+        press(Qt::Key_V); // on a group a letter moves among the visible nodes and loads nothing
+        QCOMPARE(selected(), "G12");
+        QCOMPARE(node("G12")->childCount(), 0);
+        press(Qt::Key_Return); // opens it as a double-click does
+        QCOMPARE(under("G12"), QStringList{"F11090"});
+        press(Qt::Key_Escape);
+        press(Qt::Key_Escape); // the second on a root does nothing
+        QCOMPARE(selected(), "G1");
+        press(Qt::Key_F2);
+        QCOMPARE(inPlaceEditor() ? inPlaceEditor()->text() : QString(), "USDA Foods");
     }
 
-    void escapeCollapsesTheParent()
+    void focusResetsTheCommandsAndSettlesAPendingFoodChange()
     {
-        load();
-        clickFood(*f, Fixture::FruitGroup, Fixture::Apples);
-        QTest::keyClick(foodView(*f), Qt::Key_Escape);
-        QVERIFY(!node(*f, "G11")->isExpanded());
-        QCOMPARE(selectedKey(*f), QString("G11"));
-        QVERIFY(enabled(*f, Command::Delete)); // the commands follow the group now
-        QVERIFY(!enabled(*f, Command::Copy));
-        QTest::keyClick(foodView(*f), Qt::Key_Escape);
-        QVERIFY(!node(*f, "G1")->isExpanded());
-        QCOMPARE(selectedKey(*f), QString("G1"));
-        // On a root it does nothing.
-        QTest::keyClick(foodView(*f), Qt::Key_Escape);
-        QCOMPARE(selectedKey(*f), QString("G1"));
-    }
-
-    void enterOnAFoodDoesNothing()
-    {
-        load();
-        clickFood(*f, Fixture::FruitGroup, Fixture::Apples);
-        const int before = f->prompts().count();
-        QTest::keyClick(foodView(*f), Qt::Key_Return);
-        QCOMPARE(selectedKey(*f), QString("F9003"));
-        QVERIFY(node(*f, "G11")->isExpanded());
-        QCOMPARE(f->prompts().count(), before);
-    }
-
-    void f2StartsRenamingTheSelectedNode()
-    {
-        load();
-        clickNode(foodView(*f), node(*f, "G10"));
-        QTest::keyClick(foodView(*f), Qt::Key_F2);
-        auto* editor = foodView(*f)->findChild<QLineEdit*>();
-        QVERIFY(editor && editor->isVisible());
-        QCOMPARE(editor->text(), QString("Dairy and Egg Products"));
-        QTest::keyClick(editor, Qt::Key_Escape);
-        QCOMPARE(node(*f, "G10")->text(0), QString("Dairy and Egg Products"));
-    }
-
-    void focusMakesTheFoodTreeActiveAndResetsItsCommands()
-    {
-        load();
-        clickNode(foodView(*f), node(*f, "G1"));
-        f->main().tvwDiet->setFocus();
-        QTRY_VERIFY(f->main().tvwDiet->hasFocus());
+        load("G1");
+        w().tvwDiet->setFocus();
+        QTRY_VERIFY(w().tvwDiet->hasFocus());
         // What the diet tree's focus does to the shared commands.
-        f->main().state().activeTree = "DIET";
-        f->main().commands().setEnabled(Command::Delete, true);
-        f->main().commands().setEnabled(Command::Rename, false);
-        foodView(*f)->setFocus();
-        QTRY_COMPARE(f->main().state().activeTree, QString("FOODS"));
-        // A root group cannot be deleted, whatever the other tree enabled.
-        QVERIFY(!enabled(*f, Command::Delete));
-        QVERIFY(enabled(*f, Command::Rename));
-        QVERIFY(!f->main().mnuPop_RTB->isVisible());
-    }
-
-    void focusResolvesAPendingFoodChange_data()
-    {
-        QTest::addColumn<bool>("newRow");
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("changed, saved") << false << true;
-        QTest::newRow("changed, discarded") << false << false;
-        QTest::newRow("new, saved") << true << true;
-        QTest::newRow("new, discarded") << true << false;
-    }
-    void focusResolvesAPendingFoodChange()
-    {
-        QFETCH(bool, newRow);
-        QFETCH(bool, yes);
-        load();
-        clickFood(*f, Fixture::FruitGroup, Fixture::Bananas);
-        f->main().tvwDiet->setFocus();
-        QTRY_VERIFY(f->main().tvwDiet->hasFocus());
-        Recordset& foods = f->ctx().dataSource().rsFoods;
-        if (newRow) {
-            foods.addNew();
-            foods.setValue("FoodId", 70000);
-            foods.setValue("GroupId", int(Fixture::FruitGroup));
-            foods.setValue("FoodName", "Cherries");
-            f->main().state().newFoodPending = true;
-        } else {
-            foods.edit();
-            foods.setValue("FoodName", "Bananas, ripe");
+        w().commands().setEnabled(Command::Delete, true);
+        w().commands().setEnabled(Command::Rename, false);
+        tree()->setFocus();
+        QTRY_COMPARE(w().state().activeTree, "FOODS");
+        QVERIFY(!on(Command::Delete) && on(Command::Rename)); // a root, whatever the diet tree allowed
+        QVERIFY(!w().mnuPop_RTB->isVisible());
+        click("F9040");
+        // A changed food, saved; then a new one, discarded.
+        for (const bool newRow : {false, true}) {
+            w().tvwDiet->setFocus();
+            QTRY_VERIFY(w().tvwDiet->hasFocus());
+            if (newRow) {
+                foods().addNew();
+                foods().setValue("FoodId", 70000);
+                foods().setValue("GroupId", int(Fixture::FruitGroup));
+            } else {
+                foods().edit();
+            }
+            foods().setValue("FoodName", newRow ? "Cherries" : "Plantains");
+            w().state().newFoodPending = newRow;
+            w().state().foodDataChanged = true;
+            prompts().queue(newRow ? PromptAnswer::No : PromptAnswer::Yes);
+            tree()->setFocus();
+            QTRY_VERIFY(!w().state().foodDataChanged && !w().state().newFoodPending);
+            QCOMPARE(last().text, newRow ? "Do you want to save this new Food Item?"
+                                         : "Food Data changed.  Do you want to save it?");
+            QCOMPARE(last().buttons, PromptButtons::YesNo);
+            QCOMPARE(foods().editMode(), Recordset::EditMode::None);
         }
-        f->main().state().foodDataChanged = true;
-        f->prompts().queue(yes ? PromptAnswer::Yes : PromptAnswer::No);
-        foodView(*f)->setFocus();
-        QTRY_COMPARE(f->main().state().activeTree, QString("FOODS"));
-        QCOMPARE(f->prompts().last().text, newRow ? QString("Do you want to save this new Food Item?")
-                                                  : QString("Food Data changed.  Do you want to save it?"));
-        QCOMPARE(f->prompts().last().buttons, PromptButtons::YesNo);
-        QVERIFY(!f->main().state().foodDataChanged);
-        QVERIFY(!f->main().state().newFoodPending);
-        QCOMPARE(foods.editMode(), Recordset::EditMode::None);
-        if (newRow) {
-            QCOMPARE(f->test.scalar("SELECT count(*) FROM FoodItem WHERE FoodId = 70000").toInt(), yes ? 1 : 0);
-            QCOMPARE(node(*f, "F70000") != nullptr, yes);
-        } else {
-            const QString name = yes ? "Bananas, ripe" : "Bananas, raw";
-            QCOMPARE(f->test.scalar("SELECT FoodName FROM FoodItem WHERE FoodId = 9040").toString(), name);
-            QCOMPARE(node(*f, "F9040")->text(0), name);
-        }
+        QCOMPARE(captions("G11"), (QStringList{"Apples, raw", "Plantains"}));
+        QCOMPARE(food(Fixture::Bananas, "FoodName"), QVariantList{"Plantains"});
+        QCOMPARE(count("FoodItem"), 7);
     }
 
-    void dragStartCarriesTheFoodKey()
+    void doubleClickOnAFoodLogsOneServing()
     {
-        load();
-        clickFood(*f, Fixture::FruitGroup, Fixture::Bananas);
-        QTreeWidgetItem* apples = node(*f, "F9003");
-        f->main().state().setHitNode(foodView(*f), apples);
-        QString data = "F9003";
-        emit foodView(*f)->dragStarting(apples, &data);
-        QCOMPARE(data, QString("F9003"));
-        // The selected node's key and tag; the record of the dragged one.
-        QCOMPARE(f->main().state().dragKey, QString("F9040"));
-        QCOMPARE(f->main().state().dragTag, QString("FOODITEM"));
-        QCOMPARE(f->ctx().dataSource().rsFoods.integer("FoodId"), int(Fixture::Apples));
+        load("F9040");
+        w().dtDatePick->setDate(QDate(2003, 6, 1));
+        w().cmbMeal->setCurrentText("Lunch");
+        dclick("F9040");
+        QCOMPARE(f->test.rows(
+                     "SELECT DietDate, MealName, NumServings, FoodName, Calorie, UserName FROM DietActivity"),
+                 (QList<QVariantList>{{"2003-06-01", "MEAL1", 1.0, "Bananas, raw", 105.0, "USER1"}}));
+        QCOMPARE(NodeTree::key(w().tvwDiet->selectedNode()), "D1");
     }
 
-    void aDragIsMadeOnlyFromFoods_data()
+    void aDragStartsOnlyFromAFood()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("button");
-        QTest::addColumn<bool>("drags");
-        QTest::newRow("food, left button") << "F9003" << int(Qt::LeftButton) << true;
-        QTest::newRow("food, right button") << "F9003" << int(Qt::RightButton) << true;
-        QTest::newRow("group") << "G11" << int(Qt::LeftButton) << false;
-        QTest::newRow("root") << "G1" << int(Qt::LeftButton) << false;
-    }
-    void aDragIsMadeOnlyFromFoods()
-    {
-        QFETCH(QString, key);
-        QFETCH(int, button);
-        QFETCH(bool, drags);
-        load();
-        openGroup(*f, "G1");
-        openGroup(*f, "G11");
-        NodeTree* tree = foodView(*f);
+        load("F9040");
         QStringList started;
-        connect(tree, &NodeTree::dragStarting, tree, [&](QTreeWidgetItem* item, QString* data) {
+        connect(tree(), &NodeTree::dragStarting, tree(), [&](QTreeWidgetItem*, QString* data) {
             started << *data;
-            QCOMPARE(NodeTree::key(item), key);
-            data->clear(); // the test stops the drag here: nothing to drop it on offscreen
+            data->clear(); // stops the drag here: nothing to drop it on offscreen
         });
-        const QPoint at = nodePoint(tree, node(*f, key));
-        QTest::mousePress(tree->viewport(), Qt::MouseButton(button), {}, at);
-        QMouseEvent move(QEvent::MouseMove, at + QPoint(30, 30), tree->viewport()->mapToGlobal(at + QPoint(30, 30)),
-                         Qt::NoButton, Qt::MouseButton(button), {});
-        QApplication::sendEvent(tree->viewport(), &move);
-        QTest::mouseRelease(tree->viewport(), Qt::MouseButton(button), {}, at + QPoint(30, 30));
-        QCOMPARE(started, drags ? QStringList{key} : QStringList{});
-        f->main().mnuPop_RTB->hide();
+        // A group, then a food with the right button.
+        for (const QString key : {"G11", "F9003"}) {
+            const Qt::MouseButton button = key == "G11" ? Qt::LeftButton : Qt::RightButton;
+            const QPoint from = at(node(key)), to = from + QPoint(30, 30);
+            QTest::mousePress(tree()->viewport(), button, {}, from);
+            QMouseEvent move(QEvent::MouseMove, to, tree()->viewport()->mapToGlobal(to), Qt::NoButton, button,
+                             {});
+            QApplication::sendEvent(tree()->viewport(), &move);
+            QTest::mouseRelease(tree()->viewport(), button, {}, to);
+            w().mnuPop_RTB->hide();
+        }
+        QCOMPARE(started, QStringList{"F9003"});
+        QCOMPARE(w().state().dragTag, "FOODITEM");
+        QCOMPARE(foods().integer("FoodId"), int(Fixture::Apples));
     }
 
-    void dropTargetsOfAFood_data()
+    void droppingAFoodMovesIt()
     {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("dragged");
-        QTest::addColumn<bool>("allowed");
-        QTest::newRow("group") << "G12" << "F9003" << true;
-        QTest::newRow("favourites") << "G2" << "F9003" << true;
-        QTest::newRow("USDA root") << "G1" << "F9003" << false;
-        QTest::newRow("another food") << "F9040" << "F9003" << false;
-        QTest::newRow("a diet entry over the favourites") << "G2" << "D1" << false;
-        QTest::newRow("a group over a group") << "G12" << "G11" << false;
-        QTest::newRow("foreign text") << "G2" << "hello" << false;
-    }
-    void dropTargetsOfAFood()
-    {
-        QFETCH(QString, target);
-        QFETCH(QString, dragged);
-        QFETCH(bool, allowed);
-        load();
-        openGroup(*f, "G1");
-        openGroup(*f, "G11");
-        FoodTree& tree = f->main().foodTree();
-        QCOMPARE(tree.canDropOn(foodView(*f), node(*f, target), dragged), allowed);
-        QVERIFY(!tree.acceptsEmptySpace(foodView(*f), dragged));
-        QVERIFY(!tree.canDropOn(f->main().tvwDiet, node(*f, target), dragged));
+        load("F9040");
+        FoodTree& foodTree = w().foodTree();
+        // Only a food's key over a group or the favourites: no diet entry or foreign text.
+        const QList<std::tuple<QString, QString, bool>> targets = {
+            {"G12", "F9003", true},    {"G2", "F9003", true}, {"G1", "F9003", false},
+            {"F9040", "F9003", false}, {"G2", "D1", false},   {"G2", "hello", false}};
+        for (const auto& [target, dragged, allowed] : targets)
+            QVERIFY2(foodTree.canDropOn(tree(), node(target), dragged) == allowed,
+                     qPrintable(target + dragged));
+        QVERIFY(!foodTree.acceptsEmptySpace(tree(), "F9003"));
+        foodTree.drop(tree(), node("G12"), "F9003"); // a group never opened is loaded first
+        QCOMPARE(under("G12"), (QStringList{"F9003", "F11090"}));
+        QCOMPARE(under("G11"), (QStringList{"F9040"}));
+        QCOMPARE(food(Fixture::Apples, "GroupId"), QVariantList{int(Fixture::VegetableGroup)});
+        QCOMPARE(selected(), "F9003");
+        foodTree.drop(tree(), node("G2"), "F9040");
+        QCOMPARE(under("G2"), (QStringList{"F60001", "F9040"}));
+        foodTree.drop(tree(), node("G11"), "F9040");
+        // Dropped anyway, they move nothing, whatever food rsFoods stands on.
+        foodTree.drop(tree(), node("G2"), "D1");
+        foodTree.drop(tree(), node("G12"), "hello");
+        QCOMPARE(food(Fixture::Bananas, "GroupId"), QVariantList{int(Fixture::FruitGroup)});
+        QCOMPARE(under("G11"), (QStringList{"F9040"}));
     }
 
-    void dragEndClearsBothHighlights()
+    void deletingAFoodSelectsTheNodeAbove()
     {
-        f->test.addDietRow("USER1", QDate(2003, 5, 14), "", "Egg");
+        load("F9040");
+        run(Command::Cut, PromptAnswer::No);
+        QCOMPARE(last().text, "Are you sure you want to Cut Food Item: Bananas, raw");
+        QCOMPARE(count("FoodItem WHERE FoodId = 9040"), 1);
+        QVERIFY(!on(Command::Paste));
+        run(Command::Delete, PromptAnswer::Yes);
+        QCOMPARE(last().text, "Are you sure you want to Delete Food Item: Bananas, raw");
+        QCOMPARE(last().buttons, PromptButtons::YesNo);
+        QCOMPARE(selected(), "F9003"); // a later food: the one above, whose status then shows
+        QCOMPARE(status(), "Serving Size:  100 g");
+        run(Command::Delete, PromptAnswer::Yes);
+        QCOMPARE(selected(), "G11"); // the first: its group, whose commands then apply
+        QVERIFY(!on(Command::Copy));
+        QVERIFY(tree()->hasFocus());
+        QCOMPARE(under("G11"), QStringList());
+        QCOMPARE(count("FoodItem WHERE GroupId = 11"), 0);
+        QVERIFY(!w().foodTree().foodClipboardFull());
+    }
+
+    void cutAndPasteGivesANewIdWithTheSameValues_data()
+    {
+        QTest::addColumn<double>("grams");
+        QTest::addColumn<double>("pasted");
+        QTest::newRow("28.35") << 28.35 << 28.0;
+        QTest::newRow("42.5") << 42.5 << 42.0;
+        QTest::newRow("43.5") << 43.5 << 44.0;
+    }
+    void cutAndPasteGivesANewIdWithTheSameValues()
+    {
+        QFETCH(double, grams);
+        QFETCH(double, pasted);
+        f->test.exec("UPDATE FoodItem SET USDA_GM_WT = ? WHERE FoodId = 9003", {grams});
+        QVariantList values = food(Fixture::Apples, kValues);
+        load("F9003");
+        run(Command::Cut, PromptAnswer::Yes);
+        QCOMPARE(count("FoodItem WHERE FoodId = 9003"), 0);
+        click("G12"); // never opened
+        run(Command::Paste);
+        values.last() = pasted;
+        QCOMPARE(food(Fixture::kLastFoodId + 1, kValues), values);
+        QCOMPARE(under("G12"), (QStringList{newFood(), "F11090"}));
+        QCOMPARE(food(Fixture::kLastFoodId + 1, "GroupId"), QVariantList{int(Fixture::VegetableGroup)});
+        QCOMPARE(selected(), newFood());
+        QCOMPARE(status(), "Serving Size:  100 g");
+    }
+
+    void copiesArePastedTwiceButCopiedToFavouritesOnce()
+    {
+        load("F9040");
+        run(Command::Copy);
+        click("G20");
+        run(Command::Paste);
+        click("F50001"); // a food: its group takes the paste
+        run(Command::Paste);
+        QCOMPARE(under("G20"), (QStringList{"F50001", newFood(1), newFood(2)}));
+        QCOMPARE(food(Fixture::kLastFoodId + 2, kValues), food(Fixture::Bananas, kValues));
+        click("G1");
+        w().foodTree().pasteFood(); // a root takes none, even when asked
+        QCOMPARE(count("FoodItem"), 9);
+        // Copy Food To Favorites empties the clipboard.
+        click("F9040");
+        run(Command::FoodFav);
+        QCOMPARE(under("G2"), (QStringList{"F60001", newFood(3)}));
+        QCOMPARE(food(Fixture::kLastFoodId + 3, kValues), food(Fixture::Bananas, kValues));
+        QCOMPARE(food(Fixture::Bananas, "GroupId"), QVariantList{int(Fixture::FruitGroup)});
+        QVERIFY(!on(Command::Paste));
+        click("G10");
+        QVERIFY(!on(Command::Paste));
+    }
+
+    void renamesAreCutToTheirColumnsAndSorted()
+    {
+        load("G11");
+        run(Command::Rename);
+        const QString long70 = "A" + QString(69, 'x');
+        commitInPlace(long70);
+        QCOMPARE(scalar("SELECT GroupName FROM FoodGroup WHERE GroupId = 11").toString(), long70.left(60));
+        QCOMPARE(node("G11")->text(0), long70.left(60));
+        QCOMPARE(under("G1"), (QStringList{"G11", "G10", "G12"}));
+        click("F9040");
+        run(Command::Rename);
+        commitInPlace(QString(250, 'b'));
+        QCOMPARE(food(Fixture::Bananas, "FoodName"), QVariantList{QString(200, 'b')});
+        QCOMPARE(foods().editMode(), Recordset::EditMode::None);
+    }
+
+    void aNewGroupFromAFavouriteGoesBelowTheFavourites()
+    {
+        load("F60001");
+        run(Command::NewFoodGroup);
+        const int id = Fixture::kLastGroupId + 1;
+        const QString key = FoodTree::groupKey(id);
+        QCOMPARE(NodeTree::key(node(key)->parent()), "G2");
+        QCOMPARE(selected(), key);
+        QVERIFY(on(Command::Delete)); // a group's commands
+        QCOMPARE(inPlaceEditor() ? inPlaceEditor()->text() : QString(), "New Food Group"); // open at once
+        commitInPlace("Snacks I like");
+        QCOMPARE(node(key)->text(0), "Snacks I like");
+        QCOMPARE(
+            f->test.rows("SELECT GroupName, ParentGroup, GroupTag FROM FoodGroup WHERE GroupId = ?", {id}),
+            (QList<QVariantList>{{"Snacks I like", int(Fixture::FavoritesRoot), "GROUP"}}));
+    }
+
+    void deletingAGroupRemovesItsFoodsOrNothing()
+    {
         load();
-        foodView(*f)->setDropHighlight(node(*f, "G2"));
-        f->main().tvwDiet->setDropHighlight(f->main().tvwDiet->topLevelItem(0));
-        emit foodView(*f)->dragFinished();
-        QCOMPARE(foodView(*f)->dropHighlight(), nullptr);
-        QCOMPARE(f->main().tvwDiet->dropHighlight(), nullptr);
+        dclick("G11");
+        // The foods are deleted first; the group row then refuses to go.
+        f->test.exec(
+            "CREATE TRIGGER refuse BEFORE DELETE ON FoodGroup BEGIN SELECT RAISE(ABORT, 'locked'); END");
+        run(Command::Delete, PromptAnswer::Yes);
+        QCOMPARE(prompts().texts().value(0),
+                 "Are you sure you want to Delete the 'Fruits and Fruit Juices' Food "
+                 "Group and all of its associated Food Items?");
+        QCOMPARE(last().icon, PromptIcon::Critical);
+        QVERIFY(last().text.startsWith("Unable to delete Food Data.  If this behavior continues"));
+        QCOMPARE(f->test.shutDowns, 0);
+        QVERIFY(!f->ctx().dataSource().inTransaction());
+        QCOMPARE(count("FoodItem WHERE GroupId = 11"), 2);
+        QCOMPARE(under("G11"), (QStringList{"F9003", "F9040"}));
+        QCOMPARE(selected(), "G11");
+        f->test.exec("DROP TRIGGER refuse");
+        run(Command::Delete, PromptAnswer::Yes);
+        QCOMPARE(selected(), "G10"); // a later sibling: the one above
+        QCOMPARE(count("FoodGroup WHERE GroupId = 11") + count("FoodItem WHERE GroupId = 11"), 0);
+        QCOMPARE(node("G11"), nullptr);
+        run(Command::Delete, PromptAnswer::Yes);
+        QCOMPARE(selected(), "G1"); // the first: its root
+        QCOMPARE(count("FoodItem"), 3);
+        QCOMPARE(foods().recordCount(), 3);
+        click("F11090"); // the rest of the catalogue works as before
+        QCOMPARE(status(), "Serving Size:  1 cup chopped");
     }
 };
 
