@@ -85,10 +85,6 @@ public:
     {
         diet().dropOn(target, dragFrom(main().tvwFood, foodNode(foodId, groupId), button));
     }
-    void dropDietNode(const QString& key, const QString& target)
-    {
-        diet().dropOn(node(target), dragFrom(tree(), node(key)));
-    }
     // An entry of Apples as the left-button drop logs it: 1 serving of 100 g.
     qint32 logApples(const QDate& date, const QString& meal)
     {

@@ -13,6 +13,12 @@ const QDate kMay14(2003, 5, 14);
 const QDate kMay20(2003, 5, 20);
 const QString kBreakfast14 = "MLMEAL0DT20030514";
 
+// The DietDate and MealName a node key stands for: "MLMEAL2DT20030520" is {"2003-05-20", "MEAL2"}.
+QVariantList placeOf(const QString& key)
+{
+    return {QDate::fromString(key.right(8), "yyyyMMdd").toString(Qt::ISODate), key.startsWith("ML") ? key.mid(2, 5) : ""};
+}
+
 } // namespace
 
 // Changing logged entries: the edit through the servings dialog, the diet
@@ -60,38 +66,30 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void twoHalfServingsOfTheSameFoodKeepEveryNutrient()
+    void editsRescaleByServingsAndMeasure()
     {
         f->test.exec("INSERT INTO USDA_Measures VALUES (9003, 5, '1 half', 50)");
         const qint32 id = f->logApples(kMay14, "MEAL1");
         const QString nutrients = "Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2";
         const QVariantList before = f->dietRow(id, nutrients);
-        bool shown = false;
         whenServings([&](ServingsDialog* d) {
-            shown = true;
-            QCOMPARE(d->cmbServings->currentText(), QString("1"));
-            QCOMPARE(d->cmbServSize->currentText(), QString("100 g"));
+            QCOMPARE(d->cmbServings->currentText() + " " + d->cmbServSize->currentText(), QString("1 100 g"));
             QCOMPARE(d->cmbMeal->currentText(), QString("Lunch"));
             QVERIFY(!d->rbPreffered->isVisibleTo(d));
             d->cmbServings->setEditText("2");
             d->cmbServSize->setCurrentText("1 half");
         });
         f->doubleClick(f->node(f->entry(id)));
-        QVERIFY(shown);
+        // 1 serving of 100 g is 2 servings of 50 g: the same food eaten.
         QCOMPARE(f->dietRow(id, "NumServings, ServingSize, USDA_MSRE_NO, USDA_GM_WT, DietDate, MealName"),
                  (QVariantList{2.0, "1 half", 5, 50.0, "2003-05-14", "MEAL1"}));
         QCOMPARE(f->dietRow(id, nutrients), before);
         QCOMPARE(f->tree()->selectedNode(), f->node(f->entry(id)));
-    }
-
-    void servingsAndMeasuresScaleTheEntry()
-    {
-        const qint32 id = f->logApples(kMay14, "");
         edit(f->entry(id), [](ServingsDialog* d) {
             d->cmbServings->setEditText("2.5");
-            d->cmbServSize->setCurrentText("1 cup"); // 240 g of a 100 g entry
+            d->cmbServSize->setCurrentText("1 cup");
         });
-        QCOMPARE(f->dietRow(id, "NumServings, USDA_GM_WT, Fat, Calorie"), (QVariantList{2.5, 240.0, 60.0, 300.0}));
+        QCOMPARE(f->dietRow(id, "NumServings, USDA_GM_WT, Fat"), (QVariantList{2.5, 240.0, 60.0}));
         // A measure's weight is taken as it is listed, not rounded.
         edit(f->entry(id), [](ServingsDialog* d) { d->cmbServSize->setCurrentText("1 oz"); });
         QCOMPARE(f->dietRow(id, "USDA_GM_WT").value(0).toDouble(), 28.35);
@@ -101,7 +99,7 @@ private slots:
         f->main().foodTree().selectFoodRecord("F50001", "FOODITEM");
         f->diet().addDietEntry(1.0, kMay14, "1 slice", 0, 0, "");
         edit(f->entry(id + 1), [](ServingsDialog* d) { d->cmbServings->setEditText("3"); });
-        QCOMPARE(f->dietRow(id + 1, "NumServings, ServingSize, USDA_GM_WT, Fat"), (QVariantList{3.0, "1 slice", 0.0, 57.0}));
+        QCOMPARE(f->dietRow(id + 1, "NumServings, ServingSize, Fat"), (QVariantList{3.0, "1 slice", 57.0}));
     }
 
     void editsOfTheDateMoveTheNode()
@@ -116,9 +114,8 @@ private slots:
         // The meal that held the entry goes; its day stays, without children.
         moveTo(alone, QDate(2003, 5, 13));
         QVERIFY(!f->node("MLMEAL0DT20030512"));
-        QCOMPARE(f->node("DT20030512")->childCount(), 0);
-        QCOMPARE(f->parentKey(f->entry(alone)), QString("MLMEAL0DT20030513"));
         QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-13", "2003-05-14", "2003-05-20"}));
+        QCOMPARE(f->parentKey(f->entry(alone)), QString("MLMEAL0DT20030513"));
         // A day whose only entry leaves goes.
         moveTo(single, kMay14);
         QVERIFY(!f->node("DT20030520"));
@@ -127,7 +124,7 @@ private slots:
         moveTo(sibling, kMay12);
         QCOMPARE(f->parentKey(f->entry(stays)), QString("MLMEAL1DT20030514"));
         QCOMPARE(f->parentKey(f->entry(sibling)), QString("MLMEAL1DT20030512"));
-        QCOMPARE(f->dietRow(sibling, "DietDate, MealName"), (QVariantList{"2003-05-12", "MEAL1"}));
+        QCOMPARE(f->dietRow(sibling, "DietDate, MealName"), placeOf("MLMEAL1DT20030512"));
         QCOMPARE(f->tree()->selectedNode(), f->node(f->entry(sibling)));
     }
 
@@ -161,12 +158,11 @@ private slots:
     {
         const qint32 id = f->logApples(kMay14, "MEAL1");
         const QList<QVariantList> before = f->allRows();
-        const int nodes = f->tree()->nodeCount();
         f->test.exec("CREATE TRIGGER refuse BEFORE UPDATE ON DietActivity BEGIN SELECT RAISE(ABORT, 'no'); END");
         edit(f->entry(id), [](ServingsDialog* d) { d->dtDate->setDate(kMay20); });
         QCOMPARE(f->prompts().texts(), QStringList{f->supportError()});
         QCOMPARE(f->allRows(), before);
-        QCOMPARE(f->tree()->nodeCount(), nodes);
+        QVERIFY(!f->node("DT20030520"));
         // A node whose row rsDietData does not hold.
         const qint32 ghost = f->test.addDietRow("USER1", kMay14, "", "Ghost");
         f->diet().loadDietDay(kMay14);
@@ -187,39 +183,33 @@ private slots:
                  QStringList{"Are you sure you want to Cut the selected Diet Entry?"});
         QCOMPARE(f->prompts().last().buttons, PromptButtons::YesNo);
         QVERIFY(!f->node("MLMEAL1DT20030514"));
-        QVERIFY(f->dietRow(cut, "DietId").isEmpty());
+        QCOMPARE(f->dietCount(), 2);
         QCOMPARE(f->tree()->selectedNode(), f->node(kBreakfast14)); // the meal's previous sibling
         QCOMPARE(f->diet().dietClipboard().entries().size(), 1);
         QCOMPARE(f->diet().dietClipboard().entries().first().MealName, QString("MEAL1"));
         QVERIFY(f->main().commands().isEnabled(Command::Paste, Surface::Popup));
-        QCOMPARE(f->ds().rsDietData.recordCount(), 2);
     }
 
-    void deletingSelectsTheNeighbour()
-    {
-        const qint32 a = f->logApples(kMay14, "");
-        const qint32 b = f->logApples(kMay14, "");
-        f->logApples(kMay14, "");
-        f->select(f->entry(b));
-        QCOMPARE(answered(PromptAnswer::No, [this] { f->diet().removeDietEntry("DELETE"); }),
-                 QStringList{"Are you sure you want to Delete the selected Diet Entry?"});
-        QCOMPARE(f->dietCount(), 3);
-        answered(PromptAnswer::Yes, [this] { f->diet().removeDietEntry("DELETE"); });
-        QCOMPARE(f->tree()->selectedNode(), f->node(f->entry(a))); // the previous sibling
-        QCOMPARE(f->ds().rsDietData.integer("DietId"), a);
-        answered(PromptAnswer::Yes, [this] { f->diet().removeDietEntry("DELETE"); });
-        QCOMPARE(f->tree()->selectedNode(), f->node("DT20030514")); // the first child: its parent
-        QCOMPARE(f->captions("DT20030514"), QStringList{"Apples, raw"});
-        QVERIFY(!f->diet().dietClipboardFull());
-    }
-
-    void deletingTheUsersLastRowGivesTheFoodTreeTheFocus()
+    void deletingSelectsTheNeighbourAndFinallyTheFoodTree()
     {
         QVERIFY(QTest::qWaitForWindowActive(&f->main()));
-        const qint32 only = f->logApples(kMay14, "");
+        const qint32 a = f->logApples(kMay14, "");
+        const qint32 b = f->logApples(kMay14, "");
         f->tree()->setFocus();
-        f->select(f->entry(only));
-        answered(PromptAnswer::Yes, [this] { f->diet().removeDietEntry("DELETE"); });
+        f->select(f->entry(b));
+        auto remove = [this] { f->diet().removeDietEntry("DELETE"); };
+        QCOMPARE(answered(PromptAnswer::No, remove),
+                 QStringList{"Are you sure you want to Delete the selected Diet Entry?"});
+        QCOMPARE(f->dietCount(), 2);
+        answered(PromptAnswer::Yes, remove);
+        QCOMPARE(f->tree()->selectedNode(), f->node(f->entry(a))); // the previous sibling
+        QCOMPARE(f->ds().rsDietData.integer("DietId"), a);
+        f->logApples(kMay14, "");
+        f->select(f->entry(a));
+        answered(PromptAnswer::Yes, remove);
+        QCOMPARE(f->tree()->selectedNode(), f->node("DT20030514")); // the first child: its parent
+        f->select(f->entry(f->lastDietId()));
+        answered(PromptAnswer::Yes, remove); // the user's last row
         QCOMPARE(f->tree()->nodeCount(), 0);
         QCOMPARE(f->main().focusWidget(), f->main().tvwFood);
     }
@@ -245,19 +235,14 @@ private slots:
         QVERIFY(f->diet().copyDietMeal());
         f->select(target); // an unopened day is read first
         f->diet().pasteDietEntries();
-        const QString date = QDate::fromString(parent.right(8), "yyyyMMdd").toString(Qt::ISODate);
-        QCOMPARE(f->test.rows("SELECT DietDate, MealName, FoodName, Fat, UserName FROM DietActivity WHERE DietId > 5 ORDER BY DietId"),
-                 (QList<QVariantList>{{date, parent.mid(2, 5), "Egg", 1.0, "USER1"},
-                                      {date, parent.mid(2, 5), "Toast", 2.0, "USER1"}}));
+        const QVariantList place = placeOf(parent);
+        QCOMPARE(f->test.rows("SELECT DietDate, MealName, FoodName, Fat, UserName FROM DietActivity WHERE DietId > 5"),
+                 (QList<QVariantList>{place + QVariantList{"Egg", 1.0, "USER1"}, place + QVariantList{"Toast", 2.0, "USER1"}}));
         QCOMPARE(f->parentKey("D6"), parent);
         QCOMPARE(f->tree()->selectedNode(), f->node("D7"));
         QCOMPARE(f->ds().rsDietData.integer("DietId"), 7);
-        // The day the rows went to was read once: each of its rows is there, once.
-        QTreeWidgetItem* day = f->node(parent.mid(7));
-        int entries = 0;
-        for (int i = 0; i < day->childCount(); ++i)
-            entries += NodeTree::tag(day->child(i)) == "DIETMEAL" ? day->child(i)->childCount() : 1;
-        QCOMPARE(entries, f->test.scalar("SELECT count(*) FROM DietActivity WHERE DietDate = ?", {date}).toInt());
+        QCOMPARE(f->captions(parent).size(), f->test.scalar("SELECT count(*) FROM DietActivity WHERE DietDate = ? "
+                                                            "AND MealName = ? AND UserName = 'USER1'", place).toInt());
     }
 
     void pastingTwiceMakesTwoSetsAndWholeGrams()
@@ -274,92 +259,73 @@ private slots:
         QCOMPARE(f->captions("DT20030514").size(), 3);
     }
 
-    void aPasteThatFailsPartWayStoresNothing()
+    void aPasteOrMealMoveThatFailsPartWayChangesNothing_data()
     {
-        seed({kMay14});
+        QTest::addColumn<bool>("paste");
+        QTest::newRow("paste") << true;
+        QTest::newRow("meal move") << false;
+    }
+    void aPasteOrMealMoveThatFailsPartWayChangesNothing()
+    {
+        QFETCH(bool, paste);
+        seed({kMay12, kMay14});
         f->select(kBreakfast14);
         QVERIFY(f->diet().copyDietMeal());
-        f->test.exec("CREATE TRIGGER refuse BEFORE INSERT ON DietActivity WHEN NEW.FoodName = 'Toast' "
-                     "BEGIN SELECT RAISE(ABORT, 'no'); END");
+        for (const char* change : {"INSERT", "UPDATE"})
+            f->test.exec(QString("CREATE TRIGGER refuse_%1 BEFORE %1 ON DietActivity WHEN NEW.FoodName = 'Toast' "
+                                 "BEGIN SELECT RAISE(ABORT, 'no'); END").arg(change));
         const QList<QVariantList> before = f->allRows();
-        const int nodes = f->tree()->nodeCount();
         const QString key = "SELECT KeyValue FROM TableKey WHERE KeyName = 'DIETACTIVITY'";
         const QVariant lastKey = f->test.scalar(key);
-        f->diet().pasteDietEntries();
+        if (paste)
+            f->diet().pasteDietEntries();
+        else
+            f->diet().dropOn(f->node("DT20030512"), f->dragFrom(f->tree(), f->node(kBreakfast14)));
         QCOMPARE(f->prompts().texts(), QStringList{f->supportError()});
-        // All or nothing: the Egg stored before the Toast failed is gone with it, and the tree agrees.
+        // All or nothing: the Egg stored or moved before the Toast failed is back, and the tree agrees.
         QCOMPARE(f->allRows(), before);
-        QCOMPARE(f->tree()->nodeCount(), nodes);
         QCOMPARE(f->test.scalar(key), lastKey);
-        QCOMPARE(f->ds().rsDietData.recordCount(), 4);
-        // The log works on: the same paste goes through once the rows are accepted.
-        f->test.exec("DROP TRIGGER refuse");
-        f->diet().pasteDietEntries();
-        QCOMPARE(f->captions(kBreakfast14), (QStringList{"Egg", "Egg", "Toast", "Toast"}));
-        QCOMPARE(f->ds().rsDietData.recordCount(), 6);
-    }
-
-    void entryDrops_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QVariantList>("row"); // DietDate, MealName afterwards
-        QTest::addColumn<QString>("parent");
-        // D4 is the only entry of the only meal of May 20.
-        QTest::newRow("on another day: no meal") << "DT20030512" << QVariantList{"2003-05-12", ""} << "DT20030512";
-        QTest::newRow("on a meal: that meal") << kBreakfast14 << QVariantList{"2003-05-14", "MEAL0"} << kBreakfast14;
-        QTest::newRow("on its own day") << "DT20030520" << QVariantList{"2003-05-20", ""} << "DT20030520";
-        QTest::newRow("on an entry: nothing") << "D1" << QVariantList{"2003-05-20", "MEAL2"} << "MLMEAL2DT20030520";
-    }
-    void entryDrops()
-    {
-        QFETCH(QString, target);
-        QFETCH(QVariantList, row);
-        QFETCH(QString, parent);
-        seed({kMay12, kMay14, kMay20});
-        const QString text = f->dragFrom(f->tree(), f->node("D4"), Qt::RightButton);
-        f->diet().dropOn(f->node(target), text);
-        QCOMPARE(f->dietRow(4, "DietDate, MealName"), row);
-        QCOMPARE(f->parentKey("D4"), parent);
-        QCOMPARE(f->node("MLMEAL2DT20030520") != nullptr, row[1] == "MEAL2"); // the emptied meal goes ...
-        QCOMPARE(f->node("DT20030520") != nullptr, row[0] == "2003-05-20");  // ... and so does an emptied day
-        QVERIFY(!f->state().popupPending);
-        QCOMPARE(f->prompts().count(), 0);
-    }
-
-    void mealDrops_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("meal");
-        QTest::newRow("on a day: the meal stays") << "DT20030512" << "MLMEAL0DT20030512";
-        QTest::newRow("on a meal: merged into it") << "MLMEAL2DT20030520" << "MLMEAL2DT20030520";
-    }
-    void mealDrops()
-    {
-        QFETCH(QString, target);
-        QFETCH(QString, meal);
-        seed({kMay14, kMay20});
-        f->dropDietNode(kBreakfast14, target);
-        const QString date = QDate::fromString(meal.right(8), "yyyyMMdd").toString(Qt::ISODate);
-        QCOMPARE(f->test.rows("SELECT DietDate, MealName FROM DietActivity WHERE DietId IN (1, 2)"),
-                 (QList<QVariantList>{{date, meal.mid(2, 5)}, {date, meal.mid(2, 5)}}));
-        QVERIFY(f->captions(meal).contains("Egg") && f->captions(meal).contains("Toast"));
-        QVERIFY(!f->node("DT20030514")); // the emptied day goes
-        QCOMPARE(f->dietRow(5, "DietDate, MealName"), (QVariantList{"2003-05-14", "MEAL0"})); // not the other user's
-    }
-
-    void aMealMoveThatFailsPartWayMovesNothing()
-    {
-        seed({kMay14});
-        f->test.exec("CREATE TRIGGER refuse BEFORE UPDATE ON DietActivity WHEN OLD.FoodName = 'Toast' "
-                     "BEGIN SELECT RAISE(ABORT, 'no'); END");
-        const QList<QVariantList> before = f->allRows();
-        f->dropDietNode(kBreakfast14, "DT20030512");
-        QCOMPARE(f->prompts().texts(), QStringList{f->supportError()});
-        QCOMPARE(f->allRows(), before);
         QCOMPARE(f->captions(kBreakfast14), (QStringList{"Egg", "Toast"}));
         QCOMPARE(f->captions("DT20030512"), QStringList{"Tea"});
+        QCOMPARE(f->ds().rsDietData.recordCount(), 4);
         f->select("D1"); // the rows read back as stored
         QCOMPARE(f->ds().rsDietData.date("DietDate"), kMay14);
+    }
+
+    void dropsOfEntriesAndMeals_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("parent"); // of the source's first entry afterwards
+        QTest::addColumn<QString>("gone");   // the node the move emptied
+        // D4 is the only entry of the only meal of May 20.
+        QTest::newRow("entry on a day: no meal") << "D4" << "DT20030512" << "DT20030512" << "DT20030520";
+        QTest::newRow("entry on a meal: that meal") << "D4" << kBreakfast14 << kBreakfast14 << "DT20030520";
+        QTest::newRow("entry on its own day") << "D4" << "DT20030520" << "DT20030520" << "MLMEAL2DT20030520";
+        QTest::newRow("entry on an entry: nothing") << "D4" << "D1" << "MLMEAL2DT20030520" << "";
+        QTest::newRow("meal on a day: the meal stays") << kBreakfast14 << "DT20030512" << "MLMEAL0DT20030512"
+                                                      << "DT20030514";
+        QTest::newRow("meal on a meal: merged") << kBreakfast14 << "MLMEAL2DT20030520" << "MLMEAL2DT20030520"
+                                               << "DT20030514";
+    }
+    void dropsOfEntriesAndMeals()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, target);
+        QFETCH(QString, parent);
+        QFETCH(QString, gone);
+        seed({kMay14, kMay20});
+        const QString moved = source.startsWith("ML") ? "D1" : source;
+        const QString text = f->dragFrom(f->tree(), f->node(source), Qt::RightButton);
+        f->diet().dropOn(f->node(target), text);
+        QCOMPARE(f->parentKey(moved), parent);
+        QCOMPARE(f->dietRow(moved.mid(1).toInt(), "DietDate, MealName"), placeOf(parent));
+        if (moved == "D1")
+            QCOMPARE(f->parentKey("D2"), parent);
+        QVERIFY(gone.isEmpty() || !f->node(gone));
+        QCOMPARE(f->dietRow(5, "DietDate, MealName"), placeOf(kBreakfast14)); // not the other user's
+        QVERIFY(!f->state().popupPending);
+        QCOMPARE(f->prompts().count(), 0);
     }
 
     void removingAMealAsksByItsLabelAndDay_data()

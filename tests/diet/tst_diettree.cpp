@@ -79,21 +79,13 @@ private slots:
         QCOMPARE(f->main().findChildren<ServingsDialog*>().size(), 0);
     }
 
-    void clicksSetTheCommandsByKind()
+    void clicksPositionTheRowAndRightClicksOpenTheMenu()
     {
         f->diet().loadDietDay(kMay14);
         f->tree()->expandAll();
-        CommandSet& commands = f->main().commands();
-        for (const QString& key : QStringList{"D1", "DT20030514", kLunch14}) {
-            const bool entry = key == "D1", day = key.startsWith("DT");
-            commands.setEnabled(Command::Cut, day); // so each value is set by the click
-            commands.setEnabled(Command::DietEntry, !entry);
-            f->ds().rsDietData.moveLast();
-            f->click(f->node(key));
-            QCOMPARE(commands.isEnabled(Command::Cut, Surface::Toolbar), !day);
-            QCOMPARE(commands.isEnabled(Command::DietEntry, Surface::Menu), entry);
-            QCOMPARE(f->ds().rsDietData.integer("DietId") == 1, entry); // rsDietData stands on a clicked entry
-        }
+        f->ds().rsDietData.moveLast();
+        f->click(f->node("D1"));
+        QCOMPARE(f->ds().rsDietData.integer("DietId"), 1);
         QVERIFY(!f->main().mnuPop_RTB->isVisible());
         f->click(f->node("DT20030514"), Qt::RightButton);
         QVERIFY(f->main().mnuPop_RTB->isVisible());
@@ -103,27 +95,6 @@ private slots:
         QTest::mouseClick(f->tree()->viewport(), Qt::RightButton, {}, QPoint(5, f->tree()->viewport()->height() - 5));
         f->click(f->node("DT20030514"));
         QVERIFY(!f->main().mnuPop_RTB->isVisible());
-    }
-
-    void focusRoutesTheEditCommandsToTheDiet()
-    {
-        CommandSet& commands = f->main().commands();
-        QVERIFY(QTest::qWaitForWindowActive(&f->main()));
-        f->main().setStatusPanel1("Serving Size:  1 cup", "Serving Size of Selected Food Item");
-        commands.setEnabled(Command::NewFoodItem, true);
-        f->tree()->setFocus();
-        QCOMPARE(f->state().activeTree, QString("DIET"));
-        QVERIFY(!commands.isEnabled(Command::NewFoodItem, Surface::Toolbar));
-        QVERIFY(commands.isEnabled(Command::Delete, Surface::Toolbar));
-        QVERIFY(!commands.isEnabled(Command::Paste, Surface::Menu)); // nothing copied yet
-        QCOMPARE(f->main().statusPanel1->text(), QString());
-        f->diet().loadDietDay(kMay14);
-        f->select("D1");
-        QVERIFY(f->diet().copyDietEntry(0, 1));
-        commands.setEnabled(Command::Paste, false);
-        f->main().tvwFood->setFocus();
-        f->tree()->setFocus();
-        QVERIFY(commands.isEnabled(Command::Paste, Surface::Toolbar));
     }
 
     void dragStartPositionsTheEntrysRow()

@@ -11,31 +11,30 @@ class PurgeTest : public QObject
 
 private:
     std::unique_ptr<DietFixture> f;
+    QStringList opened; // the caption, instruction and dates of the last purge dialog
 
-    // Runs steps on the purge dialog the command opens; whatever they leave open is cancelled.
-    bool withPurge(bool diet, const std::function<void(PurgeDialog&)>& steps)
+    // Chooses the days, presses OK answering the question, then runs more steps;
+    // whatever is left open is cancelled.
+    void purge(bool diet, const QDate& first, const QDate& last, PromptAnswer answer = PromptAnswer::Yes,
+               const std::function<void(PurgeDialog&)>& more = {})
     {
-        bool ran = false;
+        opened.clear();
+        f->prompts().queue(answer);
         whenModal([&](QWidget* modal) {
-            if (auto* dialog = qobject_cast<PurgeDialog*>(modal)) {
-                ran = true;
-                steps(*dialog);
-                if (dialog->isVisible())
-                    dialog->CancelButton->click();
-            }
+            auto* d = qobject_cast<PurgeDialog*>(modal);
+            if (!d)
+                return void(modal->close());
+            opened = QStringList{d->windowTitle(), d->lblPurge->text(), d->dtLoDate->date().toString(Qt::ISODate),
+                                 d->dtHighDate->date().toString(Qt::ISODate)};
+            d->dtLoDate->setDate(first);
+            d->dtHighDate->setDate(last);
+            d->OKButton->click();
+            if (more)
+                more(*d);
+            if (d->isVisible())
+                d->CancelButton->click();
         });
         diet ? f->main().toolsPurgeDiet() : f->main().toolsPurgeSnapshot();
-        return ran;
-    }
-    // Confirms a purge of these days.
-    bool purge(bool diet, const QDate& first, const QDate& last)
-    {
-        f->prompts().queueYes();
-        return withPurge(diet, [&](PurgeDialog& d) {
-            d.dtLoDate->setDate(first);
-            d.dtHighDate->setDate(last);
-            d.OKButton->click();
-        });
     }
 
 private slots:
@@ -53,20 +52,15 @@ private slots:
 
     void purgeOfOneDayKeepsTheClipboard()
     {
-        QVERIFY(withPurge(true, [](PurgeDialog& d) {
-            QCOMPARE(d.windowTitle(), QString("Purge Diet Activity Data"));
-            QCOMPARE(d.lblPurge->text(), QString("Purge Diet Activity Data for the following Date Range"));
-            QCOMPARE(d.dtLoDate->date(), QDate::currentDate());
-            QCOMPARE(d.dtHighDate->date(), QDate::currentDate());
-        }));
         f->reload({QDate(2003, 5, 13), QDate(2003, 5, 14)});
         f->select("D2");
         QVERIFY(f->diet().copyDietEntry(0, 1));
-
-        QVERIFY(purge(true, QDate(2003, 5, 13), QDate(2003, 5, 13)));
-        QCOMPARE(f->prompts().count(), 1);
-        QCOMPARE(f->prompts().last().text,
-                 QString("Are you sure you want to Delete all Diet Activity Data from 05/13/2003 to 05/13/2003?"));
+        purge(true, QDate(2003, 5, 13), QDate(2003, 5, 13));
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        QCOMPARE(opened, (QStringList{"Purge Diet Activity Data", "Purge Diet Activity Data for the following Date Range",
+                                      today, today}));
+        QCOMPARE(f->prompts().texts(),
+                 QStringList{"Are you sure you want to Delete all Diet Activity Data from 05/13/2003 to 05/13/2003?"});
         QCOMPARE(f->prompts().last().title, QString("Delete Confirmation"));
         QCOMPARE(f->prompts().last().buttons, PromptButtons::YesNo);
         QCOMPARE(f->foodNames(), (QStringList{"Toast", "Soup", "Coffee"})); // other users' rows stay
@@ -74,46 +68,32 @@ private slots:
         QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-14"}));
         QCOMPARE(f->node("DT20030514")->childCount(), 0);
         QCOMPARE(f->ds().rsDietData.recordCount(), 2);
-
         // The copied entry, whose row is gone, is pasted again as a new row.
         f->select("DT20030514");
         f->diet().pasteDietEntries();
-        QCOMPARE(f->dietRow(f->lastDietId(), "DietDate, MealName, FoodName"),
-                 (QVariantList{"2003-05-14", "MEAL0", "Egg"}));
+        QCOMPARE(f->dietRow(f->lastDietId(), "DietDate, MealName, FoodName"), (QVariantList{"2003-05-14", "MEAL0", "Egg"}));
     }
 
-    void reversedDatesRefused()
+    void reversedDatesOrNoKeepTheDialog()
     {
         const QList<QVariantList> before = f->allRows();
-        QVERIFY(withPurge(true, [&](PurgeDialog& d) {
-            d.dtLoDate->setDate(QDate(2003, 5, 14));
-            d.dtHighDate->setDate(QDate(2003, 5, 13));
-            d.OKButton->click();
+        purge(true, QDate(2003, 5, 14), QDate(2003, 5, 13), PromptAnswer::Yes, [&](PurgeDialog& d) {
             QVERIFY(d.isVisible());
             QCOMPARE(d.dtLoDate->date(), QDate(2003, 5, 14));
             QCOMPARE(f->prompts().texts(), QStringList{"The First Date must be less than or equal to the Second Date."});
             QCOMPARE(f->prompts().last().buttons, PromptButtons::Ok);
             d.CancelButton->click();
             QCOMPARE(d.purgeResult(), QString("CANCEL"));
-        }));
+        });
         QCOMPARE(f->allRows(), before);
-    }
-
-    void answeringNoKeepsTheDialog()
-    {
-        const QList<QVariantList> before = f->allRows();
-        f->prompts().queueNo();
-        QVERIFY(withPurge(true, [&](PurgeDialog& d) {
-            d.dtLoDate->setDate(QDate(2003, 5, 12));
-            d.dtHighDate->setDate(QDate(2003, 5, 14));
-            d.OKButton->click();
+        f->prompts().clear();
+        purge(true, QDate(2003, 5, 12), QDate(2003, 5, 14), PromptAnswer::No, [&](PurgeDialog& d) {
             QVERIFY(d.isVisible());
             QCOMPARE(f->allRows(), before);
-            // A second try is asked again and can be confirmed.
-            f->prompts().queueYes();
+            f->prompts().queueYes(); // asked again, and confirmed
             d.OKButton->click();
             QVERIFY(!d.isVisible());
-        }));
+        });
         QCOMPARE(f->prompts().count(), 2);
         QCOMPARE(f->foodNames(), QStringList{"Coffee"});
         QCOMPARE(f->tree()->topLevelItemCount(), 0);
@@ -123,21 +103,16 @@ private slots:
     {
         const QStringList taken{"2003-05-12 23:59:59", "2003-05-13 00:00:00", "2003-05-13 00:00:01",
                                 "2003-05-13 22:15:00", "2003-05-14 23:59:59", "2003-05-15 00:00:00"};
-        for (int i = 0; i < taken.size(); ++i)
-            f->test.exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPDATETM) VALUES (?, 'USER1', 70, ?)",
-                         {i + 1, taken[i]});
-        f->test.exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPDATETM) VALUES "
-                     "(7, 'USER2', 70, '2003-05-13 22:15:00')");
+        for (int i = 0; i <= taken.size(); ++i)
+            f->test.exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPDATETM) VALUES (?, ?, 70, ?)",
+                         {i + 1, i < taken.size() ? "USER1" : "USER2", taken.value(i, "2003-05-13 22:15:00")});
         const QList<QVariantList> diet = f->allRows();
-        QVERIFY(withPurge(false, [](PurgeDialog& d) {
-            QCOMPARE(d.windowTitle(), QString("Purge Snapshot Activity Data"));
-        }));
-        QVERIFY(purge(false, QDate(2003, 5, 13), QDate(2003, 5, 14)));
+        purge(false, QDate(2003, 5, 13), QDate(2003, 5, 14));
+        QCOMPARE(opened.first(), QString("Purge Snapshot Activity Data"));
         QCOMPARE(f->prompts().last().text,
                  QString("Are you sure you want to Delete all Snapshot Activity Data from 05/13/2003 to 05/14/2003?"));
         // 00:00:00 of the first day is before the range; 11:59:59 PM of the last is in it.
-        QCOMPARE(f->test.rows("SELECT SNAPID FROM SNAPSHOT ORDER BY SNAPID"),
-                 (QList<QVariantList>{{1}, {2}, {6}, {7}}));
+        QCOMPARE(f->test.rows("SELECT SNAPID FROM SNAPSHOT ORDER BY SNAPID"), (QList<QVariantList>{{1}, {2}, {6}, {7}}));
         QCOMPARE(f->allRows(), diet);
     }
 };
