@@ -213,11 +213,20 @@ private slots:
         QCOMPARE(f->tree()->nodeCount(), 5);
     }
 
-    void duplicateMealLabelsLogToTheFirstMeal()
+    void mealLabelsGiveTheKeyOfTheFirstMealSoNamed()
     {
         f->test.exec("UPDATE CONFIG SET ConfigValue = 'Lunch' WHERE ConfigItem = 'MEAL3'");
-        dropApplesWithDialog([](ServingsDialog* d) { d->cmbMeal->setCurrentIndex(4); }, "");
-        QCOMPARE(f->dietRow(f->lastDietId(), "MealName"), QVariantList{"MEAL1"});
+        f->test.exec("UPDATE CONFIG SET ConfigValue = 'User 1' WHERE ConfigItem = 'MEAL2'"); // a user's name too
+        for (int index : {4, 3})
+            dropApplesWithDialog([index](ServingsDialog* d) { d->cmbMeal->setCurrentIndex(index); }, "");
+        QCOMPARE(f->test.rows("SELECT MealName FROM DietActivity WHERE DietId > 2"),
+                 (QList<QVariantList>{{"MEAL1"}, {"MEAL2"}}));
+    }
+
+    void aDoubleClickedFoodGoesToThePickedDayAndMeal()
+    {
+        f->main().foodTree().foodDoubleClick(f->foodNode(Apples, FruitGroup));
+        QCOMPARE(f->dietRow(f->lastDietId(), "DietDate, MealName, Fat"), (QVariantList{"2003-06-01", "MEAL2", 10.0}));
     }
 
     void failedStoresLeaveNoRowAndNoNode()

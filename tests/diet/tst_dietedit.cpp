@@ -248,14 +248,16 @@ private slots:
     void pastingTwiceMakesTwoSetsAndWholeGrams()
     {
         const qint32 id = f->test.addDietRow("USER1", kMay14, "", "Apples, raw", 2.835);
-        f->test.exec("UPDATE DietActivity SET USDA_GM_WT = 28.35, NumServings = 0.1 WHERE DietId = ?", {id});
+        f->test.exec("UPDATE DietActivity SET USDA_GM_WT = 28.35, NumServings = 0.1, MealName = NULL WHERE DietId = ?",
+                     {id});
         f->reload({kMay14});
         f->select(f->entry(id));
         QVERIFY(f->diet().copyDietEntry(0, 1));
         f->diet().pasteDietEntries();
         f->diet().pasteDietEntries();
-        QCOMPARE(f->test.rows("SELECT DietId, USDA_GM_WT, NumServings, Fat FROM DietActivity WHERE DietId > ?", {id}),
-                 (QList<QVariantList>{{id + 1, 28.0, 0.1, 2.835}, {id + 2, 28.0, 0.1, 2.835}}));
+        QCOMPARE(f->test.rows("SELECT DietId, USDA_GM_WT, NumServings, Fat, MealName FROM DietActivity WHERE DietId > ?",
+                              {id}),
+                 (QList<QVariantList>{{id + 1, 28.0, 0.1, 2.835, ""}, {id + 2, 28.0, 0.1, 2.835, ""}}));
         QCOMPARE(f->captions("DT20030514").size(), 3);
     }
 

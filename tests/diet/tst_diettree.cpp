@@ -54,6 +54,7 @@ private slots:
         QTreeWidgetItem* day = f->node("DT20030514");
         QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-14"}));
         QCOMPARE(day->childCount(), 0);
+        QCOMPARE(day->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
         f->doubleClick(day);
         // An entry without a meal hangs under its day; meals and entries are sorted by caption.
         QCOMPARE(f->captions("DT20030514"), (QStringList{"Apple", "Dinner", "Lunch"}));
