@@ -330,43 +330,38 @@ private slots:
         QCOMPARE(f->prompts().count(), 0);
     }
 
-    void removingAMealAsksByItsLabelAndDay_data()
+    void removingAMealOrADayAsksFirst_data()
     {
         QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("mode"); // of a meal; "DAY" for the whole day
         QTest::addColumn<QString>("question");
-        QTest::newRow("delete") << "Lunch" << "DELETE"
-                                << "Are you sure you want to DELETE all Diet Data for Lunch - 05/14/2003?";
-        QTest::newRow("cut") << "Lunch" << "CUT" << "Are you sure you want to CUT all Diet Data for Lunch - 05/14/2003?";
-        QTest::newRow("empty label") << "" << "DELETE" << "Are you sure you want to DELETE all Diet Data for  - 05/14/2003?";
+        QTest::newRow("delete a meal") << "Lunch" << "DELETE"
+                                       << "Are you sure you want to DELETE all Diet Data for Lunch - 05/14/2003?";
+        QTest::newRow("cut a meal") << "Lunch" << "CUT"
+                                    << "Are you sure you want to CUT all Diet Data for Lunch - 05/14/2003?";
+        QTest::newRow("a meal with an empty label") << "" << "DELETE"
+                                                    << "Are you sure you want to DELETE all Diet Data for  - 05/14/2003?";
+        QTest::newRow("delete a day") << "Lunch" << "DAY" << "Are you sure you want to Delete all Diet Data for 05/14/2003?";
     }
-    void removingAMealAsksByItsLabelAndDay()
+    void removingAMealOrADayAsksFirst()
     {
         QFETCH(QString, label);
         QFETCH(QString, mode);
         QFETCH(QString, question);
         f->test.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'MEAL0'", {label});
         seed({kMay14});
-        f->select(kBreakfast14);
-        auto remove = [&] { f->diet().removeDietMeal("MEAL0", kMay14, mode); };
+        const QString node = mode == "DAY" ? "DT20030514" : kBreakfast14;
+        f->select(node);
+        auto remove = [&] {
+            mode == "DAY" ? f->diet().removeDietDay(kMay14) : f->diet().removeDietMeal("MEAL0", kMay14, mode);
+        };
         QCOMPARE(answered(PromptAnswer::No, remove), QStringList{question});
         QCOMPARE(f->dietCount(), 5);
         answered(PromptAnswer::Yes, remove);
         QCOMPARE(f->foodNames(), (QStringList{"Tea", "Soup", "Not mine"}));
-        QVERIFY(!f->node(kBreakfast14));
+        QVERIFY(!f->node(node));
         QCOMPARE(f->ds().rsDietData.recordCount(), 2); // read again without the deleted rows
         QCOMPARE(f->diet().dietClipboard().entries().size(), mode == "CUT" ? 2 : 0);
-    }
-
-    void deletingADay()
-    {
-        seed({});
-        f->select("DT20030514");
-        QCOMPARE(answered(PromptAnswer::Yes, [this] { f->diet().removeDietDay(kMay14); }),
-                 QStringList{"Are you sure you want to Delete all Diet Data for 05/14/2003?"});
-        QCOMPARE(f->foodNames(), (QStringList{"Tea", "Soup", "Not mine"}));
-        QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-20"}));
-        QCOMPARE(f->ds().rsDietData.recordCount(), 2);
     }
 };
 
