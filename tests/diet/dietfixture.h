@@ -12,24 +12,31 @@
 #include <QTest>
 
 // A shown main window over a fixture database, with the moves a user makes in
-// the diet tree: clicks, double-clicks and keys on nodes, and the state a drag
-// leaves before its drop.
+// the diet tree and the reads that check what the log holds.
 class DietFixture : public MainWindowFixture
 {
 public:
     DietTree& diet() { return main().dietTree(); }
     NodeTree* tree() { return main().tvwDiet; }
     QTreeWidgetItem* node(const QString& key) { return tree()->node(key); }
+    static QString entry(qint32 dietId) { return QStringLiteral("D%1").arg(dietId); }
     TreeState& state() { return main().state(); }
     OrvDataSource& ds() { return ctx().dataSource(); }
+    QString supportError() { return "Unable to update Diet Data.  " + ctx().supportMessage; }
 
-    // Loads and shows the window, so that nodes can be clicked.
     void loadShown()
     {
         load();
         main().show();
         if (!QTest::qWaitForWindowExposed(&main()))
             qWarning("the main window was not exposed");
+    }
+    // Rebuilds the tree after rows were added behind its back and opens these days.
+    void reload(const QList<QDate>& openDays = {})
+    {
+        diet().reload();
+        for (const QDate& day : openDays)
+            diet().loadDietDay(day);
     }
 
     QPoint pointOf(QTreeWidgetItem* item)
@@ -49,10 +56,14 @@ public:
         QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseRelease(tree()->viewport(), Qt::LeftButton, {}, at);
     }
-    void key(Qt::Key key) { QTest::keyClick(tree(), key); }
+    // Selects a node as a click does, without the mouse.
+    void select(const QString& key)
+    {
+        tree()->selectNode(node(key));
+        diet().dietNodeClick(node(key));
+    }
 
-    // The state a drag of source (a node of either tree) leaves for its drop:
-    // the node under the mouse-down, the button, and for a food its record.
+    // The state a drag of source (a node of either tree) leaves for its drop.
     QString dragFrom(NodeTree* from, QTreeWidgetItem* source, Qt::MouseButton button = Qt::LeftButton)
     {
         state().setHitNode(from, source);
@@ -63,7 +74,6 @@ public:
             diet().view()->selectNode(source);
         return NodeTree::key(source);
     }
-    // A food node of the food tree, loading its group when needed.
     QTreeWidgetItem* foodNode(int foodId, int groupId)
     {
         const QString key = QStringLiteral("F%1").arg(foodId);
@@ -71,35 +81,44 @@ public:
             main().foodTree().loadGroupFoods(groupId);
         return main().tvwFood->node(key);
     }
-    // Drops a food as a drag with the given button would.
     void dropFood(int foodId, int groupId, QTreeWidgetItem* target, Qt::MouseButton button = Qt::LeftButton)
     {
-        const QString text = dragFrom(main().tvwFood, foodNode(foodId, groupId), button);
-        diet().dropOn(target, text);
+        diet().dropOn(target, dragFrom(main().tvwFood, foodNode(foodId, groupId), button));
+    }
+    // An entry of Apples as the left-button drop logs it: 1 serving of 100 g.
+    qint32 logApples(const QDate& date, const QString& meal)
+    {
+        foodNode(Fixture::Apples, Fixture::FruitGroup);
+        main().foodTree().selectFoodRecord("F9003", "FOODITEM");
+        diet().addDietEntry(1.0, date, "100 g", 3, 100, meal);
+        return lastDietId();
     }
 
-    // Values of one diet row, by DietId.
     QVariantList dietRow(qint32 dietId, const QString& columns)
     {
         return test.rows(QStringLiteral("SELECT %1 FROM DietActivity WHERE DietId = ?").arg(columns), {dietId})
             .value(0);
     }
+    QList<QVariantList> allRows() { return test.rows("SELECT * FROM DietActivity ORDER BY DietId"); }
+    QStringList foodNames()
+    {
+        QStringList names;
+        for (const QVariantList& row : test.rows("SELECT FoodName FROM DietActivity ORDER BY DietId"))
+            names << row[0].toString();
+        return names;
+    }
     int dietCount() { return test.scalar(QStringLiteral("SELECT count(*) FROM DietActivity")).toInt(); }
     qint32 lastDietId() { return test.scalar(QStringLiteral("SELECT max(DietId) FROM DietActivity")).toInt(); }
-    QStringList childCaptions(QTreeWidgetItem* parent)
+    // The captions of a node's children; of the days for "".
+    QStringList captions(const QString& parentKey = {})
     {
+        QTreeWidgetItem* parent = parentKey.isEmpty() ? tree()->invisibleRootItem() : node(parentKey);
         QStringList captions;
-        for (int i = 0; i < parent->childCount(); ++i)
+        for (int i = 0; parent && i < parent->childCount(); ++i)
             captions << parent->child(i)->text(0);
         return captions;
     }
-    QStringList dayCaptions()
-    {
-        QStringList captions;
-        for (int i = 0; i < tree()->topLevelItemCount(); ++i)
-            captions << tree()->topLevelItem(i)->text(0);
-        return captions;
-    }
+    QString parentKey(const QString& key) { return NodeTree::key(node(key)->parent()); }
 };
 
 // Fills the servings dialog the code under test opens next and presses OK
@@ -108,14 +127,9 @@ inline void whenServings(std::function<void(ServingsDialog*)> fill, bool ok = tr
 {
     whenModal([fill, ok](QWidget* widget) {
         auto* dialog = qobject_cast<ServingsDialog*>(widget);
-        if (!dialog) {
-            qWarning("the modal window is not the servings dialog");
-            widget->close();
-            return;
-        }
-        if (fill)
+        if (dialog && fill)
             fill(dialog);
-        if (dialog->isVisible())
-            (ok ? dialog->OKButton : dialog->CancelButton)->click();
+        if (widget->isVisible())
+            dialog ? (ok ? dialog->OKButton : dialog->CancelButton)->click() : void(widget->close());
     });
 }

@@ -3,13 +3,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QMenu>
-
-namespace {
-
-const QDate kMay14(2003, 5, 14);
-
-} // namespace
 
 // The shared edit commands reach the diet tree from the Edit menu, the context
 // menu, the toolbar and the keys, by the tree that last had the focus.
@@ -20,14 +13,7 @@ class DietRoutingTest : public QObject
 private:
     std::unique_ptr<DietFixture> f;
 
-    QAction* action(const char* name) { return f->main().findChild<QAction*>(QLatin1String(name)); }
-    void select(const QString& key)
-    {
-        QTreeWidgetItem* node = f->node(key);
-        QVERIFY(node);
-        f->tree()->selectNode(node);
-        f->diet().dietNodeClick(node);
-    }
+    QAction* action(const QString& name) { return f->main().findChild<QAction*>(name); }
     // Answers the next question No and returns it ("" when none was asked).
     QString questionOf(const std::function<void()>& command)
     {
@@ -36,25 +22,53 @@ private:
         command();
         return f->prompts().count() == 1 ? f->prompts().last().text : QString();
     }
+    void focusTheDiet()
+    {
+        f->main().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f->main()));
+        f->tree()->setFocus();
+        QCOMPARE(f->state().activeTree, QString("DIET"));
+    }
 
 private slots:
     void init()
     {
         f = std::make_unique<DietFixture>();
-        f->test.addDietRow("USER1", kMay14, "MEAL1", "Egg", 1);
-        f->test.addDietRow("USER1", kMay14, "MEAL1", "Toast", 2);
+        f->test.addDietRow("USER1", QDate(2003, 5, 14), "MEAL1", "Egg", 1);
+        f->test.addDietRow("USER1", QDate(2003, 5, 14), "MEAL1", "Toast", 2);
         f->loadShown();
-        f->diet().loadDietDay(kMay14);
+        f->diet().loadDietDay(QDate(2003, 5, 14));
     }
     void cleanup() { f.reset(); }
 
+    void focusSetsTheCommandsOfTheDiet()
+    {
+        CommandSet& commands = f->main().commands();
+        f->main().setStatusPanel1("Serving Size:  1 cup", "Serving Size of Selected Food Item");
+        commands.setEnabled(Command::NewFoodItem, true);
+        focusTheDiet();
+        QVERIFY(!commands.isEnabled(Command::NewFoodItem, Surface::Toolbar));
+        QVERIFY(!commands.isEnabled(Command::Paste, Surface::Menu)); // nothing copied yet
+        QCOMPARE(f->main().statusPanel1->text(), QString());
+        // Cut, Copy and the entry details follow the kind of the selected node.
+        for (const QString& key : QStringList{"D1", "MLMEAL1DT20030514", "DT20030514"}) {
+            f->select(key);
+            QCOMPARE(action("tbCut")->isEnabled(), !key.startsWith("DT"));
+            QCOMPARE(action("mnuPop_RTB_DietEntry")->isEnabled(), key == "D1");
+        }
+        f->select("D1");
+        QVERIFY(f->diet().copyDietEntry(0, 1));
+        commands.setEnabled(Command::Paste, false);
+        f->main().tvwFood->setFocus();
+        f->tree()->setFocus();
+        QVERIFY(commands.isEnabled(Command::Paste, Surface::Toolbar));
+    }
+
     void beforeEitherTreeHadTheFocus()
     {
-        // Showing the window gives the food tree the focus; before that no tree had it.
         f->state().activeTree.clear();
-        select("D1");
-        // Delete does nothing.
-        QCOMPARE(questionOf([this] { f->main().editDelete(); }), QString());
+        f->select("D1");
+        QCOMPARE(questionOf([this] { f->main().editDelete(); }), QString()); // Delete does nothing
         // Copy, Cut and Paste go to the diet tree.
         f->main().editCopy();
         QVERIFY(f->diet().dietClipboardFull());
@@ -62,111 +76,77 @@ private slots:
                  QString("Are you sure you want to Cut the selected Diet Entry?"));
         f->main().editPaste();
         QCOMPARE(f->dietCount(), 3);
+        // The food tree's commands do not reach the diet.
+        f->state().activeTree = "FOODS";
+        QCOMPARE(questionOf([this] { f->main().editDelete(); }), QString());
+        QCOMPARE(questionOf([this] { f->main().editCut(); }), QString());
     }
 
     void everySurfaceOfACommandDoesTheSame_data()
     {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QStringList>("actions"); // the same command on the menu, context menu and toolbar
+        QTest::addColumn<QString>("command"); // Delete or Cut
         QTest::addColumn<QString>("question");
-        const QString entryDelete = "Are you sure you want to Delete the selected Diet Entry?";
-        const QString entryCut = "Are you sure you want to Cut the selected Diet Entry?";
-        const QString mealDelete = "Are you sure you want to DELETE all Diet Data for Lunch - 05/14/2003?";
-        const QString mealCut = "Are you sure you want to CUT all Diet Data for Lunch - 05/14/2003?";
-        const QString dayDelete = "Are you sure you want to Delete all Diet Data for 05/14/2003?";
-        const QStringList deletes{"mnuEditDelete", "mnuPop_RTB_Delete", "tbDelete"};
-        const QStringList cuts{"mnuEditCut", "mnuPop_RTB_Cut", "tbCut"};
-        QTest::newRow("delete an entry") << "D1" << deletes << entryDelete;
-        QTest::newRow("delete a meal") << "MLMEAL1DT20030514" << deletes << mealDelete;
-        QTest::newRow("delete a day") << "DT20030514" << deletes << dayDelete;
-        QTest::newRow("cut an entry") << "D2" << cuts << entryCut;
-        QTest::newRow("cut a meal") << "MLMEAL1DT20030514" << cuts << mealCut;
+        QTest::newRow("delete an entry") << "D1" << "Delete" << "Are you sure you want to Delete the selected Diet Entry?";
+        QTest::newRow("delete a meal") << "MLMEAL1DT20030514" << "Delete"
+                                       << "Are you sure you want to DELETE all Diet Data for Lunch - 05/14/2003?";
+        QTest::newRow("delete a day") << "DT20030514" << "Delete"
+                                      << "Are you sure you want to Delete all Diet Data for 05/14/2003?";
+        QTest::newRow("cut an entry") << "D2" << "Cut" << "Are you sure you want to Cut the selected Diet Entry?";
+        QTest::newRow("cut a meal") << "MLMEAL1DT20030514" << "Cut"
+                                    << "Are you sure you want to CUT all Diet Data for Lunch - 05/14/2003?";
     }
     void everySurfaceOfACommandDoesTheSame()
     {
         QFETCH(QString, key);
-        QFETCH(QStringList, actions);
+        QFETCH(QString, command);
         QFETCH(QString, question);
-        f->tree()->setFocus();
-        QVERIFY(QTest::qWaitForWindowActive(&f->main()));
-        QCOMPARE(f->state().activeTree, QString("DIET"));
-        select(key);
-        for (const QString& name : actions) {
-            QAction* command = action(qPrintable(name));
-            QVERIFY2(command && command->isEnabled(), qPrintable(name));
-            QCOMPARE(questionOf([command] { command->trigger(); }), question);
+        focusTheDiet();
+        f->select(key);
+        for (const QString& name : {"mnuEdit" + command, "mnuPop_RTB_" + command, "tb" + command}) {
+            QVERIFY2(action(name)->isEnabled(), qPrintable(name));
+            QCOMPARE(questionOf([this, name] { action(name)->trigger(); }), question);
         }
+        const QKeyCombination keys = command == "Cut" ? Qt::ControlModifier | Qt::Key_X : QKeyCombination(Qt::Key_Delete);
+        QCOMPARE(questionOf([&] { QTest::keyClick(f->tree(), keys.key(), keys.keyboardModifiers()); }), question);
         QCOMPARE(f->dietCount(), 2); // every question answered No
     }
 
-    void keysOfTheDietTree()
+    void copyPasteAndTheEntryCommands()
     {
-        f->tree()->setFocus();
-        QVERIFY(QTest::qWaitForWindowActive(&f->main()));
-        select("D1");
-        QCOMPARE(questionOf([this] { QTest::keyClick(f->tree(), Qt::Key_Delete); }),
-                 QString("Are you sure you want to Delete the selected Diet Entry?"));
+        focusTheDiet();
+        f->select("MLMEAL1DT20030514");
+        action("tbCopy")->trigger();
+        f->select("DT20030514");
+        action("mnuPop_RTB_Paste")->trigger();
+        QCOMPARE(f->captions("MLMEAL1DT20030514").size(), 4);
+        f->select("D1");
         QTest::keyClick(f->tree(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(f->diet().dietClipboard().entries().size(), 1);
-        select("MLMEAL1DT20030514");
+        f->select("MLMEAL1DT20030514");
         QTest::keyClick(f->tree(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(f->dietCount(), 3);
-        QCOMPARE(NodeTree::key(f->tree()->selectedNode()), QString("D3")); // the pasted entry
-        select("MLMEAL1DT20030514");
-        QCOMPARE(questionOf([this] { QTest::keyClick(f->tree(), Qt::Key_X, Qt::ControlModifier); }),
-                 QString("Are you sure you want to CUT all Diet Data for Lunch - 05/14/2003?"));
-        // F7 shows the totals, F8 edits the selected entry.
+        QCOMPARE(f->dietCount(), 5);
+        // F7 shows the totals, F8 and the entry details commands edit the selected entry.
+        f->select("MLMEAL1DT20030514");
         QTest::keyClick(f->tree(), Qt::Key_F7);
         QTRY_COMPARE(f->main().findChildren<DietDetailsWindow*>().size(), 1);
         QCOMPARE(f->main().findChildren<DietDetailsWindow*>().first()->lblDetailText->text(), QString("Lunch"));
         f->main().findChildren<DietDetailsWindow*>().first()->close();
-        f->main().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&f->main()));
-        f->tree()->setFocus();
-        select("D2");
-        bool edited = false;
-        whenServings([&](ServingsDialog*) { edited = true; }, false);
-        QTest::keyClick(f->tree(), Qt::Key_F8);
-        QVERIFY(edited);
-    }
-
-    void entryDetailsFromTheMenus()
-    {
-        select("D1");
-        bool edited = false;
-        whenServings([&](ServingsDialog* d) { edited = d->windowTitle().endsWith(" - Egg"); }, false);
-        action("mnuPop_RTB_DietEntry")->trigger();
-        QVERIFY(edited);
+        focusTheDiet();
+        f->select("D2");
+        QStringList edited;
+        for (const QString& name : QStringList{"F8", "mnuEditDietEntry", "mnuPop_RTB_DietEntry"}) {
+            whenServings([&](ServingsDialog* d) { edited << d->windowTitle(); }, false);
+            name == "F8" ? QTest::keyClick(f->tree(), Qt::Key_F8) : action(name)->trigger();
+        }
+        QCOMPARE(edited, QStringList(3, "Diet Information - Toast"));
         // Without a selected node nothing happens.
         f->tree()->selectNode(nullptr);
-        action("mnuEditDietEntry")->setEnabled(true);
         action("mnuEditDietEntry")->trigger();
+        f->diet().showDietTotals();
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    }
-
-    void copyAndPasteFromTheToolbar()
-    {
-        f->tree()->setFocus();
-        select("MLMEAL1DT20030514");
-        QVERIFY(!action("tbPaste")->isEnabled());
-        action("tbCopy")->trigger();
-        QVERIFY(action("tbPaste")->isEnabled());
-        QVERIFY(action("mnuPop_RTB_Paste")->isEnabled());
-        select("DT20030514");
-        QVERIFY(!action("tbCopy")->isEnabled()); // a day copies nothing
-        action("mnuPop_RTB_Paste")->trigger();
-        QCOMPARE(f->dietCount(), 4);
-        QCOMPARE(f->node("MLMEAL1DT20030514")->childCount(), 4);
-    }
-
-    void theFoodTreesCommandsDoNotReachTheDiet()
-    {
-        select("D1");
-        f->state().activeTree = "FOODS";
-        f->main().editCopy();
-        QVERIFY(!f->diet().dietClipboardFull());
-        QCOMPARE(questionOf([this] { f->main().editDelete(); }), QString());
-        QCOMPARE(f->dietCount(), 2);
+        for (DietDetailsWindow* totals : f->main().findChildren<DietDetailsWindow*>())
+            QVERIFY(!totals->isVisible()); // the one closed above, not yet deleted
     }
 };
 

@@ -1,5 +1,3 @@
-#include "app/configstore.h"
-#include "app/startup.h"
 #include "data/orvdatasource.h"
 #include "mainwindowfixture.h"
 #include "ui/aboutwindow.h"
@@ -12,81 +10,51 @@
 #include <QTest>
 #include <QTextEdit>
 
-namespace {
-
-QVariant storedShowTips(TestContext& test)
-{
-    return test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
-}
-
-// Sets "SHOWTIPS" directly in the database, or removes it for a null value.
-void putShowTips(TestContext& test, const QVariant& value)
-{
-    test.exec("DELETE FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
-    if (!value.isNull())
-        test.exec("INSERT INTO CONFIG (ConfigItem, ConfigValue, SelectedConfig) VALUES ('SHOWTIPS', ?, 0)",
-                  {value});
-    test.ctx().dataSource().cmdConfig();
-}
-
-} // namespace
-
 // The introduction window and its start-up switch, and the about window.
 class IntroductionTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void windowShowsTheIntroduction()
+    void showTheIntroductionAndStoreEveryChangeOfTheBox_data()
     {
+        QTest::addColumn<bool>("stored"); // else "SHOWTIPS" is missing and stays so
+        QTest::newRow("stored") << true;
+        QTest::newRow("missing") << false;
+    }
+    void showTheIntroductionAndStoreEveryChangeOfTheBox()
+    {
+        QFETCH(bool, stored);
         TestContext test;
+        if (!stored) {
+            test.exec("DELETE FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
+            test.ctx().dataSource().cmdConfig();
+        }
         TipWindow tip(test.ctx());
+        tip.show();
         QCOMPARE(tip.windowTitle(), QString("Corvane's Foodlark Introduction"));
-        QCOMPARE(tip.chkLoadTipsAtStartup->text(), QString("&Show at Startup"));
-        QVERIFY(tip.chkLoadTipsAtStartup->isChecked());
-        QCOMPARE(tip.cmdOK->text(), QString("Continue"));
+        QCOMPARE(tip.chkLoadTipsAtStartup->text() + "|" + tip.cmdOK->text(), QString("&Show at Startup|Continue"));
         QVERIFY(tip.rtbTip->isReadOnly());
-
         const QString text = introductionText();
-        QVERIFY(text.startsWith(
-            "Do you know everything about what you are putting into your body? What is the fat"));
-        QVERIFY(text.contains(
-            "if you don't have all the facts at hand.\r\n\r\nFortunately, with Corvane's Foodlark, "));
+        QVERIFY(text.startsWith("Do you know everything about what you are putting into your body? What is the fat"));
+        QVERIFY(text.contains("the facts at hand.\r\n\r\nFortunately, with Corvane's Foodlark, "));
         QVERIFY(text.contains(" you can use Corvane 's Foodlark to help you understand"));
         QVERIFY(text.endsWith("With Corvane's Foodlark, you can take the mystery out of the food you eat. "));
         QCOMPARE(text.size(), 663);
-        // Shown with the two line breaks as paragraphs.
-        QCOMPARE(tip.rtbTip->toPlainText(), QString(text).replace("\r\n", "\n"));
-    }
+        QCOMPARE(tip.rtbTip->toPlainText(), QString(text).replace("\r\n", "\n")); // the breaks as paragraphs
 
-    void boxStoresEveryChange()
-    {
-        TestContext test;
-        putShowTips(test, "Y");
-        TipWindow tip(test.ctx());
-        tip.show();
-        QCOMPARE(storedShowTips(test).toString(), QString("Y"));
-        QTest::mouseClick(tip.chkLoadTipsAtStartup, Qt::LeftButton);
-        QCOMPARE(storedShowTips(test).toString(), QString("N"));
-        QCOMPARE(Startup::introductionEnabled(test.ctx().config()), false);
-        QTest::mouseClick(tip.chkLoadTipsAtStartup, Qt::LeftButton);
-        QCOMPARE(storedShowTips(test).toString(), QString("Y"));
-        QTest::mouseClick(tip.chkLoadTipsAtStartup, Qt::LeftButton);
+        auto showTips = [&test] {
+            return test.scalar("SELECT group_concat(ConfigValue) FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
+        };
+        QStringList seen;
+        for (int click = 0; click < 3; ++click) {
+            QTest::mouseClick(tip.chkLoadTipsAtStartup, Qt::LeftButton);
+            seen << showTips().toString();
+        }
         QTest::mouseClick(tip.cmdOK, Qt::LeftButton);
         QVERIFY(!tip.isVisible());
-        QCOMPARE(tip.result(), int(QDialog::Accepted));
-        QCOMPARE(storedShowTips(test).toString(), QString("N"));
-    }
-
-    void missingSwitchIsNeverCreated()
-    {
-        TestContext test;
-        putShowTips(test, QVariant());
-        TipWindow tip(test.ctx());
-        tip.show();
-        QTest::mouseClick(tip.chkLoadTipsAtStartup, Qt::LeftButton);
-        QVERIFY(!tip.chkLoadTipsAtStartup->isChecked());
-        QCOMPARE(test.scalar("SELECT count(*) FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'").toInt(), 0);
+        QCOMPARE(seen, stored ? (QStringList{"N", "Y", "N"}) : QStringList(3, QString()));
+        QVERIFY(stored || showTips().isNull());
         QCOMPARE(test.prompts.count(), 0);
     }
 
@@ -96,20 +64,14 @@ private slots:
         f.load();
         bool ran = false;
         whenModal([&](QWidget* modal) {
-            auto* about = qobject_cast<AboutWindow*>(modal);
-            if (about) {
+            if (auto* about = qobject_cast<AboutWindow*>(modal)) {
                 ran = true;
                 QCOMPARE(about->windowTitle(), QString("About Corvane's Foodlark"));
                 QVERIFY(!about->picIcon->pixmap().isNull());
-                auto* contact = about->findChild<QLabel*>("lblContact");
-                QVERIFY(contact);
-                QCOMPARE(contact->text(), QString("How to contact us:"));
                 QCOMPARE(about->lblInternet->text(), "Internet:  " + f.ctx().webAddress);
                 QVERIFY(about->lblEmail->text().contains(f.ctx().supportAddress));
-                QVERIFY(about->lblAddress->text().contains("Corvane Corporation"));
                 QVERIFY(about->lblLegal->text().contains("public domain"));
                 QTest::mouseClick(about->cmdOK, Qt::LeftButton);
-                QVERIFY(!about->isVisible());
             }
             if (modal->isVisible())
                 modal->close();
