@@ -31,12 +31,9 @@ bool OptionsModel::check(const OptionsValues& values) const
     bool missing = values.other1.trimmed().isEmpty() || values.other2.trimmed().isEmpty();
     for (const QString& user : values.users)
         missing = missing || user.trimmed().isEmpty();
-    if (missing) {
+    if (missing)
         m_context.inform(kMissingValueMessage);
-        return false;
-    }
-
-    return true;
+    return !missing;
 }
 
 bool OptionsModel::save(OptionsValues& values)

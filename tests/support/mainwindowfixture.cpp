@@ -2,13 +2,15 @@
 
 #include <QApplication>
 #include <QSettings>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 
 MainWindowFixture::MainWindowFixture(Fixture::Content content) : test(content)
 {
-    // Window positions go to the test folders, never to the user's settings.
-    QStandardPaths::setTestModeEnabled(true);
+    // Window positions go to a folder of this test program alone, never to the
+    // user's settings nor to those of a test program running beside it.
+    static QTemporaryDir settingsHome;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
     QCoreApplication::setOrganizationName(QStringLiteral("FoodlarkTest"));
     QCoreApplication::setApplicationName(QStringLiteral("FoodlarkTest"));
     QSettings().clear();
