@@ -354,42 +354,15 @@ Summary build(const QString& seedFile, const QString& path, const Options& optio
         throw DataError(("cannot copy " + seedFile + " to " + path).toStdString());
     QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
 
-    const QString connection = QStringLiteral("foodlark-benchdatabase");
     Summary summary;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        try {
-            if (!db.open())
-                throw DataError(db.lastError().text().toStdString());
-            // A file being made needs no protection against a crash.
-            Schema::exec(db, QStringLiteral("PRAGMA synchronous = OFF"));
-            Schema::exec(db, QStringLiteral("PRAGMA journal_mode = MEMORY"));
-            if (!db.transaction())
-                throw DataError(db.lastError().text().toStdString());
-            {
-                Generator generator(db, options);
-                summary = generator.run();
-            }
-            const QString key = QStringLiteral(
-                "UPDATE TableKey SET KeyValue = (SELECT coalesce(max(%1), 0) FROM %2) WHERE KeyName = ?");
-            Schema::exec(db, key.arg(QLatin1String("GroupId"), QLatin1String("FoodGroup")), {"FOODGROUP"});
-            Schema::exec(db, key.arg(QLatin1String("FoodId"), QLatin1String("FoodItem")), {"FOODITEM"});
-            Schema::exec(db, key.arg(QLatin1String("DietId"), QLatin1String("DietActivity")),
-                         {"DIETACTIVITY"});
-            Schema::exec(db, key.arg(QLatin1String("SNAPID"), QLatin1String("SNAPSHOT")), {"SNAPSHOT"});
-            if (!db.commit())
-                throw DataError(db.lastError().text().toStdString());
-        } catch (...) {
-            db.rollback();
-            db.close();
-            QSqlDatabase::removeDatabase(connection);
-            QFile::remove(path);
-            throw;
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
+    Schema::writeFile(
+        path,
+        [&](const QSqlDatabase& db) {
+            Generator generator(db, options);
+            summary = generator.run();
+            Schema::writeTableKeys(db);
+        },
+        false);
     return summary;
 }
 

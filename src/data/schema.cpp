@@ -2,6 +2,7 @@
 
 #include "data/recordset.h"
 
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -95,12 +96,46 @@ void writeNewDatabaseConfig(const QSqlDatabase& db, const QString& version)
 
 void writeTableKeys(const QSqlDatabase& db)
 {
+    exec(db, QStringLiteral("DELETE FROM TableKey WHERE KeyName IN ('FOODGROUP', 'FOODITEM', 'DIETACTIVITY', "
+                            "'SNAPSHOT')"));
     const QString insert = QStringLiteral("INSERT INTO TableKey (KeyName, KeyValue) VALUES (?, "
                                           "(SELECT coalesce(max(%1), 0) FROM %2))");
     exec(db, insert.arg(QLatin1String("GroupId"), QLatin1String("FoodGroup")), {QStringLiteral("FOODGROUP")});
     exec(db, insert.arg(QLatin1String("FoodId"), QLatin1String("FoodItem")), {QStringLiteral("FOODITEM")});
     exec(db, insert.arg(QLatin1String("DietId"), QLatin1String("DietActivity")), {QStringLiteral("DIETACTIVITY")});
     exec(db, insert.arg(QLatin1String("SNAPID"), QLatin1String("SNAPSHOT")), {QStringLiteral("SNAPSHOT")});
+}
+
+void writeFile(const QString& path, const std::function<void(const QSqlDatabase&)>& fill, bool compact)
+{
+    const QString connection = QStringLiteral("foodlark-writefile");
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        try {
+            if (!db.open())
+                throw DataError(db.lastError().text().toStdString());
+            exec(db, QStringLiteral("PRAGMA synchronous = OFF"));
+            exec(db, QStringLiteral("PRAGMA journal_mode = MEMORY"));
+            if (!db.transaction())
+                throw DataError(db.lastError().text().toStdString());
+            fill(db);
+            if (!db.commit())
+                throw DataError(db.lastError().text().toStdString());
+            if (compact)
+                exec(db, QStringLiteral("VACUUM"));
+        } catch (const DataError& error) {
+            db.rollback();
+            failure = QString::fromUtf8(error.what());
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    if (!failure.isEmpty()) {
+        QFile::remove(path);
+        throw DataError(failure.toStdString());
+    }
 }
 
 } // namespace Schema

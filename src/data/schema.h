@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 // The tables of a database file, in SQLite's terms. Text columns compare and
 // sort without regard to case; text columns with a declared size refuse longer
@@ -22,9 +23,15 @@ void createSnapShotTable(const QSqlDatabase& db);
 // nutrient labels and both switches "Y").
 void writeNewDatabaseConfig(const QSqlDatabase& db, const QString& version);
 
-// A TableKey row for each of the four key sequences, holding the highest id in
-// use, so the next key handed out is free.
+// A TableKey row for each of the four key sequences (replacing any there),
+// holding the highest id in use, so the next key handed out is free.
 void writeTableKeys(const QSqlDatabase& db);
+
+// Makes or fills the database file at path in one transaction with what fill
+// writes, then compacts it when asked. The file is not in use yet, so it is
+// written without crash protection; on any failure it is removed and the
+// failure (DataError) passed on.
+void writeFile(const QString& path, const std::function<void(const QSqlDatabase&)>& fill, bool compact);
 
 // Runs one statement with bound values; throws DataError.
 void exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {});

@@ -137,31 +137,15 @@ void load(const QSqlDatabase& db, const QString& dataDir)
 void createDatabase(const QString& path, const QString& dataDir, const QString& version)
 {
     QFile::remove(path);
-    const QString connection = QStringLiteral("foodlark-seed");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        if (!db.open())
-            throw DataError(db.lastError().text().toStdString());
-        try {
-            db.transaction();
+    Schema::writeFile(
+        path,
+        [&](const QSqlDatabase& db) {
             Schema::createTables(db);
             load(db, dataDir);
             Schema::writeTableKeys(db);
             Schema::writeNewDatabaseConfig(db, version);
-            if (!db.commit())
-                throw DataError(db.lastError().text().toStdString());
-            Schema::exec(db, QStringLiteral("VACUUM"));
-        } catch (...) {
-            db.rollback();
-            db.close();
-            QSqlDatabase::removeDatabase(connection);
-            QFile::remove(path);
-            throw;
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
+        },
+        true);
 }
 
 } // namespace SeedCatalogue
