@@ -242,8 +242,7 @@ QString DietTree::mealKeyOfPlace(const Place& place) const
 void DietTree::onGotFocus()
 {
     TreeState& state = m_main.state();
-    if (state.foodDataChanged)
-        m_main.foodEditor().saveFoodData(false);
+    m_main.foodEditor().resolvePendingFood();
     state.activeTree = QStringLiteral("DIET");
     CommandSet& commands = m_main.commands();
     for (Command command : {Command::FoodDetails, Command::Rename, Command::New, Command::NewFoodItem,

@@ -174,13 +174,10 @@ void FoodItemEditor::resolvePendingFood()
 
 bool FoodItemEditor::saveFoodData(bool noPrompt)
 {
-    TreeState& state = m_main.state();
-    Recordset& food = m_main.context().dataSource().rsFoods;
-    if (food.editMode() == Recordset::EditMode::None) {
-        state.foodDataChanged = false;
-        state.newFoodPending = false;
-        return true;
-    }
+    const TreeState& state = m_main.state();
+    // Nothing pending: storing settles the flags and writes nothing.
+    if (m_main.context().dataSource().rsFoods.editMode() == Recordset::EditMode::None)
+        return storePendingFood();
     if (!noPrompt) {
         const QString question = state.newFoodPending
                                      ? QStringLiteral("Do you want to save this new Food Item?")

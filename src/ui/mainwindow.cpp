@@ -576,8 +576,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (!m_context.shutDownRequested() && m_state.foodDataChanged)
-        m_foodEditor->saveFoodData(false);
+    if (!m_context.shutDownRequested())
+        m_foodEditor->resolvePendingFood();
     m_unloaded = true;
     m_finder->unload();
     for (QWidget* window : QApplication::topLevelWidgets()) {
