@@ -260,43 +260,55 @@ private slots:
         QVERIFY(b()->builder().unsavedItems());
     }
 
-    void closingTheProgramAsksAboutUnsavedEntries_data()
+    void closingAsksAboutUnsavedEntries_data()
     {
-        QTest::addColumn<bool>("entry");     // an entry is left in the builder
-        QTest::addColumn<bool>("fillSave");  // name, size and group are filled in
-        QTest::addColumn<int>("answer");     // -1: no question
-        QTest::addColumn<bool>("running");   // the program is still running afterwards
-        QTest::addColumn<int>("saved");      // "Food Item Saved" boxes
-        QTest::newRow("yes, a check fails: the program stays") << true << false << int(PromptAnswer::Yes) << true << 0;
-        QTest::newRow("yes, saved: the program ends") << true << true << int(PromptAnswer::Yes) << false << 1;
-        QTest::newRow("no: the program ends") << true << true << int(PromptAnswer::No) << false << 0;
-        QTest::newRow("the only entry deleted: no question") << false << true << -1 << false << 0;
+        QTest::addColumn<bool>("builderOnly"); // the builder's window is closed, not the program
+        QTest::addColumn<bool>("entry");       // an entry is left in the builder
+        QTest::addColumn<bool>("fillSave");    // name, size and group are filled in
+        QTest::addColumn<int>("answer");       // -1: no question
+        QTest::addColumn<bool>("running");     // the program is still running afterwards
+        QTest::addColumn<int>("saved");        // "Food Item Saved" boxes
+        QTest::addColumn<int>("left");         // entries left in the builder of a running program
+        const int yes = int(PromptAnswer::Yes), no = int(PromptAnswer::No);
+        QTest::newRow("yes, a check fails: the program stays") << false << true << false << yes << true << 0 << 1;
+        QTest::newRow("yes, saved: the program ends") << false << true << true << yes << false << 1 << 0;
+        QTest::newRow("no: the program ends") << false << true << true << no << false << 0 << 0;
+        QTest::newRow("the only entry deleted: no question") << false << false << true << -1 << false << 0 << 0;
+        QTest::newRow("the builder closed, yes, a check fails: it stays") << true << true << false << yes << true << 0
+                                                                          << 1;
+        QTest::newRow("the builder closed, no: its entries go") << true << true << true << no << true << 0 << 0;
     }
-    void closingTheProgramAsksAboutUnsavedEntries()
+    void closingAsksAboutUnsavedEntries()
     {
+        QFETCH(bool, builderOnly);
         QFETCH(bool, entry);
         QFETCH(bool, fillSave);
         QFETCH(int, answer);
         QFETCH(bool, running);
         QFETCH(int, saved);
+        QFETCH(int, left);
         load();
         send({"F9003"});
+        run(Command::ToolsFoodBuilder);
         if (!entry)
             b()->deleteSelectedEntry();
         if (fillSave)
             this->fillSave("Stew", "1 bowl", "My Foods");
         if (answer >= 0)
             prompts().queue(PromptAnswer(answer));
-        w().close();
+        builderOnly ? b()->close() : w().close();
         QCOMPARE(programRuns(), running);
         QCOMPARE(int(std::count_if(prompts().shown().begin(), prompts().shown().end(),
                                    [](const Prompt& p) { return p.title == "Food Item Saved"; })),
                  saved);
         QCOMPARE(prompts().shown().value(0), answer < 0 ? Prompt{} : kUnsavedQuestion);
-        if (running) { // the failed check is shown with the builder in front
-            QCOMPARE(last(), exclamation("You must enter a Food Name."));
-            QVERIFY(b()->isVisible());
-            QVERIFY(b()->builder().unsavedItems());
+        if (running) {
+            QCOMPARE(b()->builder().count(), left);
+            QCOMPARE(b()->builder().unsavedItems(), left > 0);
+            // A failed check is shown with the builder in front.
+            QCOMPARE(b()->isVisible(), left > 0);
+            if (left > 0)
+                QCOMPARE(last(), exclamation("You must enter a Food Name."));
         }
         QCOMPARE(prompts().unanswered(), 0);
     }
