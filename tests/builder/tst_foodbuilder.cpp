@@ -37,7 +37,7 @@ void compareNutrients(const Nutrients& actual, const Nutrients& expected)
 } // namespace
 
 // The food builder's composition without its window: entries, the totals and
-// how an entry's serving changes them, the texts the grids show, and Save's checks.
+// how an entry's serving changes them, and the texts the grids show.
 class FoodBuilderTest : public QObject
 {
     Q_OBJECT
@@ -122,8 +122,6 @@ private slots:
         QTest::newRow("quarter") << "0.25" << 0.25;
         QTest::newRow("blanks around") << " 2.5 " << 2.5;
         QTest::newRow("none") << "0" << 0.0;
-        QTest::newRow("minus none") << "-0" << 0.0;
-        QTest::newRow("exponent") << "1e3" << 1000.0;
         QTest::newRow("the limit") << "10000" << 10000.0;
         QTest::newRow("past the limit") << "10000.01" << -1.0;
         QTest::newRow("negative") << "-1" << -1.0;
@@ -131,7 +129,7 @@ private slots:
         QTest::newRow("not a number") << "nan" << -1.0;
         QTest::newRow("overflow") << "1e999" << -1.0;
         QTest::newRow("letters") << "two" << -1.0;
-        QTest::newRow("blank") << "" << -1.0;
+        QTest::newRow("minus none") << "-0" << 0.0;
         QTest::newRow("comma") << "1,5" << -1.0;
     }
     void servingsAsTyped()
@@ -221,28 +219,6 @@ private slots:
         QCOMPARE(builder.entries()[0].numServing, 1.0);
         QVERIFY(builder.totals().isFinite());
         QCOMPARE(builder.totals()[7], 1.6e308);
-    }
-
-    void saveChecksComeInOrder_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("size");
-        QTest::addColumn<bool>("group");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("nothing") << "" << "" << false << "You must enter a Food Name.";
-        QTest::newRow("blank name") << "  " << "1 bowl" << true << "You must enter a Food Name.";
-        QTest::newRow("no size") << "Stew" << " " << false << "You must enter a Serving Size.";
-        QTest::newRow("no group") << "Stew" << "1 bowl" << false
-                                  << "You must select one of the available Food Groups.";
-        QTest::newRow("all there") << "Stew" << "1 bowl" << true << "";
-    }
-    void saveChecksComeInOrder()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, size);
-        QFETCH(bool, group);
-        QFETCH(QString, message);
-        QCOMPARE(FoodBuilder::saveProblem(name, size, group), message);
     }
 
     void anEntryFromAFoodRecordInWholeGrams_data()

@@ -210,11 +210,16 @@ private slots:
             messages << last().text;
         };
         save();
+        b()->txtFoodName->setText("  ");
+        b()->txtServingSize->setText("1 plate");
+        save();
         b()->txtFoodName->setText("Apple butter toast");
+        b()->txtServingSize->setText(" ");
         save();
         b()->txtServingSize->setText(" 1 plate ");
         save();
-        QCOMPARE(messages, (QStringList{"You must enter a Food Name.", "You must enter a Serving Size.",
+        QCOMPARE(messages, (QStringList{"You must enter a Food Name.", "You must enter a Food Name.",
+                                        "You must enter a Serving Size.",
                                         "You must select one of the available Food Groups."}));
         QCOMPARE(count("FoodItem"), 7);
 
