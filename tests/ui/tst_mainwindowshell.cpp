@@ -129,7 +129,7 @@ private slots:
     void commandsOfPartsNotBuiltStayDisabled()
     {
         loadShown();
-        // A food's click enables what it can; the commands of the parts not in this build stay off.
+        // A food's click enables what it can; commands whose work is not in this build stay off.
         NodeTree* tree = w().tvwFood;
         tree->scrollToItem(tree->node("F60001"));
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
