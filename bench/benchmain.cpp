@@ -8,6 +8,7 @@
 #include "app/configstore.h"
 #include "app/startup.h"
 #include "benchdatabase.h"
+#include "builder/foodbuilderwindow.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
 #include "diet/diettree.h"
@@ -22,6 +23,7 @@
 #include <QCommandLineParser>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QRadioButton>
 #include <QDir>
 #include <QElapsedTimer>
@@ -155,6 +157,8 @@ int main(int argc, char** argv)
     std::unique_ptr<QMainWindow> window;
     auto main = [&] { return static_cast<MainWindow*>(window.get()); };
     auto closeWindow = [&] {
+        if (window && main()->foodBuilder())
+            main()->foodBuilder()->emptyBuilder(); // nothing to ask about on the way out
         if (window)
             window->close();
         window.reset();
@@ -202,6 +206,25 @@ int main(int argc, char** argv)
         dialog->findChild<QLineEdit*>(QStringLiteral("txtFindName"))->setText(text);
         main()->finder().findFood(true); // the first match; the timed run finds the next
     };
+
+    // The food builder shown with 50 entries from the largest group, its selected food.
+    auto builderOf50 = [&] {
+        openLargestGroup();
+        FoodBuilderWindow* builder = main()->foodBuilder();
+        if (!builder->isVisible())
+            builder->showBuilder();
+        QTreeWidgetItem* food = largest->child(largest->childCount() / 2);
+        main()->tvwFood->selectNode(food);
+        main()->foodTree().foodNodeClick(food);
+        while (builder->builder().count() < 50)
+            main()->sendFoodToBuilder();
+        while (builder->builder().count() > 50) {
+            builder->gdFoods->setCurrentCell(0, 0);
+            builder->deleteSelectedEntry();
+        }
+        QCoreApplication::processEvents();
+    };
+    int builderUpdates = 0;
 
     // The steps, in the order the program meets them. Add new ones here.
     const QList<Step> steps = {
@@ -323,6 +346,22 @@ int main(int argc, char** argv)
              return ds.rsDietData.recordCount();
          },
          kQueryMs},
+        {QStringLiteral("send a food to a builder of 50"), builderOf50,
+         [&] {
+             main()->sendFoodToBuilder();
+             main()->foodBuilder()->repaint();
+             return main()->foodBuilder()->builder().count();
+         },
+         kFrameMs},
+        {QStringLiteral("update an entry of a builder of 50"), builderOf50,
+         [&] {
+             FoodBuilderWindow* builder = main()->foodBuilder();
+             const FoodBuilderItem& entry = builder->builder().entries()[25];
+             builder->changeEntry(25, {entry.servingSize, entry.msreNo, entry.gmWt, 2.0 + ++builderUpdates % 2});
+             builder->repaint();
+             return builder->builder().count();
+         },
+         kFrameMs},
     };
 
     std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/configstore.h"
 #include "app/windowsettings.h"
+#include "builder/foodbuilderwindow.h"
 #include "data/orvdatasource.h"
 #include "diet/dietkeys.h"
 #include "diet/diettree.h"
@@ -67,8 +68,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     connectCommands();
 
     // Commands whose work is not part of this build stay disabled.
-    for (Command command : {Command::FoodBuilder, Command::ToolsFoodBuilder, Command::Snapshot, Command::DietReport,
-                            Command::DietGraph, Command::SnapshotReport})
+    for (Command command : {Command::Snapshot, Command::DietReport, Command::DietGraph, Command::SnapshotReport})
         m_commands.setUnavailable(command);
     // Paste and Delete wait for something to paste or delete.
     m_commands.setEnabled(Command::Paste, false);
@@ -303,6 +303,8 @@ void MainWindow::connectCommands()
     on(Command::DietEntry, [this] { editDietEntry(); });
     on(Command::FoodDetails, [this] { m_foodEditor->showFoodDetails(); });
     on(Command::FoodFav, [this] { m_foodTree->copyToFavorites(); });
+    on(Command::FoodBuilder, [this] { sendFoodToBuilder(); });
+    on(Command::ToolsFoodBuilder, [this] { toolsFoodBuilder(); });
     on(Command::Cut, [this] { editCut(); });
     on(Command::Copy, [this] { editCopy(); });
     on(Command::Paste, [this] { editPaste(); });
@@ -338,6 +340,8 @@ bool MainWindow::load()
     m_foodTree->loadFoodTree();
     m_dietTree->loadDietDays();
     fillMealCombo(config, cmbMeal, QString());
+    if (!m_context.shutDownRequested())
+        m_foodBuilder = new FoodBuilderWindow(*this);
     m_loaded = !m_context.shutDownRequested();
     return m_loaded;
 }
@@ -448,6 +452,25 @@ void MainWindow::editDietEntry()
 {
     if (tvwDiet->selectedNode())
         m_dietTree->dietDoubleClick();
+}
+
+void MainWindow::sendFoodToBuilder()
+{
+    QTreeWidgetItem* node = tvwFood->selectedNode();
+    if (!m_foodBuilder || NodeTree::tag(node) != FoodTree::kFoodItem)
+        return;
+    m_foodEditor->resolvePendingFood();
+    // The row of the selected food, whatever moved rsFoods since the click.
+    m_foodTree->selectFoodRecord(NodeTree::key(node), FoodTree::kFoodItem);
+    const Recordset& foods = m_context.dataSource().rsFoods;
+    if (foods.hasCurrent())
+        m_foodBuilder->putFoodInOven(FoodBuilderItem::fromFood(foods));
+}
+
+void MainWindow::toolsFoodBuilder()
+{
+    if (m_foodBuilder)
+        m_foodBuilder->showBuilder();
 }
 
 void MainWindow::toolsShowMeals()
@@ -576,8 +599,14 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (!m_context.shutDownRequested())
+    if (!m_context.shutDownRequested()) {
         m_foodEditor->resolvePendingFood();
+        // Unsaved builder entries are saved or let go first; a failed save keeps the program running.
+        if (m_foodBuilder && !m_foodBuilder->queryClose()) {
+            event->ignore();
+            return;
+        }
+    }
     m_unloaded = true;
     m_finder->unload();
     for (QWidget* window : QApplication::topLevelWidgets()) {

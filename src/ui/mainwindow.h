@@ -8,6 +8,7 @@
 
 class AppContext;
 class DietTree;
+class FoodBuilderWindow;
 class FindController;
 class FoodItemEditor;
 class FoodTree;
@@ -44,6 +45,8 @@ public:
     FoodItemEditor& foodEditor() { return *m_foodEditor; }
     DietTree& dietTree() { return *m_dietTree; }
     FindController& finder() { return *m_finder; }
+    // The food builder, made by the load (nullptr before).
+    FoodBuilderWindow* foodBuilder() const { return m_foodBuilder; }
 
     // Controls other parts of the program work with.
     NodeTree* tvwFood = nullptr;
@@ -75,6 +78,9 @@ public:
     void editDelete();
     void editRename();
     void editDietEntry();
+    // Adds one serving of the selected food to the food builder.
+    void sendFoodToBuilder();
+    void toolsFoodBuilder();
     void toolsOptions();
     void toolsShowMeals();
     void toolsPurgeDiet();
@@ -105,6 +111,7 @@ private:
     std::unique_ptr<FoodItemEditor> m_foodEditor;
     std::unique_ptr<DietTree> m_dietTree;
     std::unique_ptr<FindController> m_finder;
+    FoodBuilderWindow* m_foodBuilder = nullptr; // a window of its own, owned as a child
     QToolButton* m_reportButton = nullptr;
     bool m_unloaded = false;
     bool m_loaded = false;

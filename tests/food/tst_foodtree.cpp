@@ -87,15 +87,15 @@ private slots:
     void commandsFollowTheClickedNode()
     {
         // The node, whether the clipboard is full, then Cut, Copy, FoodDetails, Delete, NewFoodItem, FoodFav,
-        // Paste.
-        const QList<std::tuple<QString, bool, QString>> rows = {{"G10", false, "0001100"},
-                                                                {"F60001", false, "1111100"},
-                                                                {"G1", true, "0000000"},
-                                                                {"G2", true, "0000101"},
-                                                                {"F1077", true, "1111111"}};
+        // Paste, Send Food to Food Builder.
+        const QList<std::tuple<QString, bool, QString>> rows = {{"G10", false, "00011000"},
+                                                                {"F60001", false, "11111001"},
+                                                                {"G1", true, "00000000"},
+                                                                {"G2", true, "00001010"},
+                                                                {"F1077", true, "11111111"}};
         const QList<Command> commands = {Command::Cut,    Command::Copy,        Command::FoodDetails,
                                          Command::Delete, Command::NewFoodItem, Command::FoodFav,
-                                         Command::Paste};
+                                         Command::Paste,  Command::FoodBuilder};
         load();
         for (const auto& [key, clipboard, expected] : rows) {
             if (clipboard && !w().foodTree().foodClipboardFull()) {
@@ -112,9 +112,9 @@ private slots:
                                  qPrintable(key + action->objectName()));
                 }
             }
-            // On every node: Rename and New on, the diet's commands off, the food builder not in this build.
+            // On every node: Rename and New on, the diet's commands off.
             QVERIFY(on(Command::Rename, Surface::Popup) && on(Command::New, Surface::Toolbar));
-            for (Command command : {Command::DietDetails, Command::DietEntry, Command::FoodBuilder})
+            for (Command command : {Command::DietDetails, Command::DietEntry})
                 QVERIFY(!on(command) && !on(command, Surface::Popup));
         }
     }

@@ -129,16 +129,15 @@ private slots:
     void commandsOfPartsNotBuiltStayDisabled()
     {
         loadShown();
-        // A food's click asks for Send Food to Food Builder, which is not in this build.
+        // A food's click enables what it can; commands whose work is not in this build stay off.
         NodeTree* tree = w().tvwFood;
         tree->scrollToItem(tree->node("F60001"));
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                           tree->visualItemRect(tree->node("F60001")).center());
         QVERIFY(w().findChild<QAction*>("mnuEditCopy")->isEnabled());
         for (const char* name :
-             {"mnuEditFoodBuilder", "mnuPop_RTB_FoodBuilder", "mnuToolsFoodbuilder", "mnuToolsSnapshot",
-              "mnuToolsDietReport", "mnuToolsDietGraph", "mnuToolsSnapshotReport", "tbReport", "tbSnapShot",
-              "tbFoodBldr", "DIETRPT", "DIETGRAPH", "SNAPSHOTRPT"})
+             {"mnuToolsSnapshot", "mnuToolsDietReport", "mnuToolsDietGraph", "mnuToolsSnapshotReport", "tbReport",
+              "tbSnapShot", "DIETRPT", "DIETGRAPH", "SNAPSHOTRPT"})
             QVERIFY2(!w().findChild<QAction*>(name)->isEnabled(), name);
     }
 
