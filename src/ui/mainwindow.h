@@ -77,6 +77,8 @@ public:
     void editDietEntry();
     void toolsOptions();
     void toolsShowMeals();
+    // Tools > Physical Snapshot: a new snapshot window, shown modally.
+    void toolsSnapshot();
     void toolsPurgeDiet();
     void toolsPurgeSnapshot();
     void helpContents();

@@ -136,9 +136,9 @@ private slots:
                           tree->visualItemRect(tree->node("F60001")).center());
         QVERIFY(w().findChild<QAction*>("mnuEditCopy")->isEnabled());
         for (const char* name :
-             {"mnuEditFoodBuilder", "mnuPop_RTB_FoodBuilder", "mnuToolsFoodbuilder", "mnuToolsSnapshot",
-              "mnuToolsDietReport", "mnuToolsDietGraph", "mnuToolsSnapshotReport", "tbReport", "tbSnapShot",
-              "tbFoodBldr", "DIETRPT", "DIETGRAPH", "SNAPSHOTRPT"})
+             {"mnuEditFoodBuilder", "mnuPop_RTB_FoodBuilder", "mnuToolsFoodbuilder", "mnuToolsDietReport",
+              "mnuToolsDietGraph", "mnuToolsSnapshotReport", "tbReport", "tbFoodBldr", "DIETRPT", "DIETGRAPH",
+              "SNAPSHOTRPT"})
             QVERIFY2(!w().findChild<QAction*>(name)->isEnabled(), name);
     }
 
