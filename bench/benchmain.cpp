@@ -14,6 +14,7 @@
 #include "food/findcontroller.h"
 #include "food/finddialog.h"
 #include "food/foodtree.h"
+#include "snapshot/snapshotwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/nodetree.h"
 #include "ui/startupwindows.h"
@@ -26,6 +27,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -203,6 +205,21 @@ int main(int argc, char** argv)
         main()->finder().findFood(true); // the first match; the timed run finds the next
     };
 
+    // The snapshot window over the busiest user's thousands of snapshots.
+    std::unique_ptr<SnapshotWindow> snapshots;
+    auto openSnapshots = [&] {
+        shown();
+        snapshots = std::make_unique<SnapshotWindow>(context);
+        snapshots->load();
+        snapshots->show();
+        QCoreApplication::processEvents();
+        return snapshots->lstSnapShot->topLevelItemCount();
+    };
+    auto snapshotsOpen = [&] {
+        if (!snapshots || !ds.rsSnapShotData.isOpen())
+            openSnapshots();
+    };
+
     // The steps, in the order the program meets them. Add new ones here.
     const QList<Step> steps = {
         {QStringLiteral("connectDB"), [&] { ds.closeDB(); },
@@ -323,6 +340,29 @@ int main(int argc, char** argv)
              return ds.rsDietData.recordCount();
          },
          kQueryMs},
+        {QStringLiteral("open the snapshot window (10 years)"), [&] { snapshots.reset(); }, openSnapshots, 100},
+        {QStringLiteral("save a new snapshot"),
+         [&] {
+             snapshotsOpen();
+             snapshots->txtSnapShot[0]->setText(QStringLiteral("72.5"));
+         },
+         [&] {
+             snapshots->save();
+             QCoreApplication::processEvents();
+             return snapshots->lstSnapShot->topLevelItemCount();
+         },
+         kFrameMs},
+        {QStringLiteral("delete a snapshot"),
+         [&] {
+             snapshotsOpen();
+             snapshots->lstSnapShot->setCurrentItem(snapshots->lstSnapShot->topLevelItem(0));
+         },
+         [&] {
+             snapshots->deleteSelected();
+             QCoreApplication::processEvents();
+             return snapshots->lstSnapShot->topLevelItemCount();
+         },
+         kFrameMs},
     };
 
     std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);

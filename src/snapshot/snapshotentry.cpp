@@ -3,7 +3,6 @@
 #include "app/numbers.h"
 #include "data/recordset.h"
 
-#include <QLocale>
 
 namespace {
 const QString kId = QStringLiteral("SNAPID");
@@ -16,7 +15,7 @@ SnapshotEntry SnapshotEntry::fromInputs(const SnapshotSlots& layout, const QDate
 {
     SnapshotEntry entry;
     // Snapshots are kept to the minute.
-    entry.taken = QDateTime(date, QTime(time.hour(), time.minute()));
+    entry.taken = QDateTime(date, QTime(time.hour(), time.minute()), Qt::UTC);
     entry.comment = cutText(comment, SnapshotSlots::kCommentLength);
     for (int p = 0; p < layout.count(); ++p) {
         const QString text = inputs.value(p);
@@ -33,7 +32,7 @@ SnapshotEntry SnapshotEntry::read(const Recordset& rs)
 {
     SnapshotEntry entry;
     entry.snapId = rs.integer(kId);
-    entry.taken = rs.dateTime(kTaken);
+    entry.taken = takenFrom(rs.text(kTaken));
     entry.comment = rs.text(kComments);
     for (int number = 1; number <= SnapshotSlots::kValues; ++number)
         entry.values[number - 1] = rs.value(SnapshotSlots::column(number));
@@ -50,10 +49,24 @@ void SnapshotEntry::write(Recordset& rs, const SnapshotSlots& layout) const
     }
 }
 
+QDateTime SnapshotEntry::takenFrom(const QString& stored)
+{
+    // Read by hand: a history has thousands of these, and the general parsers are slow.
+    const QStringView text(stored);
+    const auto number = [&text](int from, int length) { return text.mid(from, length).toInt(); };
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time = text.size() >= 19 ? QTime(number(11, 2), number(14, 2), number(17, 2)) : QTime(0, 0);
+    return QDateTime(date, time.isValid() ? time : QTime(0, 0), Qt::UTC);
+}
+
 QString SnapshotEntry::takenText(const QDateTime& taken)
 {
-    // The hour on the 12-hour clock with English AM / PM whatever the locale.
-    return QLocale::c().toString(taken, QStringLiteral("yyyy/MM/dd hh:mm AP"));
+    // The hour on the 12-hour clock with AM / PM whatever the locale.
+    const QDate date = taken.date();
+    const QTime time = taken.time();
+    const int hour = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    return QString::asprintf("%04d/%02d/%02d %02d:%02d %s", date.year(), date.month(), date.day(), hour,
+                             time.minute(), time.hour() < 12 ? "AM" : "PM");
 }
 
 QString SnapshotEntry::valueText(const QVariant& value)

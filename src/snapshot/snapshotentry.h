@@ -13,7 +13,9 @@ class Recordset;
 
 // One physical snapshot as the snapshot window reads, shows and stores it: when
 // it was taken, the eight values (a null value is one that was not measured)
-// and the comment.
+// and the comment. The time is the wall-clock time the user gave, kept with no
+// time zone (as UTC), so no daylight-saving change moves or refuses it and no
+// time zone is looked up for the thousands of rows of a history.
 struct SnapshotEntry
 {
     qint32 snapId = 0;
@@ -41,6 +43,8 @@ struct SnapshotEntry
     QStringList inputTexts(const SnapshotSlots& layout) const;
 
     static QString takenText(const QDateTime& taken);
+    // The time of a stored "YYYY-MM-DD HH:MM:SS" text.
+    static QDateTime takenFrom(const QString& stored);
     // A stored value as the window shows it: " " for null, numbers in their
     // shortest form.
     static QString valueText(const QVariant& value);

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/configstore.h"
 #include "data/orvdatasource.h"
+#include "data/transaction.h"
 #include "ui/helpcatalogue.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
@@ -364,6 +365,8 @@ bool SnapshotWindow::save()
     Recordset& rs = ds.rsSnapShotData;
     const bool adding = m_mode == kNew;
     try {
+        // The new id and the row are stored together, with one write to the disk.
+        Transaction transaction(ds);
         if (adding) {
             const std::optional<qint32> key = ds.getTableKey(QStringLiteral("SnapShot"));
             if (!key)
@@ -374,7 +377,6 @@ bool SnapshotWindow::save()
             entry.write(rs, m_slots);
             rs.setValue(QStringLiteral("USERNAME"), m_context.currentUser);
             rs.update();
-            rs.setBookmark(rs.lastModified());
         } else {
             entry.snapId = m_mode.toInt();
             if (!findRecord(entry.snapId))
@@ -383,9 +385,15 @@ bool SnapshotWindow::save()
             entry.write(rs, m_slots);
             rs.update();
         }
+        transaction.commit();
+        if (adding)
+            rs.setBookmark(rs.lastModified());
     } catch (const DataError&) {
         rs.cancelUpdate();
         m_context.reportError(QStringLiteral("Unable to update SnapShot Data.  "));
+        // A row the recordset took in before the change was rolled back goes again.
+        if (adding)
+            ds.cmdSnapShotData(m_context.currentUser);
         return false;
     }
 
@@ -418,19 +426,25 @@ void SnapshotWindow::newEntry()
 
 void SnapshotWindow::deleteEntry()
 {
-    QTreeWidgetItem* row = selectedRow();
-    if (!row)
+    if (!selectedRow())
         return;
     const Prompt question{PromptIcon::Question, PromptButtons::YesNo, kTitle, kDeleteQuestion};
-    if (m_context.prompts().ask(question) != PromptAnswer::Yes)
-        return;
+    if (m_context.prompts().ask(question) == PromptAnswer::Yes)
+        deleteSelected();
+}
+
+bool SnapshotWindow::deleteSelected()
+{
+    QTreeWidgetItem* row = selectedRow();
+    if (!row)
+        return false;
     Recordset& rs = m_context.dataSource().rsSnapShotData;
     try {
         if (findRecord(idOf(row)))
             rs.deleteCurrent();
     } catch (const DataError&) {
         m_context.reportError(QStringLiteral("Unable to delete SnapShot Data.  "));
-        return;
+        return false;
     }
     m_filling = true;
     delete row;
@@ -440,6 +454,7 @@ void SnapshotWindow::deleteEntry()
     reset();
     cmdEdit->setEnabled(false);
     cmdDelete->setEnabled(false);
+    return true;
 }
 
 void SnapshotWindow::leave()

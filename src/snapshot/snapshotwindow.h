@@ -53,6 +53,8 @@ public:
     void newEntry();
     void editEntry();
     void deleteEntry();
+    // Delete without the question.
+    bool deleteSelected();
     void leave();
     void help();
     void report();

@@ -103,25 +103,28 @@ private slots:
 
     void rowsShowTheTimeAndEveryShownValue_data()
     {
-        QTest::addColumn<QDateTime>("taken");
+        QTest::addColumn<QString>("taken"); // as stored
         QTest::addColumn<QVariantList>("values");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("evening") << QDateTime(QDate(2003, 5, 14), QTime(22, 15))
-                                 << QVariantList{99.0, 70.5, {}, {}, {}, {}, "120/80", {}}
+        QTest::newRow("evening") << "2003-05-14 22:15:00" << QVariantList{99.0, 70.5, {}, {}, {}, {}, "120/80", {}}
                                  << QStringList{"2003/05/14 10:15 PM", "70.5", "120/80", "note"};
-        QTest::newRow("noon, nulls") << QDateTime(QDate(2010, 1, 2), QTime(12, 0)) << QVariantList{{}, {}, {}, {}, {}, {}, {}, {}}
+        QTest::newRow("noon, nulls") << "2010-01-02 12:00:59" << QVariantList{{}, {}, {}, {}, {}, {}, {}, {}}
                                      << QStringList{"2010/01/02 12:00 PM", " ", " ", "note"};
-        QTest::newRow("after midnight") << QDateTime(QDate(1999, 12, 31), QTime(0, 5))
-                                        << QVariantList{{}, 80.0, {}, {}, {}, {}, "", {}}
+        QTest::newRow("after midnight") << "1999-12-31 00:05:00" << QVariantList{{}, 80.0, {}, {}, {}, {}, "", {}}
                                         << QStringList{"1999/12/31 12:05 AM", "80", "", "note"};
+        QTest::newRow("a day without a time") << "2004-02-29" << QVariantList{{}, 1e-7, {}, {}, {}, {}, "x", {}}
+                                              << QStringList{"2004/02/29 12:00 AM", "0.0000001", "x", "note"};
+        // A time that a daylight-saving change skips in many places is kept as it is.
+        QTest::newRow("in a clock change") << "2003-03-30 02:30:00" << QVariantList{{}, 2.0, {}, {}, {}, {}, {}, {}}
+                                           << QStringList{"2003/03/30 02:30 AM", "2", " ", "note"};
     }
     void rowsShowTheTimeAndEveryShownValue()
     {
-        QFETCH(QDateTime, taken);
+        QFETCH(QString, taken);
         QFETCH(QVariantList, values);
         const SnapshotSlots layout(Labels{"", "Weight", "", "", "", "", "BP"});
         SnapshotEntry entry;
-        entry.taken = taken;
+        entry.taken = SnapshotEntry::takenFrom(taken);
         entry.comment = "note";
         std::copy(values.begin(), values.end(), entry.values.begin());
         QTEST(entry.historyTexts(layout), "texts");
