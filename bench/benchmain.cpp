@@ -14,6 +14,7 @@
 #include "food/findcontroller.h"
 #include "food/finddialog.h"
 #include "food/foodtree.h"
+#include "graph/graphwindow.h"
 #include "snapshot/snapshotwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/nodetree.h"
@@ -23,6 +24,7 @@
 #include <QCommandLineParser>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QDir>
 #include <QElapsedTimer>
@@ -220,6 +222,24 @@ int main(int argc, char** argv)
             openSnapshots();
     };
 
+    // The diet graph of the busiest user's ten years, as its launch opens it.
+    std::unique_ptr<GraphWindow> graph;
+    int nutrient = 0;
+    auto openGraph = [&] {
+        shown();
+        ds.cmdDietGraph(firstDay, lastDay, busiest);
+        graph = std::make_unique<GraphWindow>(context);
+        graph->setDateRange(firstDay, lastDay);
+        graph->buildGraph();
+        graph->show();
+        QCoreApplication::processEvents();
+        return graph->data().rowCount();
+    };
+    auto graphOpen = [&] {
+        if (!graph)
+            openGraph();
+    };
+
     // The steps, in the order the program meets them. Add new ones here.
     const QList<Step> steps = {
         {QStringLiteral("connectDB"), [&] { ds.closeDB(); },
@@ -363,6 +383,22 @@ int main(int argc, char** argv)
              return snapshots->lstSnapShot->topLevelItemCount();
          },
          kFrameMs},
+        {QStringLiteral("diet graph of 10 years: query to shown"), [&] { graph.reset(); }, openGraph, 300},
+        {QStringLiteral("diet graph: switch the nutrient"), graphOpen,
+         [&] {
+             nutrient = (nutrient + 1) % 6;
+             graph->rbNutrient[nutrient]->click();
+             QCoreApplication::processEvents();
+             return graph->data().rowCount();
+         },
+         100},
+        {QStringLiteral("diet graph: switch bars and line"), graphOpen,
+         [&] {
+             graph->rbStyle[graph->isLineChart() ? 0 : 1]->click();
+             QCoreApplication::processEvents();
+             return graph->data().rowCount();
+         },
+         100},
     };
 
     std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);
