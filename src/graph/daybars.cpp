@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <QValueAxis>
+#include <cmath>
 
 DayBars::DayBars(QChart* chart, QValueAxis* dayAxis, QValueAxis* valueAxis)
     : QGraphicsItem(chart), m_chart(chart), m_dayAxis(dayAxis), m_valueAxis(valueAxis)
@@ -60,16 +61,25 @@ QPointF DayBars::toValue(const QPointF& position) const
 void DayBars::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
     const QRectF area = m_chart->plotArea();
+    // Bars thinner than a pixel of the device (years of days on a screen) are
+    // widened to one and drawn without smoothing, so that they show in full
+    // colour where smoothing would leave a pale haze.
+    const double pixel = 1.0 / std::max(1e-9, std::abs(painter->deviceTransform().m11()));
     QVector<QRectF> bars;
     bars.reserve(m_values.size());
+    bool thin = false;
     for (int row = 0; row < m_values.size(); ++row) {
         if (!m_values[row])
             continue;
         const double day = row + 1;
-        const QRectF bar = QRectF(toPosition(QPointF(day - kHalfWidth, *m_values[row])),
-                                  toPosition(QPointF(day + kHalfWidth, 0)))
-                               .normalized()
-                               .intersected(area);
+        QRectF bar = QRectF(toPosition(QPointF(day - kHalfWidth, *m_values[row])),
+                            toPosition(QPointF(day + kHalfWidth, 0)))
+                         .normalized();
+        if (bar.width() < pixel) {
+            thin = true;
+            bar.setWidth(pixel);
+        }
+        bar = bar.intersected(area);
         if (!bar.isEmpty())
             bars.append(bar);
     }
@@ -78,7 +88,8 @@ void DayBars::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*
     // Bars narrower than their outline are drawn without it.
     const bool outlined = !bars.isEmpty() && bars.first().width() > 3 * m_pen.widthF();
     painter->setPen(outlined ? m_pen : Qt::NoPen);
-    painter->setBrush(m_brush);
+    painter->setBrush(thin ? m_pen.brush() : m_brush);
+    painter->setRenderHint(QPainter::Antialiasing, !thin);
     painter->drawRects(bars);
     painter->restore();
 }

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 const std::array<const char*, DietGraphData::kNutrients> kCaptions = {
@@ -108,4 +109,22 @@ QString DietGraphData::title(const QString& nutrientCaption, const QString& rang
 QString DietGraphData::rangeText(const QDate& lo, const QDate& hi)
 {
     return lo.toString(QStringLiteral("MM/dd/yy")) + QStringLiteral(" - ") + hi.toString(QStringLiteral("MM/dd/yy"));
+}
+
+DietGraphData::Scale DietGraphData::valueScale(double lo, double hi)
+{
+    if (!(hi > lo))
+        hi = lo + 1;
+    const double rough = (hi - lo) / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10 * magnitude;
+    for (double factor : {1.0, 2.0, 2.5, 5.0}) {
+        if (factor * magnitude >= rough * (1 - 1e-9)) {
+            step = factor * magnitude;
+            break;
+        }
+    }
+    const double min = std::floor(lo / step + 1e-9) * step;
+    const double max = std::ceil(hi / step - 1e-9) * step;
+    return {min, max, int(std::lround((max - min) / step)) + 1};
 }

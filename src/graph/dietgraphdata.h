@@ -54,6 +54,18 @@ public:
     // nutrient (under the given caption) and its sum.
     QString tip(int nutrient, int row, const QString& nutrientCaption) const;
 
+    // The value axis for sums from lo to hi: round bounds that take them in and
+    // the number of ticks (bounds included), steps of 1, 2, 2.5 or 5 times a
+    // power of ten, about five of them.
+    struct Scale
+    {
+        double min;
+        double max;
+        int ticks;
+        bool operator==(const Scale&) const = default;
+    };
+    static Scale valueScale(double lo, double hi);
+
     // "Diet Activity Graph of " + caption + " for " + range.
     static QString title(const QString& nutrientCaption, const QString& range);
     // The range text of a graph: "mm/dd/yy - mm/dd/yy".

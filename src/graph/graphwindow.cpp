@@ -171,6 +171,7 @@ void GraphWindow::buildChart()
     m_dayAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_valueAxis = new QValueAxis;
     m_valueAxis->setTitleText(DietGraphData::caption(0));
+    m_valueAxis->setLabelFormat(QStringLiteral("%g"));
     for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(m_dayAxis), static_cast<QAbstractAxis*>(m_valueAxis)}) {
         axis->setTitleFont(arial(10, true));
         axis->setLabelsFont(arial(9));
@@ -303,6 +304,10 @@ void GraphWindow::fillSeries()
                 points.append(QPointF(row + 1, *values[row]));
         }
         m_points->setPointsVisible(values.size() <= kMarkedDays);
+        // A thinner line where years of days crowd it.
+        QPen pen = m_points->pen();
+        pen.setWidth(values.size() <= 10 * kMarkedDays ? 2 : 1);
+        m_points->setPen(pen);
         m_points->replace(points);
     } else {
         m_points->clear();
@@ -310,10 +315,10 @@ void GraphWindow::fillSeries()
     m_bars->setValues(m_line ? QVector<std::optional<double>>() : values);
     m_bars->setVisible(!m_line);
     m_points->setVisible(m_line);
-    m_valueAxis->setRange(std::min(0.0, m_data.lowest(m_shown)), m_data.highest(m_shown));
-    if (m_valueAxis->max() <= m_valueAxis->min())
-        m_valueAxis->setMax(m_valueAxis->min() + 1);
-    m_valueAxis->applyNiceNumbers();
+    const DietGraphData::Scale scale =
+        DietGraphData::valueScale(std::min(0.0, m_data.lowest(m_shown)), m_data.highest(m_shown));
+    m_valueAxis->setRange(scale.min, scale.max);
+    m_valueAxis->setTickCount(scale.ticks);
 }
 
 QString GraphWindow::tipAt(const QPointF& value) const

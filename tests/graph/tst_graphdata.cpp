@@ -101,6 +101,25 @@ private slots:
         QCOMPARE(DietGraphData::title("Fiber", range), QString("Diet Activity Graph of Fiber for 05/01/03 - 01/09/04"));
     }
 
+    void valueAxesHaveRoundSteps_data()
+    {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        QTest::addColumn<DietGraphData::Scale>("scale");
+        QTest::newRow("calories") << 0.0 << 5500.0 << DietGraphData::Scale{0, 6000, 4};
+        QTest::newRow("small") << 0.0 << 8.0 << DietGraphData::Scale{0, 8, 5};
+        QTest::newRow("on a step") << 0.0 << 2000.0 << DietGraphData::Scale{0, 2000, 5};
+        QTest::newRow("quarters") << 0.0 << 11.5 << DietGraphData::Scale{0, 12.5, 6};
+        QTest::newRow("below zero") << -0.5 << 14.0 << DietGraphData::Scale{-5, 15, 5};
+        QTest::newRow("all zero") << 0.0 << 0.0 << DietGraphData::Scale{0, 1, 6};
+    }
+    void valueAxesHaveRoundSteps()
+    {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        QTEST(DietGraphData::valueScale(lo, hi), "scale");
+    }
+
     void printRunsPlaceWholeCharts_data()
     {
         QTest::addColumn<GraphPrintPlan::Mode>("mode");
