@@ -28,14 +28,16 @@ SnapshotEntry SnapshotEntry::fromInputs(const SnapshotSlots& layout, const QDate
     return entry;
 }
 
-SnapshotEntry SnapshotEntry::read(const Recordset& rs)
+SnapshotEntry SnapshotEntry::read(const Recordset& rs, const SnapshotSlots& layout)
 {
     SnapshotEntry entry;
     entry.snapId = rs.integer(kId);
     entry.taken = takenFrom(rs.text(kTaken));
     entry.comment = rs.text(kComments);
-    for (int number = 1; number <= SnapshotSlots::kValues; ++number)
-        entry.values[number - 1] = rs.value(SnapshotSlots::column(number));
+    for (int p = 0; p < layout.count(); ++p) {
+        const int number = layout.valueNumber(p);
+        entry.values[number - 1] = rs.value(layout.columnOf(p));
+    }
     return entry;
 }
 

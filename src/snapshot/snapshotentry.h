@@ -29,8 +29,9 @@ struct SnapshotEntry
     // comment to 199. Values not shown in the window stay null.
     static SnapshotEntry fromInputs(const SnapshotSlots& layout, const QDate& date, const QTime& time,
                                     const QStringList& inputs, const QString& comment);
-    // The current record of a SnapShot recordset.
-    static SnapshotEntry read(const Recordset& rs);
+    // The current record of a SnapShot recordset: its time, comment and the
+    // values the layout shows (the others are left null).
+    static SnapshotEntry read(const Recordset& rs, const SnapshotSlots& layout);
     // Writes the time, the comment and the values shown in the window into the
     // record being added or edited; the values of the other positions are left
     // as they are.

@@ -8,8 +8,10 @@ const QString SnapshotSlots::kValidationTitle = QStringLiteral("Snapshot Data Er
 SnapshotSlots::SnapshotSlots(const std::array<QString, kValues>& labels) : m_labels(labels)
 {
     for (int number = 1; number <= kValues; ++number) {
-        if (!ConfigStore::trimSpaces(m_labels[number - 1]).isEmpty())
+        if (!ConfigStore::trimSpaces(m_labels[number - 1]).isEmpty()) {
             m_numbers.append(number);
+            m_columns.append(column(number));
+        }
     }
 }
 

@@ -35,6 +35,7 @@ public:
     static bool isNumericValue(int valueNumber) { return valueNumber < 7; }
     // The table column of a value number: "SNAPVAL1" ... "SNAPVAL8".
     static QString column(int valueNumber);
+    QString columnOf(int position) const { return m_columns.at(position); }
 
     // What an input holds when a new snapshot starts: "0.00" for a number, a
     // single blank for a text.
@@ -52,6 +53,7 @@ public:
 private:
     std::array<QString, kValues> m_labels;
     QVector<int> m_numbers; // value number by position
+    QStringList m_columns;  // table column by position
 };
 
 // text cut to at most length characters, never in the middle of a character

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTimeEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -31,6 +32,22 @@ const QString kNew = QStringLiteral("NEW");
 const QString kSnapId = QStringLiteral("SNAPID");
 constexpr int kKeyRole = Qt::UserRole;       // "K" + SnapId
 constexpr int kTakenRole = Qt::UserRole + 1; // when it was taken, for the row order
+
+// The value columns of the history are right-aligned, all rows alike.
+class ValueColumns : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    int values = 0;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() >= 1 && index.column() <= values)
+            option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+};
 
 QPushButton* button(const char* name, const QString& caption, const QString& tip)
 {
@@ -170,6 +187,9 @@ bool SnapshotWindow::load()
     m_mode = kNew;
     m_slots = SnapshotSlots::fromConfig(m_context.config());
 
+    auto* alignment = new ValueColumns(lstSnapShot);
+    alignment->values = m_slots.count();
+    lstSnapShot->setItemDelegate(alignment);
     QStringList captions = m_slots.columnCaptions();
     lstSnapShot->setColumnCount(int(captions.size()));
     lstSnapShot->setHeaderLabels(captions);
@@ -207,7 +227,7 @@ bool SnapshotWindow::load()
     try {
         rows.reserve(rs.recordCount());
         for (rs.moveFirst(); !rs.eof(); rs.moveNext())
-            rows.append(makeRow(SnapshotEntry::read(rs)));
+            rows.append(makeRow(SnapshotEntry::read(rs, m_slots)));
     } catch (const DataError&) {
         qDeleteAll(rows);
         m_context.fatalError(QStringLiteral("Unable to retrieve SnapShot Data.  "));
@@ -340,7 +360,7 @@ void SnapshotWindow::editEntry()
     try {
         if (!findRecord(snapId))
             throw DataError("the snapshot is no longer stored");
-        fillInputs(SnapshotEntry::read(m_context.dataSource().rsSnapShotData));
+        fillInputs(SnapshotEntry::read(m_context.dataSource().rsSnapShotData, m_slots));
     } catch (const DataError&) {
         m_context.reportError(QStringLiteral("Unable to retrieve SnapShot Data.  "));
         return;
@@ -497,8 +517,6 @@ QTreeWidgetItem* SnapshotWindow::makeRow(const SnapshotEntry& entry) const
 {
     auto* row = new QTreeWidgetItem;
     row->setData(0, kKeyRole, QStringLiteral("K%1").arg(entry.snapId));
-    for (int p = 0; p < m_slots.count(); ++p)
-        row->setTextAlignment(p + 1, Qt::AlignRight | Qt::AlignVCenter);
     writeRow(row, entry);
     return row;
 }
