@@ -170,6 +170,12 @@ private slots:
         QCOMPARE(t->scalar("SELECT count(*) FROM SNAPSHOT"), QVariant(0));
         QCOMPARE(inputs(), values);
         QVERIFY(w->isDirty() && w->cmdSave->isEnabled());
+        // Done with Yes keeps what could not be stored on screen.
+        prompts().queueYes();
+        w->cmdDone->click();
+        QVERIFY(w->isVisible());
+        QCOMPARE(prompts().texts().mid(1),
+                 (QStringList{"SnapShot data has changed.  Do you wish to save it?", message}));
     }
 
     void saveKeepsTheMinuteAndTimeOrder()
