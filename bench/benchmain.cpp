@@ -15,6 +15,8 @@
 #include "food/findcontroller.h"
 #include "food/finddialog.h"
 #include "food/foodtree.h"
+#include "graph/graphwindow.h"
+#include "snapshot/snapshotwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/nodetree.h"
 #include "ui/startupwindows.h"
@@ -24,10 +26,12 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QTableWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -225,6 +229,38 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
     };
     int builderUpdates = 0;
+    // The snapshot window over the busiest user's thousands of snapshots.
+    std::unique_ptr<SnapshotWindow> snapshots;
+    auto openSnapshots = [&] {
+        shown();
+        snapshots = std::make_unique<SnapshotWindow>(context);
+        snapshots->load();
+        snapshots->show();
+        QCoreApplication::processEvents();
+        return snapshots->lstSnapShot->topLevelItemCount();
+    };
+    auto snapshotsOpen = [&] {
+        if (!snapshots || !ds.rsSnapShotData.isOpen())
+            openSnapshots();
+    };
+
+    // The diet graph of the busiest user's ten years, as its launch opens it.
+    std::unique_ptr<GraphWindow> graph;
+    int nutrient = 0;
+    auto openGraph = [&] {
+        shown();
+        ds.cmdDietGraph(firstDay, lastDay, busiest);
+        graph = std::make_unique<GraphWindow>(context);
+        graph->setDateRange(firstDay, lastDay);
+        graph->buildGraph();
+        graph->show();
+        QCoreApplication::processEvents();
+        return graph->data().rowCount();
+    };
+    auto graphOpen = [&] {
+        if (!graph)
+            openGraph();
+    };
 
     // The steps, in the order the program meets them. Add new ones here.
     const QList<Step> steps = {
@@ -362,6 +398,45 @@ int main(int argc, char** argv)
              return builder->builder().count();
          },
          kFrameMs},
+        {QStringLiteral("open the snapshot window (10 years)"), [&] { snapshots.reset(); }, openSnapshots, 100},
+        {QStringLiteral("save a new snapshot"),
+         [&] {
+             snapshotsOpen();
+             snapshots->txtSnapShot[0]->setText(QStringLiteral("72.5"));
+         },
+         [&] {
+             snapshots->save();
+             QCoreApplication::processEvents();
+             return snapshots->lstSnapShot->topLevelItemCount();
+         },
+         kFrameMs},
+        {QStringLiteral("delete a snapshot"),
+         [&] {
+             snapshotsOpen();
+             snapshots->lstSnapShot->setCurrentItem(snapshots->lstSnapShot->topLevelItem(0));
+         },
+         [&] {
+             snapshots->deleteSelected();
+             QCoreApplication::processEvents();
+             return snapshots->lstSnapShot->topLevelItemCount();
+         },
+         kFrameMs},
+        {QStringLiteral("diet graph of 10 years: query to shown"), [&] { graph.reset(); }, openGraph, 300},
+        {QStringLiteral("diet graph: switch the nutrient"), graphOpen,
+         [&] {
+             nutrient = (nutrient + 1) % 6;
+             graph->rbNutrient[nutrient]->click();
+             QCoreApplication::processEvents();
+             return graph->data().rowCount();
+         },
+         100},
+        {QStringLiteral("diet graph: switch bars and line"), graphOpen,
+         [&] {
+             graph->rbStyle[graph->isLineChart() ? 0 : 1]->click();
+             QCoreApplication::processEvents();
+             return graph->data().rowCount();
+         },
+         100},
     };
 
     std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);

@@ -7,8 +7,8 @@
 // box and answers from a queue.
 
 enum class PromptIcon { None, Critical, Exclamation, Information, Question };
-enum class PromptButtons { Ok, YesNo };
-enum class PromptAnswer { Ok, Yes, No };
+enum class PromptButtons { Ok, YesNo, YesNoCancel };
+enum class PromptAnswer { Ok, Yes, No, Cancel };
 
 struct Prompt
 {

@@ -12,6 +12,7 @@
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
 #include "options/optionsdialog.h"
+#include "snapshot/snapshotwindow.h"
 #include "ui/aboutwindow.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
@@ -68,7 +69,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     connectCommands();
 
     // Commands whose work is not part of this build stay disabled.
-    for (Command command : {Command::Snapshot, Command::DietReport, Command::DietGraph, Command::SnapshotReport})
+    for (Command command : {Command::DietReport, Command::DietGraph, Command::SnapshotReport})
         m_commands.setUnavailable(command);
     // Paste and Delete wait for something to paste or delete.
     m_commands.setEnabled(Command::Paste, false);
@@ -313,6 +314,7 @@ void MainWindow::connectCommands()
     on(Command::FindNext, [this] { m_finder->findFood(true); });
     on(Command::Rename, [this] { editRename(); });
     on(Command::Options, [this] { toolsOptions(); });
+    on(Command::Snapshot, [this] { toolsSnapshot(); });
     on(Command::ShowMeals, [this] { toolsShowMeals(); });
     on(Command::PurgeDiet, [this] { toolsPurgeDiet(); });
     on(Command::PurgeSnapshot, [this] { toolsPurgeSnapshot(); });
@@ -495,6 +497,18 @@ void MainWindow::toolsOptions()
         fillMealCombo(m_context.config(), cmbMeal, cmbMeal->currentIndex() > 0 ? cmbMeal->currentText() : QString());
         m_dietTree->refreshMealCaptions();
     }
+}
+
+void MainWindow::toolsSnapshot()
+{
+    SnapshotWindow window(m_context, this);
+    // The window's Report button makes the same snapshot report as the Tools menu.
+    if (m_commands.isAvailable(Command::SnapshotReport)) {
+        QAction* report = m_commands.action(Command::SnapshotReport, Surface::Menu);
+        window.setReportCommand([report] { report->trigger(); });
+    }
+    if (window.load())
+        window.exec();
 }
 
 void MainWindow::toolsPurgeDiet()

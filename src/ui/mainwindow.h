@@ -83,6 +83,8 @@ public:
     void toolsFoodBuilder();
     void toolsOptions();
     void toolsShowMeals();
+    // Tools > Physical Snapshot: a new snapshot window, shown modally.
+    void toolsSnapshot();
     void toolsPurgeDiet();
     void toolsPurgeSnapshot();
     void helpContents();

@@ -30,16 +30,33 @@ PromptAnswer MessageBoxPrompts::ask(const Prompt& prompt)
     const bool waiting = QGuiApplication::overrideCursor() != nullptr;
     if (waiting)
         QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-    if (prompt.buttons == PromptButtons::YesNo) {
+    switch (prompt.buttons) {
+    case PromptButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
-    } else {
+        break;
+    case PromptButtons::YesNoCancel:
+        // Esc and the close box answer Cancel.
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case PromptButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
+        break;
     }
     const int result = box.exec();
     if (waiting)
         QGuiApplication::restoreOverrideCursor();
-    if (prompt.buttons == PromptButtons::YesNo)
+    switch (prompt.buttons) {
+    case PromptButtons::YesNo:
         return result == QMessageBox::Yes ? PromptAnswer::Yes : PromptAnswer::No;
+    case PromptButtons::YesNoCancel:
+        return result == QMessageBox::Yes ? PromptAnswer::Yes
+               : result == QMessageBox::No ? PromptAnswer::No
+                                           : PromptAnswer::Cancel;
+    case PromptButtons::Ok:
+        break;
+    }
     return PromptAnswer::Ok;
 }

@@ -136,8 +136,8 @@ private slots:
                           tree->visualItemRect(tree->node("F60001")).center());
         QVERIFY(w().findChild<QAction*>("mnuEditCopy")->isEnabled());
         for (const char* name :
-             {"mnuToolsSnapshot", "mnuToolsDietReport", "mnuToolsDietGraph", "mnuToolsSnapshotReport", "tbReport",
-              "tbSnapShot", "DIETRPT", "DIETGRAPH", "SNAPSHOTRPT"})
+             {"mnuToolsDietReport", "mnuToolsDietGraph", "mnuToolsSnapshotReport", "tbReport", "DIETRPT", "DIETGRAPH",
+              "SNAPSHOTRPT"})
             QVERIFY2(!w().findChild<QAction*>(name)->isEnabled(), name);
     }
 

@@ -1,0 +1,137 @@
+#include "snapshot/snapshotentry.h"
+#include "snapshot/snapshotslots.h"
+
+#include <QTest>
+
+using Labels = std::array<QString, SnapshotSlots::kValues>;
+Q_DECLARE_METATYPE(Labels)
+
+// The snapshot rules that need no window: where values are shown, what is
+// accepted and what a Save stores.
+class SnapshotRulesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void slotsFollowTheLabels_data()
+    {
+        QTest::addColumn<Labels>("labels");
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QStringList>("reset");
+        QTest::newRow("none") << Labels{"", " ", "  "} << QList<int>{} << QStringList{"Date", "Comments"}
+                              << QStringList{};
+        QTest::newRow("2 and 7") << Labels{"", "Weight", "", "", "", "", "BP"} << QList<int>{2, 7}
+                                 << QStringList{"Date", "Weight", "BP", "Comments"} << QStringList{"0.00", " "};
+        QTest::newRow("6 and 8 with blanks around")
+            << Labels{"", "", "", "", "", " Waist ", "", "Mood"} << QList<int>{6, 8}
+            << QStringList{"Date", " Waist ", "Mood", "Comments"} << QStringList{"0.00", " "};
+    }
+    void slotsFollowTheLabels()
+    {
+        QFETCH(Labels, labels);
+        const SnapshotSlots layout(labels);
+        QList<int> numbers;
+        QStringList reset;
+        for (int p = 0; p < layout.count(); ++p) {
+            numbers << layout.valueNumber(p);
+            reset << layout.resetText(p);
+        }
+        QTEST(numbers, "numbers");
+        QTEST(layout.columnCaptions(), "captions");
+        QTEST(reset, "reset");
+        QCOMPARE(layout.lastPosition(), layout.count() - 1);
+    }
+
+    void onlyNumbersPassAsNumbers_data()
+    {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QString>("message");
+        const QString both = "Snapshot value(s) Weight, Waist must be numeric!";
+        QTest::newRow("numbers and blanks") << QStringList{" 70.5 ", "", "BP 120/80"} << "";
+        QTest::newRow("signs and exponents") << QStringList{"-1", "1e3", ""} << "";
+        QTest::newRow("blank text") << QStringList{"  ", "\t", " "} << "";
+        QTest::newRow("abc and x1") << QStringList{"abc", "x1", ""} << both;
+        QTest::newRow("second only") << QStringList{"80", "12,5", ""} << "Snapshot value(s) Waist must be numeric!";
+        QTest::newRow("inf and nan") << QStringList{"inf", "nan", ""} << both;
+        QTest::newRow("too large for a number") << QStringList{"1e999", "-1e400", ""} << both;
+    }
+    void onlyNumbersPassAsNumbers()
+    {
+        QFETCH(QStringList, inputs);
+        const SnapshotSlots layout(Labels{"Weight", "Waist", "", "", "", "", "Blood Pressure"});
+        QTEST(layout.validationMessage(inputs), "message");
+    }
+
+    void saveStoresWhatTheInputsSay_data()
+    {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<QVariantList>("values"); // SNAPVAL1..8
+        QTest::addColumn<QString>("storedComment");
+        QTest::addColumn<QTime>("storedTime");
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // two UTF-16 units
+        QTest::newRow("blank number is null")
+            << QTime(7, 5) << QStringList{"", "80.25", " "} << "" << QVariantList{{}, {}, 80.25, {}, {}, {}, " ", {}}
+            << "" << QTime(7, 5);
+        QTest::newRow("seconds dropped") << QTime(22, 15, 59, 900) << QStringList{"1", "2", "x"} << "it's \"fine\""
+                                         << QVariantList{{}, {}, 2.0, {}, {}, {}, "x", {}} << "it's \"fine\""
+                                         << QTime(22, 15);
+        QTest::newRow("long texts cut") << QTime(0, 0) << QStringList{"0", "0", QString(20, 'b')} << QString(250, 'c')
+                                        << QVariantList{{}, {}, 0.0, {}, {}, {}, QString(15, 'b'), {}}
+                                        << QString(199, 'c') << QTime(0, 0);
+        QTest::newRow("no half characters")
+            << QTime(12, 0) << QStringList{"", "", QString(14, 'b') + smile} << QString(198, 'c') + smile
+            << QVariantList{{}, {}, {}, {}, {}, {}, QString(14, 'b'), {}} << QString(198, 'c') << QTime(12, 0);
+    }
+    void saveStoresWhatTheInputsSay()
+    {
+        QFETCH(QTime, time);
+        QFETCH(QStringList, inputs);
+        QFETCH(QString, comment);
+        // Values 3 and 7 are shown; the inputs hold one text more than there are positions.
+        const SnapshotSlots layout(Labels{"", "", "Weight", "", "", "", "Mood"});
+        const SnapshotEntry entry =
+            SnapshotEntry::fromInputs(layout, QDate(2003, 5, 14), time, inputs.mid(1), comment);
+        QVariantList values(entry.values.begin(), entry.values.end());
+        QTEST(values, "values");
+        QTEST(entry.comment, "storedComment");
+        QCOMPARE(entry.taken.date(), QDate(2003, 5, 14));
+        QTEST(entry.taken.time(), "storedTime");
+    }
+
+    void rowsShowTheTimeAndEveryShownValue_data()
+    {
+        QTest::addColumn<QString>("taken"); // as stored
+        QTest::addColumn<QVariantList>("values");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("evening") << "2003-05-14 22:15:00" << QVariantList{99.0, 70.5, {}, {}, {}, {}, "120/80", {}}
+                                 << QStringList{"2003/05/14 10:15 PM", "70.5", "120/80", "note"};
+        QTest::newRow("noon, nulls") << "2010-01-02 12:00:59" << QVariantList{{}, {}, {}, {}, {}, {}, {}, {}}
+                                     << QStringList{"2010/01/02 12:00 PM", " ", " ", "note"};
+        QTest::newRow("after midnight") << "1999-12-31 00:05:00" << QVariantList{{}, 80.0, {}, {}, {}, {}, "", {}}
+                                        << QStringList{"1999/12/31 12:05 AM", "80", "", "note"};
+        QTest::newRow("a day without a time") << "2004-02-29" << QVariantList{{}, 1e-7, {}, {}, {}, {}, "x", {}}
+                                              << QStringList{"2004/02/29 12:00 AM", "0.0000001", "x", "note"};
+        // A time that a daylight-saving change skips in many places is kept as it is.
+        QTest::newRow("in a clock change") << "2003-03-30 02:30:00" << QVariantList{{}, 2.0, {}, {}, {}, {}, {}, {}}
+                                           << QStringList{"2003/03/30 02:30 AM", "2", " ", "note"};
+    }
+    void rowsShowTheTimeAndEveryShownValue()
+    {
+        QFETCH(QString, taken);
+        QFETCH(QVariantList, values);
+        const SnapshotSlots layout(Labels{"", "Weight", "", "", "", "", "BP"});
+        SnapshotEntry entry;
+        entry.taken = SnapshotEntry::takenFrom(taken);
+        entry.comment = "note";
+        std::copy(values.begin(), values.end(), entry.values.begin());
+        QTEST(entry.historyTexts(layout), "texts");
+        // Edit shows the same texts in the inputs.
+        QCOMPARE(entry.inputTexts(layout), entry.historyTexts(layout).mid(1, 2));
+    }
+};
+
+QTEST_GUILESS_MAIN(SnapshotRulesTest)
+#include "tst_snapshotrules.moc"
