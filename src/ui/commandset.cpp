@@ -17,7 +17,7 @@ QAction* CommandSet::action(Command command, Surface surface) const
 void CommandSet::setEnabled(Command command, bool enabled, Surfaces surfaces)
 {
     enabled = enabled && isAvailable(command);
-    for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar}) {
+    for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar, Surface::Dropdown}) {
         if (!surfaces.testFlag(surface))
             continue;
         if (QAction* a = action(command, surface))
@@ -36,4 +36,15 @@ void CommandSet::setUnavailable(Command command)
     m_unavailable.insert(command);
     for (QAction* a : m_actions.value(command))
         a->setEnabled(false);
+}
+
+void CommandSet::setAvailable(Command command, bool available)
+{
+    if (!available) {
+        setUnavailable(command);
+        return;
+    }
+    m_unavailable.remove(command);
+    for (QAction* a : m_actions.value(command))
+        a->setEnabled(true);
 }

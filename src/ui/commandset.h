@@ -40,10 +40,11 @@ enum class Command {
     About,
 };
 
-enum class Surface { Menu = 1, Popup = 2, Toolbar = 4 };
+// Dropdown: the menu of the toolbar's "Report" button.
+enum class Surface { Menu = 1, Popup = 2, Toolbar = 4, Dropdown = 8 };
 Q_DECLARE_FLAGS(Surfaces, Surface)
 Q_DECLARE_OPERATORS_FOR_FLAGS(Surfaces)
-constexpr Surfaces kAllSurfaces = Surfaces(Surface::Menu) | Surface::Popup | Surface::Toolbar;
+constexpr Surfaces kAllSurfaces = Surfaces(Surface::Menu) | Surface::Popup | Surface::Toolbar | Surface::Dropdown;
 
 inline size_t qHash(Command command, size_t seed = 0)
 {
@@ -62,6 +63,8 @@ public:
     bool isEnabled(Command command, Surface surface = Surface::Menu) const;
 
     void setUnavailable(Command command);
+    // Makes a command available again (enabled) or not.
+    void setAvailable(Command command, bool available);
     bool isAvailable(Command command) const { return !m_unavailable.contains(command); }
 
 private:

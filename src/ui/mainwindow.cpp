@@ -11,6 +11,7 @@
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
 #include "options/optionsdialog.h"
+#include "report/reportlauncher.h"
 #include "ui/aboutwindow.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
@@ -64,12 +65,14 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     m_foodEditor = std::make_unique<FoodItemEditor>(*this);
     m_dietTree = std::make_unique<DietTree>(*this);
     m_finder = std::make_unique<FindController>(*this);
+    m_reports = std::make_unique<ReportLauncher>(context, m_commands, this);
     connectCommands();
 
     // Commands whose work is not part of this build stay disabled.
-    for (Command command : {Command::FoodBuilder, Command::ToolsFoodBuilder, Command::Snapshot, Command::DietReport,
-                            Command::DietGraph, Command::SnapshotReport})
+    for (Command command : {Command::FoodBuilder, Command::ToolsFoodBuilder, Command::Snapshot})
         m_commands.setUnavailable(command);
+    // The graph waits for its window.
+    m_commands.setAvailable(Command::DietGraph, m_reports->hasGraphWindow());
     // Paste and Delete wait for something to paste or delete.
     m_commands.setEnabled(Command::Paste, false);
     m_commands.setEnabled(Command::Delete, false);
@@ -253,8 +256,9 @@ void MainWindow::buildToolbar()
     m_reportButton = qobject_cast<QToolButton*>(bar->widgetForAction(report));
     if (m_reportButton)
         m_reportButton->setPopupMode(QToolButton::MenuButtonPopup);
-    for (QAction* item : {dietReport, dietGraph, snapshotReport})
-        item->setEnabled(false); // the outputs are not part of this build
+    m_commands.add(Command::DietReport, Surface::Dropdown, dietReport);
+    m_commands.add(Command::DietGraph, Surface::Dropdown, dietGraph);
+    m_commands.add(Command::SnapshotReport, Surface::Dropdown, snapshotReport);
 
     bar->addSeparator();
     m_commands.add(Command::New, Surface::Toolbar,
@@ -291,7 +295,7 @@ void MainWindow::buildToolbar()
 void MainWindow::connectCommands()
 {
     auto on = [this](Command command, auto handler) {
-        for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar}) {
+        for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar, Surface::Dropdown}) {
             if (QAction* action = m_commands.action(command, surface))
                 connect(action, &QAction::triggered, this, handler);
         }
@@ -312,6 +316,9 @@ void MainWindow::connectCommands()
     on(Command::Rename, [this] { editRename(); });
     on(Command::Options, [this] { toolsOptions(); });
     on(Command::ShowMeals, [this] { toolsShowMeals(); });
+    on(Command::DietReport, [this] { m_reports->dietReport(); });
+    on(Command::DietGraph, [this] { m_reports->dietGraph(); });
+    on(Command::SnapshotReport, [this] { ReportLauncher::snapshotReport(m_context, this); });
     on(Command::PurgeDiet, [this] { toolsPurgeDiet(); });
     on(Command::PurgeSnapshot, [this] { toolsPurgeSnapshot(); });
     on(Command::HelpContents, [this] { helpContents(); });

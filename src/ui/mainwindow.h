@@ -18,6 +18,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QToolButton;
+class ReportLauncher;
 
 // The program's main window: the food tree above, the diet tree below, the
 // menus, toolbar, context menu and status bar, and the routing of the shared
@@ -44,6 +45,8 @@ public:
     FoodItemEditor& foodEditor() { return *m_foodEditor; }
     DietTree& dietTree() { return *m_dietTree; }
     FindController& finder() { return *m_finder; }
+    // The launches of the reports and the graph.
+    ReportLauncher& reports() { return *m_reports; }
 
     // Controls other parts of the program work with.
     NodeTree* tvwFood = nullptr;
@@ -105,6 +108,7 @@ private:
     std::unique_ptr<FoodItemEditor> m_foodEditor;
     std::unique_ptr<DietTree> m_dietTree;
     std::unique_ptr<FindController> m_finder;
+    std::unique_ptr<ReportLauncher> m_reports;
     QToolButton* m_reportButton = nullptr;
     bool m_unloaded = false;
     bool m_loaded = false;
