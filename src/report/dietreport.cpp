@@ -13,9 +13,17 @@ namespace {
 const QDate kNoDay(1776, 7, 4);
 const QString kNoMeal = QStringLiteral("LASTSUPPER");
 
-// The nutrient columns of a diet row, in the order of the list's columns.
-const char* const kNutrientColumns[8] = {"Calorie",      "Fat",     "Cholesterol", "Sodium",
-                                         "Carbohydrate", "Protein", "Other1",      "Other2"};
+// The columns of a diet row, named in lower case as the recordset looks
+// them up; the nutrients in the order of the list's columns.
+const QString kDietDate = QStringLiteral("dietdate");
+const QString kMealName = QStringLiteral("mealname");
+const QString kFoodName = QStringLiteral("foodname");
+const QString kNumServings = QStringLiteral("numservings");
+const QString kServingSize = QStringLiteral("servingsize");
+const QString kNutrientColumns[8] = {QStringLiteral("calorie"),      QStringLiteral("fat"),
+                                     QStringLiteral("cholesterol"),  QStringLiteral("sodium"),
+                                     QStringLiteral("carbohydrate"), QStringLiteral("protein"),
+                                     QStringLiteral("other1"),       QStringLiteral("other2")};
 
 bool isBoldKind(DietReport::Kind kind)
 {
@@ -44,6 +52,14 @@ DietReport::DietReport(AppContext& context) : m_context(context)
                  QStringLiteral("Carbs"),     QStringLiteral("Protein"),  config.getConfig(QStringLiteral("OTHER1")),
                  config.getConfig(QStringLiteral("OTHER2"))};
     m_snapshotColumns = SnapshotColumns::fromConfig(config);
+}
+
+QString DietReport::servingLine(const QString& servingSize)
+{
+    auto it = m_servingLines.constFind(servingSize);
+    if (it == m_servingLines.constEnd())
+        it = m_servingLines.insert(servingSize, ReportFormat::servingSizeLine(servingSize));
+    return *it;
 }
 
 QString DietReport::shared(const QString& text)
@@ -91,41 +107,57 @@ QString DietReport::mealLabel(const QString& mealKey)
     return *it;
 }
 
-void DietReport::addMealHeader(const QDate& day, const QString& mealKey)
+void DietReport::addMealHeader(const QString& day, const QString& mealKey)
 {
-    add(Kind::MealHeader, QStringLiteral("  ") + ReportFormat::day(day) + QStringLiteral(" - ") + mealLabel(mealKey));
+    add(Kind::MealHeader, QStringLiteral("  ") + day + QStringLiteral(" - ") + mealLabel(mealKey));
+}
+
+bool DietReport::readSnapshots(const QDate& first, const QDate& last)
+{
+    // The snapshots of every day of the report in one query rather than one a
+    // day: each day's rows are those of its range, from one second after
+    // midnight to 11:59:59 PM, so a snapshot taken at midnight exactly belongs
+    // to no day.
+    m_snapshots.clear();
+    OrvDataSource& ds = m_context.dataSource();
+    if (!ds.cmdSnapShotReport(QDateTime(first, QTime(0, 0, 1)), QDateTime(last, QTime(23, 59, 59)),
+                              m_context.currentUser))
+        return false;
+    Recordset& rs = ds.rsSnapShotReport;
+    const int lastColumn = m_snapshotColumns.last();
+    QStringList valueColumns;
+    for (int n : m_snapshotColumns.fields)
+        valueColumns.append(QStringLiteral("snapval%1").arg(n));
+    const QString takenColumn = QStringLiteral("snapdatetm");
+    const QString commentsColumn = QStringLiteral("snapcomments");
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        const QDateTime taken = rs.dateTime(takenColumn);
+        if (taken.time() == QTime(0, 0))
+            continue;
+        SnapshotRow row;
+        row.first = ReportFormat::time(taken) + QStringLiteral(" - ") + rs.text(commentsColumn);
+        row.values = QStringList(8);
+        for (int i = 0; i <= lastColumn; ++i)
+            row.values[i] = ReportFormat::snapshotValue(rs.value(valueColumns[i]), m_snapshotColumns.fields[i]);
+        m_snapshots[taken.date()].append(row);
+    }
+    rs.close();
+    return true;
 }
 
 void DietReport::addSnapshotRows(const QDate& day)
 {
-    OrvDataSource& ds = m_context.dataSource();
-    if (!ds.cmdSnapShotReport(QDateTime(day, QTime(0, 0, 1)), QDateTime(day, QTime(23, 59, 59)),
-                              m_context.currentUser)) {
-        m_stopped = true;
+    const auto it = m_snapshots.constFind(day);
+    if (it == m_snapshots.constEnd() || it->isEmpty())
         return;
-    }
-    Recordset& rs = ds.rsSnapShotReport;
-    if (rs.recordCount() > 0) {
-        const int last = m_snapshotColumns.last();
-        addBlank();
-        QStringList labels(8);
-        for (int i = 0; i <= last; ++i)
-            labels[i] = m_snapshotColumns.labels[i];
-        addTexts(Kind::SnapshotHeader, ReportFormat::day(day) + QStringLiteral(" Physical Snapshot Data "), labels);
-        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-            QStringList values(8);
-            for (int i = 0; i <= last; ++i) {
-                const int n = m_snapshotColumns.fields[i];
-                values[i] = ReportFormat::snapshotValue(rs.value(QStringLiteral("SnapVal%1").arg(n)), n);
-            }
-            addTexts(Kind::SnapshotValues,
-                     ReportFormat::time(rs.dateTime(QStringLiteral("SnapDateTm"))) + QStringLiteral(" - ") +
-                         rs.text(QStringLiteral("SnapComments")),
-                     values);
-        }
-        addBlank();
-    }
-    rs.close();
+    addBlank();
+    QStringList labels(8);
+    for (int i = 0; i <= m_snapshotColumns.last(); ++i)
+        labels[i] = m_snapshotColumns.labels[i];
+    addTexts(Kind::SnapshotHeader, ReportFormat::day(day) + QStringLiteral(" Physical Snapshot Data "), labels);
+    for (const SnapshotRow& row : *it)
+        addTexts(Kind::SnapshotValues, row.first, row.values);
+    addBlank();
 }
 
 bool DietReport::build(Recordset& dietRows)
@@ -133,13 +165,21 @@ bool DietReport::build(Recordset& dietRows)
     m_rows.clear();
     m_texts.clear();
     m_dayCount = 0;
-    m_stopped = false;
     if (options.totalsOnly && m_headers.size() == 10) {
         m_headers.removeAt(1);
         m_headers[0] = QStringLiteral("Date");
     }
     if (!dietRows.isOpen() || dietRows.recordCount() == 0)
         return false;
+    if (options.showSnapshot) {
+        dietRows.moveLast();
+        const QDate last = dietRows.date(kDietDate);
+        dietRows.moveFirst();
+        if (!readSnapshots(dietRows.date(kDietDate), last))
+            return true;
+    }
+    if (!options.totalsOnly)
+        m_rows.reserve(dietRows.recordCount() * 2 + dietRows.recordCount() / 2 + 16);
 
     const Options& o = options;
     Sums mealTotals{}, dayTotals{}, reportTotals{};
@@ -147,10 +187,11 @@ bool DietReport::build(Recordset& dietRows)
     QString lastMeal = kNoMeal;
     QString lastDateText;
     QDate rowDate;
+    QString lastDay; // lastDate as the report writes it
 
     auto mealSubtotal = [&] {
         add(Kind::MealSubtotal,
-            QStringLiteral("  ") + ReportFormat::day(lastDate) + QStringLiteral(" - ") + mealLabel(lastMeal) +
+            QStringLiteral("  ") + lastDay + QStringLiteral(" - ") + mealLabel(lastMeal) +
                 QStringLiteral(" Totals:"),
             mealTotals);
         if (o.showPercentages)
@@ -158,23 +199,22 @@ bool DietReport::build(Recordset& dietRows)
     };
     // The day's total with its shares and snapshots.
     auto dayTotal = [&] {
-        const QString date = ReportFormat::day(lastDate);
-        add(Kind::DayTotal, o.totalsOnly ? date : date + QStringLiteral(" Totals:"), dayTotals);
+        add(Kind::DayTotal, o.totalsOnly ? lastDay : lastDay + QStringLiteral(" Totals:"), dayTotals);
         if (o.showPercentages)
             addPercentages(dayTotals);
         if (o.showSnapshot)
             addSnapshotRows(lastDate);
     };
 
-    for (dietRows.moveFirst(); !dietRows.eof() && !m_stopped; dietRows.moveNext()) {
+    for (dietRows.moveFirst(); !dietRows.eof(); dietRows.moveNext()) {
         // Days repeat row after row: each day's text is read into a date once.
-        const QString dateText = dietRows.text(QStringLiteral("DietDate"));
+        const QString dateText = dietRows.text(kDietDate);
         if (dateText != lastDateText || !rowDate.isValid()) {
-            rowDate = dietRows.date(QStringLiteral("DietDate"));
+            rowDate = dietRows.date(kDietDate);
             lastDateText = dateText;
         }
         const QDate d = rowDate;
-        const QString m = dietRows.text(QStringLiteral("MealName")); // "" for none
+        const QString m = dietRows.text(kMealName); // "" for none
 
         if (o.mealBreak && (m != lastMeal || d != lastDate)) {
             if (lastDate != kNoDay && lastMeal != kNoMeal) {
@@ -186,7 +226,7 @@ bool DietReport::build(Recordset& dietRows)
             }
             mealTotals = {};
             if (!m.isEmpty() && d == lastDate) {
-                addMealHeader(d, m);
+                addMealHeader(lastDay, m);
                 addBlank();
             }
             lastMeal = m;
@@ -197,8 +237,6 @@ bool DietReport::build(Recordset& dietRows)
                 if (!o.totalsOnly)
                     addBlank();
                 dayTotal();
-                if (m_stopped)
-                    break;
                 if (!o.totalsOnly) {
                     addBlank();
                     addBlank();
@@ -206,11 +244,12 @@ bool DietReport::build(Recordset& dietRows)
             }
             ++m_dayCount;
             dayTotals = {};
+            lastDay = ReportFormat::day(d);
             if (!o.totalsOnly) {
-                add(Kind::DayHeader, ReportFormat::day(d));
+                add(Kind::DayHeader, lastDay);
                 addBlank();
                 if (o.mealBreak && !m.isEmpty()) {
-                    addMealHeader(d, m);
+                    addMealHeader(lastDay, m);
                     addBlank();
                 }
             }
@@ -219,11 +258,10 @@ bool DietReport::build(Recordset& dietRows)
 
         Sums values;
         for (int i = 0; i < 8; ++i)
-            values[i] = dietRows.number(QLatin1String(kNutrientColumns[i]));
+            values[i] = dietRows.number(kNutrientColumns[i]);
         if (!o.totalsOnly) {
-            add(Kind::Detail, shared(dietRows.text(QStringLiteral("FoodName"))), values,
-                dietRows.number(QStringLiteral("NumServings")));
-            add(Kind::ServingSize, shared(ReportFormat::servingSizeLine(dietRows.text(QStringLiteral("ServingSize")))));
+            add(Kind::Detail, shared(dietRows.text(kFoodName)), values, dietRows.number(kNumServings));
+            add(Kind::ServingSize, servingLine(dietRows.text(kServingSize)));
         }
         for (int i = 0; i < 8; ++i) {
             mealTotals[i] += values[i];
@@ -231,10 +269,6 @@ bool DietReport::build(Recordset& dietRows)
             reportTotals[i] += values[i];
         }
     }
-    m_shared.clear();
-    if (m_stopped)
-        return true;
-
     if (o.mealBreak && !ConfigStore::trimSpaces(lastMeal).isEmpty()) {
         addBlank();
         mealSubtotal();
@@ -253,6 +287,9 @@ bool DietReport::build(Recordset& dietRows)
             averages[i] = reportTotals[i] / m_dayCount;
         add(Kind::Averages, QStringLiteral("     Daily Averages:"), averages);
     }
+    m_shared.clear();
+    m_servingLines.clear();
+    m_snapshots.clear();
     return true;
 }
 

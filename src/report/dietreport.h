@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QHash>
+#include <QMap>
 #include <QStringList>
 #include <QVector>
 #include <array>
@@ -87,10 +88,12 @@ private:
     void addBlank() { add(Kind::Blank, QStringLiteral(" ")); }
     void addTexts(Kind kind, const QString& first, const QStringList& texts);
     void addPercentages(const Sums& sums);
-    void addMealHeader(const QDate& day, const QString& mealKey);
+    void addMealHeader(const QString& day, const QString& mealKey);
+    bool readSnapshots(const QDate& first, const QDate& last);
     void addSnapshotRows(const QDate& day);
     QString mealLabel(const QString& mealKey);
     QString shared(const QString& text);
+    QString servingLine(const QString& servingSize);
     QString nutrientText(const Row& row, int nutrient) const;
 
     AppContext& m_context;
@@ -99,7 +102,15 @@ private:
     QVector<Row> m_rows;
     QVector<QStringList> m_texts;
     int m_dayCount = 0;
-    bool m_stopped = false;
     QHash<QString, QString> m_mealLabels;
     QHash<QString, QString> m_shared;
+    QHash<QString, QString> m_servingLines;
+    // The snapshots of the report's days by day: each one's first column and
+    // its eight value texts.
+    struct SnapshotRow
+    {
+        QString first;
+        QStringList values;
+    };
+    QMap<QDate, QVector<SnapshotRow>> m_snapshots;
 };

@@ -66,7 +66,7 @@ class ReportRowsTest : public QObject
         return report;
     }
 
-    // Snapshot labels 2 and 5 only, and four snapshots around 14 and 15 May.
+    // Snapshot labels 2 and 5 only, and six snapshots around 14 to 16 May.
     void addSnapshots()
     {
         for (int n = 1; n <= 8; ++n)
@@ -79,6 +79,8 @@ class ReportRowsTest : public QObject
         t->exec(insert, {2, "USER1", 32.5, QVariant(), "120/80", "2003-05-14 07:30:00", "after run"});
         t->exec(insert, {3, "USER1", -1, 60, QVariant(), "2003-05-15 23:30:00", "late"});
         t->exec(insert, {4, "USER2", 50, 50, "", "2003-05-14 09:00:00", "someone else"});
+        t->exec(insert, {5, "USER1", 33, 71, "", "2003-05-16 00:00:00", "midnight again"});
+        t->exec(insert, {6, "USER1", 34, 72, "", "2003-05-16 08:00:00", "last day"});
     }
 
 private slots:
@@ -191,9 +193,8 @@ private slots:
     void snapshotRowsUnderEachDay()
     {
         addSnapshots();
-        addEntry(*t, "14|MEAL0|A");
-        addEntry(*t, "15|MEAL0|B");
-        addEntry(*t, "16|MEAL0|C");
+        for (const char* entry : {"13|MEAL0|A", "14|MEAL0|A", "15|MEAL0|B", "16|MEAL0|C"})
+            addEntry(*t, entry);
         auto report = dietReport("snapshots");
         const QStringList rows = outline(*report);
         // 14 May: the midnight snapshot is a day early for the range of the day.
@@ -206,8 +207,13 @@ private slots:
         const int second = int(rows.indexOf("*05/15/2003 Totals:"));
         QCOMPARE(rows.mid(second + 2, 2), (QStringList{"*05/15/2003 Physical Snapshot Data ", "11:30 PM - late"}));
         QCOMPARE(cells(*report, second + 3).mid(2, 2), (QStringList{"-1", " 60"}));
+        // The last day's too, where midnight exactly belongs to no day.
+        const int third = int(rows.indexOf("*05/16/2003 Totals:"));
+        QCOMPARE(rows.mid(third), (QStringList{"*05/16/2003 Totals:", " ", "*05/16/2003 Physical Snapshot Data ",
+                                              "08:00 AM - last day", " ", " ", " ", "*Report Grand Totals:"}));
         // A day without snapshots gets no snapshot rows.
-        QVERIFY(!rows.contains("*05/16/2003 Physical Snapshot Data "));
+        QCOMPARE(rows.mid(rows.indexOf("*05/13/2003 Totals:"), 4),
+                 (QStringList{"*05/13/2003 Totals:", " ", " ", "*05/14/2003"}));
         QVERIFY(!ds().rsSnapShotReport.isOpen());
         QCOMPARE(report->imageKey(first + 2), QString("camera"));
     }
