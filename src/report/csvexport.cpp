@@ -1,5 +1,7 @@
 #include "report/csvexport.h"
 
+#include "app/configstore.h"
+
 #include <QAbstractItemModel>
 #include <QBuffer>
 #include <QDir>
@@ -44,6 +46,9 @@ QByteArray line(const QStringList& cells)
 
 QString cell(const QString& text)
 {
+    // A cell the list shows empty is empty: no stray blanks in the spreadsheet.
+    if (ConfigStore::trimSpaces(text).isEmpty())
+        return {};
     QString value = looksLikeFormula(text) ? QLatin1Char('\'') + text : text;
     if (value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"')) || value.contains(QLatin1Char('\n')) ||
         value.contains(QLatin1Char('\r'))) {

@@ -8,8 +8,8 @@ class QIODevice;
 
 // A list written as CSV for a spreadsheet: UTF-8 with a byte order mark (so
 // spreadsheets read the accents right), a first line with the column
-// titles, then one line per row with the cells as the list shows them, lines
-// ending in CR LF. A cell holding a comma, a quote or a line break is put in
+// titles, then one line per row with the cells as the list shows them (a
+// cell of blanks alone is written empty), lines ending in CR LF. A cell holding a comma, a quote or a line break is put in
 // quotes, its quotes doubled (RFC 4180). A cell that a spreadsheet would
 // take for a formula (starting, after any blanks, with "=", "+", "-", "@", a
 // tab or a carriage return) gets an apostrophe in front, so a food named

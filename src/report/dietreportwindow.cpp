@@ -32,8 +32,9 @@ void DietReportWindow::buildReport()
     m_report.options = {MealBreak, TotalsOnly, ShowPercentages, ShowSnapshot, ShowAverages};
     const bool any = m_report.build(m_context.dataSource().rsDietReport);
     model().reload();
-    QVector<double> widths(m_report.columnCount(), 1000);
-    widths[0] = 3800;
+    // The widths it prints with, the dates alone somewhat narrower.
+    QVector<double> widths(m_report.columnCount(), kPrintWidth);
+    widths[0] = TotalsOnly ? 2000 : kPrintFirstWidth;
     setColumnWidths(widths);
     if (!any)
         enableOutput(false);

@@ -183,17 +183,19 @@ bool ReportWindow::layOut(PrintSurface& surface, bool selectionOnly)
 
 QString ReportWindow::documentName() const
 {
-    return windowTitle();
+    // The caption names the report and its days. The print dialog makes
+    // its PDF file's name from it too, so characters that a file name
+    // cannot hold become dashes.
+    QString name = windowTitle().simplified();
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
+    return name;
 }
 
 QString ReportWindow::suggestedFileName(const QString& suffix) const
 {
-    // The caption names the report and its days; characters that a file
-    // name cannot hold become dashes.
-    QString name = windowTitle().simplified();
-    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
+    const QString name = documentName();
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
     return folder + QLatin1Char('/') + name + QLatin1Char('.') + suffix;
 }

@@ -19,7 +19,7 @@ SnapshotReportWindow::SnapshotReportWindow(AppContext& context, QWidget* parent)
     // The date, the values, and room for the comments.
     QVector<double> widths(m_report.columnCount(), 1200);
     widths.first() = 2600;
-    widths.last() = 4000;
+    widths.last() = 3000;
     setColumnWidths(widths);
 }
 

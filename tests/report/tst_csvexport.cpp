@@ -17,6 +17,8 @@ private slots:
         QTest::addColumn<QString>("written");
         QTest::newRow("plain") << "Apples" << "Apples";
         QTest::newRow("empty") << "" << "";
+        QTest::newRow("blanks alone") << "  " << "";
+        QTest::newRow("indented") << "   [1 cup]" << "   [1 cup]";
         QTest::newRow("comma") << "Apples, raw" << "\"Apples, raw\"";
         QTest::newRow("quotes") << "say \"hi\"" << "\"say \"\"hi\"\"\"";
         QTest::newRow("line break") << "two\nlines" << "\"two\nlines\"";
