@@ -142,8 +142,9 @@ double PainterSurface::textHeight(const QString&) const
 void PainterSurface::startImagePage()
 {
     const QSizeF twips = pageSizeTwips();
-    auto image = std::make_unique<QImage>(qCeil(twips.width() * m_imageDpi / kTwipsPerInch),
-                                          qCeil(twips.height() * m_imageDpi / kTwipsPerInch), QImage::Format_RGB32);
+    auto image =
+        std::make_unique<QImage>(qCeil(twips.width() * m_imageDpi / kTwipsPerInch),
+                                 qCeil(twips.height() * m_imageDpi / kTwipsPerInch), QImage::Format_RGB32);
     image->setDotsPerMeterX(m_measureImage->dotsPerMeterX());
     image->setDotsPerMeterY(m_measureImage->dotsPerMeterY());
     image->fill(Qt::white);
@@ -195,7 +196,8 @@ void PainterSurface::startNewPage()
     start();
     if (m_device) {
         if (!m_device->newPage())
-            throw PrintError(PrintError::kPrinterFault, QStringLiteral("The printer could not start a new page."));
+            throw PrintError(PrintError::kPrinterFault,
+                             QStringLiteral("The printer could not start a new page."));
     } else {
         m_painter.end();
         startImagePage();

@@ -25,7 +25,8 @@ QString PrintableList::headerText(int column) const
 
 Qt::Alignment PrintableList::alignment(int column) const
 {
-    const auto flags = Qt::Alignment(model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
+    const auto flags =
+        Qt::Alignment(model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
     if (flags & Qt::AlignRight)
         return Qt::AlignRight;
     if (flags & Qt::AlignHCenter)

@@ -184,7 +184,8 @@ QString cutToWidth(const PrintSurface& printer, QString text, double width)
         text.truncate(estimate);
     while (!text.isEmpty() && printer.textWidth(text) > width) {
         // A character outside the basic plane goes whole.
-        const bool pair = text.size() >= 2 && text.back().isLowSurrogate() && text[text.size() - 2].isHighSurrogate();
+        const bool pair =
+            text.size() >= 2 && text.back().isLowSurrogate() && text[text.size() - 2].isHighSurrogate();
         text.chop(pair ? 2 : 1);
     }
     return text;

@@ -4,8 +4,8 @@
 #include "print/paintersurface.h"
 
 #include <QDir>
-#include <QPaintEngine>
 #include <QFileInfo>
+#include <QPaintEngine>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -59,7 +59,8 @@ bool printOn(QPrinter& printer, AppContext& context, const Layout& layout, bool 
     // The pages go to a file of their own beside the target, which takes its
     // place only when complete: a failed printout leaves an older file alone.
     const QFileInfo info(target);
-    QTemporaryFile part(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    QTemporaryFile part(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                        QStringLiteral(".XXXXXX"));
     if (!part.open()) {
         context.exclaim(fileFailure(target, part.errorString()));
         return false;
@@ -75,7 +76,8 @@ bool printOn(QPrinter& printer, AppContext& context, const Layout& layout, bool 
         return false;
     }
     // rename() replaces the target in one step.
-    if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(target).constData()) != 0) {
+    const QByteArray from = QFile::encodeName(part.fileName());
+    if (std::rename(from.constData(), QFile::encodeName(target).constData()) != 0) {
         context.exclaim(fileFailure(target, QString::fromLocal8Bit(std::strerror(errno))));
         return false;
     }
@@ -105,16 +107,15 @@ void preview(QWidget* parent, AppContext& context, const Settings& settings, con
     prepare(printer, settings);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Print Preview - ") + settings.documentName);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&](QPrinter* target) {
-                         // The preview's own pages are pictures; its print button
-                         // hands over the printer (or PDF file) the user chose.
-                         const bool previewing = target->paintEngine()->type() == QPaintEngine::Picture;
-                         if (previewing)
-                             layOutOn(*target, layout, false, QString());
-                         else
-                             printOn(*target, context, layout, false);
-                     });
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+        // The preview's own pages are pictures; its print button
+        // hands over the printer (or PDF file) the user chose.
+        const bool previewing = target->paintEngine()->type() == QPaintEngine::Picture;
+        if (previewing)
+            layOutOn(*target, layout, false, QString());
+        else
+            printOn(*target, context, layout, false);
+    });
     dialog.exec();
 }
 

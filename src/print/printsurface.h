@@ -30,9 +30,9 @@ public:
     QString description;
 
     // The numbers the program uses.
-    static constexpr int kPrinterFault = 482;   // the device refused the output
-    static constexpr int kFileAccess = 75;      // a file could not be written
-    static constexpr int kNotSet = 91;          // the list or its pictures were not given
+    static constexpr int kPrinterFault = 482; // the device refused the output
+    static constexpr int kFileAccess = 75;    // a file could not be written
+    static constexpr int kNotSet = 91;        // the list or its pictures were not given
 };
 
 // The printer as the list printer sees it: a current position, a page of a

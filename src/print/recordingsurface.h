@@ -18,8 +18,8 @@ struct PrintOp
     // Line: the second point; picture: the width and height.
     double x2 = 0;
     double y2 = 0;
-    QString text;   // the text written; for a picture the image's "key" text
-    FontSpec font;  // the font of a text
+    QString text;  // the text written; for a picture the image's "key" text
+    FontSpec font; // the font of a text
 };
 
 // A print surface that lays nothing out on paper but records what was asked

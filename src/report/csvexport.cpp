@@ -50,8 +50,8 @@ QString cell(const QString& text)
     if (ConfigStore::trimSpaces(text).isEmpty())
         return {};
     QString value = looksLikeFormula(text) ? QLatin1Char('\'') + text : text;
-    if (value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"')) || value.contains(QLatin1Char('\n')) ||
-        value.contains(QLatin1Char('\r'))) {
+    if (value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"')) ||
+        value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
         value.replace(QLatin1Char('"'), QLatin1String("\"\""));
         value = QLatin1Char('"') + value + QLatin1Char('"');
     }

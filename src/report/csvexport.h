@@ -9,10 +9,10 @@ class QIODevice;
 // A list written as CSV for a spreadsheet: UTF-8 with a byte order mark (so
 // spreadsheets read the accents right), a first line with the column
 // titles, then one line per row with the cells as the list shows them (a
-// cell of blanks alone is written empty), lines ending in CR LF. A cell holding a comma, a quote or a line break is put in
-// quotes, its quotes doubled (RFC 4180). A cell that a spreadsheet would
-// take for a formula (starting, after any blanks, with "=", "+", "-", "@", a
-// tab or a carriage return) gets an apostrophe in front, so a food named
+// cell of blanks alone is written empty), lines ending in CR LF. A cell holding a comma, a quote or a line
+// break is put in quotes, its quotes doubled (RFC 4180). A cell that a spreadsheet would take for a formula
+// (starting, after any blanks, with "=", "+", "-", "@", a tab or a carriage return) gets an apostrophe in
+// front, so a food named
 // "=HYPERLINK(...)" stays a name; plain numbers such as "-3" are left alone.
 namespace CsvExport {
 

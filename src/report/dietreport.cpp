@@ -47,9 +47,15 @@ bool isBoldKind(DietReport::Kind kind)
 DietReport::DietReport(AppContext& context) : m_context(context)
 {
     ConfigStore& config = context.config();
-    m_headers = {QStringLiteral("Food Name"), QStringLiteral("Servings"), QStringLiteral("Calories"),
-                 QStringLiteral("Fat"),       QStringLiteral("Chol"),     QStringLiteral("Sodium"),
-                 QStringLiteral("Carbs"),     QStringLiteral("Protein"),  config.getConfig(QStringLiteral("OTHER1")),
+    m_headers = {QStringLiteral("Food Name"),
+                 QStringLiteral("Servings"),
+                 QStringLiteral("Calories"),
+                 QStringLiteral("Fat"),
+                 QStringLiteral("Chol"),
+                 QStringLiteral("Sodium"),
+                 QStringLiteral("Carbs"),
+                 QStringLiteral("Protein"),
+                 config.getConfig(QStringLiteral("OTHER1")),
                  config.getConfig(QStringLiteral("OTHER2"))};
     m_snapshotColumns = SnapshotColumns::fromConfig(config);
 }
@@ -138,7 +144,8 @@ bool DietReport::readSnapshots(const QDate& first, const QDate& last)
         row.first = ReportFormat::time(taken) + QStringLiteral(" - ") + rs.text(commentsColumn);
         row.values = QStringList(8);
         for (int i = 0; i <= lastColumn; ++i)
-            row.values[i] = ReportFormat::snapshotValue(rs.value(valueColumns[i]), m_snapshotColumns.fields[i]);
+            row.values[i] =
+                ReportFormat::snapshotValue(rs.value(valueColumns[i]), m_snapshotColumns.fields[i]);
         m_snapshots[taken.date()].append(row);
     }
     rs.close();
@@ -154,7 +161,8 @@ void DietReport::addSnapshotRows(const QDate& day)
     QStringList labels(8);
     for (int i = 0; i <= m_snapshotColumns.last(); ++i)
         labels[i] = m_snapshotColumns.labels[i];
-    addTexts(Kind::SnapshotHeader, ReportFormat::day(day) + QStringLiteral(" Physical Snapshot Data "), labels);
+    addTexts(Kind::SnapshotHeader, ReportFormat::day(day) + QStringLiteral(" Physical Snapshot Data "),
+             labels);
     for (const SnapshotRow& row : *it)
         addTexts(Kind::SnapshotValues, row.first, row.values);
     addBlank();

@@ -68,11 +68,13 @@ ReportCriteriaDialog::ReportCriteriaDialog(Kind kind, QWidget* parent) : QDialog
         chkShowAverages = checkBox("chkShowAverages", QStringLiteral("Show Daily Averages"), false);
         chkShowPercentages =
             checkBox("chkShowPercentages", QStringLiteral("Show Percentages of Total Calories"), true);
-        chkTotalsOnly = checkBox("chkTotalsOnly", QStringLiteral("Show Daily Totals Only - No Details"), false);
-        chkShowSnapshot =
-            checkBox("chkShowSnapshot", QStringLiteral("Display Physical Snapshot Data with Diet Data"), false);
+        chkTotalsOnly =
+            checkBox("chkTotalsOnly", QStringLiteral("Show Daily Totals Only - No Details"), false);
+        chkShowSnapshot = checkBox("chkShowSnapshot",
+                                   QStringLiteral("Display Physical Snapshot Data with Diet Data"), false);
         chkMealBreak = checkBox("chkMealBreak", QStringLiteral("Subtotal on Meals"), false);
-        for (QCheckBox* box : {chkShowAverages, chkShowPercentages, chkTotalsOnly, chkShowSnapshot, chkMealBreak})
+        for (QCheckBox* box :
+             {chkShowAverages, chkShowPercentages, chkTotalsOnly, chkShowSnapshot, chkMealBreak})
             layout->addWidget(box);
         connect(chkTotalsOnly, &QCheckBox::toggled, this, &ReportCriteriaDialog::totalsOnlyChanged);
     }

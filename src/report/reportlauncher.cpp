@@ -108,7 +108,8 @@ void ReportLauncher::snapshotReport(AppContext& context, QWidget* parent)
     const QDate lo = criteria.dtLoDate->date();
     const QDate hi = criteria.dtHighDate->date();
     OrvDataSource& ds = context.dataSource();
-    if (!ds.cmdSnapShotReport(QDateTime(lo, QTime(0, 0, 1)), QDateTime(hi, QTime(23, 59, 59)), context.currentUser))
+    if (!ds.cmdSnapShotReport(QDateTime(lo, QTime(0, 0, 1)), QDateTime(hi, QTime(23, 59, 59)),
+                              context.currentUser))
         return;
     {
         SnapshotReportWindow report(context, parent);

@@ -15,7 +15,8 @@ class ReportModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    explicit ReportModel(const ReportTable& report, const ImageList* images = nullptr, QObject* parent = nullptr);
+    explicit ReportModel(const ReportTable& report, const ImageList* images = nullptr,
+                         QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

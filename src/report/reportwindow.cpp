@@ -75,17 +75,20 @@ ReportWindow::ReportWindow(AppContext& context, const QString& name, const QStri
     chkGridlines->setObjectName(QStringLiteral("chkGridlines"));
     connect(chkGridlines, &QCheckBox::toggled, lstReport, &QTableView::setShowGrid);
 
-    cmdPreview = button("cmdPreview", QStringLiteral("Preview"), QStringLiteral("Show the pages as they will print"));
+    cmdPreview =
+        button("cmdPreview", QStringLiteral("Preview"), QStringLiteral("Show the pages as they will print"));
     cmdPrint = button("cmdPrint", QStringLiteral("Print"), QStringLiteral("Print the report"));
-    cmdSavePdf = button("cmdSavePdf", QStringLiteral("Save as PDF"), QStringLiteral("Save the pages as a PDF file"));
+    cmdSavePdf =
+        button("cmdSavePdf", QStringLiteral("Save as PDF"), QStringLiteral("Save the pages as a PDF file"));
     cmdExport = button("cmdExport", QStringLiteral("Export..."),
                        QStringLiteral("Save the rows as a CSV file for a spreadsheet"));
     cmdQuit = button("cmdQuit", QStringLiteral("Done"), QStringLiteral("Close the report"));
     connect(cmdPreview, &QPushButton::clicked, this, &ReportWindow::previewReport);
     connect(cmdPrint, &QPushButton::clicked, this, &ReportWindow::printReport);
     connect(cmdSavePdf, &QPushButton::clicked, this, [this] {
-        const QString path = chooseFile(QStringLiteral("Save as PDF"), suggestedFileName(QStringLiteral("pdf")),
-                                        QStringLiteral("PDF files (*.pdf)"));
+        const QString path =
+            chooseFile(QStringLiteral("Save as PDF"), suggestedFileName(QStringLiteral("pdf")),
+                       QStringLiteral("PDF files (*.pdf)"));
         if (!path.isEmpty())
             saveAsPdf(path);
     });
@@ -165,7 +168,8 @@ PrintableList ReportWindow::printableList() const
     list.twipsPerPixelY = 1440.0 / lstReport->logicalDpiY();
     list.rowHeight = lstReport->verticalHeader()->defaultSectionSize() * list.twipsPerPixelY;
     const QFont font = lstReport->font();
-    list.font = FontSpec{font.family(), font.pointSizeF() > 0 ? font.pointSizeF() : 9, font.bold(), font.italic(),
+    list.font = FontSpec{font.family(),    font.pointSizeF() > 0 ? font.pointSizeF() : 9,
+                         font.bold(),      font.italic(),
                          font.underline(), font.strikeOut()};
     return list;
 }
@@ -202,7 +206,8 @@ QString ReportWindow::suggestedFileName(const QString& suffix) const
 
 void ReportWindow::printReport()
 {
-    PrintJob::Settings settings{documentName(), printLandscape(), lstReport->selectionModel()->hasSelection()};
+    PrintJob::Settings settings{documentName(), printLandscape(),
+                                lstReport->selectionModel()->hasSelection()};
     PrintJob::print(this, m_context, settings, [this](PrintSurface& surface, bool selectionOnly) {
         WaitCursor wait;
         cmdPrint->setEnabled(false);
@@ -216,16 +221,18 @@ void ReportWindow::printReport()
 void ReportWindow::previewReport()
 {
     PrintJob::Settings settings{documentName(), printLandscape(), false};
-    PrintJob::preview(this, m_context, settings,
-                      [this](PrintSurface& surface, bool selectionOnly) { return layOut(surface, selectionOnly); });
+    PrintJob::preview(this, m_context, settings, [this](PrintSurface& surface, bool selectionOnly) {
+        return layOut(surface, selectionOnly);
+    });
 }
 
 bool ReportWindow::saveAsPdf(const QString& path)
 {
     WaitCursor wait;
     PrintJob::Settings settings{documentName(), printLandscape(), false};
-    return PrintJob::savePdf(path, m_context, settings,
-                             [this](PrintSurface& surface, bool selectionOnly) { return layOut(surface, selectionOnly); });
+    return PrintJob::savePdf(path, m_context, settings, [this](PrintSurface& surface, bool selectionOnly) {
+        return layOut(surface, selectionOnly);
+    });
 }
 
 bool ReportWindow::exportCsv(const QString& path)

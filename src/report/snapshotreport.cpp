@@ -6,7 +6,8 @@
 
 SnapshotReport::SnapshotReport(AppContext& context) : m_columns(SnapshotColumns::fromConfig(context.config()))
 {
-    m_headers = QStringList{QStringLiteral("Date")} + m_columns.labels + QStringList{QStringLiteral("  Comments")};
+    m_headers =
+        QStringList{QStringLiteral("Date")} + m_columns.labels + QStringList{QStringLiteral("  Comments")};
 }
 
 Qt::Alignment SnapshotReport::alignment(int column) const

@@ -6,7 +6,8 @@
 #include <QCheckBox>
 
 SnapshotReportWindow::SnapshotReportWindow(AppContext& context, QWidget* parent)
-    : ReportWindow(context, QStringLiteral("frmReportSnap"), QStringLiteral("Snapshot Activity Report"), parent),
+    : ReportWindow(context, QStringLiteral("frmReportSnap"), QStringLiteral("Snapshot Activity Report"),
+                   parent),
       m_report(context)
 {
     chkLandscape = new QCheckBox(QStringLiteral("Print Landscape"));
