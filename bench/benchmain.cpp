@@ -17,6 +17,10 @@
 #include "food/foodtree.h"
 #include "graph/graphwindow.h"
 #include "snapshot/snapshotwindow.h"
+#include "print/printsurface.h"
+#include "print/printjob.h"
+#include "report/dietreportwindow.h"
+#include "report/reportmodel.h"
 #include "ui/mainwindow.h"
 #include "ui/nodetree.h"
 #include "ui/startupwindows.h"
@@ -30,6 +34,10 @@
 #include <QRadioButton>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <algorithm>
@@ -65,6 +73,8 @@ struct Step
     std::function<void()> prepare;
     std::function<int()> run;
     double targetMs = kQueryMs;
+    // A line printed under the step's result (what else was measured).
+    std::function<QString()> note = nullptr;
 };
 
 struct Result
@@ -98,6 +108,27 @@ Result measure(const Step& step, int runs)
 QString thousands(qint64 n)
 {
     return QLocale(QLocale::English).toString(n);
+}
+
+// The resident memory of this process in KiB, now ("VmRSS") or at its peak
+// ("VmHWM"); 0 where /proc is missing.
+qint64 residentKiB(const char* which = "VmRSS")
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(which))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// Starts a new peak of the resident memory (Linux).
+void resetMemoryPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
 }
 
 } // namespace
@@ -260,6 +291,67 @@ int main(int argc, char** argv)
     auto graphOpen = [&] {
         if (!graph)
             openGraph();
+    };
+
+    // The diet report window of the last report step, kept until the next.
+    std::unique_ptr<DietReportWindow> report;
+    auto prepareReport = [&] {
+        report.reset();
+        shown();
+        if (!ds.rsConfig.isOpen())
+            ds.cmdConfig();
+        context.currentUser = busiest;
+    };
+    auto showReport = [&](const QDate& from, bool everyOption) {
+        prepareReport();
+        if (!ds.cmdDietReport(from, lastDay, busiest))
+            return -1;
+        report = std::make_unique<DietReportWindow>(context);
+        report->ShowPercentages = true;
+        report->MealBreak = report->ShowSnapshot = report->ShowAverages = everyOption;
+        report->buildReport();
+        report->show();
+        QCoreApplication::processEvents();
+        report->lstReport->viewport()->repaint();
+        ds.rsDietReport.close();
+        return report->model().rowCount();
+    };
+    // A report of about the given number of landscape pages saved as a PDF.
+    QTemporaryDir pdfFolder;
+    auto printStep = [&](int pages) {
+        auto printed = std::make_shared<int>(0);
+        auto grown = std::make_shared<qint64>(0);
+        const QString path = pdfFolder.filePath(QStringLiteral("report%1.pdf").arg(pages));
+        return Step{QStringLiteral("print %1 pages to PDF").arg(pages),
+                    [&, pages] {
+                        // Rows a page holds: the page less its margins, title
+                        // and column titles, in rows of the list's height;
+                        // rows a day takes, from a month of the log.
+                        showReport(lastDay.addDays(-29), false);
+                        const double rowTwips = report->printableList().rowHeight;
+                        const double perPage = (11906 - 2 * 567 - 700) / rowTwips;
+                        const double perDay = report->model().rowCount() / 30.0;
+                        showReport(lastDay.addDays(-int(pages * perPage / perDay) + 1), false);
+                    },
+                    [&, path, printed, grown] {
+                        const qint64 before = residentKiB();
+                        resetMemoryPeak();
+                        PrintJob::savePdf(path, context, {QStringLiteral("Diet Activity Report"), true, false},
+                                          [&](PrintSurface& surface, bool selectionOnly) {
+                                              const bool ok = report->layOut(surface, selectionOnly);
+                                              *printed = surface.page();
+                                              return ok;
+                                          });
+                        *grown = std::max(*grown, residentKiB("VmHWM") - before);
+                        return *printed;
+                    },
+                    10000,
+                    [path, printed, grown] {
+                        return QStringLiteral("  %1 pages, PDF %2 KiB, resident memory at most %3 KiB above its start")
+                            .arg(*printed)
+                            .arg(QFileInfo(path).size() / 1024)
+                            .arg(*grown);
+                    }};
     };
 
     // The steps, in the order the program meets them. Add new ones here.
@@ -437,6 +529,27 @@ int main(int argc, char** argv)
              return graph->data().rowCount();
          },
          100},
+
+        // The diet report as the launch makes it (query, rows, window shown and
+        // painted); every option on for ten years. Then a page of scrolling and
+        // printing to PDF, with the memory the printing takes.
+        {QStringLiteral("diet report: 1 year built and shown"), prepareReport,
+         [&] { return showReport(yearStart, false); }, 200},
+        {QStringLiteral("diet report: 10 years, every option"), prepareReport,
+         [&] { return showReport(firstDay, true); }, 1500},
+        {QStringLiteral("diet report: scroll a page of 10 years"),
+         [&] {
+             if (!report || report->model().rowCount() < 100000)
+                 showReport(firstDay, true);
+         },
+         [&] {
+             QScrollBar* bar = report->lstReport->verticalScrollBar();
+             bar->setValue(bar->value() + bar->pageStep());
+             report->lstReport->viewport()->repaint();
+             return report->model().rowCount();
+         },
+         kFrameMs},
+        printStep(100), printStep(400),
     };
 
     std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);
@@ -460,8 +573,11 @@ int main(int argc, char** argv)
         slow += ok ? 0 : 1;
         std::printf("%-40s %9.2f %9.2f %9.2f %8s %8.0f  %s\n", qPrintable(step.name), r.median, r.fastest,
                     r.slowest, r.rows < 0 ? "-" : qPrintable(thousands(r.rows)), step.targetMs, ok ? "yes" : "NO");
+        if (step.note)
+            std::printf("%s\n", qPrintable(step.note()));
         std::fflush(stdout);
     }
+    report.reset();
     closeWindow();
     if (prompts.failures > 0) {
         std::fprintf(stderr, "foodlark-bench: %d data source failures\n", prompts.failures);

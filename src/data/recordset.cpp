@@ -1,5 +1,7 @@
 #include "data/recordset.h"
 
+#include "data/dateliterals.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -446,7 +448,7 @@ QDateTime Recordset::dateTime(const QString& column) const
     const QString text = v.toString();
     if (text.size() <= 10)
         return QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0));
-    return QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return fromStoredDateTime(text.left(19));
 }
 
 QVariant Recordset::storable(const QVariant& value)

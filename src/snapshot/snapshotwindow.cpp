@@ -4,6 +4,7 @@
 #include "app/configstore.h"
 #include "data/orvdatasource.h"
 #include "data/transaction.h"
+#include "report/reportlauncher.h"
 #include "ui/helpcatalogue.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
@@ -152,7 +153,6 @@ void SnapshotWindow::buildControls()
     cmdDone = button("cmdDone", QStringLiteral("Done"), QStringLiteral("Leave Physical Snapshot Window"));
     cmdEdit->setEnabled(false);
     cmdDelete->setEnabled(false);
-    cmdReport->setEnabled(false);
     cmdSave->setEnabled(false);
     // Enter in an input must not press a button by itself.
     for (QPushButton* b : {cmdNew, cmdSave, cmdEdit, cmdDelete, cmdReport, cmdHelp, cmdDone})
@@ -245,12 +245,6 @@ bool SnapshotWindow::load()
     else
         txtComments->setFocus();
     return true;
-}
-
-void SnapshotWindow::setReportCommand(std::function<void()> command)
-{
-    m_report = std::move(command);
-    cmdReport->setEnabled(bool(m_report));
 }
 
 void SnapshotWindow::reset()
@@ -509,8 +503,7 @@ void SnapshotWindow::help()
 
 void SnapshotWindow::report()
 {
-    if (m_report)
-        m_report();
+    ReportLauncher::snapshotReport(m_context, this);
 }
 
 QTreeWidgetItem* SnapshotWindow::makeRow(const SnapshotEntry& entry) const

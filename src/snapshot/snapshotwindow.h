@@ -5,7 +5,6 @@
 
 #include <QDialog>
 #include <array>
-#include <functional>
 
 class AppContext;
 class QDateEdit;
@@ -36,10 +35,6 @@ public:
     // Sets up the inputs for the user's labels and fills the history. False
     // when the snapshots could not be read (the run is then ending).
     bool load();
-
-    // What the Report button runs (the snapshot report); the button stays
-    // disabled until there is one.
-    void setReportCommand(std::function<void()> command);
 
     const SnapshotSlots& valueSlots() const { return m_slots; }
     // "NEW", or the SnapId of the snapshot the details hold.
@@ -98,7 +93,6 @@ private:
 
     AppContext& m_context;
     SnapshotSlots m_slots;
-    std::function<void()> m_report;
     QString m_mode = QStringLiteral("NEW");
     bool m_dirty = false;
     bool m_filling = false; // inputs or list changed by the window, not by the user

@@ -5,8 +5,6 @@
 void CommandSet::add(Command command, Surface surface, QAction* action)
 {
     m_actions[command][int(surface)] = action;
-    if (!isAvailable(command))
-        action->setEnabled(false);
 }
 
 QAction* CommandSet::action(Command command, Surface surface) const
@@ -16,8 +14,7 @@ QAction* CommandSet::action(Command command, Surface surface) const
 
 void CommandSet::setEnabled(Command command, bool enabled, Surfaces surfaces)
 {
-    enabled = enabled && isAvailable(command);
-    for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar}) {
+    for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar, Surface::Dropdown}) {
         if (!surfaces.testFlag(surface))
             continue;
         if (QAction* a = action(command, surface))
@@ -29,11 +26,4 @@ bool CommandSet::isEnabled(Command command, Surface surface) const
 {
     const QAction* a = action(command, surface);
     return a && a->isEnabled();
-}
-
-void CommandSet::setUnavailable(Command command)
-{
-    m_unavailable.insert(command);
-    for (QAction* a : m_actions.value(command))
-        a->setEnabled(false);
 }

@@ -2,7 +2,6 @@
 
 #include <QFlags>
 #include <QHash>
-#include <QSet>
 
 class QAction;
 
@@ -40,10 +39,11 @@ enum class Command {
     About,
 };
 
-enum class Surface { Menu = 1, Popup = 2, Toolbar = 4 };
+// Dropdown: the menu of the toolbar's "Report" button.
+enum class Surface { Menu = 1, Popup = 2, Toolbar = 4, Dropdown = 8 };
 Q_DECLARE_FLAGS(Surfaces, Surface)
 Q_DECLARE_OPERATORS_FOR_FLAGS(Surfaces)
-constexpr Surfaces kAllSurfaces = Surfaces(Surface::Menu) | Surface::Popup | Surface::Toolbar;
+constexpr Surfaces kAllSurfaces = Surfaces(Surface::Menu) | Surface::Popup | Surface::Toolbar | Surface::Dropdown;
 
 inline size_t qHash(Command command, size_t seed = 0)
 {
@@ -56,15 +56,10 @@ public:
     void add(Command command, Surface surface, QAction* action);
     QAction* action(Command command, Surface surface) const;
 
-    // Enables or disables the command on the given surfaces. A command whose
-    // work is not available in this build stays disabled whatever is asked.
+    // Enables or disables the command on the given surfaces.
     void setEnabled(Command command, bool enabled, Surfaces surfaces = kAllSurfaces);
     bool isEnabled(Command command, Surface surface = Surface::Menu) const;
 
-    void setUnavailable(Command command);
-    bool isAvailable(Command command) const { return !m_unavailable.contains(command); }
-
 private:
     QHash<Command, QHash<int, QAction*>> m_actions;
-    QSet<Command> m_unavailable;
 };

@@ -13,6 +13,7 @@
 #include "food/foodtree.h"
 #include "options/optionsdialog.h"
 #include "snapshot/snapshotwindow.h"
+#include "report/reportlauncher.h"
 #include "ui/aboutwindow.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
@@ -66,11 +67,9 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     m_foodEditor = std::make_unique<FoodItemEditor>(*this);
     m_dietTree = std::make_unique<DietTree>(*this);
     m_finder = std::make_unique<FindController>(*this);
+    m_reports = std::make_unique<ReportLauncher>(context, m_commands, this);
     connectCommands();
 
-    // Commands whose work is not part of this build stay disabled.
-    for (Command command : {Command::DietReport, Command::DietGraph, Command::SnapshotReport})
-        m_commands.setUnavailable(command);
     // Paste and Delete wait for something to paste or delete.
     m_commands.setEnabled(Command::Paste, false);
     m_commands.setEnabled(Command::Delete, false);
@@ -254,8 +253,9 @@ void MainWindow::buildToolbar()
     m_reportButton = qobject_cast<QToolButton*>(bar->widgetForAction(report));
     if (m_reportButton)
         m_reportButton->setPopupMode(QToolButton::MenuButtonPopup);
-    for (QAction* item : {dietReport, dietGraph, snapshotReport})
-        item->setEnabled(false); // the outputs are not part of this build
+    m_commands.add(Command::DietReport, Surface::Dropdown, dietReport);
+    m_commands.add(Command::DietGraph, Surface::Dropdown, dietGraph);
+    m_commands.add(Command::SnapshotReport, Surface::Dropdown, snapshotReport);
 
     bar->addSeparator();
     m_commands.add(Command::New, Surface::Toolbar,
@@ -292,7 +292,7 @@ void MainWindow::buildToolbar()
 void MainWindow::connectCommands()
 {
     auto on = [this](Command command, auto handler) {
-        for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar}) {
+        for (Surface surface : {Surface::Menu, Surface::Popup, Surface::Toolbar, Surface::Dropdown}) {
             if (QAction* action = m_commands.action(command, surface))
                 connect(action, &QAction::triggered, this, handler);
         }
@@ -316,6 +316,9 @@ void MainWindow::connectCommands()
     on(Command::Options, [this] { toolsOptions(); });
     on(Command::Snapshot, [this] { toolsSnapshot(); });
     on(Command::ShowMeals, [this] { toolsShowMeals(); });
+    on(Command::DietReport, [this] { m_reports->dietReport(); });
+    on(Command::DietGraph, [this] { m_reports->dietGraph(); });
+    on(Command::SnapshotReport, [this] { ReportLauncher::snapshotReport(m_context, this); });
     on(Command::PurgeDiet, [this] { toolsPurgeDiet(); });
     on(Command::PurgeSnapshot, [this] { toolsPurgeSnapshot(); });
     on(Command::HelpContents, [this] { helpContents(); });
@@ -502,11 +505,6 @@ void MainWindow::toolsOptions()
 void MainWindow::toolsSnapshot()
 {
     SnapshotWindow window(m_context, this);
-    // The window's Report button makes the same snapshot report as the Tools menu.
-    if (m_commands.isAvailable(Command::SnapshotReport)) {
-        QAction* report = m_commands.action(Command::SnapshotReport, Surface::Menu);
-        window.setReportCommand([report] { report->trigger(); });
-    }
     if (window.load())
         window.exec();
 }

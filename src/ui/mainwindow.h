@@ -19,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QToolButton;
+class ReportLauncher;
 
 // The program's main window: the food tree above, the diet tree below, the
 // menus, toolbar, context menu and status bar, and the routing of the shared
@@ -47,6 +48,8 @@ public:
     FindController& finder() { return *m_finder; }
     // The food builder, made by the load (nullptr before).
     FoodBuilderWindow* foodBuilder() const { return m_foodBuilder; }
+    // The launches of the reports and the graph.
+    ReportLauncher& reports() { return *m_reports; }
 
     // Controls other parts of the program work with.
     NodeTree* tvwFood = nullptr;
@@ -114,6 +117,7 @@ private:
     std::unique_ptr<DietTree> m_dietTree;
     std::unique_ptr<FindController> m_finder;
     FoodBuilderWindow* m_foodBuilder = nullptr; // a window of its own, owned as a child
+    std::unique_ptr<ReportLauncher> m_reports;
     QToolButton* m_reportButton = nullptr;
     bool m_unloaded = false;
     bool m_loaded = false;

@@ -297,6 +297,14 @@ private slots:
         QCOMPARE(texts, QStringList({"#2010-01-01 12:00:00 AM#", "#2010-01-01 12:30:00 AM#",
                                      "#2010-01-01 11:59:59 AM#", "#2010-01-01 12:00:00 PM#",
                                      "#2010-01-01 01:05:09 PM#", "#2010-01-01 11:59:59 PM#"}));
+        // Stored texts read back; anything else is no date-time.
+        for (const QTime& time : times)
+            QCOMPARE(fromStoredDateTime(storedDateTime(QDateTime(day(1, 1, 2010), time))),
+                     QDateTime(day(1, 1, 2010), time));
+        QCOMPARE(fromStoredDateTime("2003-05-14"), QDateTime(day(14), QTime(0, 0)));
+        for (const char* text : {"", "2003-02-30 10:00:00", "2003-05-14 24:00:00", "-003-05-14", "2003/05/14",
+                                 "2003-05-14T10:00:00", "2003-05-14 10:00"})
+            QVERIFY2(!fromStoredDateTime(text).isValid(), text);
     }
 
     void positioningHelpersFindByNumberOrOffset()

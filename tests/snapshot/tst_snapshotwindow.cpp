@@ -1,4 +1,5 @@
 #include "mainwindowfixture.h"
+#include "data/orvdatasource.h"
 #include "diet/purgedialog.h"
 #include "snapshot/snapshotwindow.h"
 #include "ui/helpwindow.h"
@@ -351,7 +352,7 @@ private slots:
             seen << QString::number(d->isVisible());
         });
         tool->trigger();
-        QCOMPARE(seen, (QStringList{"Physical SnapShot", "0", "snapshot.html", "0"}));
+        QCOMPARE(seen, (QStringList{"Physical SnapShot", "1", "snapshot.html", "0"}));
         QCOMPARE(f.test.rows("SELECT USERNAME, SNAPDATETM FROM SNAPSHOT ORDER BY SNAPID"),
                  (QList<QVariantList>{{"USER1", "2003-05-14 23:59:00"}, {"USER1", "2003-05-15 00:00:00"}}));
 
@@ -377,15 +378,21 @@ private slots:
         QCOMPARE(f.test.rows("SELECT SNAPDATETM FROM SNAPSHOT"), (QList<QVariantList>{{"2003-05-15 00:00:00"}}));
     }
 
-    void reportRunsWhatItIsGiven()
+    void reportAsksForTheSnapshotReportRange()
     {
         open();
-        QVERIFY(!w->cmdReport->isEnabled());
-        int runs = 0;
-        w->setReportCommand([&] { ++runs; });
         QVERIFY(w->cmdReport->isEnabled());
+        QString seen;
+        QWidget* parent = nullptr;
+        whenModal([&](QWidget* modal) {
+            seen = modal->objectName();
+            parent = modal->parentWidget();
+            modal->close();
+        });
         w->cmdReport->click();
-        QCOMPARE(runs, 1);
+        QCOMPARE(seen, QString("frmReportCritSnap"));
+        QCOMPARE(parent, w.get());
+        QVERIFY(!t->ctx().dataSource().rsSnapShotReport.isOpen());
     }
 };
 

@@ -1,0 +1,117 @@
+#include "report/reportcriteriadialog.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QDateTimeEdit* datePicker(const char* name)
+{
+    auto* picker = new QDateTimeEdit;
+    picker->setObjectName(QLatin1String(name));
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    // The day is shown; the time of day is kept as it was when the dialog opened.
+    picker->setDateTime(QDateTime::currentDateTime());
+    return picker;
+}
+
+QCheckBox* checkBox(const char* name, const QString& caption, bool checked)
+{
+    auto* box = new QCheckBox(caption);
+    box->setObjectName(QLatin1String(name));
+    box->setChecked(checked);
+    return box;
+}
+
+} // namespace
+
+ReportCriteriaDialog::ReportCriteriaDialog(Kind kind, QWidget* parent) : QDialog(parent), m_kind(kind)
+{
+    QString name, caption, prompt = QStringLiteral("Enter the Date Range you want reported:");
+    switch (kind) {
+    case Kind::DietReport:
+        name = QStringLiteral("frmReportCrit");
+        caption = QStringLiteral("Diet Activity Report Criteria");
+        break;
+    case Kind::DietGraph:
+        name = QStringLiteral("frmReportCritGraph");
+        caption = QStringLiteral("Diet Activity Graph Criteria");
+        prompt = QStringLiteral("Enter the Date Range you want to graph:");
+        break;
+    case Kind::SnapshotReport:
+        name = QStringLiteral("frmReportCritSnap");
+        caption = QStringLiteral("Snapshot Activity Report Criteria");
+        break;
+    }
+    setObjectName(name);
+    setWindowTitle(caption);
+
+    Label1 = new QLabel(prompt);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    dtLoDate = datePicker("dtLoDate");
+    dtHighDate = datePicker("dtHighDate");
+    auto* dates = new QFormLayout;
+    dates->addRow(QStringLiteral("&From:"), dtLoDate);
+    dates->addRow(QStringLiteral("&To:"), dtHighDate);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addLayout(dates);
+
+    if (kind == Kind::DietReport) {
+        chkShowAverages = checkBox("chkShowAverages", QStringLiteral("Show Daily Averages"), false);
+        chkShowPercentages =
+            checkBox("chkShowPercentages", QStringLiteral("Show Percentages of Total Calories"), true);
+        chkTotalsOnly =
+            checkBox("chkTotalsOnly", QStringLiteral("Show Daily Totals Only - No Details"), false);
+        chkShowSnapshot = checkBox("chkShowSnapshot",
+                                   QStringLiteral("Display Physical Snapshot Data with Diet Data"), false);
+        chkMealBreak = checkBox("chkMealBreak", QStringLiteral("Subtotal on Meals"), false);
+        for (QCheckBox* box :
+             {chkShowAverages, chkShowPercentages, chkTotalsOnly, chkShowSnapshot, chkMealBreak})
+            layout->addWidget(box);
+        connect(chkTotalsOnly, &QCheckBox::toggled, this, &ReportCriteriaDialog::totalsOnlyChanged);
+    }
+
+    auto* buttons = new QDialogButtonBox;
+    OKButton = buttons->addButton(QDialogButtonBox::Ok);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setText(QStringLiteral("OK"));
+    CancelButton = buttons->addButton(QDialogButtonBox::Cancel);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setText(QStringLiteral("Cancel"));
+    connect(OKButton, &QPushButton::clicked, this, [this] {
+        m_dialogResult = QStringLiteral("OK");
+        accept();
+    });
+    connect(CancelButton, &QPushButton::clicked, this, [this] {
+        m_dialogResult = QStringLiteral("CANCEL");
+        reject();
+    });
+    layout->addWidget(buttons);
+    setFixedSize(sizeHint());
+}
+
+void ReportCriteriaDialog::totalsOnlyChanged(bool checked)
+{
+    // Daily totals alone leave no room for meal subtotals or snapshots.
+    if (checked) {
+        chkMealBreak->setChecked(false);
+        chkShowSnapshot->setChecked(false);
+    }
+    chkMealBreak->setEnabled(!checked);
+    chkShowSnapshot->setEnabled(!checked);
+}
+
+void ReportCriteriaDialog::done(int result)
+{
+    if (m_dialogResult.isEmpty())
+        m_dialogResult = QStringLiteral("CANCEL");
+    QDialog::done(result);
+}

@@ -1,0 +1,88 @@
+#include "report/reportformat.h"
+
+#include "app/configstore.h"
+#include "app/numbers.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace ReportFormat {
+
+namespace {
+
+QString fixed(double value, int decimals)
+{
+    const double rounded = roundHalfEven(value, decimals);
+    // A negative value that rounds to nothing reads 0.0, not -0.0.
+    return QString::number(rounded == 0 ? 0.0 : rounded, 'f', decimals);
+}
+
+} // namespace
+
+QString nutrient(double value)
+{
+    return fixed(value, 1);
+}
+
+QString servings(double value)
+{
+    return fixed(value, 2);
+}
+
+QString share(double fraction)
+{
+    return fixed(fraction * 100, 1) + QLatin1Char('%');
+}
+
+QString day(const QDate& date)
+{
+    return date.toString(QStringLiteral("MM/dd/yyyy"));
+}
+
+QString captionDay(const QDate& date)
+{
+    return date.toString(QStringLiteral("MM/dd/yy"));
+}
+
+QString time(const QDateTime& dateTime)
+{
+    return dateTime.toString(QStringLiteral("hh:mm AP"));
+}
+
+QString snapshotDateTime(const QDateTime& dateTime)
+{
+    return dateTime.toString(QStringLiteral("yyyy/MM/dd hh:mm AP"));
+}
+
+QString snapshotValue(const QVariant& value, int valueNumber)
+{
+    if (value.isNull())
+        return QStringLiteral(" ");
+    if (valueNumber >= 7)
+        return value.toString();
+    bool ok = false;
+    double number = value.toDouble(&ok);
+    if (!ok)
+        return value.toString();
+    if (number == 0)
+        number = 0; // no "-0"
+    // Fifteen significant digits, as numbers are generally written.
+    const QString text = QString::number(number, 'g', 15).toUpper();
+    return number >= 0 ? QLatin1Char(' ') + text : text;
+}
+
+QString leftChars(const QString& text, qsizetype n)
+{
+    if (text.size() <= n)
+        return text;
+    if (n > 0 && text[n - 1].isHighSurrogate())
+        --n;
+    return text.left(n);
+}
+
+QString servingSizeLine(const QString& servingSize)
+{
+    return QStringLiteral("   [") + ConfigStore::trimSpaces(leftChars(servingSize, 50)) + QLatin1Char(']');
+}
+
+} // namespace ReportFormat

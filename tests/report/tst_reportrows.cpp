@@ -1,0 +1,325 @@
+#include "app/configstore.h"
+#include "data/orvdatasource.h"
+#include "fixture.h"
+#include "report/calorieshares.h"
+#include "report/dietreport.h"
+#include "report/reportformat.h"
+#include "report/snapshotreport.h"
+
+#include <QTest>
+
+// The rows of the diet report and the snapshot report as their lists show
+// them, built from fixture logs.
+namespace {
+
+// A diet entry as a table row gives it: "day|meal key|food", the day of May
+// 2003; a meal of "-" is stored as NULL. Nutrients come from fat (see
+// TestContext::addDietRow): Calorie 4 x fat, Fat, Cholesterol 6 x, Sodium
+// 5 x, Carbohydrate 3 x, Protein 2 x, Other1 7 x, Other2 8 x.
+void addEntry(TestContext& t, const QString& entry, double fat = 1)
+{
+    const QStringList parts = entry.split('|');
+    const QString meal = parts[1] == "-" ? QString() : parts[1];
+    const qint32 id = t.addDietRow("USER1", QDate(2003, 5, parts[0].toInt()), meal, parts[2], fat);
+    if (parts[1] == "-")
+        t.exec("UPDATE DietActivity SET MealName = NULL WHERE DietId = ?", {id});
+}
+
+// Each row as "*" for bold, then its first column.
+QStringList outline(const ReportTable& report)
+{
+    QStringList rows;
+    for (int row = 0; row < report.rowCount(); ++row)
+        rows.append((report.isBold(row) ? "*" : "") + report.text(row, 0));
+    return rows;
+}
+
+QStringList cells(const ReportTable& report, int row)
+{
+    QStringList texts;
+    for (int column = 0; column < report.columnCount(); ++column)
+        texts.append(report.text(row, column));
+    return texts;
+}
+
+const QString kShares = "*     Calculated Percentage of Calories:";
+
+} // namespace
+
+class ReportRowsTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestContext> t;
+    OrvDataSource& ds() { return t->ctx().dataSource(); }
+
+    std::unique_ptr<DietReport> dietReport(const QString& flags, int firstDay = 1, int lastDay = 31)
+    {
+        auto report = std::make_unique<DietReport>(t->ctx());
+        report->options.mealBreak = flags.contains("meals");
+        report->options.totalsOnly = flags.contains("totals");
+        report->options.showPercentages = flags.contains("shares");
+        report->options.showSnapshot = flags.contains("snapshots");
+        report->options.showAverages = flags.contains("averages");
+        ds().cmdDietReport(QDate(2003, 5, firstDay), QDate(2003, 5, lastDay), "USER1");
+        report->build(ds().rsDietReport);
+        return report;
+    }
+
+    // Snapshot labels 2 and 5 only, and six snapshots around 14 to 16 May.
+    void addSnapshots()
+    {
+        for (int n = 1; n <= 8; ++n)
+            t->ctx().config().setConfig(QString("SNAPSHOT%1").arg(n), "", false);
+        t->ctx().config().setConfig("SNAPSHOT2", " Waist ", false);
+        t->ctx().config().setConfig("SNAPSHOT5", "Pulse", false);
+        const QString insert = "INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL2, SNAPVAL5, SNAPVAL7, SNAPDATETM, "
+                               "SNAPCOMMENTS) VALUES (?, ?, ?, ?, ?, ?, ?)";
+        t->exec(insert, {1, "USER1", 31, 70, "x", "2003-05-14 00:00:00", "midnight"});
+        t->exec(insert, {2, "USER1", 32.5, QVariant(), "120/80", "2003-05-14 07:30:00", "after run"});
+        t->exec(insert, {3, "USER1", -1, 60, QVariant(), "2003-05-15 23:30:00", "late"});
+        t->exec(insert, {4, "USER2", 50, 50, "", "2003-05-14 09:00:00", "someone else"});
+        t->exec(insert, {5, "USER1", 33, 71, "", "2003-05-16 00:00:00", "midnight again"});
+        t->exec(insert, {6, "USER1", 34, 72, "", "2003-05-16 08:00:00", "last day"});
+    }
+
+private slots:
+    void init()
+    {
+        t = std::make_unique<TestContext>();
+        t->ctx().currentUser = "USER1";
+    }
+
+    void dietRowsInOrder_data()
+    {
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("one row") << "" << QStringList{"14|MEAL0|Apples"}
+                                 << QStringList{"*05/14/2003", " ", "Apples", "   [1 serving]", " ",
+                                                "*05/14/2003 Totals:", " ", " ", "*Report Grand Totals:"};
+        QTest::newRow("totals only") << "totals" << QStringList{"14|MEAL0|A", "14|MEAL1|B", "15|MEAL0|C"}
+                                     << QStringList{"*05/14/2003", "*05/15/2003", " ", " ", "*Report Grand Totals:"};
+        QTest::newRow("meals, some without a key")
+            << "meals" << QStringList{"14|-|A", "14|MEAL0|B", "14|MEAL1|C", "15|MEAL0|D"}
+            << QStringList{"*05/14/2003", " ", "A", "   [1 serving]",
+                           // the change from no key: one blank row
+                           " ", "*  05/14/2003 - Breakfast", " ", "B", "   [1 serving]",
+                           " ", "*  05/14/2003 - Breakfast Totals:", " ",
+                           "*  05/14/2003 - Lunch", " ", "C", "   [1 serving]",
+                           " ", "*  05/14/2003 - Lunch Totals:", " ",
+                           " ", "*05/14/2003 Totals:", " ", " ",
+                           "*05/15/2003", " ", "*  05/15/2003 - Breakfast", " ", "D", "   [1 serving]",
+                           " ", "*  05/15/2003 - Breakfast Totals:", " ", "*05/15/2003 Totals:", " ", " ",
+                           "*Report Grand Totals:"};
+        // MEAL2 is labelled "Lunch" too (in the test): grouped by key, not by label.
+        QTest::newRow("two keys, one label")
+            << "meals,samelabel" << QStringList{"14|MEAL1|A", "14|MEAL2|B"}
+            << QStringList{"*05/14/2003", " ", "*  05/14/2003 - Lunch", " ", "A", "   [1 serving]",
+                           " ", "*  05/14/2003 - Lunch Totals:", " ",
+                           "*  05/14/2003 - Lunch", " ", "B", "   [1 serving]",
+                           " ", "*  05/14/2003 - Lunch Totals:", " ", "*05/14/2003 Totals:", " ", " ",
+                           "*Report Grand Totals:"};
+        QTest::newRow("shares and averages")
+            << "shares,averages" << QStringList{"14|MEAL0|A", "16|MEAL0|B"}
+            << QStringList{"*05/14/2003", " ", "A", "   [1 serving]", " ", "*05/14/2003 Totals:", kShares, " ", " ",
+                           "*05/16/2003", " ", "B", "   [1 serving]", " ", "*05/16/2003 Totals:", kShares, " ", " ",
+                           "*Report Grand Totals:", kShares, "*     Daily Averages:"};
+        QTest::newRow("totals only with shares")
+            << "totals,shares" << QStringList{"14|MEAL0|A"}
+            << QStringList{"*05/14/2003", kShares, " ", " ", "*Report Grand Totals:", kShares};
+        QTest::newRow("no rows") << "shares,averages" << QStringList{} << QStringList{};
+    }
+
+    void dietRowsInOrder()
+    {
+        QFETCH(QString, flags);
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, rows);
+        if (flags.contains("samelabel"))
+            t->ctx().config().setConfig("MEAL2", "Lunch", false);
+        for (const QString& entry : entries)
+            addEntry(*t, entry);
+        addEntry(*t, "20|MEAL0|after the range");
+        t->addDietRow("USER2", QDate(2003, 5, 14), "MEAL0", "someone else's");
+        auto report = dietReport(flags, 1, 19);
+        QCOMPARE(outline(*report), rows);
+        QSet<QString> days;
+        for (const QString& entry : entries)
+            days.insert(entry.section('|', 0, 0));
+        QCOMPARE(report->dayCount(), int(days.size()));
+    }
+
+    void dietCellsOfEachKind()
+    {
+        addEntry(*t, "14|MEAL0|Apples", 1);
+        t->exec("UPDATE DietActivity SET NumServings = 1.5, ServingSize = ? WHERE FoodName = 'Apples'",
+                {"  " + QString(48, 'x') + "cut here"});
+        addEntry(*t, "16|MEAL0|Pears", 2);
+        auto report = dietReport("shares,averages", 1, 31);
+        QCOMPARE(report->columnCount(), 10);
+        QCOMPARE(report->headerText(8), QString("Fiber"));
+        QCOMPARE(report->headerText(9), QString("Sugars"));
+        const QStringList rows = outline(*report);
+        // Calories, Fat, Chol, Sodium, Carbs, Protein, Fiber, Sugars.
+        QCOMPARE(cells(*report, 2), (QStringList{"Apples", "1.50", "4.0", "1.0", "6.0", "5.0", "3.0", "2.0", "7.0", "8.0"}));
+        QCOMPARE(cells(*report, 3), (QStringList{"   [" + QString(48, 'x') + "]", " ", " ", " ", " ", " ", " ", " ", " ", " "}));
+        QCOMPARE(cells(*report, 1), QStringList(10, " "));
+        QCOMPARE(cells(*report, 0).mid(1), QStringList(9, " "));
+        const int total = int(rows.indexOf("*Report Grand Totals:"));
+        QCOMPARE(cells(*report, total).mid(1),
+                 (QStringList{"", "12.0", "3.0", "18.0", "15.0", "9.0", "6.0", "21.0", "24.0"}));
+        // E = 9 x 3 + 4 x 9 + 4 x 6 = 87 calories from the macronutrients.
+        QCOMPARE(cells(*report, total + 1).mid(1),
+                 (QStringList{"", "", "31.0%", "", "", "41.4%", "27.6%", " ", " "}));
+        // Averages over the two days with entries, not the 31 of the range.
+        QCOMPARE(cells(*report, total + 2).mid(1),
+                 (QStringList{"", "6.0", "1.5", "9.0", "7.5", "4.5", "3.0", "10.5", "12.0"}));
+        QCOMPARE(report->imageKey(0), QString("dietdate"));
+        QCOMPARE(report->imageKey(total), QString("report"));
+        QCOMPARE(report->imageKey(2), QString());
+    }
+
+    void totalsOnlyDropsTheServingsColumn()
+    {
+        addEntry(*t, "14|MEAL0|A", 1);
+        auto report = dietReport("totals");
+        QCOMPARE(report->columnCount(), 9);
+        QCOMPARE(report->headerText(0), QString("Date"));
+        QCOMPARE(report->headerText(1), QString("Calories"));
+        QCOMPARE(cells(*report, 0), (QStringList{"05/14/2003", "4.0", "1.0", "6.0", "5.0", "3.0", "2.0", "7.0", "8.0"}));
+    }
+
+    void snapshotRowsUnderEachDay()
+    {
+        addSnapshots();
+        for (const char* entry : {"13|MEAL0|A", "14|MEAL0|A", "15|MEAL0|B", "16|MEAL0|C"})
+            addEntry(*t, entry);
+        auto report = dietReport("snapshots");
+        const QStringList rows = outline(*report);
+        // 14 May: the midnight snapshot is a day early for the range of the day.
+        const int first = int(rows.indexOf("*05/14/2003 Totals:"));
+        QCOMPARE(rows.mid(first, 6), (QStringList{"*05/14/2003 Totals:", " ", "*05/14/2003 Physical Snapshot Data ",
+                                                 "07:30 AM - after run", " ", " "}));
+        QCOMPARE(cells(*report, first + 2).mid(1),
+                 (QStringList{"", "Waist", "Pulse", "", "", "", "", "", ""}));
+        QCOMPARE(cells(*report, first + 3).mid(1), (QStringList{"", " 32.5", " ", "", "", "", "", "", ""}));
+        const int second = int(rows.indexOf("*05/15/2003 Totals:"));
+        QCOMPARE(rows.mid(second + 2, 2), (QStringList{"*05/15/2003 Physical Snapshot Data ", "11:30 PM - late"}));
+        QCOMPARE(cells(*report, second + 3).mid(2, 2), (QStringList{"-1", " 60"}));
+        // The last day's too, where midnight exactly belongs to no day.
+        const int third = int(rows.indexOf("*05/16/2003 Totals:"));
+        QCOMPARE(rows.mid(third), (QStringList{"*05/16/2003 Totals:", " ", "*05/16/2003 Physical Snapshot Data ",
+                                              "08:00 AM - last day", " ", " ", " ", "*Report Grand Totals:"}));
+        // A day without snapshots gets no snapshot rows.
+        QCOMPARE(rows.mid(rows.indexOf("*05/13/2003 Totals:"), 4),
+                 (QStringList{"*05/13/2003 Totals:", " ", " ", "*05/14/2003"}));
+        QVERIFY(!ds().rsSnapShotReport.isOpen());
+        QCOMPARE(report->imageKey(first + 2), QString("camera"));
+    }
+
+    void snapshotReportRows_data()
+    {
+        QTest::addColumn<bool>("labelled");
+        QTest::addColumn<QStringList>("headers");
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::newRow("labels 2 and 5")
+            << true << QStringList{"Date", "Waist", "Pulse", "  Comments"}
+            << QList<QStringList>{{"2003/05/14 07:30 AM", " 32.5", " ", "  after run"},
+                                  {"2003/05/15 11:30 PM", "-1", " 60", "  late"}};
+        QTest::newRow("no labels") << false << QStringList{"Date", "  Comments"}
+                                   << QList<QStringList>{{"2003/05/14 07:30 AM", "  after run"},
+                                                         {"2003/05/15 11:30 PM", "  late"}};
+    }
+
+    void snapshotReportRows()
+    {
+        QFETCH(bool, labelled);
+        QFETCH(QStringList, headers);
+        QFETCH(QList<QStringList>, rows);
+        addSnapshots();
+        if (!labelled) {
+            t->ctx().config().setConfig("SNAPSHOT2", "  ", false);
+            t->ctx().config().setConfig("SNAPSHOT5", "", false);
+        }
+        // Whole days: from one second after midnight of the first.
+        QVERIFY(ds().cmdSnapShotReport(QDateTime(QDate(2003, 5, 14), QTime(0, 0, 1)),
+                                       QDateTime(QDate(2003, 5, 15), QTime(23, 59, 59)), "USER1"));
+        SnapshotReport report(t->ctx());
+        report.build(ds().rsSnapShotReport);
+        QStringList shownHeaders;
+        for (int column = 0; column < report.columnCount(); ++column)
+            shownHeaders.append(report.headerText(column));
+        QCOMPARE(shownHeaders, headers);
+        QList<QStringList> shownRows;
+        for (int row = 0; row < report.rowCount(); ++row)
+            shownRows.append(cells(report, row));
+        QCOMPARE(shownRows, rows);
+        QCOMPARE(report.key(0), QString("K2"));
+        QCOMPARE(report.alignment(0), Qt::AlignLeft);
+        QCOMPARE(report.alignment(report.columnCount() - 1), Qt::AlignLeft);
+        if (labelled)
+            QCOMPARE(report.alignment(1), Qt::AlignRight);
+    }
+
+    void calorieShares_data()
+    {
+        QTest::addColumn<QList<double>>("sums"); // calories, fat, carbohydrate, protein
+        QTest::addColumn<QStringList>("shares"); // fat, carbohydrate, protein
+        QTest::newRow("shares of the macronutrients' calories") << QList<double>{100, 5, 10, 5}
+                                                                 << QStringList{"42.9%", "38.1%", "19.0%"};
+        QTest::newRow("whatever the calorie sum") << QList<double>{200, 5, 10, 5}
+                                                   << QStringList{"42.9%", "38.1%", "19.0%"};
+        QTest::newRow("E = 0") << QList<double>{50, 0, 0, 0} << QStringList{"0.0%", "0.0%", "0.0%"};
+        QTest::newRow("no calories") << QList<double>{0, 5, 10, 5} << QStringList{"0.0%", "0.0%", "0.0%"};
+    }
+
+    void calorieShares()
+    {
+        QFETCH(QList<double>, sums);
+        QFETCH(QStringList, shares);
+        const CalorieShares s = CalorieShares::of(sums[0], sums[1], sums[2], sums[3]);
+        QCOMPARE((QStringList{ReportFormat::share(s.fat), ReportFormat::share(s.carbohydrate),
+                              ReportFormat::share(s.protein)}),
+                 shares);
+    }
+
+    void formats_data()
+    {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("half to even") << ReportFormat::nutrient(12.25) << "12.2";
+        QTest::newRow("half up to even") << ReportFormat::nutrient(12.35) << "12.4";
+        QTest::newRow("no minus zero") << ReportFormat::nutrient(-0.04) << "0.0";
+        QTest::newRow("large total") << ReportFormat::nutrient(10950000) << "10950000.0";
+        QTest::newRow("servings") << ReportFormat::servings(0.5) << "0.50";
+        QTest::newRow("share") << ReportFormat::share(0.25) << "25.0%";
+        QTest::newRow("day") << ReportFormat::day(QDate(2003, 5, 4)) << "05/04/2003";
+        QTest::newRow("caption day") << ReportFormat::captionDay(QDate(2003, 5, 4)) << "05/04/03";
+        QTest::newRow("time") << ReportFormat::time(QDateTime(QDate(2003, 5, 4), QTime(0, 5))) << "12:05 AM";
+        QTest::newRow("snapshot time") << ReportFormat::snapshotDateTime(QDateTime(QDate(2003, 5, 4), QTime(13, 7)))
+                                       << "2003/05/04 01:07 PM";
+        QTest::newRow("value: none") << ReportFormat::snapshotValue(QVariant(), 1) << " ";
+        QTest::newRow("value: positive") << ReportFormat::snapshotValue(72.5, 1) << " 72.5";
+        QTest::newRow("value: negative") << ReportFormat::snapshotValue(-3.0, 6) << "-3";
+        QTest::newRow("value: zero") << ReportFormat::snapshotValue(0.0, 2) << " 0";
+        QTest::newRow("value: huge") << ReportFormat::snapshotValue(1e16, 2) << " 1E+16";
+        QTest::newRow("value: text as stored") << ReportFormat::snapshotValue(" 120/80", 7) << " 120/80";
+        QTest::newRow("serving: cut before trimmed")
+            << ReportFormat::servingSizeLine("  1 cup" + QString(43, ' ') + "never shown") << "   [1 cup]";
+        // A character outside the basic plane across the cut is left out whole.
+        QTest::newRow("serving: no half character")
+            << ReportFormat::servingSizeLine(QString(49, 'a') + QString::fromUtf8("\xF0\x9F\x8D\x8E") + "b")
+            << "   [" + QString(49, 'a') + "]";
+    }
+
+    void formats()
+    {
+        QFETCH(QString, shown);
+        QFETCH(QString, expected);
+        QCOMPARE(shown, expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(ReportRowsTest)
+#include "tst_reportrows.moc"
