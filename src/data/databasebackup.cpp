@@ -131,6 +131,9 @@ void write(sqlite3* connection, const QString& target)
 {
     if (!connection)
         throw DataError("the database is not open");
+    // Within a transaction the copy would hold what is not committed yet.
+    if (!sqlite3_get_autocommit(connection))
+        throw DataError("a transaction is open");
     const QString part = target + kPart;
     removeWithCompanions(part);
     try {
