@@ -205,9 +205,10 @@ Inspection inspect(const QString& path)
         result.problem = Problem::ForeignLog;
         return result;
     }
-    // With a log to replay, the file may rightly be shorter than its header
-    // says (a checkpoint cut short); the engine's own check judges it then.
-    if (log.frames > 0)
+    // With a log to replay or a journal to roll back, the file may rightly be
+    // shorter than its header says (a checkpoint or a commit cut short); the
+    // engine's own check judges it then.
+    if (log.frames > 0 || kindOf(journalPath(path)) != Kind::Missing)
         return result;
     const qint64 expected = qMax<qint64>(header->pageCount, 1) * header->pageSize;
     if (header->fileSize < expected) {
