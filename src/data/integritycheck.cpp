@@ -16,6 +16,7 @@ struct IntegrityCheck::Run
     std::mutex mutex;
     sqlite3* connection = nullptr;
     bool stopped = false;
+    std::optional<QString> finding; // once the check has ended by itself
     std::unique_ptr<QThread> thread;
 };
 
@@ -116,6 +117,7 @@ void IntegrityCheck::start(const QString& path)
             std::lock_guard<std::mutex> lock(run->mutex);
             if (run->stopped || interrupted)
                 return;
+            run->finding = finding;
         }
         // Reported on the owner's thread, unless the owner stopped the check
         // (or is gone) by then.
@@ -126,8 +128,9 @@ void IntegrityCheck::start(const QString& path)
                     return;
                 {
                     std::lock_guard<std::mutex> lock(run->mutex);
-                    if (run->stopped)
+                    if (run->stopped || !run->finding)
                         return;
+                    run->finding.reset(); // reported here, and only here
                 }
                 if (!finding.isEmpty())
                     qWarning() << "integrity check of" << path << ":" << finding;
@@ -151,6 +154,21 @@ void IntegrityCheck::stop()
     }
     m_run->thread->wait();
     m_run.reset();
+}
+
+std::optional<QString> IntegrityCheck::finish()
+{
+    if (!m_run)
+        return std::nullopt;
+    m_run->thread->wait();
+    std::optional<QString> finding;
+    {
+        std::lock_guard<std::mutex> lock(m_run->mutex);
+        finding = m_run->stopped ? std::nullopt : m_run->finding;
+        m_run->stopped = true;
+    }
+    m_run.reset();
+    return finding;
 }
 
 bool IntegrityCheck::isRunning() const

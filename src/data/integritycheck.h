@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 // The engine's full integrity check of a database file, run in a thread on a
 // read-only connection of its own, so that it does not hold up the start. The
@@ -22,6 +23,10 @@ public:
     void start(const QString& path);
     // Ends a running check at once; it reports nothing.
     void stop();
+    // Waits for the check to end instead, and answers its finding ("" for a
+    // sound file) unless it has already been reported or was stopped; it
+    // reports nothing more.
+    std::optional<QString> finish();
     bool isRunning() const;
 
     // The check itself, run here and now: an empty text when the file is

@@ -277,8 +277,11 @@ void OrvDataSource::closeAll()
 
 void OrvDataSource::closeDB()
 {
-    // The check reads the file, which closing may write.
-    m_integrityCheck->stop();
+    // The check reads the file, which closing may write: it is seen through,
+    // so that a sound file gets its log copied in now rather than checked
+    // again at the next start.
+    if (const std::optional<QString> finding = m_integrityCheck->finish(); finding && finding->isEmpty() && m_connected)
+        releaseLog();
     closeAll();
     if (!QSqlDatabase::contains(m_connectionName))
         return;

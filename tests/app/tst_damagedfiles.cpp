@@ -166,6 +166,35 @@ private slots:
         expectRefusal(folder, "is damaged");
     }
 
+    // A run closed before its check has reported waits for it: a sound file
+    // gets its log copied in, so the next start needs no check; a damaged one
+    // keeps the log beside it, untouched.
+    void aRunClosedBeforeItsCheckReportedSeesItThrough_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("sound") << false;
+        QTest::newRow("damaged") << true;
+    }
+    void aRunClosedBeforeItsCheckReportedSeesItThrough()
+    {
+        QFETCH(bool, damaged);
+        FixtureFolder folder;
+        QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Clean));
+        if (damaged)
+            QVERIFY(DatabaseFiles::damagePage(folder.dbPath(), "FoodItem") > 0);
+        const QByteArray before = fileBytes(folder.dbPath());
+        {
+            ProgramRun run(folder.path());
+            QVERIFY(Startup::openDatabase(run.context));
+            Startup::acceptDatabase(run.context);
+            run.context.dataSource().closeDB();
+            QCOMPARE(run.prompts.count(), 0);
+        }
+        QCOMPARE(DatabaseFile::endedUncleanly(folder.dbPath()), damaged);
+        if (damaged)
+            QCOMPARE(fileBytes(folder.dbPath()), before);
+    }
+
     void everyTableAndColumnIsChecked_data()
     {
         QTest::addColumn<QStringList>("statements");
