@@ -238,8 +238,9 @@ bool replaceDatabase(AppContext& context, const QString& path, QString* keptAs)
     const QString unchanged = QStringLiteral("The database in use has not been changed.  ");
     QString kept;
     try {
+        // The chosen file may itself be the oldest automatic backup: it is spared.
         kept = DatabaseBackup::writeAutomatic(dataSource.handle(), context.backupFolder(),
-                                              DatabaseBackup::kBeforeRestore);
+                                              DatabaseBackup::kBeforeRestore, QDateTime::currentDateTime(), path);
     } catch (const DataError& error) {
         context.reportError(backupFailed(context, context.backupFolder(), error,
                                          QStringLiteral("Nothing has been restored.  ") + unchanged));

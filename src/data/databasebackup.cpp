@@ -149,7 +149,8 @@ void write(sqlite3* connection, const QString& target)
     }
 }
 
-QString writeAutomatic(sqlite3* connection, const QString& folder, const QString& reason, const QDateTime& when)
+QString writeAutomatic(sqlite3* connection, const QString& folder, const QString& reason, const QDateTime& when,
+                       const QString& spare)
 {
     if (!QDir().mkpath(folder))
         throw DataError(("the folder " + folder + " could not be made").toStdString());
@@ -159,12 +160,13 @@ QString writeAutomatic(sqlite3* connection, const QString& folder, const QString
         path = QDir(folder).filePath(automaticName(reason, when).replace(QLatin1String(".mdb"),
                                                                          QStringLiteral("-%1.mdb").arg(n)));
     write(connection, path);
-    rotate(folder);
+    rotate(folder, kKept, spare);
     return path;
 }
 
-QStringList rotate(const QString& folder, int keep)
+QStringList rotate(const QString& folder, int keep, const QString& spare)
 {
+    const QFileInfo spared(spare);
     struct Backup
     {
         QString name;
@@ -182,7 +184,10 @@ QStringList rotate(const QString& folder, int keep)
     });
     QStringList removed;
     for (qsizetype i = keep; i < backups.size(); ++i) {
-        if (QFile::remove(QDir(folder).filePath(backups[i].name)))
+        const QString path = QDir(folder).filePath(backups[i].name);
+        if (!spare.isEmpty() && QFileInfo(path) == spared)
+            continue;
+        if (QFile::remove(path))
             removed << backups[i].name;
     }
     return removed;

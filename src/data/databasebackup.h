@@ -39,14 +39,14 @@ void write(sqlite3* connection, const QString& target);
 
 // An automatic backup of the database open on connection, in folder (made
 // when missing), named for reason and when; older automatic backups beyond
-// the newest kKept are removed afterwards. Returns the backup's path. Throws
-// DataError.
+// the newest kKept are removed afterwards, except spare (the backup a restore
+// is taking its copy from). Returns the backup's path. Throws DataError.
 QString writeAutomatic(sqlite3* connection, const QString& folder, const QString& reason,
-                       const QDateTime& when = QDateTime::currentDateTime());
+                       const QDateTime& when = QDateTime::currentDateTime(), const QString& spare = QString());
 
-// Removes the automatic backups in folder beyond the newest keep; returns the
-// names removed. Other files are never touched.
-QStringList rotate(const QString& folder, int keep = kKept);
+// Removes the automatic backups in folder beyond the newest keep, except
+// spare; returns the names removed. Other files are never touched.
+QStringList rotate(const QString& folder, int keep = kKept, const QString& spare = QString());
 
 // The file a restore copies the chosen backup into, beside the database.
 QString restorePath(const QString& dbPath);

@@ -211,6 +211,29 @@ private slots:
         QCOMPARE(f->test.shutDowns, 0);
     }
 
+    // Restoring the oldest of ten automatic backups: the backup made before
+    // the restore does not push it out.
+    void theOldestAutomaticBackupCanBeRestored()
+    {
+        start();
+        OrvDataSource& ds = f->ctx().dataSource();
+        const QString folder = f->ctx().backupFolder();
+        const QDateTime noon(QDate(2000, 1, 1), QTime(12, 0)); // older than the backup made now
+        QString oldest;
+        for (int i = 0; i < DatabaseBackup::kKept; ++i) {
+            f->test.addDietRow("USER1", QDate(2026, 11, 1).addDays(i), "MEAL0", "Toast");
+            const QString made = DatabaseBackup::writeAutomatic(ds.handle(), folder, DatabaseBackup::kBeforePurge,
+                                                                noon.addDays(i));
+            if (i == 0)
+                oldest = made;
+        }
+        f->prompts().queueYes();
+        w().restoreFrom(oldest);
+        QCOMPARE(f->prompts().last().text.left(35), QString("The database has been restored from"));
+        QCOMPARE(days(), QStringList{"2026-11-01"});
+        QVERIFY(QFile::exists(oldest));
+    }
+
     void anOlderBackupGetsTheUpgradeQuestion()
     {
         start();
