@@ -27,9 +27,10 @@ QString native(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-QString count(int n)
+// "1 food", "7,915 foods".
+QString count(int n, const QString& one, const QString& many)
 {
-    return QLocale(QLocale::English).toString(n);
+    return QLocale(QLocale::English).toString(n) + QLatin1Char(' ') + (n == 1 ? one : many);
 }
 
 // Why a copy could not be made, in the user's words where they are known.
@@ -209,11 +210,12 @@ Candidate inspect(AppContext& context, const QString& path)
 QString question(const Candidate& candidate, const QString& path)
 {
     const QLocale english(QLocale::English);
-    return QStringLiteral("Restore the database from the file '%1'?\n\nThe file was made on %2 and holds %3 foods, "
-                          "%4 diet entries and %5 snapshots.\n\nThe database in use now is backed up first, then "
-                          "replaced by this file.")
+    return QStringLiteral("Restore the database from the file '%1'?\n\nThe file was made on %2 and holds %3, %4 "
+                          "and %5.\n\nThe database in use now is backed up first, then replaced by this file.")
         .arg(QFileInfo(path).fileName(), english.toString(candidate.made, QStringLiteral("MM/dd/yyyy h:mm AP")),
-             count(candidate.foods), count(candidate.dietEntries), count(candidate.snapshots));
+             count(candidate.foods, QStringLiteral("food"), QStringLiteral("foods")),
+             count(candidate.dietEntries, QStringLiteral("diet entry"), QStringLiteral("diet entries")),
+             count(candidate.snapshots, QStringLiteral("snapshot"), QStringLiteral("snapshots")));
 }
 
 bool confirm(AppContext& context, const Candidate& candidate, const QString& path)

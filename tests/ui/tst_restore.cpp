@@ -229,6 +229,7 @@ private slots:
         }
         f->prompts().queueYes();
         w().restoreFrom(oldest);
+        QVERIFY(f->prompts().shown().first().text.contains("holds 7 foods, 1 diet entry and 0 snapshots."));
         QCOMPARE(f->prompts().last().text.left(35), QString("The database has been restored from"));
         QCOMPARE(days(), QStringList{"2026-11-01"});
         QVERIFY(QFile::exists(oldest));
