@@ -330,7 +330,8 @@ int main(int argc, char** argv)
              try {
                  DatabaseBackup::write(ds.handle(), folder + QStringLiteral("/backup.mdb"));
              } catch (const DataError& error) {
-                 prompts.ask({PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("backup"), error.what()});
+                 prompts.ask(
+                     {PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("backup"), error.what()});
              }
              return -1;
          },

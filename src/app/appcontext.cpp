@@ -83,7 +83,8 @@ void AppContext::unexpectedFailure(const std::exception& failure)
             message += DatabaseMessages::damagedWhileRunning(*this);
         }
     } else {
-        message = QStringLiteral("%1 can not go on: %2.  ").arg(appTitle, QString::fromLocal8Bit(failure.what()));
+        message =
+            QStringLiteral("%1 can not go on: %2.  ").arg(appTitle, QString::fromLocal8Bit(failure.what()));
     }
     fatalError(message);
 }

@@ -41,7 +41,8 @@ QString cause(const DataError& error)
     return QString::fromStdString(error.what());
 }
 
-QString backupFailed(const AppContext& context, const QString& target, const DataError& error, const QString& notDone)
+QString backupFailed(const AppContext& context, const QString& target, const DataError& error,
+                     const QString& notDone)
 {
     return QStringLiteral("Unable to back up the %1 Database to '%2': %3.  ")
                .arg(context.appTitle, native(target), cause(error)) +
@@ -94,19 +95,21 @@ bool makeAutomatic(AppContext& context, const QString& reason, const QString& no
 bool backUpTo(AppContext& context, const QString& target)
 {
     if (isLiveFile(context, target)) {
-        context.exclaim(QStringLiteral("A backup can not take the place of the database in use ('%1').  Choose "
-                                       "another name or folder.")
-                            .arg(native(context.dbPath)));
+        context.exclaim(
+            QStringLiteral("A backup can not take the place of the database in use ('%1').  Choose "
+                           "another name or folder.")
+                .arg(native(context.dbPath)));
         return false;
     }
     try {
         DatabaseBackup::write(context.dataSource().handle(), target);
     } catch (const DataError& error) {
-        context.reportError(
-            backupFailed(context, target, error, QStringLiteral("The database in use has not been changed.  ")));
+        context.reportError(backupFailed(context, target, error,
+                                         QStringLiteral("The database in use has not been changed.  ")));
         return false;
     }
-    context.inform(QStringLiteral("The %1 Database has been backed up to '%2'.").arg(context.appTitle, native(target)));
+    context.inform(
+        QStringLiteral("The %1 Database has been backed up to '%2'.").arg(context.appTitle, native(target)));
     return true;
 }
 
@@ -114,9 +117,10 @@ Candidate inspect(AppContext& context, const QString& path)
 {
     Candidate candidate;
     auto refuse = [&](const QString& why) {
-        candidate.refusal = QStringLiteral("The file '%1' can not be restored: %2.  The database in use has not "
-                                           "been changed.")
-                                .arg(native(path), why);
+        candidate.refusal =
+            QStringLiteral("The file '%1' can not be restored: %2.  The database in use has not "
+                           "been changed.")
+                .arg(native(path), why);
         return candidate;
     };
     if (isLiveFile(context, path))
@@ -164,15 +168,18 @@ Candidate inspect(AppContext& context, const QString& path)
         check.finish();
         if (finding != QLatin1String("ok")) {
             DatabaseBackup::closeReadOnly(db);
-            return refuse(QStringLiteral("it is damaged (the database engine's check found \"%1\")").arg(finding));
+            return refuse(
+                QStringLiteral("it is damaged (the database engine's check found \"%1\")").arg(finding));
         }
         const QStringList tables = Schema::missingParts(db, false);
         if (!tables.isEmpty()) {
             DatabaseBackup::closeReadOnly(db);
-            return refuse(notOurs + QStringLiteral(" (it lacks %1)").arg(tables.mid(0, 5).join(QStringLiteral(", "))));
+            return refuse(notOurs +
+                          QStringLiteral(" (it lacks %1)").arg(tables.mid(0, 5).join(QStringLiteral(", "))));
         }
         QSqlQuery version(db);
-        version.prepare(QStringLiteral("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = ? ORDER BY rowid LIMIT 1"));
+        version.prepare(
+            QStringLiteral("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = ? ORDER BY rowid LIMIT 1"));
         version.addBindValue(QStringLiteral("VERSION"));
         if (!version.exec())
             throw DataError::fromEngine(version.lastError());
@@ -180,16 +187,20 @@ Candidate inspect(AppContext& context, const QString& path)
         version.finish();
         // A newer release may keep more than this one knows of.
         const QVersionNumber stored = QVersionNumber::fromString(candidate.version.trimmed());
-        if (!stored.isNull() && QVersionNumber::compare(stored, QVersionNumber::fromString(AppContext::appVersion())) > 0) {
+        if (!stored.isNull() &&
+            QVersionNumber::compare(stored, QVersionNumber::fromString(AppContext::appVersion())) > 0) {
             DatabaseBackup::closeReadOnly(db);
-            return refuse(QStringLiteral("it was made by a newer version of %1 (%2)").arg(context.appTitle, candidate.version));
+            return refuse(QStringLiteral("it was made by a newer version of %1 (%2)")
+                              .arg(context.appTitle, candidate.version));
         }
         // An older database gets the SnapShot table from its upgrade.
         if (!needsFullUpgrade(candidate.version)) {
             const QStringList missing = Schema::missingParts(db, true);
             if (!missing.isEmpty()) {
                 DatabaseBackup::closeReadOnly(db);
-                return refuse(notOurs + QStringLiteral(" (it lacks %1)").arg(missing.mid(0, 5).join(QStringLiteral(", "))));
+                return refuse(
+                    notOurs +
+                    QStringLiteral(" (it lacks %1)").arg(missing.mid(0, 5).join(QStringLiteral(", "))));
             }
             candidate.snapshots = rowCount(db, QStringLiteral("SNAPSHOT"));
         }
@@ -198,7 +209,8 @@ Candidate inspect(AppContext& context, const QString& path)
     } catch (const DataError& error) {
         if (db.isValid())
             DatabaseBackup::closeReadOnly(db);
-        return refuse(error.damaged() ? QStringLiteral("it is damaged") : QString::fromStdString(error.what()));
+        return refuse(error.damaged() ? QStringLiteral("it is damaged")
+                                      : QString::fromStdString(error.what()));
     }
     DatabaseBackup::closeReadOnly(db);
     candidate.made = DatabaseBackup::madeAt(QFileInfo(path).fileName());
@@ -210,9 +222,11 @@ Candidate inspect(AppContext& context, const QString& path)
 QString question(const Candidate& candidate, const QString& path)
 {
     const QLocale english(QLocale::English);
-    return QStringLiteral("Restore the database from the file '%1'?\n\nThe file was made on %2 and holds %3, %4 "
-                          "and %5.\n\nThe database in use now is backed up first, then replaced by this file.")
-        .arg(QFileInfo(path).fileName(), english.toString(candidate.made, QStringLiteral("MM/dd/yyyy h:mm AP")),
+    return QStringLiteral(
+               "Restore the database from the file '%1'?\n\nThe file was made on %2 and holds %3, %4 "
+               "and %5.\n\nThe database in use now is backed up first, then replaced by this file.")
+        .arg(QFileInfo(path).fileName(),
+             english.toString(candidate.made, QStringLiteral("MM/dd/yyyy h:mm AP")),
              count(candidate.foods, QStringLiteral("food"), QStringLiteral("foods")),
              count(candidate.dietEntries, QStringLiteral("diet entry"), QStringLiteral("diet entries")),
              count(candidate.snapshots, QStringLiteral("snapshot"), QStringLiteral("snapshots")));
@@ -242,7 +256,8 @@ bool replaceDatabase(AppContext& context, const QString& path, QString* keptAs)
     try {
         // The chosen file may itself be the oldest automatic backup: it is spared.
         kept = DatabaseBackup::writeAutomatic(dataSource.handle(), context.backupFolder(),
-                                              DatabaseBackup::kBeforeRestore, QDateTime::currentDateTime(), path);
+                                              DatabaseBackup::kBeforeRestore, QDateTime::currentDateTime(),
+                                              path);
     } catch (const DataError& error) {
         context.reportError(backupFailed(context, context.backupFolder(), error,
                                          QStringLiteral("Nothing has been restored.  ") + unchanged));

@@ -24,9 +24,9 @@ bool backUpTo(AppContext& context, const QString& target);
 // What a file offered for a restore holds, read without changing it.
 struct Candidate
 {
-    QString refusal;  // why it can not be restored (a whole message); empty when it can
-    QString version;  // its "VERSION" item, "" when it has none
-    QDateTime made;   // from its name, else when it was last written
+    QString refusal; // why it can not be restored (a whole message); empty when it can
+    QString version; // its "VERSION" item, "" when it has none
+    QDateTime made;  // from its name, else when it was last written
     int foods = 0;
     int dietEntries = 0;
     int snapshots = 0;

@@ -18,7 +18,8 @@ QString native(const QString& path)
 
 QString bytes(qint64 count)
 {
-    return QLocale(QLocale::English).toString(count) + (count == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+    return QLocale(QLocale::English).toString(count) +
+           (count == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
 }
 
 QString leftAlone()
@@ -51,8 +52,9 @@ QString notADatabase(const AppContext& context, const QString& path)
 
 QString empty(const AppContext& context, const QString& path)
 {
-    return QStringLiteral("The %1 Database '%2' is empty (0 bytes) and holds none of your data; it may have been "
-                          "cut short while it was copied.  ")
+    return QStringLiteral(
+               "The %1 Database '%2' is empty (0 bytes) and holds none of your data; it may have been "
+               "cut short while it was copied.  ")
                .arg(context.appTitle, native(path)) +
            leftAlone() + backupAdvice(context);
 }
@@ -63,8 +65,9 @@ QString cutShort(const AppContext& context, const QString& path, qint64 size, qi
         expected > 0
             ? QStringLiteral("it holds %1 of the %2 its header records").arg(bytes(size), bytes(expected))
             : QStringLiteral("it holds only %1, not even the whole header of a database").arg(bytes(size));
-    return QStringLiteral("The %1 Database '%2' is incomplete: %3.  It has been cut short, perhaps while it was "
-                          "copied or on a full disk.  ")
+    return QStringLiteral(
+               "The %1 Database '%2' is incomplete: %3.  It has been cut short, perhaps while it was "
+               "copied or on a full disk.  ")
                .arg(context.appTitle, native(path), what) +
            leftAlone() + backupAdvice(context);
 }
@@ -76,8 +79,9 @@ QString engineFinding(const QString& finding)
 
 QString damaged(const AppContext& context, const QString& path, const QString& reason)
 {
-    return QStringLiteral("The %1 Database '%2' is damaged: %3.  It has been left as it is, and nothing more is "
-                          "written to it.  ")
+    return QStringLiteral(
+               "The %1 Database '%2' is damaged: %3.  It has been left as it is, and nothing more is "
+               "written to it.  ")
                .arg(context.appTitle, native(path), reason) +
            backupAdvice(context);
 }
@@ -85,11 +89,12 @@ QString damaged(const AppContext& context, const QString& path, const QString& r
 QString foreignLog(const AppContext& context, const QString& path)
 {
     const QString log = native(path + QStringLiteral("-wal"));
-    return QStringLiteral("The file '%1' beside the %2 Database '%3' holds changes that were made to another "
-                          "copy of the database; applied to this one, they would damage it.  Both files have "
-                          "been left as they are.  If you put this database in place on purpose, move '%1' out "
-                          "of the folder and start %2 again; otherwise put back the database that was there "
-                          "before.  ")
+    return QStringLiteral(
+               "The file '%1' beside the %2 Database '%3' holds changes that were made to another "
+               "copy of the database; applied to this one, they would damage it.  Both files have "
+               "been left as they are.  If you put this database in place on purpose, move '%1' out "
+               "of the folder and start %2 again; otherwise put back the database that was there "
+               "before.  ")
         .arg(log, context.appTitle, native(path));
 }
 
@@ -103,8 +108,9 @@ QString folder(const AppContext& context, const QString& path)
 
 QString special(const AppContext& context, const QString& path)
 {
-    return QStringLiteral("'%1' is not an ordinary file (it is a named pipe, a device or a socket), so it can "
-                          "not be a %2 Database.  Remove it, and put the database file in its place.  ")
+    return QStringLiteral(
+               "'%1' is not an ordinary file (it is a named pipe, a device or a socket), so it can "
+               "not be a %2 Database.  Remove it, and put the database file in its place.  ")
                .arg(native(path), context.appTitle) +
            backupAdvice(context);
 }
@@ -125,7 +131,8 @@ QString missingParts(const AppContext& context, const QString& path, const QStri
     constexpr int kNamed = 12;
     QStringList items;
     if (!tables.isEmpty())
-        items << (tables.size() == 1 ? QStringLiteral("the table ") : QStringLiteral("the tables ")) + listed(tables);
+        items << (tables.size() == 1 ? QStringLiteral("the table ") : QStringLiteral("the tables ")) +
+                     listed(tables);
     const QStringList named = columns.mid(0, qMax(0, kNamed - int(tables.size())));
     if (!named.isEmpty()) {
         QStringList shown = named;
@@ -134,8 +141,9 @@ QString missingParts(const AppContext& context, const QString& path, const QStri
         items << (columns.size() == 1 ? QStringLiteral("the column ") : QStringLiteral("the columns ")) +
                      listed(shown);
     }
-    return QStringLiteral("The %1 Database '%2' lacks what this version of %1 needs: %3.  It was made by another "
-                          "program, or changed outside %1.  ")
+    return QStringLiteral(
+               "The %1 Database '%2' lacks what this version of %1 needs: %3.  It was made by another "
+               "program, or changed outside %1.  ")
                .arg(context.appTitle, native(path), listed(items)) +
            leftAlone() + backupAdvice(context);
 }
@@ -149,8 +157,9 @@ QString keyFaults(const AppContext& context, const QString& path, const QList<Sc
                                       .arg(fault.sequence, fault.value.isNull() ? QStringLiteral("(nothing)")
                                                                                 : fault.value.toString()));
     }
-    return QStringLiteral("The key table of the %1 Database '%2', which numbers new rows, is damaged: %3.  New "
-                          "rows could not be numbered safely.  ")
+    return QStringLiteral(
+               "The key table of the %1 Database '%2', which numbers new rows, is damaged: %3.  New "
+               "rows could not be numbered safely.  ")
                .arg(context.appTitle, native(path), listed(items)) +
            leftAlone() + backupAdvice(context);
 }

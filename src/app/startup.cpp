@@ -157,7 +157,8 @@ bool checkContent(AppContext& context, bool afterUncleanEnd, bool fullUpgradePen
     if (afterUncleanEnd) {
         const QString finding = dataSource.quickCheck();
         if (!finding.isEmpty())
-            return refuse(context, DatabaseMessages::damaged(context, path, DatabaseMessages::engineFinding(finding)));
+            return refuse(context,
+                          DatabaseMessages::damaged(context, path, DatabaseMessages::engineFinding(finding)));
     }
     try {
         const QSqlDatabase db = dataSource.database();
@@ -168,7 +169,9 @@ bool checkContent(AppContext& context, bool afterUncleanEnd, bool fullUpgradePen
         if (!faults.isEmpty())
             return refuse(context, DatabaseMessages::keyFaults(context, path, faults));
     } catch (const DataError& error) {
-        return refuse(context, DatabaseMessages::damaged(context, path, DatabaseMessages::engineFinding(QString::fromStdString(error.what()))));
+        return refuse(context, DatabaseMessages::damaged(
+                                   context, path,
+                                   DatabaseMessages::engineFinding(QString::fromStdString(error.what()))));
     }
     return true;
 }

@@ -51,7 +51,8 @@ sqlite3* handleOf(const QSqlDatabase& db)
 [[noreturn]] void engineFailure(sqlite3* connection, int rc, const char* step)
 {
     const int code = connection ? sqlite3_errcode(connection) : rc;
-    const std::string text = std::string(step) + ": " + (connection ? sqlite3_errmsg(connection) : sqlite3_errstr(rc));
+    const std::string text =
+        std::string(step) + ": " + (connection ? sqlite3_errmsg(connection) : sqlite3_errstr(rc));
     throw DataError(text, (code != SQLITE_OK ? code : rc) & 0xff);
 }
 
@@ -88,8 +89,9 @@ void copyInto(sqlite3* source, const QString& part)
         if (rc != SQLITE_OK)
             engineFailure(copy, rc, "check the copy");
         rc = sqlite3_step(check);
-        const QString result = rc == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)))
-                                                 : QString();
+        const QString result =
+            rc == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)))
+                             : QString();
         sqlite3_finalize(check);
         if (rc != SQLITE_ROW)
             engineFailure(copy, rc, "check the copy");
@@ -107,7 +109,8 @@ void copyInto(sqlite3* source, const QString& part)
 
 QString automaticName(const QString& reason, const QDateTime& when)
 {
-    return QStringLiteral("MeboData-%1-%2.mdb").arg(when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")), reason);
+    return QStringLiteral("MeboData-%1-%2.mdb")
+        .arg(when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")), reason);
 }
 
 QString suggestedName(const QDate& day)
@@ -149,16 +152,16 @@ void write(sqlite3* connection, const QString& target)
     }
 }
 
-QString writeAutomatic(sqlite3* connection, const QString& folder, const QString& reason, const QDateTime& when,
-                       const QString& spare)
+QString writeAutomatic(sqlite3* connection, const QString& folder, const QString& reason,
+                       const QDateTime& when, const QString& spare)
 {
     if (!QDir().mkpath(folder))
         throw DataError(("the folder " + folder + " could not be made").toStdString());
     // Two backups within one second keep apart: the later one is numbered.
     QString path = QDir(folder).filePath(automaticName(reason, when));
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QDir(folder).filePath(automaticName(reason, when).replace(QLatin1String(".mdb"),
-                                                                         QStringLiteral("-%1.mdb").arg(n)));
+        path = QDir(folder).filePath(
+            automaticName(reason, when).replace(QLatin1String(".mdb"), QStringLiteral("-%1.mdb").arg(n)));
     write(connection, path);
     rotate(folder, kKept, spare);
     return path;
@@ -177,7 +180,8 @@ QStringList rotate(const QString& folder, int keep, const QString& spare)
     for (const QString& name : QDir(folder).entryList(QDir::Files)) {
         const QRegularExpressionMatch match = automaticPattern().match(name);
         if (match.hasMatch())
-            backups.append({name, match.captured(1), match.captured(3).isEmpty() ? 1 : match.captured(3).toInt()});
+            backups.append(
+                {name, match.captured(1), match.captured(3).isEmpty() ? 1 : match.captured(3).toInt()});
     }
     std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) {
         return a.made != b.made ? a.made > b.made : a.number > b.number;

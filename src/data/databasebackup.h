@@ -42,7 +42,8 @@ void write(sqlite3* connection, const QString& target);
 // the newest kKept are removed afterwards, except spare (the backup a restore
 // is taking its copy from). Returns the backup's path. Throws DataError.
 QString writeAutomatic(sqlite3* connection, const QString& folder, const QString& reason,
-                       const QDateTime& when = QDateTime::currentDateTime(), const QString& spare = QString());
+                       const QDateTime& when = QDateTime::currentDateTime(),
+                       const QString& spare = QString());
 
 // Removes the automatic backups in folder beyond the newest keep, except
 // spare; returns the names removed. Other files are never touched.

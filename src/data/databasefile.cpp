@@ -44,14 +44,18 @@ struct Checksum
     void add(const uchar* bytes, qsizetype size)
     {
         for (qsizetype i = 0; i + 8 <= size; i += 8) {
-            const quint32 a = bigEndianWords ? qFromBigEndian<quint32>(bytes + i) : qFromLittleEndian<quint32>(bytes + i);
-            const quint32 b =
-                bigEndianWords ? qFromBigEndian<quint32>(bytes + i + 4) : qFromLittleEndian<quint32>(bytes + i + 4);
+            const quint32 a =
+                bigEndianWords ? qFromBigEndian<quint32>(bytes + i) : qFromLittleEndian<quint32>(bytes + i);
+            const quint32 b = bigEndianWords ? qFromBigEndian<quint32>(bytes + i + 4)
+                                             : qFromLittleEndian<quint32>(bytes + i + 4);
             s1 += a + s2;
             s2 += b + s1;
         }
     }
-    bool matches(const uchar* stored) const { return bigEndian32(stored) == s1 && bigEndian32(stored + 4) == s2; }
+    bool matches(const uchar* stored) const
+    {
+        return bigEndian32(stored) == s1 && bigEndian32(stored + 4) == s2;
+    }
 };
 
 } // namespace

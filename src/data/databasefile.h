@@ -27,11 +27,11 @@ Kind kindOf(const QString& path);
 struct Header
 {
     qint64 fileSize = 0;
-    bool complete = false;  // all 100 bytes are there
-    bool sqlite = false;    // the bytes begin with SQLite's mark (as far as there are any)
-    int pageSize = 0;       // 0 when the header holds no valid page size
-    qint64 pageCount = 0;   // pages the header records, 0 when it records none reliably
-    quint32 logToken = 0;   // the token this program keeps in the header (see below)
+    bool complete = false; // all 100 bytes are there
+    bool sqlite = false;   // the bytes begin with SQLite's mark (as far as there are any)
+    int pageSize = 0;      // 0 when the header holds no valid page size
+    qint64 pageCount = 0;  // pages the header records, 0 when it records none reliably
+    quint32 logToken = 0;  // the token this program keeps in the header (see below)
 };
 
 // Reads the header of the ordinary file at path; nothing when it cannot be read.
@@ -40,10 +40,10 @@ std::optional<Header> readHeader(const QString& path);
 // The committed frames of a write-ahead log, as the engine would replay them.
 struct Log
 {
-    bool present = false;   // a log file exists beside the database
-    int pageSize = 0;       // the page size its header records (0: no valid header)
-    int frames = 0;         // frames of committed transactions the engine would replay
-    QSet<quint32> tokens;   // the tokens of the first pages among them
+    bool present = false; // a log file exists beside the database
+    int pageSize = 0;     // the page size its header records (0: no valid header)
+    int frames = 0;       // frames of committed transactions the engine would replay
+    QSet<quint32> tokens; // the tokens of the first pages among them
 };
 
 // The log of the database at dbPath (dbPath + "-wal").
@@ -72,19 +72,19 @@ bool endedUncleanly(const QString& dbPath);
 // What the bytes tell about the database at path (an ordinary file).
 enum class Problem {
     None,
-    Unreadable,    // the file cannot be read at all
-    Empty,         // 0 bytes
-    NotADatabase,  // not an SQLite file
-    Damaged,       // an SQLite file whose header makes no sense
-    CutShort,      // shorter than its header says
-    ForeignLog,    // a log beside it that was written for another copy
+    Unreadable,   // the file cannot be read at all
+    Empty,        // 0 bytes
+    NotADatabase, // not an SQLite file
+    Damaged,      // an SQLite file whose header makes no sense
+    CutShort,     // shorter than its header says
+    ForeignLog,   // a log beside it that was written for another copy
 };
 
 struct Inspection
 {
     Problem problem = Problem::None;
-    qint64 size = 0;          // the file's size in bytes
-    qint64 expectedSize = 0;  // for CutShort: the size its header records
+    qint64 size = 0;         // the file's size in bytes
+    qint64 expectedSize = 0; // for CutShort: the size its header records
 };
 
 Inspection inspect(const QString& path);

@@ -49,7 +49,8 @@ QString runCheck(sqlite3* connection, bool quick, bool* interrupted)
     if (rc == SQLITE_OK) {
         rc = sqlite3_step(statement);
         if (rc == SQLITE_ROW) {
-            const QString result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+            const QString result =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
             if (result != QLatin1String("ok"))
                 finding = result;
             rc = SQLITE_OK;

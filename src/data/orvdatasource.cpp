@@ -44,8 +44,7 @@ QString dietTotalSql(bool withMeal)
 } // namespace
 
 OrvDataSource::OrvDataSource(AppContext& context)
-    : m_context(context),
-      m_connectionName(QStringLiteral("foodlark-%1").arg(quintptr(this), 0, 16)),
+    : m_context(context), m_connectionName(QStringLiteral("foodlark-%1").arg(quintptr(this), 0, 16)),
       m_integrityCheck(std::make_unique<IntegrityCheck>())
 {
     QObject::connect(m_integrityCheck.get(), &IntegrityCheck::finished, m_integrityCheck.get(),
@@ -60,7 +59,8 @@ OrvDataSource::OrvDataSource(AppContext& context)
                          // Nothing more goes into the file: what was stored since the
                          // start stays in its log, beside it.
                          holdLog();
-                         m_context.reportError(DatabaseMessages::damaged(m_context, path, DatabaseMessages::engineFinding(finding)));
+                         m_context.reportError(DatabaseMessages::damaged(
+                             m_context, path, DatabaseMessages::engineFinding(finding)));
                          m_context.shutDown();
                      });
 }
@@ -115,7 +115,8 @@ bool OrvDataSource::connectDB()
                     if (engine.engineCode() == SQLITE_NOTADB)
                         failure = DatabaseMessages::notADatabase(m_context, path);
                     else if (engine.damaged())
-                        failure = DatabaseMessages::damaged(m_context, path, DatabaseMessages::engineFinding(error.databaseText()));
+                        failure = DatabaseMessages::damaged(
+                            m_context, path, DatabaseMessages::engineFinding(error.databaseText()));
                     opened = false;
                     break;
                 }
@@ -183,8 +184,8 @@ bool OrvDataSource::startLog()
     // the new log's first page.
     const QString setToken = newTokenStatement();
     QSqlQuery query(database());
-    return run(query, setToken) && run(query, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")) && query.next() &&
-           query.value(0).toInt() == 0 && run(query, setToken);
+    return run(query, setToken) && run(query, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")) &&
+           query.next() && query.value(0).toInt() == 0 && run(query, setToken);
 }
 
 bool OrvDataSource::useWriteAheadLog()
@@ -206,8 +207,10 @@ bool OrvDataSource::useWriteAheadLog()
     } else {
         // The switch writes the file's header; a new token goes with it.
         const QString setToken = newTokenStatement();
-        if (!run(query, setToken) || !run(query, QStringLiteral("PRAGMA journal_mode = WAL")) || !query.next() ||
-            query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0 || !run(query, setToken))
+        if (!run(query, setToken) || !run(query, QStringLiteral("PRAGMA journal_mode = WAL")) ||
+            !query.next() ||
+            query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0 ||
+            !run(query, setToken))
             return false;
     }
     // The log is copied into the file only when a new log begins and on
@@ -280,7 +283,8 @@ void OrvDataSource::closeDB()
     // The check reads the file, which closing may write: it is seen through,
     // so that a sound file gets its log copied in now rather than checked
     // again at the next start.
-    if (const std::optional<QString> finding = m_integrityCheck->finish(); finding && finding->isEmpty() && m_connected)
+    if (const std::optional<QString> finding = m_integrityCheck->finish();
+        finding && finding->isEmpty() && m_connected)
         releaseLog();
     closeAll();
     if (!QSqlDatabase::contains(m_connectionName))

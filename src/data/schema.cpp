@@ -123,16 +123,18 @@ const QList<TableColumns>& requiredTables()
         {"CONFIG", {"ConfigItem", "ConfigValue", "SelectedConfig"}},
         {"TableKey", {"KeyName", "KeyValue"}},
         {"FoodGroup", {"GroupId", "GroupName", "ParentGroup", "GroupTag"}},
-        {"FoodItem",
-         QStringList{"FoodId", "FoodName", "GroupId", "ServingSize", "USDA_NDB_NO", "USDA_MSRE_NO", "USDA_GM_WT"} +
-             nutrients},
+        {"FoodItem", QStringList{"FoodId", "FoodName", "GroupId", "ServingSize", "USDA_NDB_NO",
+                                 "USDA_MSRE_NO", "USDA_GM_WT"} +
+                         nutrients},
         {"USDA_Measures", {"NDB_NO", "MSRE_NO", "MSRE_DESC", "GM_WT"}},
-        {"DietActivity", QStringList{"DietId", "UserName", "DietDate", "MealName", "GroupName", "FoodName",
-                                     "NumServings", "ServingSize", "USDA_NDB_NO", "USDA_MSRE_NO", "USDA_GM_WT"} +
-                             nutrients},
+        {"DietActivity",
+         QStringList{"DietId", "UserName", "DietDate", "MealName", "GroupName", "FoodName", "NumServings",
+                     "ServingSize", "USDA_NDB_NO", "USDA_MSRE_NO", "USDA_GM_WT"} +
+             nutrients},
         {"Meal", {"MealName"}},
-        {"SnapShot", {"SNAPID", "USERNAME", "SNAPVAL1", "SNAPVAL2", "SNAPVAL3", "SNAPVAL4", "SNAPVAL5", "SNAPVAL6",
-                      "SNAPVAL7", "SNAPVAL8", "SNAPDATETM", "SNAPCOMMENTS"}},
+        {"SnapShot",
+         {"SNAPID", "USERNAME", "SNAPVAL1", "SNAPVAL2", "SNAPVAL3", "SNAPVAL4", "SNAPVAL5", "SNAPVAL6",
+          "SNAPVAL7", "SNAPVAL8", "SNAPDATETM", "SNAPCOMMENTS"}},
     };
     return tables;
 }
@@ -159,7 +161,8 @@ QStringList firstColumn(const QSqlDatabase& db, const QString& sql, const QVaria
 QStringList missingParts(const QSqlDatabase& db, bool withSnapShot)
 {
     // Names compare without regard to case, as the engine matches them.
-    const QStringList tables = firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    const QStringList tables =
+        firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
     QStringList missing;
     for (const TableColumns& required : requiredTables()) {
         const QString table = QLatin1String(required.table);
@@ -169,7 +172,8 @@ QStringList missingParts(const QSqlDatabase& db, bool withSnapShot)
             missing << table;
             continue;
         }
-        const QStringList columns = firstColumn(db, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+        const QStringList columns =
+            firstColumn(db, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
         for (const QString& column : required.columns) {
             if (!columns.contains(column.toLower()))
                 missing << table + QLatin1Char('.') + column;
@@ -180,7 +184,8 @@ QStringList missingParts(const QSqlDatabase& db, bool withSnapShot)
 
 QStringList keySequences(bool withSnapShot)
 {
-    QStringList sequences = {QStringLiteral("FOODGROUP"), QStringLiteral("FOODITEM"), QStringLiteral("DIETACTIVITY")};
+    QStringList sequences = {QStringLiteral("FOODGROUP"), QStringLiteral("FOODITEM"),
+                             QStringLiteral("DIETACTIVITY")};
     if (withSnapShot)
         sequences << QStringLiteral("SNAPSHOT");
     return sequences;
@@ -189,7 +194,8 @@ QStringList keySequences(bool withSnapShot)
 QList<KeyFault> keyFaults(const QSqlDatabase& db, bool withSnapShot)
 {
     // The first row of a sequence is the one key allocation uses.
-    const QString sql = QStringLiteral("SELECT upper(KeyName), KeyValue, typeof(KeyValue) FROM TableKey ORDER BY rowid");
+    const QString sql =
+        QStringLiteral("SELECT upper(KeyName), KeyValue, typeof(KeyValue) FROM TableKey ORDER BY rowid");
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(sql))

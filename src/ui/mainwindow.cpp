@@ -502,7 +502,8 @@ namespace {
 // The automatic backup before a purge; false when it failed (and said so).
 bool backUpBeforePurge(AppContext& context)
 {
-    return Backups::makeAutomatic(context, DatabaseBackup::kBeforePurge, QStringLiteral("Nothing has been deleted.  "));
+    return Backups::makeAutomatic(context, DatabaseBackup::kBeforePurge,
+                                  QStringLiteral("Nothing has been deleted.  "));
 }
 
 } // namespace
@@ -590,9 +591,10 @@ void MainWindow::restoreFrom(const QString& path)
         Startup::acceptDatabase(m_context);
     wait.reset();
     if (loaded)
-        m_context.inform(QStringLiteral("The database has been restored from '%1'.  The database that was in use "
-                                        "before is kept as '%2'.")
-                             .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(keptAs)));
+        m_context.inform(
+            QStringLiteral("The database has been restored from '%1'.  The database that was in use "
+                           "before is kept as '%2'.")
+                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(keptAs)));
 }
 
 void MainWindow::helpContents()

@@ -71,21 +71,34 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("phrase"); // "%full": the whole file's size
-        QTest::newRow("text file") << "text" << "is not a Corvane's Foodlark Database.  ";
-        QTest::newRow("empty file") << "empty" << "is empty (0 bytes)";
-        QTest::newRow("40 bytes") << "40" << "holds only 40 bytes, not even the whole header";
-        QTest::newRow("100 bytes") << "100" << "holds 100 bytes of the %full its header records";
-        QTest::newRow("first 4 KiB") << "4096" << "holds 4,096 bytes of the %full its header records";
-        QTest::newRow("half") << "half" << "holds %half of the %full its header records";
-        QTest::newRow("last page missing") << "lastpage" << "holds %lastpage of the %full its header records";
-        QTest::newRow("header garbled") << "header" << "is damaged: its header is not valid";
-        QTest::newRow("folder") << "folder" << "is a folder, not a Corvane's Foodlark Database file";
-        QTest::newRow("named pipe") << "pipe" << "is not an ordinary file (it is a named pipe";
-        QTest::newRow("page overwritten, run not closed") << "page" << "is damaged: the database engine's check found";
-        QTest::newRow("log of another copy") << "stale" << "holds changes that were made to another copy";
+        QTest::newRow("text file") << "text"
+                                   << "is not a Corvane's Foodlark Database.  ";
+        QTest::newRow("empty file") << "empty"
+                                    << "is empty (0 bytes)";
+        QTest::newRow("40 bytes") << "40"
+                                  << "holds only 40 bytes, not even the whole header";
+        QTest::newRow("100 bytes") << "100"
+                                   << "holds 100 bytes of the %full its header records";
+        QTest::newRow("first 4 KiB") << "4096"
+                                     << "holds 4,096 bytes of the %full its header records";
+        QTest::newRow("half") << "half"
+                              << "holds %half of the %full its header records";
+        QTest::newRow("last page missing") << "lastpage"
+                                           << "holds %lastpage of the %full its header records";
+        QTest::newRow("header garbled") << "header"
+                                        << "is damaged: its header is not valid";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder, not a Corvane's Foodlark Database file";
+        QTest::newRow("named pipe") << "pipe"
+                                    << "is not an ordinary file (it is a named pipe";
+        QTest::newRow("page overwritten, run not closed") << "page"
+                                                          << "is damaged: the database engine's check found";
+        QTest::newRow("log of another copy") << "stale"
+                                             << "holds changes that were made to another copy";
         QTest::newRow("held by another copy")
-            << "held" << "Unable to open the Corvane's Foodlark Database.  Make sure you don't have another "
-                         "instance of Corvane's Foodlark open.  ";
+            << "held"
+            << "Unable to open the Corvane's Foodlark Database.  Make sure you don't have another "
+               "instance of Corvane's Foodlark open.  ";
     }
     void damagedFilesAreRefusedAndLeftAlone()
     {
@@ -96,7 +109,9 @@ private slots:
         const QByteArray whole = fileBytes(db);
         const qint64 full = whole.size(), page = 4096;
         QCOMPARE(full % page, 0);
-        phrase.replace("%full", bytes(full)).replace("%half", bytes(full / 2)).replace("%lastpage", bytes(full - page));
+        phrase.replace("%full", bytes(full))
+            .replace("%half", bytes(full / 2))
+            .replace("%lastpage", bytes(full - page));
         ProgramRun holder(folder.path());
         if (kind == "text")
             writeFile(db, "Breakfast: porridge\nLunch: soup\nThis is not a database at all.\n");
@@ -202,17 +217,20 @@ private slots:
         QTest::addColumn<bool>("fatal");
         const QString lacks = "lacks what this version of Corvane's Foodlark needs: ";
         // The configuration and key tables are read first, with their own words.
-        QTest::newRow("CONFIG") << QStringList{"DROP TABLE CONFIG"} << "Unable to retrieve Configuration Data.  " << true;
-        QTest::newRow("TableKey") << QStringList{"DROP TABLE TableKey"} << "Unable to retrieve Table Key Data.  " << true;
+        QTest::newRow("CONFIG") << QStringList{"DROP TABLE CONFIG"}
+                                << "Unable to retrieve Configuration Data.  " << true;
+        QTest::newRow("TableKey") << QStringList{"DROP TABLE TableKey"}
+                                  << "Unable to retrieve Table Key Data.  " << true;
         for (const char* table : {"FoodGroup", "FoodItem", "USDA_Measures", "DietActivity", "Meal"})
             QTest::newRow(table) << QStringList{QString("DROP TABLE %1").arg(table)}
                                  << lacks + "the table " + table + "." << false;
-        QTest::newRow("SnapShot") << QStringList{"DROP TABLE SNAPSHOT"} << lacks + "the table SnapShot." << false;
+        QTest::newRow("SnapShot") << QStringList{"DROP TABLE SNAPSHOT"} << lacks + "the table SnapShot."
+                                  << false;
         const QList<QPair<QString, QString>> columns = {
-            {"CONFIG", "ConfigItem"},      {"CONFIG", "SelectedConfig"},  {"TableKey", "KeyValue"},
-            {"FoodGroup", "GroupTag"},     {"FoodItem", "ServingSize"},   {"FoodItem", "USDA_GM_WT"},
-            {"USDA_Measures", "MSRE_NO"},  {"DietActivity", "MealName"},  {"DietActivity", "Other2"},
-            {"Meal", "MealName"},          {"SnapShot", "SNAPVAL7"},
+            {"CONFIG", "ConfigItem"},     {"CONFIG", "SelectedConfig"}, {"TableKey", "KeyValue"},
+            {"FoodGroup", "GroupTag"},    {"FoodItem", "ServingSize"},  {"FoodItem", "USDA_GM_WT"},
+            {"USDA_Measures", "MSRE_NO"}, {"DietActivity", "MealName"}, {"DietActivity", "Other2"},
+            {"Meal", "MealName"},         {"SnapShot", "SNAPVAL7"},
         };
         for (const auto& [table, column] : columns) {
             QTest::newRow(qPrintable(table + "." + column))

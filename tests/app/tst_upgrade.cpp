@@ -185,7 +185,8 @@ private slots:
     {
         QFETCH(QString, stored);
         FullDisk::install();
-        t = std::make_unique<TestContext>(stored == "1.0.0" ? Fixture::Content::NoSnapShot : Fixture::Content::Catalogue);
+        t = std::make_unique<TestContext>(stored == "1.0.0" ? Fixture::Content::NoSnapShot
+                                                            : Fixture::Content::Catalogue);
         t->exec("DELETE FROM CONFIG WHERE ConfigItem IN ('VERSION', 'SHOWTIPS')");
         t->exec("INSERT INTO CONFIG VALUES ('VERSION', ?, 0)", {stored});
         reopen();
@@ -195,9 +196,10 @@ private slots:
             FullDisk::Scope full;
             QVERIFY(!checkDatabaseVersion(t->ctx()));
         }
-        const QString reason = "Unable to back up the Corvane's Foodlark Database to '" + t->ctx().backupFolder() +
-                               "': the disk is full.  The database has not been upgraded; the upgrade will be "
-                               "offered again at the next start.  ";
+        const QString reason =
+            "Unable to back up the Corvane's Foodlark Database to '" + t->ctx().backupFolder() +
+            "': the disk is full.  The database has not been upgraded; the upgrade will be "
+            "offered again at the next start.  ";
         QCOMPARE(t->prompts.shown().last(), applicationError(reason));
         QCOMPARE(config() + keys(), before);
         QCOMPARE(QDir(t->ctx().backupFolder()).entryList(QDir::Files), QStringList());

@@ -21,15 +21,19 @@ class BackupTest : public QObject
     std::unique_ptr<ProgramRun> run;
     OrvDataSource& ds() { return run->context.dataSource(); }
     QString backups() { return run->context.backupFolder(); }
-    static QDateTime at(int minute) { return QDateTime(QDate(2026, 12, 6), QTime(14, 0)).addSecs(minute * 60); }
+    static QDateTime at(int minute)
+    {
+        return QDateTime(QDate(2026, 12, 6), QTime(14, 0)).addSecs(minute * 60);
+    }
 
     // Every row of every table, in a form two databases can be compared by.
     static QStringList dump(const QSqlDatabase& db)
     {
         QStringList rows;
-        for (const char* table : {"CONFIG", "TableKey", "FoodGroup", "FoodItem", "USDA_Measures", "DietActivity",
-                                     "Meal", "SNAPSHOT"}) {
-            for (const QVariantList& row : queryRows(db, QString("SELECT * FROM %1 ORDER BY rowid").arg(table))) {
+        for (const char* table : {"CONFIG", "TableKey", "FoodGroup", "FoodItem", "USDA_Measures",
+                                  "DietActivity", "Meal", "SNAPSHOT"}) {
+            for (const QVariantList& row :
+                 queryRows(db, QString("SELECT * FROM %1 ORDER BY rowid").arg(table))) {
                 QStringList values;
                 for (const QVariant& value : row)
                     values << value.toString();
@@ -56,8 +60,10 @@ private slots:
         QVERIFY(Startup::openDatabase(run->context));
         Startup::acceptDatabase(run->context);
         for (int i = 1; i <= 3; ++i)
-            Schema::exec(ds().database(), "INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) "
-                                          "VALUES (?, 'USER1', '2003-05-14', 'Apples, raw')", {i});
+            Schema::exec(ds().database(),
+                         "INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) "
+                         "VALUES (?, 'USER1', '2003-05-14', 'Apples, raw')",
+                         {i});
         QVERIFY(DatabaseFile::readLog(folder->dbPath()).frames > 0);
     }
     void cleanup()
@@ -94,15 +100,19 @@ private slots:
     void theNewestTenAutomaticBackupsAreKept()
     {
         QDir().mkpath(backups());
-        for (const char* own : {"MeboData-2026-01-01.mdb", "mine.mdb", "MeboData-2020-01-01-000000-before-lunch.mdb"})
+        for (const char* own :
+             {"MeboData-2026-01-01.mdb", "mine.mdb", "MeboData-2020-01-01-000000-before-lunch.mdb"})
             QVERIFY(QFile::copy(folder->dbPath(), backups() + "/" + own));
         for (int i = 0; i < 12; ++i)
-            DatabaseBackup::writeAutomatic(ds().handle(), backups(), i % 2 ? DatabaseBackup::kBeforePurge
-                                                                           : DatabaseBackup::kBeforeUpgrade, at(i));
+            DatabaseBackup::writeAutomatic(
+                ds().handle(), backups(),
+                i % 2 ? DatabaseBackup::kBeforePurge : DatabaseBackup::kBeforeUpgrade, at(i));
         // Two in one second keep apart, the later one numbered.
-        const QString later = DatabaseBackup::writeAutomatic(ds().handle(), backups(), DatabaseBackup::kBeforePurge, at(11));
+        const QString later =
+            DatabaseBackup::writeAutomatic(ds().handle(), backups(), DatabaseBackup::kBeforePurge, at(11));
         QCOMPARE(QFileInfo(later).fileName(), QString("MeboData-2026-12-06-141100-before-purge-2.mdb"));
-        QStringList expected = {"MeboData-2020-01-01-000000-before-lunch.mdb", "MeboData-2026-01-01.mdb", "mine.mdb"};
+        QStringList expected = {"MeboData-2020-01-01-000000-before-lunch.mdb", "MeboData-2026-01-01.mdb",
+                                "mine.mdb"};
         for (int i = 3; i < 12; ++i)
             expected << DatabaseBackup::automaticName(i % 2 ? "before-purge" : "before-upgrade", at(i));
         expected << "MeboData-2026-12-06-141100-before-purge-2.mdb";
@@ -128,7 +138,8 @@ private slots:
             } catch (const DataError& error) {
                 QVERIFY2(error.diskFull(), error.what());
             }
-            QVERIFY_THROWS_EXCEPTION(DataError, DatabaseBackup::writeAutomatic(ds().handle(), backups(), "before-purge"));
+            QVERIFY_THROWS_EXCEPTION(
+                DataError, DatabaseBackup::writeAutomatic(ds().handle(), backups(), "before-purge"));
         }
         // The earlier copy under that name is whole, and no part of the new one is left.
         QCOMPARE(QDir(backups()).entryList(QDir::Files), QStringList{"kept.mdb"});
@@ -141,7 +152,8 @@ private slots:
         QDir().mkpath(backupFolder);
         const QStringList leftovers = {folder->dbPath() + ".restore", folder->dbPath() + ".restore-journal",
                                        backupFolder + "/MeboData-2026-12-06-140000-before-purge.mdb.part",
-                                       backupFolder + "/MeboData-2026-12-06-140000-before-purge.mdb.part-journal"};
+                                       backupFolder +
+                                           "/MeboData-2026-12-06-140000-before-purge.mdb.part-journal"};
         for (const QString& path : leftovers) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));

@@ -34,8 +34,10 @@ class KillTrialsTest : public QObject
             db.setDatabaseName(path);
             db.open();
             for (int i = 1; i <= entries; ++i)
-                Schema::exec(db, "INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) "
-                                 "VALUES (?, 'USER1', '2003-05-14', 'Apples, raw')", {i});
+                Schema::exec(db,
+                             "INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) "
+                             "VALUES (?, 'USER1', '2003-05-14', 'Apples, raw')",
+                             {i});
             Schema::exec(db, "UPDATE TableKey SET KeyValue = ? WHERE KeyName = 'DIETACTIVITY'", {entries});
             db.close();
         }
@@ -93,7 +95,8 @@ private slots:
             OrvDataSource& ds = run.context.dataSource();
             QCOMPARE(queryRows(ds.database(), "PRAGMA integrity_check"), QList<QVariantList>{{"ok"}});
             const int entries = queryRows(ds.database(), "SELECT count(*) FROM DietActivity")[0][0].toInt();
-            QVERIFY2(wanted.contains(entries), qPrintable(QString("trial %1: %2 entries").arg(trial).arg(entries)));
+            QVERIFY2(wanted.contains(entries),
+                     qPrintable(QString("trial %1: %2 entries").arg(trial).arg(entries)));
             // Every backup under its own name is whole.
             for (const QString& name : QDir(backups).entryList({"*.mdb"}, QDir::Files)) {
                 const QString backup = backups + "/" + name;

@@ -1,5 +1,5 @@
-#include "diet/purgedialog.h"
 #include "databasefiles.h"
+#include "diet/purgedialog.h"
 #include "dietfixture.h"
 #include "fulldisk.h"
 
@@ -127,9 +127,11 @@ private slots:
             purge(diet, QDate(2003, 5, 12), QDate(2003, 5, 14));
         }
         QCOMPARE(f->prompts().last(),
-                 applicationError("Unable to back up the Corvane's Foodlark Database to '" + f->ctx().backupFolder() +
+                 applicationError("Unable to back up the Corvane's Foodlark Database to '" +
+                                  f->ctx().backupFolder() +
                                   "': the disk is full.  Nothing has been deleted.  "));
-        QCOMPARE(f->test.rows("SELECT count(*) FROM DietActivity UNION ALL SELECT count(*) FROM SNAPSHOT"), before);
+        QCOMPARE(f->test.rows("SELECT count(*) FROM DietActivity UNION ALL SELECT count(*) FROM SNAPSHOT"),
+                 before);
         QCOMPARE(f->test.shutDowns, 0);
         QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-13", "2003-05-14"}));
     }

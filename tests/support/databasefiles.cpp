@@ -18,8 +18,8 @@ namespace DatabaseFiles {
 QMap<QString, QByteArray> contents(const QString& folder)
 {
     QMap<QString, QByteArray> entries;
-    for (const QFileInfo& entry : QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                                             QDir::System)) {
+    for (const QFileInfo& entry :
+         QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
         if (entry.isDir())
             entries.insert(entry.fileName(), "<folder>");
         else if (!entry.isFile())
@@ -44,10 +44,11 @@ bool runSession(const QString& folder, int entries, Ending ending)
         const std::optional<qint32> id = ds.getTableKey(QStringLiteral("DIETACTIVITY"));
         if (!id)
             return false;
-        Schema::exec(ds.database(),
-                     QStringLiteral("INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName, Fat) "
-                                    "VALUES (?, 'USER1', ?, 'MEAL0', 'Apples, raw', 1)"),
-                     {*id, QDate(2003, 5, 14).addDays(i).toString(Qt::ISODate)});
+        Schema::exec(
+            ds.database(),
+            QStringLiteral("INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName, Fat) "
+                           "VALUES (?, 'USER1', ?, 'MEAL0', 'Apples, raw', 1)"),
+            {*id, QDate(2003, 5, 14).addDays(i).toString(Qt::ISODate)});
     }
     if (ending == Ending::Crash)
         ds.holdLog();
@@ -76,8 +77,9 @@ int damagePage(const QString& dbPath, const QString& table)
     {
         QSqlDatabase db = DatabaseBackup::openReadOnly(dbPath);
         QSqlQuery query(db);
-        query.prepare(QStringLiteral("SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_master "
-                                     "WHERE type = 'table' AND name = ?"));
+        query.prepare(
+            QStringLiteral("SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_master "
+                           "WHERE type = 'table' AND name = ?"));
         query.addBindValue(table);
         if (query.exec() && query.next()) {
             page = query.value(0).toInt();

@@ -152,10 +152,25 @@ void install()
     if (g_real)
         return;
     g_real = sqlite3_vfs_find(nullptr);
-    g_methods = sqlite3_io_methods{3,        xClose,    xRead,      xWrite,    xTruncate,
-                                   xSync,    xFileSize, xLock,      xUnlock,   xCheckReservedLock,
-                                   xFileControl, xSectorSize, xDeviceCharacteristics, xShmMap, xShmLock,
-                                   xShmBarrier, xShmUnmap, xFetch,  xUnfetch};
+    g_methods = sqlite3_io_methods{3,
+                                   xClose,
+                                   xRead,
+                                   xWrite,
+                                   xTruncate,
+                                   xSync,
+                                   xFileSize,
+                                   xLock,
+                                   xUnlock,
+                                   xCheckReservedLock,
+                                   xFileControl,
+                                   xSectorSize,
+                                   xDeviceCharacteristics,
+                                   xShmMap,
+                                   xShmLock,
+                                   xShmBarrier,
+                                   xShmUnmap,
+                                   xFetch,
+                                   xUnfetch};
     g_vfs = sqlite3_vfs{};
     g_vfs.iVersion = 2;
     g_vfs.szOsFile = int(sizeof(File)) + g_real->szOsFile;

@@ -13,7 +13,11 @@ void setFull(bool full);
 // Full for as long as it lives.
 struct Scope
 {
-    Scope() { install(); setFull(true); }
+    Scope()
+    {
+        install();
+        setFull(true);
+    }
     ~Scope() { setFull(false); }
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;

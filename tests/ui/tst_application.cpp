@@ -2,16 +2,16 @@
 #include "data/integritycheck.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
+#include "food/foodtree.h"
 #include "fulldisk.h"
 #include "mainwindowfixture.h"
-#include "food/foodtree.h"
 #include "ui/application.h"
 #include "ui/nodetree.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -53,7 +53,9 @@ class ApplicationTest : public QObject
         Startup::acceptDatabase(f->ctx());
         QVERIFY(checked.wait(30000));
         QVERIFY(!f->ctx().dataSource().logHeld());
-        application()->onFailure = [this](const std::exception& failure) { f->ctx().unexpectedFailure(failure); };
+        application()->onFailure = [this](const std::exception& failure) {
+            f->ctx().unexpectedFailure(failure);
+        };
     }
 
 private slots:
@@ -74,11 +76,14 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString data = "Unable to read or write the Corvane's Foodlark Database.  ";
         QTest::newRow("data failure") << 1 << data;
-        QTest::newRow("full disk") << 13 << data + "The disk that holds '%data' is full: make room on it before you "
-                                                   "start Corvane's Foodlark again.  Everything stored before this "
-                                                   "message has been kept.  ";
-        QTest::newRow("damaged file") << 11 << data + "The Corvane's Foodlark Database '%data/MeboData.mdb' is "
-                                                      "damaged; nothing more is written to it.  ";
+        QTest::newRow("full disk") << 13
+                                   << data +
+                                          "The disk that holds '%data' is full: make room on it before you "
+                                          "start Corvane's Foodlark again.  Everything stored before this "
+                                          "message has been kept.  ";
+        QTest::newRow("damaged file") << 11
+                                      << data + "The Corvane's Foodlark Database '%data/MeboData.mdb' is "
+                                                "damaged; nothing more is written to it.  ";
         QTest::newRow("other failure") << -1 << "Corvane's Foodlark can not go on: out of paper.  ";
     }
     void failuresThatEscapeAHandlerEndOnTheErrorPath()
@@ -123,8 +128,9 @@ private slots:
         QVERIFY(food);
         tree->scrollToItem(food);
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(food).center());
-        QCOMPARE(f->prompts().texts(), QStringList{"Unable to read or write the Corvane's Foodlark Database.  " +
-                                                   f->ctx().supportMessage});
+        QCOMPARE(f->prompts().texts(),
+                 QStringList{"Unable to read or write the Corvane's Foodlark Database.  " +
+                             f->ctx().supportMessage});
         QCOMPARE(f->test.shutDowns, 1);
     }
 
@@ -143,9 +149,11 @@ private slots:
             emit tree->nodeDoubleClick(food);
         }
         QCOMPARE(f->prompts().texts(),
-                 QStringList{"Unable to update Table Key Data.  The disk that holds '" + f->test.folder.path() +
+                 QStringList{"Unable to update Table Key Data.  The disk that holds '" +
+                             f->test.folder.path() +
                              "/Data' is full: make room on it before you start Corvane's Foodlark again.  "
-                             "Everything stored before this message has been kept.  " + f->ctx().supportMessage});
+                             "Everything stored before this message has been kept.  " +
+                             f->ctx().supportMessage});
         QCOMPARE(f->test.shutDowns, 1);
         const QString folder = f->test.folder.path();
         f->ctx().dataSource().closeDB();

@@ -84,14 +84,23 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("not a database") << "text" << "it is not a Corvane's Foodlark Database";
-        QTest::newRow("cut short") << "half" << "it is incomplete; it has been cut short";
-        QTest::newRow("another program's database") << "foreign" << "it is not a Corvane's Foodlark Database (it lacks CONFIG, TableKey";
-        QTest::newRow("a newer version") << "newer" << "it was made by a newer version of Corvane's Foodlark (3.1.0)";
-        QTest::newRow("damaged") << "damaged" << "it is damaged (the database engine's check found";
-        QTest::newRow("not closed") << "log" << "it is in use, or was not closed properly (its log '";
-        QTest::newRow("the database in use") << "live" << "it is the database in use";
-        QTest::newRow("a folder") << "folder" << "it is a folder";
+        QTest::newRow("not a database") << "text"
+                                        << "it is not a Corvane's Foodlark Database";
+        QTest::newRow("cut short") << "half"
+                                   << "it is incomplete; it has been cut short";
+        QTest::newRow("another program's database")
+            << "foreign"
+            << "it is not a Corvane's Foodlark Database (it lacks CONFIG, TableKey";
+        QTest::newRow("a newer version") << "newer"
+                                         << "it was made by a newer version of Corvane's Foodlark (3.1.0)";
+        QTest::newRow("damaged") << "damaged"
+                                 << "it is damaged (the database engine's check found";
+        QTest::newRow("not closed") << "log"
+                                    << "it is in use, or was not closed properly (its log '";
+        QTest::newRow("the database in use") << "live"
+                                             << "it is the database in use";
+        QTest::newRow("a folder") << "folder"
+                                  << "it is a folder";
     }
     void refusedFilesChangeNothing()
     {
@@ -117,7 +126,8 @@ private slots:
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase("foreign");
         } else if (kind == "newer")
-            path = databaseFile("newer.mdb", {"UPDATE CONFIG SET ConfigValue = '3.1.0' WHERE ConfigItem = 'VERSION'"});
+            path = databaseFile("newer.mdb",
+                                {"UPDATE CONFIG SET ConfigValue = '3.1.0' WHERE ConfigItem = 'VERSION'"});
         else if (kind == "damaged") {
             path = databaseFile("damaged.mdb");
             QVERIFY(DatabaseFiles::damagePage(path, "FoodItem") > 0);
@@ -136,7 +146,8 @@ private slots:
         QCOMPARE(f->prompts().count(), 1);
         const Prompt box = f->prompts().last();
         QCOMPARE(box.icon, PromptIcon::Exclamation);
-        QVERIFY2(box.text.startsWith("The file '" + path + "' can not be restored: " + reason), qPrintable(box.text));
+        QVERIFY2(box.text.startsWith("The file '" + path + "' can not be restored: " + reason),
+                 qPrintable(box.text));
         QVERIFY(box.text.endsWith("The database in use has not been changed."));
         QCOMPARE(DatabaseFiles::contents(data()), before);
         QVERIFY(f->ctx().dataSource().isConnected());
@@ -150,7 +161,8 @@ private slots:
         const QDate monday(2026, 11, 30);
         for (int day = 0; day < 7; ++day) {
             for (const char* meal : {"MEAL0", "MEAL1", "MEAL2"})
-                f->test.addDietRow("USER1", monday.addDays(day), meal, QString("Food %1 %2").arg(day).arg(meal));
+                f->test.addDietRow("USER1", monday.addDays(day), meal,
+                                   QString("Food %1 %2").arg(day).arg(meal));
         }
         f->test.addDietRow("USER2", monday, "MEAL0", "Someone else's");
         start();
@@ -164,7 +176,8 @@ private slots:
         w().mnuFileBackUp->trigger();
         QCOMPARE(startedIn, f->ctx().backupFolder());
         QCOMPARE(offered, "MeboData-" + QDate::currentDate().toString(Qt::ISODate) + ".mdb");
-        QCOMPARE(f->prompts().texts(), QStringList{"The Corvane's Foodlark Database has been backed up to '" + backup + "'."});
+        QCOMPARE(f->prompts().texts(),
+                 QStringList{"The Corvane's Foodlark Database has been backed up to '" + backup + "'."});
         QCOMPARE(DatabaseFiles::dietEntries(backup), 22);
 
         // The week purged by mistake.
@@ -181,20 +194,23 @@ private slots:
         // File > Restore Database...: the dialog starts in Data/Backups; one question, naming the file.
         f->prompts().clear();
         f->prompts().queueYes();
-        const QString made = QLocale(QLocale::English).toString(QFileInfo(backup).lastModified(), "MM/dd/yyyy h:mm AP");
+        const QString made =
+            QLocale(QLocale::English).toString(QFileInfo(backup).lastModified(), "MM/dd/yyyy h:mm AP");
         choose(backup, &startedIn);
         w().mnuFileRestore->trigger();
         QCOMPARE(startedIn, f->ctx().backupFolder());
-        const QStringList backups = QDir(f->ctx().backupFolder()).entryList(QDir::Files, QDir::Time | QDir::Reversed);
+        const QStringList backups =
+            QDir(f->ctx().backupFolder()).entryList(QDir::Files, QDir::Time | QDir::Reversed);
         QCOMPARE(backups.size(), 2);
         QVERIFY(backups[0].endsWith("-before-purge.mdb") && backups[1].endsWith("-before-restore.mdb"));
         QCOMPARE(f->prompts().texts(),
-                 (QStringList{"Restore the database from the file 'week.mdb'?\n\nThe file was made on " + made +
-                                  " and holds 7 foods, 22 diet entries and 0 snapshots.\n\nThe database in use now "
-                                  "is backed up first, then replaced by this file.",
-                              "The database has been restored from '" + backup +
-                                  "'.  The database that was in use before is kept as '" + f->ctx().backupFolder() +
-                                  "/" + backups[1] + "'."}));
+                 (QStringList{
+                     "Restore the database from the file 'week.mdb'?\n\nThe file was made on " + made +
+                         " and holds 7 foods, 22 diet entries and 0 snapshots.\n\nThe database in use now "
+                         "is backed up first, then replaced by this file.",
+                     "The database has been restored from '" + backup +
+                         "'.  The database that was in use before is kept as '" + f->ctx().backupFolder() +
+                         "/" + backups[1] + "'."}));
         QCOMPARE(f->prompts().shown().first().title, QString("Restore Database"));
         // Every entry is back, in the tree and in the file; the purged state is kept.
         QCOMPARE(days(), week);
@@ -206,8 +222,9 @@ private slots:
         // The restored file is the program's alone: a second copy is kept out.
         ProgramRun second(f->test.folder.path());
         QVERIFY(!Startup::openDatabase(second.context));
-        QVERIFY(second.prompts.last().text.startsWith("Unable to open the Corvane's Foodlark Database.  Make sure "
-                                                      "you don't have another instance"));
+        QVERIFY(second.prompts.last().text.startsWith(
+            "Unable to open the Corvane's Foodlark Database.  Make sure "
+            "you don't have another instance"));
         QCOMPARE(f->test.shutDowns, 0);
     }
 
@@ -222,8 +239,8 @@ private slots:
         QString oldest;
         for (int i = 0; i < DatabaseBackup::kKept; ++i) {
             f->test.addDietRow("USER1", QDate(2026, 11, 1).addDays(i), "MEAL0", "Toast");
-            const QString made = DatabaseBackup::writeAutomatic(ds.handle(), folder, DatabaseBackup::kBeforePurge,
-                                                                noon.addDays(i));
+            const QString made = DatabaseBackup::writeAutomatic(
+                ds.handle(), folder, DatabaseBackup::kBeforePurge, noon.addDays(i));
             if (i == 0)
                 oldest = made;
         }
@@ -247,7 +264,8 @@ private slots:
         QVERIFY(f->prompts().shown()[0].text.contains("holds 7 foods, 0 diet entries and 0 snapshots"));
         QCOMPARE(f->prompts().shown()[1].title, QString("Upgrade Notification"));
         QCOMPARE(f->prompts().shown()[2].text, QString("Database Upgrade Complete"));
-        QCOMPARE(f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'VERSION'").toString(), "3.0.0");
+        QCOMPARE(f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'VERSION'").toString(),
+                 "3.0.0");
         QCOMPARE(f->test.scalar("SELECT count(*) FROM sqlite_master WHERE name = 'SNAPSHOT'").toInt(), 1);
         QCOMPARE(QDir(f->ctx().backupFolder()).entryList({"*-before-upgrade.mdb"}, QDir::Files).size(), 1);
         QCOMPARE(f->test.shutDowns, 0);
