@@ -63,8 +63,11 @@ struct Checksum
 Kind kindOf(const QString& path)
 {
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? Kind::Missing : Kind::Special;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        // What cannot even be looked at (no permission) is left to the reads,
+        // which report it.
+        return errno == ENOENT || errno == ENOTDIR ? Kind::Missing : Kind::Regular;
+    }
     if (S_ISREG(info.st_mode))
         return Kind::Regular;
     return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::Special;

@@ -20,7 +20,8 @@ enum class Kind {
     Special, // a named pipe, a device, a socket
 };
 
-// What is at path, found without opening it.
+// What is at path, found without opening it (what cannot be looked at counts
+// as an ordinary file, for its reads to report).
 Kind kindOf(const QString& path);
 
 // The parts of the 100-byte header of an SQLite file that these checks use.
