@@ -1,9 +1,13 @@
 #include "app/appcontext.h"
 
 #include "app/configstore.h"
+#include "app/databasemessages.h"
 #include "data/orvdatasource.h"
+#include "data/recordset.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QtDebug>
 
 AppContext::AppContext(const QString& folder, PromptService& prompts)
     : appTitle(QStringLiteral("Corvane's Foodlark")),
@@ -22,6 +26,11 @@ AppContext::AppContext(const QString& folder, PromptService& prompts)
 }
 
 AppContext::~AppContext() = default;
+
+QString AppContext::backupFolder() const
+{
+    return QFileInfo(dbPath).absolutePath() + QStringLiteral("/Backups");
+}
 
 QString AppContext::appVersion()
 {
@@ -58,6 +67,26 @@ void AppContext::fatalError(const QString& message)
 {
     reportError(message);
     shutDown();
+}
+
+void AppContext::unexpectedFailure(const std::exception& failure)
+{
+    qWarning() << "unexpected failure:" << failure.what();
+    if (m_shutDownRequested)
+        return;
+    QString message = QStringLiteral("Unable to read or write the %1 Database.  ").arg(appTitle);
+    if (const auto* data = dynamic_cast<const DataError*>(&failure)) {
+        if (data->diskFull())
+            message += DatabaseMessages::diskFull(*this);
+        else if (data->damaged()) {
+            m_dataSource->holdLog();
+            message += DatabaseMessages::damagedWhileRunning(*this);
+        }
+    } else {
+        message =
+            QStringLiteral("%1 can not go on: %2.  ").arg(appTitle, QString::fromLocal8Bit(failure.what()));
+    }
+    fatalError(message);
 }
 
 void AppContext::exclaim(const QString& text)

@@ -3,6 +3,7 @@
 #include "app/promptservice.h"
 
 #include <QString>
+#include <exception>
 #include <functional>
 
 class QObject;
@@ -38,6 +39,10 @@ public:
     // here so this library stays free of widgets). Set by the start-up.
     QObject* mainWindow = nullptr;
 
+    // Where the automatic backups are kept: the folder Backups beside the
+    // database file.
+    QString backupFolder() const;
+
     // "3.0.0": Major.Minor.Revision of this build.
     static QString appVersion();
     static int versionMajor();
@@ -56,6 +61,10 @@ public:
     void fatalError(const QString& message);
     // The same box without the shut-down (a failed update of one record).
     void reportError(const QString& message);
+    // The fatal path of a failure that no operation trapped (it reached the
+    // event loop or the start-up): the box, with what the failure says about
+    // the disk or the file, then the shut-down. Only the first is shown.
+    void unexpectedFailure(const std::exception& failure);
 
     // Message boxes under the program's title.
     void exclaim(const QString& text);

@@ -1,7 +1,9 @@
 #include "app/databaseupgrade.h"
 
 #include "app/appcontext.h"
+#include "app/backups.h"
 #include "app/configstore.h"
+#include "data/databasebackup.h"
 #include "data/orvdatasource.h"
 #include "data/transaction.h"
 
@@ -47,6 +49,15 @@ void storeVersionItem(AppContext& context)
     rs.update();
 }
 
+// The copy of the database as it was, kept before the upgrade changes it.
+bool backUpBeforeUpgrade(AppContext& context)
+{
+    return Backups::makeAutomatic(
+        context, DatabaseBackup::kBeforeUpgrade,
+        QStringLiteral("The database has not been upgraded; the upgrade will be offered again at the next "
+                       "start.  "));
+}
+
 void writeFullUpgrade(AppContext& context)
 {
     ConfigStore& config = context.config();
@@ -82,6 +93,8 @@ bool fullUpgrade(AppContext& context)
             context.appTitle + QStringLiteral(" until the upgrade has been completed."));
         return false;
     }
+    if (!backUpBeforeUpgrade(context))
+        return false;
     // All of it or nothing: a database that says it is current but lacks the
     // new items or the SnapShot table would never be upgraded again.
     try {
@@ -102,6 +115,8 @@ bool fullUpgrade(AppContext& context)
 // instead of adding a second switch.
 bool addTipsSwitch(AppContext& context)
 {
+    if (!backUpBeforeUpgrade(context))
+        return false;
     ConfigStore& config = context.config();
     bool stored = false;
     try {
@@ -128,6 +143,14 @@ bool versionTextLess(const QString& a, const QString& b)
     return QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 
+bool needsFullUpgrade(const QString& stored)
+{
+    if (stored == AppContext::appVersion())
+        return false;
+    return versionTextLess(ConfigStore::trimSpaces(stored).isEmpty() ? QStringLiteral("0") : stored,
+                           QStringLiteral("2.0.0"));
+}
+
 bool checkDatabaseVersion(AppContext& context)
 {
     const QString stored = context.config().getConfig(kVersion);
@@ -142,6 +165,8 @@ bool upgradeDatabase(AppContext& context, const QString& fromVersion)
         return fullUpgrade(context);
     if (versionTextLess(fromVersion, QStringLiteral("2.1.0")))
         return addTipsSwitch(context);
+    if (!backUpBeforeUpgrade(context))
+        return false;
     context.config().setConfig(kVersion, AppContext::appVersion(), false);
     return true;
 }

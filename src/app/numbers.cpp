@@ -69,8 +69,12 @@ qint32 wholeGrams(double grams)
     return qint32(qBound(lo, rounded, hi));
 }
 
+const QString kNotANumberText = QStringLiteral("invalid");
+
 QString formatOneDecimal(double value)
 {
+    if (!std::isfinite(value))
+        return kNotANumberText;
     const double rounded = roundHalfEven(value, 1);
     // A negative value that rounds to nothing reads 0, not -0.
     return shortest(rounded == 0 ? 0.0 : rounded);
@@ -78,6 +82,8 @@ QString formatOneDecimal(double value)
 
 QString formatServings(double servings)
 {
+    if (!std::isfinite(servings))
+        return kNotANumberText;
     return QString::number(servings, 'f', 2);
 }
 
@@ -102,6 +108,8 @@ std::optional<double> parseNumber(const QString& text)
 
 QString formatNutrient(double value)
 {
+    if (!std::isfinite(value))
+        return kNotANumberText;
     QString text = QString::number(value, 'f', 3);
     if (text == QLatin1String("-0.000"))
         text.remove(0, 1);

@@ -25,6 +25,11 @@ qint32 wholeGrams(double grams);
 // are not finite ("inf", "nan", 1e999) give no value.
 std::optional<double> parseNumber(const QString& text);
 
+// What the formats below show for a stored value that is not a number at all
+// (an infinity or NaN a damaged or foreign file may hold): never "inf" or
+// "nan", and never a number that would hide the fault.
+extern const QString kNotANumberText;
+
 // The "0.000" format of nutrient values in the food item editor: at least one
 // digit before the point, exactly three after, rounded; no "-0.000".
 QString formatNutrient(double value);

@@ -2,8 +2,12 @@
 
 #include "app/appcontext.h"
 #include "app/configstore.h"
+#include "app/databasemessages.h"
 #include "app/databaseupgrade.h"
+#include "data/databasebackup.h"
+#include "data/databasefile.h"
 #include "data/orvdatasource.h"
+#include "data/schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,13 +33,37 @@ bool refuseUnwritable(AppContext& context, const QString& path)
     return true;
 }
 
+// Refuses a folder or a special file at path, which the engine would not
+// open (or would wait on forever), and answers true.
+bool refuseOdd(AppContext& context, const QString& path)
+{
+    switch (DatabaseFile::kindOf(path)) {
+    case DatabaseFile::Kind::Folder:
+        context.reportError(DatabaseMessages::folder(context, path));
+        return true;
+    case DatabaseFile::Kind::Special:
+        context.reportError(DatabaseMessages::special(context, path));
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Refuses the open database with message: the file is closed, and as it was.
+bool refuse(AppContext& context, const QString& message)
+{
+    context.reportError(message);
+    context.dataSource().closeDB();
+    return false;
+}
+
 } // namespace
 
 Probe probeFile(const QString& path)
 {
     // Only "no such file" may lead to the template; every other failure is
-    // left to the connection, which reports it.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // left to the connection, which reports it. A named pipe opens at once.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
         ::close(fd);
         return Probe::Found;
@@ -65,7 +93,7 @@ bool locateDatabase(AppContext& context)
         return false;
     }
     // A template that could not be used once moved stays where it is.
-    if (refuseUnwritable(context, context.upgradePath))
+    if (refuseOdd(context, context.upgradePath) || refuseUnwritable(context, context.upgradePath))
         return false;
     if (!QFile::rename(context.upgradePath, context.dbPath)) {
         context.reportError(
@@ -86,30 +114,109 @@ bool checkWritable(AppContext& context)
     return !refuseUnwritable(context, context.dbPath);
 }
 
+bool checkFile(AppContext& context)
+{
+    const QString& path = context.dbPath;
+    if (refuseOdd(context, path))
+        return false;
+    // A missing file is left to the connection, which reports it.
+    if (DatabaseFile::kindOf(path) == DatabaseFile::Kind::Missing)
+        return true;
+    const DatabaseFile::Inspection file = DatabaseFile::inspect(path);
+    QString message;
+    switch (file.problem) {
+    case DatabaseFile::Problem::None:
+        return true;
+    case DatabaseFile::Problem::Unreadable:
+        message = DatabaseMessages::unreadable(context, path);
+        break;
+    case DatabaseFile::Problem::Empty:
+        message = DatabaseMessages::empty(context, path);
+        break;
+    case DatabaseFile::Problem::NotADatabase:
+        message = DatabaseMessages::notADatabase(context, path);
+        break;
+    case DatabaseFile::Problem::Damaged:
+        message = DatabaseMessages::damaged(context, path, QStringLiteral("its header is not valid"));
+        break;
+    case DatabaseFile::Problem::CutShort:
+        message = DatabaseMessages::cutShort(context, path, file.size, file.expectedSize);
+        break;
+    case DatabaseFile::Problem::ForeignLog:
+        message = DatabaseMessages::foreignLog(context, path);
+        break;
+    }
+    context.reportError(message);
+    return false;
+}
+
+bool checkContent(AppContext& context, bool afterUncleanEnd, bool fullUpgradePending)
+{
+    OrvDataSource& dataSource = context.dataSource();
+    const QString& path = context.dbPath;
+    if (afterUncleanEnd) {
+        const QString finding = dataSource.quickCheck();
+        if (!finding.isEmpty())
+            return refuse(context,
+                          DatabaseMessages::damaged(context, path, DatabaseMessages::engineFinding(finding)));
+    }
+    try {
+        const QSqlDatabase db = dataSource.database();
+        const QStringList missing = Schema::missingParts(db, !fullUpgradePending);
+        if (!missing.isEmpty())
+            return refuse(context, DatabaseMessages::missingParts(context, path, missing));
+        const QList<Schema::KeyFault> faults = Schema::keyFaults(db, !fullUpgradePending);
+        if (!faults.isEmpty())
+            return refuse(context, DatabaseMessages::keyFaults(context, path, faults));
+    } catch (const DataError& error) {
+        return refuse(context, DatabaseMessages::damaged(
+                                   context, path,
+                                   DatabaseMessages::engineFinding(QString::fromStdString(error.what()))));
+    }
+    return true;
+}
+
 bool openDatabase(AppContext& context)
 {
-    if (!locateDatabase(context) || !checkWritable(context))
+    if (!locateDatabase(context) || !checkWritable(context) || !checkFile(context))
         return false;
-    // An empty file holds no tables, so its configuration cannot be read; the
-    // engine would write a database header into it on connecting, so it is
-    // turned away before that, with the words of the failed read.
-    const QFileInfo file(context.dbPath);
-    if (file.isFile() && file.size() == 0) {
-        context.fatalError(QStringLiteral("Unable to retrieve Configuration Data.  "));
-        return false;
-    }
+    const bool afterUncleanEnd = DatabaseFile::endedUncleanly(context.dbPath);
     OrvDataSource& dataSource = context.dataSource();
     if (!dataSource.connectDB())
         return false;
     // cmdConfig and cmdTableKey report their own failures; the version check
-    // reports or asks itself.
-    if (dataSource.cmdConfig() && dataSource.cmdTableKey() && checkDatabaseVersion(context)) {
-        dataSource.useWriteAheadLog();
-        return true;
+    // reports or asks itself. The content is checked once the stored version
+    // tells what the file must hold, before anything is written.
+    if (!dataSource.cmdConfig() || !dataSource.cmdTableKey()) {
+        dataSource.closeDB();
+        return false;
     }
-    // The program ends here: let go of the file at once.
-    dataSource.closeDB();
-    return false;
+    // The version is read only where the configuration has its columns; a
+    // file that fails here is refused by the content check.
+    bool fullUpgrade = false;
+    try {
+        fullUpgrade = Schema::missingParts(dataSource.database(), false).isEmpty() &&
+                      needsFullUpgrade(context.config().getConfig(QStringLiteral("VERSION")));
+    } catch (const DataError&) {
+    }
+    if (!checkContent(context, afterUncleanEnd, fullUpgrade))
+        return false;
+    if (!checkDatabaseVersion(context) || (fullUpgrade && !checkContent(context, false, false))) {
+        // The program ends here: let go of the file at once.
+        dataSource.closeDB();
+        return false;
+    }
+    return true;
+}
+
+void acceptDatabase(AppContext& context)
+{
+    OrvDataSource& dataSource = context.dataSource();
+    DatabaseBackup::removeLeftovers(context.dbPath, context.backupFolder());
+    // The check reads the file as it lies on the disk, which holds everything
+    // once the log has begun; with a rollback journal it would not stay still.
+    if (dataSource.useWriteAheadLog())
+        dataSource.startIntegrityCheck();
 }
 
 bool introductionEnabled(ConfigStore& config)

@@ -1,15 +1,23 @@
 #include "data/orvdatasource.h"
 
 #include "app/appcontext.h"
+#include "app/databasemessages.h"
+#include "data/databasefile.h"
 #include "data/dateliterals.h"
+#include "data/integritycheck.h"
 #include "data/schema.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtDebug>
+#include <cerrno>
+#include <cstring>
 #include <limits>
+#include <sqlite3.h>
 
 namespace {
 
@@ -17,8 +25,8 @@ const char* const kFoodData = "Unable to retrieve Food Data.  ";
 const char* const kDietData = "Unable to retrieve Diet Data.  ";
 const char* const kSnapShotData = "Unable to retrieve SnapShot Data.  ";
 
-// SQLite's result code for a file that is not a database, as QtSql reports it.
-const char* const kSqliteNotADatabase = "26";
+// A log that has grown this large is copied into the file and begun afresh.
+constexpr qint64 kLogLimit = 16 * 1024 * 1024;
 
 const char* const kDietColumns = "SELECT * FROM DietActivity WHERE ";
 
@@ -36,9 +44,25 @@ QString dietTotalSql(bool withMeal)
 } // namespace
 
 OrvDataSource::OrvDataSource(AppContext& context)
-    : m_context(context),
-      m_connectionName(QStringLiteral("foodlark-%1").arg(quintptr(this), 0, 16))
+    : m_context(context), m_connectionName(QStringLiteral("foodlark-%1").arg(quintptr(this), 0, 16)),
+      m_integrityCheck(std::make_unique<IntegrityCheck>())
 {
+    QObject::connect(m_integrityCheck.get(), &IntegrityCheck::finished, m_integrityCheck.get(),
+                     [this](const QString& path, bool sound, const QString& finding) {
+                         if (!m_connected || path != m_context.dbPath)
+                             return;
+                         if (sound) {
+                             releaseLog();
+                             restartLogIfLarge();
+                             return;
+                         }
+                         // Nothing more goes into the file: what was stored since the
+                         // start stays in its log, beside it.
+                         holdLog();
+                         m_context.reportError(DatabaseMessages::damaged(
+                             m_context, path, DatabaseMessages::engineFinding(finding)));
+                         m_context.shutDown();
+                     });
 }
 
 OrvDataSource::~OrvDataSource()
@@ -60,6 +84,7 @@ bool OrvDataSource::connectDB()
                   QFileInfo(file.absolutePath()).isWritable();
     if (!opened)
         qWarning() << "connectDB: missing or read-only:" << nativePath;
+    m_logFound = DatabaseFile::kindOf(DatabaseFile::logPath(path)) != DatabaseFile::Kind::Missing;
     if (opened) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(path);
@@ -68,6 +93,7 @@ bool OrvDataSource::connectDB()
         if (!opened) {
             qWarning() << "connectDB:" << db.lastError().text();
         } else {
+            setLogHeld(true);
             // The exclusive lock taken by the first write transaction is kept
             // until the file is closed; every commit is flushed to the disk.
             // As no one else can change the file, pages read once stay valid:
@@ -82,11 +108,15 @@ bool OrvDataSource::connectDB()
                 if (!query.exec(statement)) {
                     const QSqlError error = query.lastError();
                     qWarning() << "connectDB:" << statement << error.text();
-                    // A file that is not a database at all is named as such:
-                    // telling its owner to close another copy would mislead.
-                    if (error.nativeErrorCode() == QLatin1String(kSqliteNotADatabase))
-                        failure = QStringLiteral("The file '%1' is not a %2 Database.  ")
-                                      .arg(nativePath, m_context.appTitle);
+                    // A file that is not a database at all, or a damaged one, is
+                    // named as such: telling its owner to close another copy
+                    // would mislead.
+                    const DataError engine = DataError::fromEngine(error);
+                    if (engine.engineCode() == SQLITE_NOTADB)
+                        failure = DatabaseMessages::notADatabase(m_context, path);
+                    else if (engine.damaged())
+                        failure = DatabaseMessages::damaged(
+                            m_context, path, DatabaseMessages::engineFinding(error.databaseText()));
                     opened = false;
                     break;
                 }
@@ -109,18 +139,135 @@ bool OrvDataSource::connectDB()
     return true;
 }
 
+sqlite3* OrvDataSource::handle() const
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return nullptr;
+    const QVariant driverHandle = database().driver()->handle();
+    if (!driverHandle.isValid() || qstrcmp(driverHandle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(driverHandle.constData());
+}
+
+void OrvDataSource::setLogHeld(bool held)
+{
+    // While held, closing the connection leaves the log beside the file
+    // instead of copying it in.
+    if (sqlite3* connection = handle())
+        sqlite3_db_config(connection, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, held ? 1 : 0, nullptr);
+    m_logHeld = held;
+}
+
+void OrvDataSource::holdLog()
+{
+    setLogHeld(true);
+}
+
+bool OrvDataSource::run(QSqlQuery& query, const QString& sql)
+{
+    if (query.exec(sql))
+        return true;
+    qWarning() << "log:" << sql << query.lastError().text();
+    return false;
+}
+
+QString OrvDataSource::newTokenStatement()
+{
+    // Only this program's own number goes into the statement.
+    return QStringLiteral("PRAGMA user_version = %1").arg(qint32(DatabaseFile::newLogToken()));
+}
+
+bool OrvDataSource::startLog()
+{
+    // A new token pairs the file with the log begun now: it goes into the
+    // file through the old log, which is then copied in and emptied, and it is
+    // the new log's first page.
+    const QString setToken = newTokenStatement();
+    QSqlQuery query(database());
+    return run(query, setToken) && run(query, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")) &&
+           query.next() && query.value(0).toInt() == 0 && run(query, setToken);
+}
+
 bool OrvDataSource::useWriteAheadLog()
 {
     // With the file held exclusively the log needs no shared memory; a commit
     // is then one flush of the log instead of a rollback journal written,
     // flushed and removed, and it stays as durable.
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !query.next() ||
-        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
-        qWarning() << "useWriteAheadLog:" << query.lastError().text();
+    if (!run(query, QStringLiteral("PRAGMA journal_mode")) || !query.next())
         return false;
+    if (query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0) {
+        // The file keeps its token for now, and the log's first page says so:
+        // the file is not written until its check has passed.
+        if (!run(query, QStringLiteral("PRAGMA user_version")) || !query.next())
+            return false;
+        const QString keepToken = QStringLiteral("PRAGMA user_version = %1").arg(query.value(0).toInt());
+        if (!run(query, keepToken))
+            return false;
+    } else {
+        // The switch writes the file's header; a new token goes with it.
+        const QString setToken = newTokenStatement();
+        if (!run(query, setToken) || !run(query, QStringLiteral("PRAGMA journal_mode = WAL")) ||
+            !query.next() ||
+            query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0 ||
+            !run(query, setToken))
+            return false;
     }
-    return true;
+    // The log is copied into the file only when a new log begins and on
+    // closing, never halfway through a commit, so the file stays as its
+    // token says.
+    return run(query, QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
+}
+
+void OrvDataSource::releaseLog()
+{
+    setLogHeld(false);
+}
+
+void OrvDataSource::restartLogIfLarge()
+{
+    // Not while the file is being checked: the check reads it as it lies on the disk.
+    if (m_logHeld || m_integrityCheck->isRunning() || m_inTransaction)
+        return;
+    if (QFileInfo(DatabaseFile::logPath(m_context.dbPath)).size() > kLogLimit)
+        startLog();
+}
+
+QString OrvDataSource::quickCheck()
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("PRAGMA quick_check(1)")))
+        return query.lastError().databaseText();
+    if (!query.next())
+        return QStringLiteral("no result");
+    const QString result = query.value(0).toString();
+    return result == QLatin1String("ok") ? QString() : result;
+}
+
+void OrvDataSource::startIntegrityCheck()
+{
+    m_integrityCheck->start(m_context.dbPath);
+}
+
+void OrvDataSource::replaceFile(const QString& replacement)
+{
+    m_integrityCheck->stop();
+    if (m_inTransaction)
+        throw DataError("a transaction is open");
+    // Leaving the log empties it into the old file and removes it; the old
+    // file stays locked by this connection until the new one is in place.
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode = DELETE")))
+        throw DataError::fromEngine(query.lastError());
+    query.finish();
+    if (QFileInfo::exists(DatabaseFile::logPath(m_context.dbPath)))
+        throw DataError("the log could not be emptied into the file");
+    if (!DatabaseFile::replace(replacement, m_context.dbPath))
+        throw DataError(std::string("the file could not be put in place: ") + std::strerror(errno));
+    // The old connection writes nothing more: its journal would be named
+    // after the new file.
+    m_logHeld = true;
+    closeDB();
 }
 
 void OrvDataSource::closeAll()
@@ -133,6 +280,12 @@ void OrvDataSource::closeAll()
 
 void OrvDataSource::closeDB()
 {
+    // The check reads the file, which closing may write: it is seen through,
+    // so that a sound file gets its log copied in now rather than checked
+    // again at the next start.
+    if (const std::optional<QString> finding = m_integrityCheck->finish();
+        finding && finding->isEmpty() && m_connected)
+        releaseLog();
     closeAll();
     if (!QSqlDatabase::contains(m_connectionName))
         return;
@@ -140,11 +293,23 @@ void OrvDataSource::closeDB()
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (m_inTransaction)
             db.rollback();
+        // Closing copies the log into the file: the file's content changes,
+        // and its token with it.
+        if (!m_logHeld) {
+            QSqlQuery query(db);
+            run(query, newTokenStatement());
+        }
         db.close();
     }
     QSqlDatabase::removeDatabase(m_connectionName);
+    // The engine makes an empty log when it opens a file kept with one; a
+    // file let go of without being accepted is left as it was found.
+    const QFileInfo log(DatabaseFile::logPath(m_context.dbPath));
+    if (m_logHeld && !m_logFound && log.isFile() && log.size() == 0)
+        QFile::remove(log.filePath());
     m_connected = false;
     m_inTransaction = false;
+    m_logHeld = true;
 }
 
 bool OrvDataSource::isConnected() const
@@ -165,19 +330,32 @@ bool OrvDataSource::open(Recordset& recordset, const char* failureMessage, const
     } catch (const DataError& error) {
         qWarning() << failureMessage << error.what();
         recordset.close();
-        m_context.fatalError(QString::fromLatin1(failureMessage));
+        fail(failureMessage, error);
         return false;
     }
+}
+
+void OrvDataSource::fail(const char* failureMessage, const DataError& error)
+{
+    QString message = QString::fromLatin1(failureMessage);
+    if (error.diskFull())
+        message += DatabaseMessages::diskFull(m_context);
+    else if (error.damaged()) {
+        holdLog();
+        message += DatabaseMessages::damagedWhileRunning(m_context);
+    }
+    m_context.fatalError(message);
 }
 
 bool OrvDataSource::execute(const char* failureMessage, const QString& sql, const QVariantList& params)
 {
     try {
         Schema::exec(database(), sql, params);
+        restartLogIfLarge();
         return true;
     } catch (const DataError& error) {
         qWarning() << failureMessage << error.what();
-        m_context.fatalError(QString::fromLatin1(failureMessage));
+        fail(failureMessage, error);
         return false;
     }
 }
@@ -365,17 +543,23 @@ std::optional<qint32> OrvDataSource::getTableKey(const QString& keyName)
         rsTableKey.moveFirst();
         if (!rsTableKey.findFirst(Criteria::equals(QStringLiteral("KeyName"), keyName)))
             throw DataError(("no key sequence " + keyName).toStdString());
-        const qint64 newKey = qint64(rsTableKey.value(QStringLiteral("KeyValue")).toLongLong()) + 1;
+        // Only a whole number goes on: anything else would restart the
+        // sequence at 1 and hand out ids that are in use.
+        const QVariant last = rsTableKey.value(QStringLiteral("KeyValue"));
+        if (last.typeId() != QMetaType::LongLong && last.typeId() != QMetaType::Int)
+            throw DataError(("key sequence " + keyName + " holds " + last.toString()).toStdString());
+        const qint64 newKey = last.toLongLong() + 1;
         if (newKey > std::numeric_limits<qint32>::max())
             throw DataError(("key sequence exhausted: " + keyName).toStdString());
         rsTableKey.edit();
         rsTableKey.setValue(QStringLiteral("KeyValue"), newKey);
         rsTableKey.update();
+        restartLogIfLarge();
         return qint32(newKey);
     } catch (const DataError& error) {
         qWarning() << "getTableKey:" << error.what();
         rsTableKey.cancelUpdate();
-        m_context.fatalError(QStringLiteral("Unable to update Table Key Data.  "));
+        fail("Unable to update Table Key Data.  ", error);
         return std::nullopt;
     }
 }
@@ -384,7 +568,7 @@ void OrvDataSource::beginTrans()
 {
     QSqlDatabase db = database();
     if (!db.transaction())
-        throw DataError(db.lastError().text().toStdString());
+        throw DataError::fromEngine(db.lastError());
     m_inTransaction = true;
 }
 
@@ -392,12 +576,13 @@ void OrvDataSource::commitTrans()
 {
     QSqlDatabase db = database();
     if (!db.commit()) {
-        const QString error = db.lastError().text();
+        const DataError error = DataError::fromEngine(db.lastError());
         db.rollback();
         m_inTransaction = false;
-        throw DataError(error.toStdString());
+        throw error;
     }
     m_inTransaction = false;
+    restartLogIfLarge();
 }
 
 void OrvDataSource::rollback()
@@ -405,5 +590,5 @@ void OrvDataSource::rollback()
     QSqlDatabase db = database();
     m_inTransaction = false;
     if (!db.rollback())
-        throw DataError(db.lastError().text().toStdString());
+        throw DataError::fromEngine(db.lastError());
 }

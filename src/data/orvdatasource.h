@@ -7,9 +7,13 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class AppContext;
+class IntegrityCheck;
+class QSqlQuery;
+struct sqlite3;
 
 // The one gateway to the database file. It opens the file for exclusive use,
 // opens the named recordsets on request, runs the bulk deletions and hands out
@@ -32,11 +36,38 @@ public:
     bool isConnected() const;
     // Switches the open file to a write-ahead log, which makes each commit
     // cheaper while keeping it durable. The switch itself writes to the file,
-    // so the start-up makes it only once the database has been accepted.
+    // so the start-up makes it only once the whole start has accepted the
+    // database. The log is paired with the file (see DatabaseFile) and is held
+    // at first: closing the file leaves it beside the file instead of copying
+    // it in, until the file's check has passed (releaseLog), so a file that
+    // turns out to be damaged is not written to. Once released, the log is
+    // copied into the file when it grows large and when the file is closed.
     // False when the engine refused (the file then keeps its rollback journal).
     bool useWriteAheadLog();
+    // Lets the log be copied into the file (the file's check has passed).
+    void releaseLog();
+    // From now on the log is never copied into the file (a damaged file).
+    void holdLog();
+    bool logHeld() const { return m_logHeld; }
+    // The engine's quick check of the open database: an empty text when it is
+    // sound, else the first finding.
+    QString quickCheck();
+    // Starts the engine's full check of the file in the background. A sound
+    // file gets its log released; a damaged one is reported, its log kept
+    // from it, and the program shut down.
+    void startIntegrityCheck();
+    IntegrityCheck& integrityCheck() { return *m_integrityCheck; }
+    // Puts the file at replacement (a complete database in the same folder) in
+    // the place of the open file in one step, then closes the connection. The
+    // log is emptied into the old file and removed first, so it never meets
+    // the new one, and the old file stays locked until the new one is in
+    // place. Throws DataError when it could not be done; the old file is then
+    // still open and in use.
+    void replaceFile(const QString& replacement);
     // The open database (dbData).
     QSqlDatabase database() const;
+    // The engine's own connection, for what QtSql does not offer.
+    sqlite3* handle() const;
 
     Recordset rsGroups;
     Recordset rsFoods;
@@ -97,6 +128,14 @@ public:
 
 private:
     bool open(Recordset& recordset, const char* failureMessage, const std::function<void()>& opener);
+    // The fatal path of a failed operation: its message, and what the engine's
+    // failure says about the disk or the file.
+    void fail(const char* failureMessage, const DataError& error);
+    bool startLog();
+    static bool run(QSqlQuery& query, const QString& sql);
+    static QString newTokenStatement();
+    void setLogHeld(bool held);
+    void restartLogIfLarge();
     bool execute(const char* failureMessage, const QString& sql, const QVariantList& params);
     void closeAll();
 
@@ -104,4 +143,7 @@ private:
     QString m_connectionName;
     bool m_connected = false;
     bool m_inTransaction = false;
+    bool m_logHeld = true;
+    bool m_logFound = false; // a log was beside the file when it was opened
+    std::unique_ptr<IntegrityCheck> m_integrityCheck;
 };

@@ -19,11 +19,11 @@ QSqlQuery run(const QSqlDatabase& db, const QString& sql, const QVariantList& pa
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw DataError(query.lastError().text().toStdString());
+        throw DataError::fromEngine(query.lastError());
     for (const QVariant& param : params)
         query.addBindValue(param);
     if (!query.exec())
-        throw DataError(query.lastError().text().toStdString());
+        throw DataError::fromEngine(query.lastError());
     return query;
 }
 
@@ -72,6 +72,18 @@ QString containsPattern(const QString& text)
 }
 
 } // namespace
+
+DataError DataError::fromEngine(const QSqlError& error, const QString& statement)
+{
+    QString text = error.text();
+    if (!statement.isEmpty())
+        text += QStringLiteral(" in: ") + statement;
+    // The driver reports SQLite's result code as text; an extended code
+    // carries the primary one in its low byte.
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return DataError(text.toStdString(), ok ? (code & 0xff) : 0);
+}
 
 void Recordset::openDynaset(const QSqlDatabase& db, const QString& table, const QString& where,
                             const QVariantList& params, const QString& orderBy)

@@ -10,6 +10,8 @@
 #include <QVector>
 #include <stdexcept>
 
+class QSqlError;
+
 // A failure of the database engine or a misuse of a recordset (writing to a
 // read-only one, reading with no current row). Callers that trap their own
 // failures catch it and show their message.
@@ -17,6 +19,20 @@ class DataError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+    // A failure the engine reported, with SQLite's result code.
+    DataError(const std::string& what, int engineCode) : std::runtime_error(what), m_engineCode(engineCode) {}
+    // The engine's failure of a statement, its text added to the engine's words.
+    static DataError fromEngine(const QSqlError& error, const QString& statement = QString());
+
+    // SQLite's primary result code, 0 when the failure is not the engine's.
+    int engineCode() const { return m_engineCode; }
+    // The disk (or the file's size limit) is full: nothing more could be written.
+    bool diskFull() const { return m_engineCode == 13; }
+    // The engine found the file damaged.
+    bool damaged() const { return m_engineCode == 11; }
+
+private:
+    int m_engineCode = 0;
 };
 
 // A search condition for FindFirst / FindNext: a column equal to a value

@@ -3,6 +3,7 @@
 #include "data/recordset.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -12,11 +13,11 @@ void exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params
 {
     QSqlQuery query(db);
     if (!query.prepare(sql))
-        throw DataError((query.lastError().text() + " in: " + sql).toStdString());
+        throw DataError::fromEngine(query.lastError(), sql);
     for (const QVariant& param : params)
         query.addBindValue(param);
     if (!query.exec())
-        throw DataError((query.lastError().text() + " in: " + sql).toStdString());
+        throw DataError::fromEngine(query.lastError(), sql);
 }
 
 namespace {
@@ -104,6 +105,116 @@ void writeTableKeys(const QSqlDatabase& db)
     exec(db, insert.arg(QLatin1String("FoodId"), QLatin1String("FoodItem")), {QStringLiteral("FOODITEM")});
     exec(db, insert.arg(QLatin1String("DietId"), QLatin1String("DietActivity")), {QStringLiteral("DIETACTIVITY")});
     exec(db, insert.arg(QLatin1String("SNAPID"), QLatin1String("SNAPSHOT")), {QStringLiteral("SNAPSHOT")});
+}
+
+namespace {
+
+struct TableColumns
+{
+    const char* table;
+    QStringList columns;
+};
+
+const QList<TableColumns>& requiredTables()
+{
+    static const QStringList nutrients = {"Fat",    "Protein",     "Carbohydrate", "Calorie",
+                                          "Sodium", "Cholesterol", "Other1",       "Other2"};
+    static const QList<TableColumns> tables = {
+        {"CONFIG", {"ConfigItem", "ConfigValue", "SelectedConfig"}},
+        {"TableKey", {"KeyName", "KeyValue"}},
+        {"FoodGroup", {"GroupId", "GroupName", "ParentGroup", "GroupTag"}},
+        {"FoodItem", QStringList{"FoodId", "FoodName", "GroupId", "ServingSize", "USDA_NDB_NO",
+                                 "USDA_MSRE_NO", "USDA_GM_WT"} +
+                         nutrients},
+        {"USDA_Measures", {"NDB_NO", "MSRE_NO", "MSRE_DESC", "GM_WT"}},
+        {"DietActivity",
+         QStringList{"DietId", "UserName", "DietDate", "MealName", "GroupName", "FoodName", "NumServings",
+                     "ServingSize", "USDA_NDB_NO", "USDA_MSRE_NO", "USDA_GM_WT"} +
+             nutrients},
+        {"Meal", {"MealName"}},
+        {"SnapShot",
+         {"SNAPID", "USERNAME", "SNAPVAL1", "SNAPVAL2", "SNAPVAL3", "SNAPVAL4", "SNAPVAL5", "SNAPVAL6",
+          "SNAPVAL7", "SNAPVAL8", "SNAPDATETM", "SNAPCOMMENTS"}},
+    };
+    return tables;
+}
+
+// The first column of every row of a statement.
+QStringList firstColumn(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {})
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw DataError::fromEngine(query.lastError(), sql);
+    for (const QVariant& param : params)
+        query.addBindValue(param);
+    if (!query.exec())
+        throw DataError::fromEngine(query.lastError(), sql);
+    QStringList values;
+    while (query.next())
+        values << query.value(0).toString().toLower();
+    return values;
+}
+
+} // namespace
+
+QStringList missingParts(const QSqlDatabase& db, bool withSnapShot)
+{
+    // Names compare without regard to case, as the engine matches them.
+    const QStringList tables =
+        firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    QStringList missing;
+    for (const TableColumns& required : requiredTables()) {
+        const QString table = QLatin1String(required.table);
+        if (!withSnapShot && table == QLatin1String("SnapShot"))
+            continue;
+        if (!tables.contains(table.toLower())) {
+            missing << table;
+            continue;
+        }
+        const QStringList columns =
+            firstColumn(db, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+        for (const QString& column : required.columns) {
+            if (!columns.contains(column.toLower()))
+                missing << table + QLatin1Char('.') + column;
+        }
+    }
+    return missing;
+}
+
+QStringList keySequences(bool withSnapShot)
+{
+    QStringList sequences = {QStringLiteral("FOODGROUP"), QStringLiteral("FOODITEM"),
+                             QStringLiteral("DIETACTIVITY")};
+    if (withSnapShot)
+        sequences << QStringLiteral("SNAPSHOT");
+    return sequences;
+}
+
+QList<KeyFault> keyFaults(const QSqlDatabase& db, bool withSnapShot)
+{
+    // The first row of a sequence is the one key allocation uses.
+    const QString sql =
+        QStringLiteral("SELECT upper(KeyName), KeyValue, typeof(KeyValue) FROM TableKey ORDER BY rowid");
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(sql))
+        throw DataError::fromEngine(query.lastError(), sql);
+    QHash<QString, std::pair<QVariant, QString>> first;
+    while (query.next()) {
+        const QString name = query.value(0).toString();
+        if (!first.contains(name))
+            first.insert(name, {query.value(1), query.value(2).toString()});
+    }
+    QList<KeyFault> faults;
+    for (const QString& sequence : keySequences(withSnapShot)) {
+        const auto it = first.constFind(sequence);
+        if (it == first.constEnd())
+            faults << KeyFault{sequence, true, {}};
+        else if (it->second != QLatin1String("integer"))
+            faults << KeyFault{sequence, false, it->first};
+    }
+    return faults;
 }
 
 void writeFile(const QString& path, const std::function<void(const QSqlDatabase&)>& fill, bool compact)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 
@@ -32,6 +34,29 @@ void writeTableKeys(const QSqlDatabase& db);
 // written without crash protection; on any failure it is removed and the
 // failure (DataError) passed on.
 void writeFile(const QString& path, const std::function<void(const QSqlDatabase&)>& fill, bool compact);
+
+// Every table and column of the schema that the file lacks, read from the
+// engine's own catalogue, in the schema's order: "Meal" for a missing table,
+// "FoodItem.ServingSize" for a missing column of a table that is there. The
+// SnapShot table is left out when withSnapShot is false (an older database,
+// whose upgrade makes it). Throws DataError.
+QStringList missingParts(const QSqlDatabase& db, bool withSnapShot = true);
+
+// The key sequences the program numbers new rows from ("FOODGROUP",
+// "FOODITEM", "DIETACTIVITY", and "SNAPSHOT" when withSnapShot is set).
+QStringList keySequences(bool withSnapShot = true);
+
+// A key sequence whose row is missing, or whose last value is not a whole
+// number (value then holds what is stored).
+struct KeyFault
+{
+    QString sequence;
+    bool missing = false;
+    QVariant value;
+};
+// The faults of the sequences' first rows, in the order of keySequences().
+// Throws DataError.
+QList<KeyFault> keyFaults(const QSqlDatabase& db, bool withSnapShot = true);
 
 // Runs one statement with bound values; throws DataError.
 void exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {});

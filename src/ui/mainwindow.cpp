@@ -1,9 +1,12 @@
 #include "ui/mainwindow.h"
 
 #include "app/appcontext.h"
+#include "app/backups.h"
 #include "app/configstore.h"
+#include "app/startup.h"
 #include "app/windowsettings.h"
 #include "builder/foodbuilderwindow.h"
+#include "data/databasebackup.h"
 #include "data/orvdatasource.h"
 #include "diet/dietkeys.h"
 #include "diet/diettree.h"
@@ -26,6 +29,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -131,6 +136,11 @@ void MainWindow::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileBackUp = file->addAction(QStringLiteral("&Back Up Database..."), this, [this] { fileBackUp(); });
+    mnuFileBackUp->setObjectName(QStringLiteral("mnuFileBackUp"));
+    mnuFileRestore = file->addAction(QStringLiteral("&Restore Database..."), this, [this] { fileRestore(); });
+    mnuFileRestore->setObjectName(QStringLiteral("mnuFileRestore"));
+    file->addSeparator();
     menuAction(file, Command::Exit, Surface::Menu, "mnuFileExit", QStringLiteral("E&xit"));
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -328,10 +338,19 @@ void MainWindow::connectCommands()
 
 bool MainWindow::load()
 {
-    OrvDataSource& ds = m_context.dataSource();
-    ConfigStore& config = m_context.config();
     placeFromSettings();
     setWindowTitle(m_context.appTitle + QLatin1Char(' ') + AppContext::appVersion());
+    dtDatePick->setDate(QDate::currentDate());
+    m_loaded = loadDatabase();
+    if (m_loaded)
+        m_foodBuilder = new FoodBuilderWindow(*this);
+    return m_loaded;
+}
+
+bool MainWindow::loadDatabase()
+{
+    OrvDataSource& ds = m_context.dataSource();
+    ConfigStore& config = m_context.config();
     if (!ds.cmdGroups() || !ds.cmdFoods())
         return false;
     m_context.currentUser = config.findCurrentUser();
@@ -339,16 +358,20 @@ bool MainWindow::load()
     const bool showMeals = config.getConfig(QStringLiteral("SHOWMEALS")) == QLatin1String("Y");
     cmbMealAction->setVisible(showMeals);
     m_commands.action(Command::ShowMeals, Surface::Menu)->setChecked(showMeals);
-    dtDatePick->setDate(QDate::currentDate());
     if (!ds.cmdDietData(m_context.currentUser))
         return false;
     m_foodTree->loadFoodTree();
     m_dietTree->loadDietDays();
     fillMealCombo(config, cmbMeal, QString());
-    if (!m_context.shutDownRequested())
-        m_foodBuilder = new FoodBuilderWindow(*this);
-    m_loaded = !m_context.shutDownRequested();
-    return m_loaded;
+    return !m_context.shutDownRequested();
+}
+
+bool MainWindow::reloadDatabase()
+{
+    tvwFood->clearNodes();
+    tvwDiet->clearNodes();
+    setStatusPanel1(QString(), QString());
+    return loadDatabase();
 }
 
 void MainWindow::refreshUserPanel()
@@ -509,12 +532,26 @@ void MainWindow::toolsSnapshot()
         window.exec();
 }
 
+
+namespace {
+
+// The automatic backup before a purge; false when it failed (and said so).
+bool backUpBeforePurge(AppContext& context)
+{
+    return Backups::makeAutomatic(context, DatabaseBackup::kBeforePurge,
+                                  QStringLiteral("Nothing has been deleted.  "));
+}
+
+} // namespace
+
 void MainWindow::toolsPurgeDiet()
 {
     const std::optional<PurgeRange> range = PurgeDialog::chooseRange(m_context, QStringLiteral("Diet"), this);
     if (!range)
         return;
     WaitCursor wait;
+    if (!backUpBeforePurge(m_context))
+        return;
     // Whole days: the stored diet dates carry no time of day.
     if (m_context.dataSource().cmdDeleteDietItems(range->first, range->last, m_context.currentUser, QString()))
         m_dietTree->reload();
@@ -526,7 +563,74 @@ void MainWindow::toolsPurgeSnapshot()
     if (!range)
         return;
     WaitCursor wait;
+    if (!backUpBeforePurge(m_context))
+        return;
     m_context.dataSource().cmdDeleteSnapshotItems(range->snapshotLow(), range->snapshotHigh(), m_context.currentUser);
+}
+
+void MainWindow::fileBackUp()
+{
+    QDir().mkpath(m_context.backupFolder());
+    QFileDialog dialog(this, QStringLiteral("Back Up Database"), m_context.backupFolder());
+    dialog.setObjectName(QStringLiteral("dlgBackUp"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Databases (*.mdb)"));
+    dialog.setDefaultSuffix(QStringLiteral("mdb"));
+    dialog.selectFile(DatabaseBackup::suggestedName(QDate::currentDate()));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        backUpTo(dialog.selectedFiles().constFirst());
+}
+
+bool MainWindow::backUpTo(const QString& path)
+{
+    WaitCursor wait;
+    return Backups::backUpTo(m_context, path);
+}
+
+void MainWindow::fileRestore()
+{
+    QDir().mkpath(m_context.backupFolder());
+    QFileDialog dialog(this, QStringLiteral("Restore Database"), m_context.backupFolder());
+    dialog.setObjectName(QStringLiteral("dlgRestore"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Databases (*.mdb)"), QStringLiteral("All files (*)")});
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        restoreFrom(dialog.selectedFiles().constFirst());
+}
+
+void MainWindow::restoreFrom(const QString& path)
+{
+    // A pending food edit belongs to the database in use: it is stored (or
+    // dropped, as the user says) before that database is replaced.
+    m_foodEditor->resolvePendingFood();
+    std::optional<WaitCursor> wait(std::in_place);
+    const Backups::Candidate candidate = Backups::inspect(m_context, path);
+    wait.reset();
+    if (!Backups::confirm(m_context, candidate, path))
+        return;
+    QString keptAs;
+    wait.emplace();
+    const bool replaced = Backups::replaceDatabase(m_context, path, &keptAs);
+    wait.reset();
+    if (!replaced)
+        return;
+    // From here on the windows show a database that is no longer open: the
+    // new one is opened as at a start (it may ask for an upgrade), then read.
+    if (!Startup::openDatabase(m_context)) {
+        m_context.shutDown();
+        return;
+    }
+    wait.emplace();
+    const bool loaded = reloadDatabase();
+    if (loaded)
+        Startup::acceptDatabase(m_context);
+    wait.reset();
+    if (loaded)
+        m_context.inform(
+            QStringLiteral("The database has been restored from '%1'.  The database that was in use "
+                           "before is kept as '%2'.")
+                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(keptAs)));
 }
 
 void MainWindow::helpContents()

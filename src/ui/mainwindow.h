@@ -36,6 +36,9 @@ public:
     // status bar, meal choices, both trees. False when a fatal data failure
     // ended the run on the way.
     bool load();
+    // Reads everything afresh from the database (after a restore put another
+    // file in place): both trees, the current user and the meal choices.
+    bool reloadDatabase();
     // Closes the window without asking anything (after a fatal data failure).
     void unload();
 
@@ -62,6 +65,8 @@ public:
     QLabel* statusPanel1 = nullptr;
     QLabel* statusPanel2 = nullptr;
     QMenu* mnuPop_RTB = nullptr;
+    QAction* mnuFileBackUp = nullptr;
+    QAction* mnuFileRestore = nullptr;
 
     // Shows the context menu at the pointer.
     void showPopupMenu();
@@ -90,6 +95,12 @@ public:
     void toolsSnapshot();
     void toolsPurgeDiet();
     void toolsPurgeSnapshot();
+    // File > Back Up Database... and Restore Database...: a file dialog, then
+    // backUpTo / restoreFrom.
+    void fileBackUp();
+    void fileRestore();
+    bool backUpTo(const QString& path);
+    void restoreFrom(const QString& path);
     void helpContents();
     void helpSearch();
     void helpAbout();
@@ -106,6 +117,7 @@ private:
     void placeFromSettings();
     void saveSettings();
     void closeDatabase();
+    bool loadDatabase();
     QAction* menuAction(QMenu* menu, Command command, Surface surface, const char* name, const QString& caption,
                         const QKeySequence& shortcut = {});
 

@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/startup.h"
+#include "ui/application.h"
 #include "ui/mainwindow.h"
 #include "ui/messageboxprompts.h"
 #include "ui/programlogo.h"
@@ -23,16 +24,24 @@ StartupWindows programWindows()
 
 int runProgram(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Foodlark"));
     QCoreApplication::setApplicationName(QStringLiteral("Foodlark"));
     QApplication::setWindowIcon(programIcon());
 
     MessageBoxPrompts prompts;
     AppContext context(QCoreApplication::applicationDirPath(), prompts);
-    if (!Startup::openDatabase(context))
-        return EXIT_FAILURE;
-    const std::unique_ptr<QMainWindow> mainWindow = openWindows(context, programWindows());
+    app.onFailure = [&context](const std::exception& failure) { context.unexpectedFailure(failure); };
+    std::unique_ptr<QMainWindow> mainWindow;
+    // The start-up runs before the event loop, outside notify().
+    try {
+        if (!Startup::openDatabase(context))
+            return EXIT_FAILURE;
+        mainWindow = openWindows(context, programWindows());
+    } catch (const std::exception& failure) {
+        context.unexpectedFailure(failure);
+        mainWindow.reset();
+    }
     if (!mainWindow)
         return EXIT_FAILURE;
     return app.exec();

@@ -26,6 +26,8 @@ std::unique_ptr<QMainWindow> openWindows(AppContext& context, const StartupWindo
     if (!context.unloadMainWindow)
         context.unloadMainWindow = [shown = window.get()] { shown->close(); };
     window->show();
+    // Only now has the whole start accepted the file.
+    Startup::acceptDatabase(context);
     if (windows.showIntroduction && Startup::introductionEnabled(context.config()))
         windows.showIntroduction(context, *window);
     return window;

@@ -29,8 +29,9 @@ template <class Window> std::unique_ptr<QMainWindow> loadMainWindow(AppContext& 
 }
 
 // The start-up after the version check: the splash window while the main
-// window loads, the splash gone, the main window shown, then the introduction
-// when "SHOWTIPS" is "Y". Sets the context's mainWindow (and, unless the
+// window loads, the splash gone, the main window shown and the database
+// accepted (Startup::acceptDatabase), then the introduction when "SHOWTIPS"
+// is "Y". Sets the context's mainWindow (and, unless the
 // window did, the unload hook that shutDown calls). Returns the shown main
 // window, or null when the program must end.
 std::unique_ptr<QMainWindow> openWindows(AppContext& context, const StartupWindows& windows);

@@ -45,6 +45,14 @@ private slots:
         QCOMPARE(formatServings(1), QString("1.00"));
         QCOMPARE(plainNumber(2.5), QString("2.5"));
         QCOMPARE(plainNumber(1), QString("1"));
+        // A foreign or damaged file may hold values that are no numbers: they
+        // show as such, never as "inf" or "nan", and never as a number.
+        const double inf = std::numeric_limits<double>::infinity();
+        for (const double bad : {inf, -inf, std::numeric_limits<double>::quiet_NaN(), inf - inf}) {
+            QCOMPARE(formatOneDecimal(bad), QString("invalid"));
+            QCOMPARE(formatNutrient(bad), QString("invalid"));
+            QCOMPARE(formatServings(bad), QString("invalid"));
+        }
     }
 
     void parsesTypedNumbers()

@@ -3,6 +3,9 @@
 #include "data/orvdatasource.h"
 #include "data/schema.h"
 #include "fixture.h"
+#include "fulldisk.h"
+
+#include <QDir>
 
 #include <QRegularExpression>
 #include <QTest>
@@ -125,6 +128,10 @@ private slots:
                  asked ? int(yes) : 1);
         QCOMPARE(t->shutDowns, 0);
         QCOMPARE(t->ctx().dataSource().rsConfig.recordCount(), expected.size()); // as stored
+        // Every upgrade keeps the database as it was in a backup first.
+        const QStringList backups = QDir(t->ctx().backupFolder()).entryList(QDir::Files);
+        QCOMPARE(backups.size(), outcome == Outcome::Nothing || outcome == Outcome::Declined ? 0 : 1);
+        QVERIFY(backups.filter(QRegularExpression("^MeboData-[-0-9]{17}-before-upgrade\\.mdb$")) == backups);
 
         // The next start goes straight through, except after a refusal.
         t->prompts.clear();
@@ -163,6 +170,39 @@ private slots:
         QCOMPARE(t->prompts.shown().value(0), question());
         t->ctx().dataSource().closeDB();
         QCOMPARE(fileBytes(t->folder.dbPath()), fileBefore);
+    }
+
+    // A backup that cannot be made stops any upgrade: nothing is written,
+    // and the program ends.
+    void aFailedBackupStopsTheUpgrade_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("full upgrade") << "1.0.0";
+        QTest::newRow("tips switch") << "2.0.5";
+        QTest::newRow("version only") << "2.9.9";
+    }
+    void aFailedBackupStopsTheUpgrade()
+    {
+        QFETCH(QString, stored);
+        FullDisk::install();
+        t = std::make_unique<TestContext>(stored == "1.0.0" ? Fixture::Content::NoSnapShot
+                                                            : Fixture::Content::Catalogue);
+        t->exec("DELETE FROM CONFIG WHERE ConfigItem IN ('VERSION', 'SHOWTIPS')");
+        t->exec("INSERT INTO CONFIG VALUES ('VERSION', ?, 0)", {stored});
+        reopen();
+        const QStringList before = config() + keys();
+        t->prompts.queueYes();
+        {
+            FullDisk::Scope full;
+            QVERIFY(!checkDatabaseVersion(t->ctx()));
+        }
+        const QString reason =
+            "Unable to back up the Corvane's Foodlark Database to '" + t->ctx().backupFolder() +
+            "': the disk is full.  The database has not been upgraded; the upgrade will be "
+            "offered again at the next start.  ";
+        QCOMPARE(t->prompts.shown().last(), applicationError(reason));
+        QCOMPARE(config() + keys(), before);
+        QCOMPARE(QDir(t->ctx().backupFolder()).entryList(QDir::Files), QStringList());
     }
 
     void failedTipsSwitchLeavesNoHalfUpgrade_data()

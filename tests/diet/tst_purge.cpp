@@ -1,7 +1,10 @@
+#include "databasefiles.h"
 #include "diet/purgedialog.h"
 #include "dietfixture.h"
+#include "fulldisk.h"
 
 #include <QDateEdit>
+#include <QDir>
 #include <QLabel>
 
 // Purging diet and snapshot data by days, through the purge dialog.
@@ -38,6 +41,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { FullDisk::install(); }
     void init()
     {
         f = std::make_unique<DietFixture>();
@@ -64,6 +68,11 @@ private slots:
         QCOMPARE(f->prompts().last().title, QString("Delete Confirmation"));
         QCOMPARE(f->prompts().last().buttons, PromptButtons::YesNo);
         QCOMPARE(f->foodNames(), (QStringList{"Toast", "Soup", "Coffee"})); // other users' rows stay
+        // The log as it was before the purge is kept in an automatic backup.
+        const QStringList backups = QDir(f->ctx().backupFolder()).entryList(QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QVERIFY2(backups.first().endsWith("-before-purge.mdb"), qPrintable(backups.first()));
+        QCOMPARE(DatabaseFiles::dietEntries(f->ctx().backupFolder() + "/" + backups.first()), 5);
         // The tree is read again: the day is gone and every day starts unopened.
         QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-14"}));
         QCOMPARE(f->node("DT20030514")->childCount(), 0);
@@ -86,6 +95,7 @@ private slots:
             QCOMPARE(d.purgeResult(), QString("CANCEL"));
         });
         QCOMPARE(f->allRows(), before);
+        QVERIFY(!QDir(f->ctx().backupFolder()).exists()); // nothing purged, nothing backed up
         f->prompts().clear();
         purge(true, QDate(2003, 5, 12), QDate(2003, 5, 14), PromptAnswer::No, [&](PurgeDialog& d) {
             QVERIFY(d.isVisible());
@@ -97,6 +107,33 @@ private slots:
         QCOMPARE(f->prompts().count(), 2);
         QCOMPARE(f->foodNames(), QStringList{"Coffee"});
         QCOMPARE(f->tree()->topLevelItemCount(), 0);
+    }
+
+    void aFailedBackupStopsThePurge_data()
+    {
+        QTest::addColumn<bool>("diet");
+        QTest::newRow("diet") << true;
+        QTest::newRow("snapshots") << false;
+    }
+    void aFailedBackupStopsThePurge()
+    {
+        QFETCH(bool, diet);
+        f->test.exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPDATETM) VALUES (1, 'USER1', 70, "
+                     "'2003-05-13 10:00:00')");
+        const QList<QVariantList> before = f->test.rows("SELECT count(*) FROM DietActivity UNION ALL "
+                                                        "SELECT count(*) FROM SNAPSHOT");
+        {
+            FullDisk::Scope full;
+            purge(diet, QDate(2003, 5, 12), QDate(2003, 5, 14));
+        }
+        QCOMPARE(f->prompts().last(),
+                 applicationError("Unable to back up the Corvane's Foodlark Database to '" +
+                                  f->ctx().backupFolder() +
+                                  "': the disk is full.  Nothing has been deleted.  "));
+        QCOMPARE(f->test.rows("SELECT count(*) FROM DietActivity UNION ALL SELECT count(*) FROM SNAPSHOT"),
+                 before);
+        QCOMPARE(f->test.shutDowns, 0);
+        QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-13", "2003-05-14"}));
     }
 
     void snapshotPurgeCoversWholeDays()

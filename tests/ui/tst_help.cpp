@@ -122,7 +122,8 @@ private slots:
         window->txtSearch->setText("snapshot purge");
         window->cmdSearch->click();
         QCOMPARE(texts(window->lstResults),
-                 (QStringList{"Physical Snapshots", "Menu Commands", "Purging Old Data", "Configuration Options"}));
+                 (QStringList{"Physical Snapshots", "Menu Commands", "Purging Old Data",
+                              "Backups and Restoring", "Configuration Options"}));
         // Back returns along the pages read.
         window->actBack->trigger();
         QCOMPARE(window->currentFile(), QString("welcome.html"));

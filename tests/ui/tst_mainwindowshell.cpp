@@ -56,7 +56,8 @@ private slots:
         QTest::newRow("menu bar") << ""
                                   << "mnuFile|&File; mnuEdit|&Edit; mnuTools|&Tools; mnuHelp|&Help";
         QTest::newRow("File") << "mnuFile"
-                              << "mnuFileExit|E&xit";
+                              << "mnuFileBackUp|&Back Up Database...; mnuFileRestore|&Restore Database...; "
+                                 "mnuFileExit|E&xit";
         QTest::newRow("Edit")
             << "mnuEdit"
             << "mnuEditNew|New; mnuEditDietDetails|View Diet Totals|F7; mnuEditDietEntry|Diet Entry "

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class AppContext;
+namespace Schema {
+struct KeyFault;
+}
+
+// The messages that refuse a database file or explain why the program could
+// not go on with it. Each names the file, says what is wrong with it and what
+// the user can do; each ends in two blanks, ready for the support sentence of
+// the "Application Error" box.
+namespace DatabaseMessages {
+
+QString notADatabase(const AppContext& context, const QString& path);
+QString empty(const AppContext& context, const QString& path);
+// expected: the size the header records, 0 when not even the header is whole.
+QString cutShort(const AppContext& context, const QString& path, qint64 size, qint64 expected);
+// reason: what shows the damage, e.g. engineFinding(...).
+QString damaged(const AppContext& context, const QString& path, const QString& reason);
+// The words of the engine's check: the database engine's check found "...".
+QString engineFinding(const QString& finding);
+QString foreignLog(const AppContext& context, const QString& path);
+QString folder(const AppContext& context, const QString& path);
+QString special(const AppContext& context, const QString& path);
+QString unreadable(const AppContext& context, const QString& path);
+QString missingParts(const AppContext& context, const QString& path, const QStringList& parts);
+QString keyFaults(const AppContext& context, const QString& path, const QList<Schema::KeyFault>& faults);
+
+// Added to the message of a failed read or write whose cause is known.
+QString diskFull(const AppContext& context);
+QString damagedWhileRunning(const AppContext& context);
+
+// Where the automatic backups are and how to put one in place.
+QString backupAdvice(const AppContext& context);
+
+} // namespace DatabaseMessages

@@ -1,0 +1,172 @@
+#include "app/startup.h"
+#include "data/databasebackup.h"
+#include "data/databasefile.h"
+#include "data/orvdatasource.h"
+#include "data/schema.h"
+#include "data/transaction.h"
+#include "databasefiles.h"
+#include "fixture.h"
+#include "fulldisk.h"
+
+#include <QDir>
+#include <QTest>
+
+// Copies of the database made by the engine: what they hold, what they are
+// named, which of them are kept, and what a failed copy leaves behind.
+class BackupTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<FixtureFolder> folder;
+    std::unique_ptr<ProgramRun> run;
+    OrvDataSource& ds() { return run->context.dataSource(); }
+    QString backups() { return run->context.backupFolder(); }
+    static QDateTime at(int minute)
+    {
+        return QDateTime(QDate(2026, 12, 6), QTime(14, 0)).addSecs(minute * 60);
+    }
+
+    // Every row of every table, in a form two databases can be compared by.
+    static QStringList dump(const QSqlDatabase& db)
+    {
+        QStringList rows;
+        for (const char* table : {"CONFIG", "TableKey", "FoodGroup", "FoodItem", "USDA_Measures",
+                                  "DietActivity", "Meal", "SNAPSHOT"}) {
+            for (const QVariantList& row :
+                 queryRows(db, QString("SELECT * FROM %1 ORDER BY rowid").arg(table))) {
+                QStringList values;
+                for (const QVariant& value : row)
+                    values << value.toString();
+                rows << QLatin1String(table) + ": " + values.join('|');
+            }
+        }
+        return rows;
+    }
+    static QStringList dumpOf(const QString& path)
+    {
+        QSqlDatabase db = DatabaseBackup::openReadOnly(path);
+        const QStringList rows = dump(db);
+        DatabaseBackup::closeReadOnly(db);
+        return rows;
+    }
+
+private slots:
+    void initTestCase() { FullDisk::install(); }
+    // A started program whose entries live in its write-ahead log.
+    void init()
+    {
+        folder = std::make_unique<FixtureFolder>();
+        run = std::make_unique<ProgramRun>(folder->path());
+        QVERIFY(Startup::openDatabase(run->context));
+        Startup::acceptDatabase(run->context);
+        for (int i = 1; i <= 3; ++i)
+            Schema::exec(ds().database(),
+                         "INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) "
+                         "VALUES (?, 'USER1', '2003-05-14', 'Apples, raw')",
+                         {i});
+        QVERIFY(DatabaseFile::readLog(folder->dbPath()).frames > 0);
+    }
+    void cleanup()
+    {
+        run.reset();
+        folder.reset();
+    }
+
+    void aBackupHoldsExactlyWhatWasCommitted()
+    {
+        const QString target = folder->path() + "/copy.mdb";
+        DatabaseBackup::write(ds().handle(), target);
+        QCOMPARE(dumpOf(target), dump(ds().database()));
+        QCOMPARE(DatabaseFiles::dietEntries(target), 3);
+        // A plain file: no log beside it, none named in its header, and no
+        // token that could pair it with the live file's log.
+        const QByteArray header = fileBytes(target).left(100);
+        QCOMPARE(int(header.at(18)), 1);
+        QCOMPARE(header.mid(60, 4), QByteArray(4, '\0'));
+        QCOMPARE(QDir(folder->path()).entryList({"copy.mdb*"}), QStringList{"copy.mdb"});
+        // Inside a transaction a copy would hold rows not yet committed: refused.
+        {
+            Transaction transaction(ds());
+            Schema::exec(ds().database(), "DELETE FROM DietActivity");
+            QVERIFY_THROWS_EXCEPTION(DataError, DatabaseBackup::write(ds().handle(), target));
+        }
+        QCOMPARE(DatabaseFiles::dietEntries(target), 3);
+        // A second backup under the same name replaces the first whole.
+        Schema::exec(ds().database(), "DELETE FROM DietActivity WHERE DietId = 1");
+        DatabaseBackup::write(ds().handle(), target);
+        QCOMPARE(dumpOf(target), dump(ds().database()));
+    }
+
+    void theNewestTenAutomaticBackupsAreKept()
+    {
+        QDir().mkpath(backups());
+        for (const char* own :
+             {"MeboData-2026-01-01.mdb", "mine.mdb", "MeboData-2020-01-01-000000-before-lunch.mdb"})
+            QVERIFY(QFile::copy(folder->dbPath(), backups() + "/" + own));
+        for (int i = 0; i < 12; ++i)
+            DatabaseBackup::writeAutomatic(
+                ds().handle(), backups(),
+                i % 2 ? DatabaseBackup::kBeforePurge : DatabaseBackup::kBeforeUpgrade, at(i));
+        // Two in one second keep apart, the later one numbered.
+        const QString later =
+            DatabaseBackup::writeAutomatic(ds().handle(), backups(), DatabaseBackup::kBeforePurge, at(11));
+        QCOMPARE(QFileInfo(later).fileName(), QString("MeboData-2026-12-06-141100-before-purge-2.mdb"));
+        QStringList expected = {"MeboData-2020-01-01-000000-before-lunch.mdb", "MeboData-2026-01-01.mdb",
+                                "mine.mdb"};
+        for (int i = 3; i < 12; ++i)
+            expected << DatabaseBackup::automaticName(i % 2 ? "before-purge" : "before-upgrade", at(i));
+        expected << "MeboData-2026-12-06-141100-before-purge-2.mdb";
+        expected.sort();
+        QCOMPARE(QDir(backups()).entryList(QDir::Files, QDir::Name), expected);
+        QCOMPARE(DatabaseBackup::madeAt(QFileInfo(later).fileName()), at(11));
+        QVERIFY(!DatabaseBackup::madeAt("mine.mdb").isValid());
+        QCOMPARE(DatabaseFiles::dietEntries(later), 3);
+    }
+
+    void aFailedBackupLeavesNothingBehind()
+    {
+        const QString target = backups() + "/kept.mdb";
+        QDir().mkpath(backups());
+        DatabaseBackup::write(ds().handle(), target);
+        const QByteArray before = fileBytes(target);
+        Schema::exec(ds().database(), "DELETE FROM DietActivity");
+        {
+            FullDisk::Scope full;
+            try {
+                DatabaseBackup::write(ds().handle(), target);
+                QFAIL("a backup was written to a full disk");
+            } catch (const DataError& error) {
+                QVERIFY2(error.diskFull(), error.what());
+            }
+            QVERIFY_THROWS_EXCEPTION(
+                DataError, DatabaseBackup::writeAutomatic(ds().handle(), backups(), "before-purge"));
+        }
+        // The earlier copy under that name is whole, and no part of the new one is left.
+        QCOMPARE(QDir(backups()).entryList(QDir::Files), QStringList{"kept.mdb"});
+        QCOMPARE(fileBytes(target), before);
+    }
+
+    void whatAStoppedCopyLeftIsRemovedAtTheNextStart()
+    {
+        const QString backupFolder = backups();
+        QDir().mkpath(backupFolder);
+        const QStringList leftovers = {folder->dbPath() + ".restore", folder->dbPath() + ".restore-journal",
+                                       backupFolder + "/MeboData-2026-12-06-140000-before-purge.mdb.part",
+                                       backupFolder +
+                                           "/MeboData-2026-12-06-140000-before-purge.mdb.part-journal"};
+        for (const QString& path : leftovers) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::copy(folder->dbPath(), backupFolder + "/mine.mdb"));
+        run.reset();
+        ProgramRun next(folder->path());
+        QVERIFY(Startup::openDatabase(next.context));
+        Startup::acceptDatabase(next.context);
+        QCOMPARE(QDir(backupFolder).entryList(QDir::Files), QStringList{"mine.mdb"});
+        QCOMPARE(QDir(folder->path() + "/Data").entryList({"MeboData.mdb.*"}, QDir::Files), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(BackupTest)
+#include "tst_backup.moc"
