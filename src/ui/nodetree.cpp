@@ -319,6 +319,13 @@ void NodeTree::mouseDoubleClickEvent(QMouseEvent* event)
 
 void NodeTree::keyPressEvent(QKeyEvent* event)
 {
+    // Keys the in-place editor passes on (Enter, say) are not the tree's: an
+    // Enter acted on here would open or close the node being renamed, and the
+    // change would put its old caption back into the editor before the commit.
+    if (state() == QAbstractItemView::EditingState) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
     bool handled = false;
     emit keyDown(event, &handled);
     if (!handled)

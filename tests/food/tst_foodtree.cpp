@@ -376,19 +376,39 @@ private slots:
         QVERIFY(!on(Command::Paste));
     }
 
+    // F2, the text, Enter: every kind of group keeps its first 60 characters
+    // and a food its first 200; the node takes its sorted place.
+    void renamesAreCutToTheirColumnsAndSorted_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("siblings"); // keys in order after the rename
+        const QString long70 = "A" + QString(69, 'x');
+        QTest::newRow("group") << "G11" << long70 << long70.left(60) << QStringList{"G11", "G10", "G12"};
+        QTest::newRow("favourites") << "G2" << "Best loved" << "Best loved" << QStringList{"G2", "G3", "G1"};
+        QTest::newRow("root") << "G1" << "All USDA" << "All USDA" << QStringList{"G1", "G2", "G3"};
+        QTest::newRow("food") << "F9040" << QString(250, 'b') << QString(200, 'b') << QStringList{"F9003", "F9040"};
+    }
     void renamesAreCutToTheirColumnsAndSorted()
     {
-        load("G11");
-        run(Command::Rename);
-        const QString long70 = "A" + QString(69, 'x');
-        commitInPlace(long70);
-        QCOMPARE(scalar("SELECT GroupName FROM FoodGroup WHERE GroupId = 11").toString(), long70.left(60));
-        QCOMPARE(node("G11")->text(0), long70.left(60));
-        QCOMPARE(under("G1"), (QStringList{"G11", "G10", "G12"}));
-        click("F9040");
-        run(Command::Rename);
-        commitInPlace(QString(250, 'b'));
-        QCOMPARE(food(Fixture::Bananas, "FoodName"), QVariantList{QString(200, 'b')});
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, siblings);
+        load(key);
+        const bool expanded = node(key)->isExpanded();
+        press(Qt::Key_F2);
+        commitInPlace(text);
+        const bool food = key.startsWith('F');
+        QCOMPARE(scalar(food ? "SELECT FoodName FROM FoodItem WHERE FoodId = ?"
+                             : "SELECT GroupName FROM FoodGroup WHERE GroupId = ?",
+                        {key.mid(1)})
+                     .toString(),
+                 stored);
+        QCOMPARE(node(key)->text(0), stored);
+        QCOMPARE(under(NodeTree::key(node(key)->parent())), siblings);
+        QCOMPARE(node(key)->isExpanded(), expanded); // the Enter was the editor's, not the tree's
         QCOMPARE(foods().editMode(), Recordset::EditMode::None);
     }
 
