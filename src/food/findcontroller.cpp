@@ -37,8 +37,8 @@ void FindController::findFood(bool next)
     }
     const bool foods = m_dialog->searchFoods();
     // The search moves rsFoods, which would drop a food change not yet stored.
-    if (foods)
-        m_main.foodEditor().resolvePendingFood();
+    if (foods && !m_main.foodEditor().resolvePendingFood())
+        return;
     WaitCursor wait;
     AppContext& context = m_main.context();
     OrvDataSource& ds = context.dataSource();

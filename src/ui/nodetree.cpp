@@ -335,6 +335,12 @@ void NodeTree::keyPressEvent(QKeyEvent* event)
 void NodeTree::focusInEvent(QFocusEvent* event)
 {
     QTreeWidget::focusInEvent(event);
+    // The window manager may hand the focus back to the main window a moment
+    // after a dialog opened over it. Such a focus is not the user's: acting on
+    // it would settle what the open dialog is editing.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal && !modal->isAncestorOf(this))
+        return;
     emit gotFocus();
 }
 

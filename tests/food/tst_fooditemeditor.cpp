@@ -1,8 +1,10 @@
 #include "foodtestsupport.h"
 
+#include "food/findcontroller.h"
 #include "food/fooditemeditor.h"
 #include "ui/mainwindow.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -241,6 +243,63 @@ private slots:
         QCOMPARE(selected(), newFood(2));
         QCOMPARE(status(), "Serving Size:  1 cup");
         QVERIFY(on(Command::Copy)); // the commands follow the new food
+    }
+
+    // While the editor is open its new row is its own: a focus the window
+    // manager hands back late, a queued click or a rename commit neither
+    // settles it (which once ended the run at Save) nor opens a second editor
+    // over it; those that open something wait until the editor has closed.
+    void anOpenEditorKeepsItsRecord_data()
+    {
+        QTest::addColumn<QString>("intruder");
+        QTest::addColumn<QString>("afterwards"); // what runs once the editor has closed
+        for (const char* tree : {"tvwFood", "tvwDiet"})
+            QTest::newRow(tree) << tree << "";
+        QTest::newRow("paste") << "paste" << "";
+        QTest::newRow("find next") << "find" << "";
+        QTest::newRow("new food item") << "new" << "frmFoodData";
+        QTest::newRow("food item details") << "details" << "frmFoodData";
+        QTest::newRow("rename commit") << "rename" << "renamed";
+    }
+    void anOpenEditorKeepsItsRecord()
+    {
+        QFETCH(QString, intruder);
+        QFETCH(QString, afterwards);
+        load("F9040");
+        run(Command::Copy);
+        edit(Command::NewFoodItem, [&](Editor& e) {
+            if (intruder.startsWith("tvw")) {
+                QFocusEvent focus(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+                QApplication::sendEvent(w().findChild<QWidget*>(intruder), &focus);
+            } else if (intruder == "paste") {
+                w().foodTree().pasteFood();
+            } else if (intruder == "find") {
+                w().finder().findFood(true);
+            } else if (intruder == "new") {
+                w().foodEditor().newFoodItem();
+            } else if (intruder == "details") {
+                w().foodEditor().showFoodDetails();
+            } else {
+                w().foodTree().renameNode("F9040", "Plantains");
+            }
+            e.type("cmbServSize", "1 bowl");
+            e.save();
+            QVERIFY(!e.dialog->isVisible());
+        });
+        QCOMPARE(prompts().count(), 0);
+        QCOMPARE(count("FoodItem"), 8);
+        QCOMPARE(food(Fixture::kLastFoodId + 1, "FoodName, ServingSize"), (QVariantList{"New Food Item", "1 bowl"}));
+        QString ran;
+        if (afterwards == "frmFoodData") {
+            withDialog([] { QCoreApplication::processEvents(); }, [&](QDialog* d) { ran = d->objectName(); });
+        } else {
+            QCoreApplication::processEvents();
+            if (food(Fixture::Bananas, "FoodName") == QVariantList{"Plantains"})
+                ran = "renamed";
+        }
+        QCOMPARE(ran, afterwards);
+        QCOMPARE(count("FoodItem"), 8);
+        expectNothingPending();
     }
 
     void aFailedStoreKeepsTheEntries_data()
