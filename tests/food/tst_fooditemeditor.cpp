@@ -191,10 +191,10 @@ private slots:
                  e.type("txtFat", "abc");
                  attempt();
                  QCOMPARE(e.box("txtFat")->text(), "abc"); // kept for the user to mend
-                 e.type("txtFat", "1e3");
+                 e.type("txtFat", "9999999.999"); // the largest that shows in full
                  e.box("txtSodium")->clear();
                  attempt();
-                 for (const char* text : {"inf", "nan", " -1 "}) {
+                 for (const char* text : {"inf", "nan", "1e308", "10000000", " -1 "}) {
                      e.box("txtSodium")->setText(text);
                      attempt();
                  }
@@ -205,13 +205,14 @@ private slots:
                  QVERIFY(!e.dialog->isVisible());
                  const QString numeric = "All Nutritional Data Values must be numeric.";
                  QCOMPARE(messages,
-                          (QStringList{numeric, numeric, numeric, numeric, "You must enter a Serving Size.",
+                          (QStringList{numeric, numeric, numeric, numeric, numeric, numeric,
+                                       "You must enter a Serving Size.",
                                        "You must select one of the available Food Groups.  If you want to "
                                        "associate this Food Item with another Food Group, you must first Add "
                                        "the new Food Group on the Corvane's Foodlark Main Window."}));
              });
         QCOMPARE(food(Fixture::kLastFoodId + 1, "FoodName, GroupId, ServingSize, Fat, Sodium, USDA_NDB_NO"),
-                 (QVariantList{"New Food Item", int(Fixture::MyFoodsGroup), "1 bowl", 1000.0, -1.0, 0}));
+                 (QVariantList{"New Food Item", int(Fixture::MyFoodsGroup), "1 bowl", 9999999.999, -1.0, 0}));
         // The group was loaded first, so it lists its earlier food and the new one once each.
         QCOMPARE(under("G20"), (QStringList{"F50001", newFood()}));
         QCOMPARE(selected(), newFood());
