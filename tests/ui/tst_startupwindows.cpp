@@ -2,11 +2,15 @@
 #include "data/orvdatasource.h"
 #include "fixture.h"
 #include "ui/mainwindow.h"
+#include "ui/messageboxprompts.h"
+#include "mainwindowfixture.h"
 #include "ui/splashwindow.h"
 #include "ui/startupwindows.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -70,6 +74,54 @@ private slots:
             click ? QTest::mouseClick(&splash, Qt::LeftButton) : QTest::keyClick(&splash, Qt::Key_Space);
             QVERIFY(!splash.isVisible());
         }
+    }
+
+    // The boxes on the screen: their icon and buttons, the answer, the text as
+    // typed (never markup), and never behind the splash.
+    void messageBoxesShowPlainTextAboveTheSplash_data()
+    {
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<bool>("yesNo");
+        QTest::addColumn<int>("boxIcon");
+        QTest::addColumn<int>("click");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("failure") << int(PromptIcon::Critical) << false << int(QMessageBox::Critical)
+                                 << int(QMessageBox::Ok) << int(PromptAnswer::Ok);
+        QTest::newRow("check") << int(PromptIcon::Exclamation) << false << int(QMessageBox::Warning)
+                               << int(QMessageBox::Ok) << int(PromptAnswer::Ok);
+        QTest::newRow("note") << int(PromptIcon::None) << false << int(QMessageBox::NoIcon) << int(QMessageBox::Ok)
+                              << int(PromptAnswer::Ok);
+        QTest::newRow("yes") << int(PromptIcon::Question) << true << int(QMessageBox::Question)
+                             << int(QMessageBox::Yes) << int(PromptAnswer::Yes);
+        QTest::newRow("no") << int(PromptIcon::None) << true << int(QMessageBox::NoIcon) << int(QMessageBox::No)
+                            << int(PromptAnswer::No);
+    }
+    void messageBoxesShowPlainTextAboveTheSplash()
+    {
+        QFETCH(int, icon);
+        QFETCH(bool, yesNo);
+        QFETCH(int, boxIcon);
+        QFETCH(int, click);
+        QFETCH(int, answer);
+        const QString text = "Delete all Diet Data for <b>Lunch</b> &amp; <i>tea</i>?";
+        SplashWindow splash;
+        splash.show();
+        QString seen;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            seen = QString("%1|%2|%3|%4|%5")
+                       .arg(box->windowTitle(), box->text())
+                       .arg(box->textFormat() == Qt::PlainText)
+                       .arg(box->icon())
+                       .arg(splash.isVisible());
+            box->button(QMessageBox::StandardButton(click))->click();
+        });
+        MessageBoxPrompts prompts;
+        const PromptAnswer given = prompts.ask({PromptIcon(icon), yesNo ? PromptButtons::YesNo : PromptButtons::Ok,
+                                                "Application Error", text});
+        QCOMPARE(seen, QString("Application Error|%1|1|%2|0").arg(text).arg(boxIcon));
+        QCOMPARE(int(given), answer);
     }
 
     void theSplashShowsWhileTheMainWindowLoads_data()
