@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -284,7 +285,10 @@ void MainWindow::buildToolbar()
     cmbMeal = new QComboBox(bar);
     cmbMeal->setObjectName(QStringLiteral("cmbMeal"));
     cmbMeal->setToolTip(QStringLiteral("Select a Meal Name for Meal level tracking"));
-    cmbMeal->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // A width of its own, whatever the labels: a long label must not push the
+    // toolbar's end out of view (the open list shows every label whole).
+    cmbMeal->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmbMeal->setMinimumContentsLength(14);
     cmbMealAction = bar->addWidget(cmbMeal);
 }
 
@@ -338,6 +342,7 @@ bool MainWindow::load()
     m_foodTree->loadFoodTree();
     m_dietTree->loadDietDays();
     fillMealCombo(config, cmbMeal, QString());
+    fitMinimumSize();
     m_loaded = !m_context.shutDownRequested();
     return m_loaded;
 }
@@ -459,6 +464,7 @@ void MainWindow::toolsShowMeals()
                                  false);
     cmbMealAction->setVisible(show);
     cmbMeal->setCurrentIndex(0);
+    fitMinimumSize();
 }
 
 void MainWindow::toolsOptions()
@@ -534,6 +540,25 @@ void MainWindow::layoutPanes()
                          toPixelsY(this, frameHeight));
     txtActivity->setGeometry(toPixelsX(this, 120), toPixelsY(this, dietTop), toPixelsX(this, 210),
                              toPixelsY(this, frameHeight));
+}
+
+void MainWindow::fitMinimumSize()
+{
+    // The stored size (6500 twips square at first) is kept, but the window is
+    // never shown smaller than this.
+    const QToolBar* bar = findChild<QToolBar*>(QStringLiteral("tbToolBar"));
+    const QMargins frame = contentsMargins();
+    const int width = qMax(bar->sizeHint().width(), menuBar()->sizeHint().width()) + frame.left() + frame.right();
+    // The diet tree, and the caption beside it, are as high as the food
+    // frame: half the client height (toolbar included) less 480 twips.
+    const double captionTwips = toTwipsY(this, txtActivity->sizeHint().height());
+    const int client = toPixelsY(this, 2 * (captionTwips + 480));
+    const int height = client + menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + frame.top() +
+                       frame.bottom();
+    QSize needed(width, height);
+    if (const QScreen* shownOn = screen())
+        needed = needed.boundedTo(shownOn->availableGeometry().size());
+    setMinimumSize(needed);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

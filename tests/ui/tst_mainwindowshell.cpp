@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -162,12 +163,32 @@ private slots:
             QVERIFY2(qAbs(actual - expected) <= pixel,
                      qPrintable(QString("%1 for %2").arg(actual).arg(expected)));
         QVERIFY(w().tvwDiet->geometry().bottom() < w().centralWidget()->height());
-        // A window lower than 1751 twips keeps the last layout.
+        // A window lower than 1751 twips keeps the last layout (if a window
+        // manager lets it be smaller than its minimum).
         const QList<QRect> before = {w().frameFood->geometry(), w().tvwDiet->geometry()};
+        w().setMinimumSize(0, 0);
         w().resize(820, 120);
         QTRY_COMPARE(w().width(), 820);
         QVERIFY2(scale().height() <= 1750, qPrintable(QString::number(scale().height())));
         QCOMPARE((QList<QRect>{w().frameFood->geometry(), w().tvwDiet->geometry()}), before);
+    }
+
+    void theFirstStartShowsTheDayMealAndCaptionWhole()
+    {
+        loadShown(); // at the default place, 6500 twips square
+        QToolBar* bar = w().findChild<QToolBar*>("tbToolBar");
+        for (QWidget* box : QList<QWidget*>{w().dtDatePick, w().cmbMeal}) {
+            QVERIFY2(box->isVisible(), box->objectName().toUtf8());
+            QVERIFY(w().rect().contains(QRect(box->mapTo(&w(), QPoint()), box->size())));
+        }
+        QVERIFY(!bar->findChild<QWidget*>("qt_toolbar_ext_button")->isVisible()); // nothing in the overflow
+        QVERIFY2(w().txtActivity->height() >= w().txtActivity->sizeHint().height(),
+                 qPrintable(QString::number(w().txtActivity->height())));
+        // The window is no smaller than that, whatever is asked for; the default stays as it is.
+        w().resize(300, 300);
+        QCOMPARE(w().size(), w().minimumSize());
+        QVERIFY(w().cmbMeal->isVisible());
+        QCOMPARE(WindowSettings().read().width, 6500.0);
     }
 
     void thePlaceIsReadFromTheSettingsAndStoredUnlessMinimised_data()
@@ -179,15 +200,15 @@ private slots:
     void thePlaceIsReadFromTheSettingsAndStoredUnlessMinimised()
     {
         QFETCH(bool, minimised);
-        const WindowPlacement stored = {1500, 1200, 9000, 7200};
+        const WindowPlacement stored = {1500, 1200, 11000, 7200};
         WindowSettings().write(stored);
         loadShown();
         const int dpiX = w().logicalDpiX(), dpiY = w().logicalDpiY();
         QCOMPARE(QRect(w().pos(), w().size()),
                  QRect(qRound(1500 * dpiX / 1440.0), qRound(1200 * dpiY / 1440.0),
-                       qRound(9000 * dpiX / 1440.0), qRound(7200 * dpiY / 1440.0)));
+                       qRound(11000 * dpiX / 1440.0), qRound(7200 * dpiY / 1440.0)));
         w().move(120, 90);
-        w().resize(640, 480);
+        w().resize(700, 480);
         if (minimised) {
             w().showMinimized();
             QTRY_VERIFY(w().isMinimized());
@@ -195,7 +216,7 @@ private slots:
         w().close();
         QCOMPARE(WindowSettings().read(),
                  minimised ? stored
-                           : WindowSettings::fromPixels(QRect(w().pos(), QSize(640, 480)), dpiX, dpiY));
+                           : WindowSettings::fromPixels(QRect(w().pos(), QSize(700, 480)), dpiX, dpiY));
         QVERIFY(!f->ctx().dataSource().isConnected()); // closed behind "Closing Database Files"
     }
 
