@@ -1,5 +1,7 @@
 #include "fixture.h"
 
+#include "modalguard.h"
+
 #include "data/dateliterals.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
@@ -154,6 +156,7 @@ QByteArray fileBytes(const QString& path)
 
 TestContext::TestContext(Fixture::Content content) : folder(content)
 {
+    ModalGuard::arm();
     context = std::make_unique<AppContext>(folder.path(), prompts);
     context->unloadMainWindow = [this] { ++shutDowns; };
     if (!context->dataSource().connectDB())
