@@ -108,6 +108,8 @@ QWidget* OptionsDialog::buildUsers()
         txtUser[i]->setMaxLength(ConfigStore::kValueLength);
         optUser[i] = new QRadioButton(QStringLiteral("Current User"));
         optUser[i]->setObjectName(QStringLiteral("optUser%1").arg(i));
+        // Four buttons of one caption, told apart for a screen reader by their row.
+        optUser[i]->setAccessibleName(QStringLiteral("Current User: User %1").arg(i + 1));
         m_users->addButton(optUser[i], i);
         grid->addWidget(optUser[i], i, 2);
     }

@@ -12,6 +12,7 @@
 #include "food/foodtree.h"
 #include "options/optionsdialog.h"
 #include "ui/aboutwindow.h"
+#include "ui/accessiblecombobox.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
@@ -58,6 +59,7 @@ double toTwipsY(const QWidget* w, int pixels)
 MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
 {
     setObjectName(QStringLiteral("frmMain"));
+    AccessibleComboBox::install();
     buildPanes();
     buildMenus();
     buildToolbar();
@@ -96,6 +98,7 @@ void MainWindow::buildPanes()
     frameFood->setObjectName(QStringLiteral("frameFood"));
     tvwFood = new NodeTree(frameFood);
     tvwFood->setObjectName(QStringLiteral("tvwFood"));
+    tvwFood->setTreeName(frameFood->title());
 
     tvwDiet = new NodeTree(central);
     tvwDiet->setObjectName(QStringLiteral("tvwDiet"));
@@ -281,10 +284,12 @@ void MainWindow::buildToolbar()
     dtDatePick->setCalendarPopup(true);
     dtDatePick->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     dtDatePick->setToolTip(QStringLiteral("Day of the diet entries added by double-click"));
+    dtDatePick->setAccessibleName(QStringLiteral("Diet Date"));
     bar->addWidget(dtDatePick);
     cmbMeal = new QComboBox(bar);
     cmbMeal->setObjectName(QStringLiteral("cmbMeal"));
     cmbMeal->setToolTip(QStringLiteral("Select a Meal Name for Meal level tracking"));
+    cmbMeal->setAccessibleName(QStringLiteral("Meal"));
     // A width of its own, whatever the labels: a long label must not push the
     // toolbar's end out of view (the open list shows every label whole).
     cmbMeal->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -366,7 +371,12 @@ QString MainWindow::chosenMealKey() const
 
 void MainWindow::showPopupMenu()
 {
-    mnuPop_RTB->popup(QCursor::pos());
+    QPoint at = QCursor::pos();
+    for (const NodeTree* tree : {tvwFood, tvwDiet}) {
+        if (const std::optional<QPoint> keyed = tree->keyboardMenuPosition())
+            at = *keyed;
+    }
+    mnuPop_RTB->popup(at);
 }
 
 void MainWindow::editCopy()

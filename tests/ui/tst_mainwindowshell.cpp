@@ -3,8 +3,13 @@
 #include "mainwindowfixture.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
+#include "diet/servingsdialog.h"
+#include "food/fooditemeditor.h"
+#include "food/foodtree.h"
+#include "options/optionsdialog.h"
 #include "ui/nodetree.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
@@ -189,6 +194,118 @@ private slots:
         QCOMPARE(w().size(), w().minimumSize());
         QVERIFY(w().cmbMeal->isVisible());
         QCOMPARE(WindowSettings().read().width, 6500.0);
+    }
+
+    // What a screen reader says of each control: every control that takes
+    // the focus has a name, and the drop-downs, the trees and the four
+    // "Current User" buttons have the names of their captions or labels.
+    void everyControlIsNamedForAScreenReader_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("names"); // object name=accessible name
+        QTest::newRow("main window") << "frmMain"
+                                     << QStringList{"tvwFood=Food Groups", "dtDatePick=Diet Date", "cmbMeal=Meal"};
+        QTest::newRow("servings") << "dlgServings"
+                                  << QStringList{"cmbServings=Number of Servings", "cmbServSize=Serving Size",
+                                                 "dtDate=Date", "cmbMeal=Meal"};
+        QTest::newRow("food item") << "frmFoodData"
+                                   << QStringList{"txtFoodName=Food Name", "cmbServSize=Serving Size",
+                                                  "cmbGroups=Food Group", "txtOther1=Fiber"};
+        QTest::newRow("options") << "frmOptions"
+                                 << QStringList{"optUser0=Current User: User 1", "optUser3=Current User: User 4",
+                                                "txtMealDesc9=Meal 10"};
+    }
+    void everyControlIsNamedForAScreenReader()
+    {
+        QFETCH(QString, window);
+        QFETCH(QStringList, names);
+        f->test.addDietRow("USER1", QDate::currentDate(), "MEAL1", "Toast");
+        loadShown();
+        auto nameOf = [](QWidget* widget) {
+            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        };
+        QStringList unnamed, seen;
+        auto scan = [&](QWidget* shown) {
+            for (QWidget* control : shown->findChildren<QWidget*>()) {
+                // (The diet tree's name and levels come with the diet tree itself.)
+                if (control->isVisible() && control->focusPolicy() != Qt::NoFocus && !control->focusProxy() &&
+                    control != w().tvwDiet && nameOf(control).isEmpty())
+                    unnamed << control->metaObject()->className() + QString(":") + control->objectName();
+            }
+        };
+        auto check = [&](QWidget* shown) {
+            scan(shown);
+            for (const QString& name : names)
+                seen << name.section('=', 0, 0) + "=" + nameOf(shown->findChild<QWidget*>(name.section('=', 0, 0)));
+        };
+        if (window == "frmMain") {
+            check(&w());
+            // The tree's one column reads as the tree, not as "1".
+            seen << QAccessible::queryAccessibleInterface(w().tvwFood)->child(0)->text(QAccessible::Name);
+            names << "Food Groups";
+        } else if (window == "dlgServings") {
+            ServingsDialog dialog(f->ctx(), &w());
+            fillMealCombo(f->ctx().config(), dialog.cmbMeal, "Lunch");
+            dialog.setMeasures({"100 g", "1 cup"});
+            dialog.show();
+            check(&dialog);
+        } else if (window == "frmOptions") {
+            OptionsDialog dialog(f->ctx(), &w());
+            dialog.show();
+            for (int tab = 1; tab < dialog.tabOptions->count(); ++tab) {
+                scan(&dialog);
+                dialog.tabOptions->setCurrentIndex(tab);
+            }
+            check(&dialog);
+        } else {
+            whenModal([&](QWidget* dialog) {
+                check(dialog);
+                dialog->close();
+            });
+            w().tvwFood->selectNode(w().tvwFood->node("F60001"));
+            w().foodEditor().showFoodDetails();
+        }
+        QCOMPARE(unnamed.join(", "), QString());
+        QCOMPARE(seen, names);
+    }
+
+    // The Menu key and Shift+F10 open the context menu of the selected node,
+    // just below it, in either tree, as a right click on it would.
+    void theContextMenuOpensFromTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("offered"); // an item of the menu the node enables
+        const int shiftF10 = (Qt::ShiftModifier | Qt::Key_F10).toCombined();
+        QTest::newRow("food, Menu key") << "tvwFood" << int(Qt::Key_Menu) << "mnuPop_RTB_FoodDetails";
+        QTest::newRow("food, Shift+F10") << "tvwFood" << shiftF10 << "mnuPop_RTB_FoodDetails";
+        QTest::newRow("diet, Menu key") << "tvwDiet" << int(Qt::Key_Menu) << "mnuPop_RTB_DietDetails";
+        QTest::newRow("diet, Shift+F10") << "tvwDiet" << shiftF10 << "mnuPop_RTB_DietDetails";
+    }
+    void theContextMenuOpensFromTheKeyboard()
+    {
+        QFETCH(QString, tree);
+        QFETCH(int, key);
+        QFETCH(QString, offered);
+        f->test.addDietRow("USER1", QDate::currentDate(), "MEAL1", "Toast");
+        loadShown();
+        auto* view = w().findChild<NodeTree*>(tree);
+        QTreeWidgetItem* node = view->topLevelItem(0);
+        if (tree == "tvwFood")
+            node = view->node("F60001");
+        view->setFocus();
+        view->selectNode(node);
+        w().mnuPop_RTB->hide();
+        const QKeyCombination keys = QKeyCombination::fromCombined(key);
+        QTest::keyClick(view, keys.key(), keys.keyboardModifiers());
+        QVERIFY(w().mnuPop_RTB->isVisible());
+        QVERIFY(w().findChild<QAction*>(offered)->isEnabled());
+        const QRect row = view->visualItemRect(node);
+        const QPoint below = view->viewport()->mapToGlobal(QPoint(row.left(), row.bottom()));
+        QVERIFY2(qAbs(w().mnuPop_RTB->pos().y() - below.y()) <= 2 && w().mnuPop_RTB->pos().x() >= below.x(),
+                 qPrintable(QString("%1,%2").arg(w().mnuPop_RTB->pos().x()).arg(w().mnuPop_RTB->pos().y())));
+        w().mnuPop_RTB->hide();
+        QVERIFY(!w().state().popupPending);
     }
 
     void thePlaceIsReadFromTheSettingsAndStoredUnlessMinimised_data()
