@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -629,7 +630,9 @@ void MainWindow::unload()
 {
     close();
     // After a fatal failure, dialogs still open must not go on working on a
-    // closed database: every event loop ends with the run.
-    if (m_context.shutDownRequested())
+    // closed database: every event loop ends with the run. (With no loop
+    // running yet, during the load, the start-up ends the run itself; an exit
+    // then would only make the next loop end at once.)
+    if (m_context.shutDownRequested() && QThread::currentThread()->loopLevel() > 0)
         QCoreApplication::exit(EXIT_FAILURE);
 }

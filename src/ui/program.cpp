@@ -29,11 +29,16 @@ int runProgram(int argc, char** argv)
     QApplication::setWindowIcon(programIcon());
 
     MessageBoxPrompts prompts;
-    AppContext context(QCoreApplication::applicationDirPath(), prompts);
+    return runProgramIn(QCoreApplication::applicationDirPath(), prompts);
+}
+
+int runProgramIn(const QString& folder, PromptService& prompts)
+{
+    AppContext context(folder, prompts);
     if (!Startup::openDatabase(context))
         return EXIT_FAILURE;
     const std::unique_ptr<QMainWindow> mainWindow = openWindows(context, programWindows());
     if (!mainWindow)
         return EXIT_FAILURE;
-    return app.exec();
+    return QApplication::exec();
 }

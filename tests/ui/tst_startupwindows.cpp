@@ -4,7 +4,9 @@
 #include "ui/mainwindow.h"
 #include "ui/messageboxprompts.h"
 #include "mainwindowfixture.h"
+#include "ui/program.h"
 #include "ui/splashwindow.h"
+#include "ui/tipwindow.h"
 #include "ui/startupwindows.h"
 
 #include <QApplication>
@@ -14,7 +16,11 @@
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QCheckBox>
+#include <QSqlDatabase>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 // The start-up's windows: the splash while the main window loads, the main
 // window shown only after the splash is gone, the introduction offered over
@@ -162,6 +168,65 @@ private slots:
         t->ctx().fatalError(QStringLiteral("Unable to retrieve Diet Data.  "));
         QVERIFY(!window->isVisible());
         QVERIFY(!t->ctx().dataSource().isConnected());
+    }
+
+    // The program as it runs, over a program folder: the database opened, the
+    // main window shown, the real introduction over it (whose box is stored),
+    // and the end of the run when the window closes; or no run without a database.
+    void theProgramRunsFromItsFolder_data()
+    {
+        QTest::addColumn<bool>("withDatabase");
+        QTest::newRow("a database") << true;
+        QTest::newRow("none") << false;
+    }
+    void theProgramRunsFromItsFolder()
+    {
+        QFETCH(bool, withDatabase);
+        t.reset(); // the folder below is the only database open
+        FixtureFolder folder(Fixture::Content::Catalogue, withDatabase);
+        ScriptedPrompts prompts;
+        QString introduction;
+        whenModal([&](QWidget* modal) {
+            auto* tip = qobject_cast<TipWindow*>(modal);
+            QVERIFY(tip);
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (qobject_cast<MainWindow*>(window) && window->isVisible())
+                    introduction = window->windowTitle() + " | " + tip->windowTitle();
+            }
+            tip->chkLoadTipsAtStartup->click(); // no introduction next time
+            tip->cmdOK->click();
+            // The user ends the run once the program waits in its event loop.
+            auto closeMain = std::make_shared<std::function<void()>>();
+            *closeMain = [closeMain] {
+                if (QThread::currentThread()->loopLevel() != 1 || QApplication::activeModalWidget()) {
+                    QTimer::singleShot(10, *closeMain);
+                    return;
+                }
+                for (QWidget* window : QApplication::topLevelWidgets()) {
+                    if (qobject_cast<MainWindow*>(window)) {
+                        window->close(); // which closes the other windows too
+                        return;
+                    }
+                }
+            };
+            QTimer::singleShot(0, *closeMain);
+        });
+        const int exitCode = runProgramIn(folder.path(), prompts);
+        QCOMPARE(exitCode, withDatabase ? EXIT_SUCCESS : EXIT_FAILURE);
+        QCOMPARE(introduction,
+                 withDatabase ? QString("Corvane's Foodlark 3.0.0 | Corvane's Foodlark Introduction") : QString());
+        QCOMPARE(prompts.count(), withDatabase ? 0 : 1);
+        QCOMPARE(visible(), 0);
+        if (!withDatabase)
+            return;
+        QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "after-run");
+        file.setDatabaseName(folder.dbPath());
+        QVERIFY(file.open()); // closed by the program, so no longer held by it
+        QCOMPARE(queryRows(file, "SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'"),
+                 QList<QVariantList>{{"N"}});
+        file.close();
+        file = QSqlDatabase();
+        QSqlDatabase::removeDatabase("after-run");
     }
 
     void aFailedLoadEndsTheProgram_data()
