@@ -92,8 +92,13 @@ private slots:
     {
         QTest::addColumn<int>("set");
         QTest::addColumn<QStringList>("labels");
+        // clang-format off
         QTest::newRow("Body Building") << 0 << QStringList{"Weight", "Waist", "Chest", "Biceps", "Shoulders", "", "", ""};
+        QTest::newRow("Cardiology") << 1 << QStringList{"Weight", "Cholesterol", "Pulse", "", "", "", "Blood Pressure", ""};
+        QTest::newRow("Diabetic") << 2 << QStringList{"Weight", "Blood Glucose", "", "", "", "", "Blood Pressure", ""};
         QTest::newRow("Renal") << 3 << QStringList{"Weight", "Creatine", "", "", "", "", "Blood Pressure", ""};
+        QTest::newRow("Weight Loss") << 4 << QStringList{"Weight", "Waist", "Chest", "Thighs", "", "", "", ""};
+        // clang-format on
     }
     void preConfiguredSets()
     {
@@ -101,6 +106,9 @@ private slots:
         QFETCH(QStringList, labels);
         const QList<QVariantList> before = allConfig();
         withOptions([&](OptionsDialog& d) {
+            QCOMPARE(d.optCongifuration[set]->text(), QString(QTest::currentDataTag()));
+            if (set == 4) // the set of a new database: another one first, so the choice shows
+                choose(d.optCongifuration[0]);
             choose(d.optCongifuration[set]);
             QStringList shown;
             for (QLineEdit* box : d.txtSnapShot)

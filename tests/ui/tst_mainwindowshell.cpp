@@ -1,5 +1,6 @@
 #include "app/windowsettings.h"
 #include "data/orvdatasource.h"
+#include "data/recordset.h"
 #include "mainwindowfixture.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
@@ -10,7 +11,9 @@
 #include "ui/nodetree.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QAction>
+#include <QSqlDatabase>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -123,6 +126,51 @@ private slots:
             QVERIFY2(!toolbar || !action->icon().isNull(), qPrintable(name));
         }
         QCOMPARE(shown, items.split("; "));
+    }
+
+    // Each toolbar button runs its command on the selected food (or opens its
+    // window): what opened, the question asked, and what changed.
+    void everyToolbarButtonGoesToItsCommand_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("result"); // dialog|question|foods|food nodes in Favorites|help windows
+        const QString keep = "|7|1|0";
+        QTest::newRow("SelectUser") << "tbSelectUser" << "frmOptions|" + keep;
+        QTest::newRow("NewGroup") << "tbNewGroup" << "||7|2|0";
+        QTest::newRow("NewFood") << "tbNewFood" << "frmFoodData|" + keep;
+        QTest::newRow("Cut") << "tbCut" << "|Are you sure you want to Cut Food Item: Apples, raw" + keep;
+        QTest::newRow("Copy, Paste") << "tbCopy" << "||8|2|0";
+        QTest::newRow("Delete") << "tbDelete" << "|Are you sure you want to Delete Food Item: Apples, raw" + keep;
+        QTest::newRow("Find") << "tbFind" << "frmFind|" + keep;
+        QTest::newRow("Help") << "tbHelp" << "||7|1|1";
+    }
+    void everyToolbarButtonGoesToItsCommand()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, result);
+        loadShown();
+        NodeTree* tree = w().tvwFood;
+        tree->setFocus();
+        tree->selectNode(tree->node("F60001"));
+        w().foodTree().foodNodeClick(tree->node("F60001"));
+        QString opened;
+        whenModal([&](QWidget* dialog) {
+            opened = dialog->objectName();
+            dialog->close();
+        });
+        f->prompts().queueNo();
+        w().findChild<QAction*>(button)->trigger();
+        if (button == "tbCopy") // and back into the favourites
+            w().findChild<QAction*>("tbPaste")->trigger();
+        int helpWindows = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            helpWindows += window->objectName() == "frmHelp" && window->isVisible() ? 1 : 0;
+        QCOMPARE(QStringList({opened, f->prompts().last().text,
+                              f->test.scalar("SELECT count(*) FROM FoodItem").toString(),
+                              QString::number(tree->node("G2")->childCount()), QString::number(helpWindows)})
+                     .join('|'),
+                 result);
+        QCOMPARE(ModalGuard::rejected(), QStringList());
     }
 
     void everyImageKeyHasAPicture()
@@ -335,6 +383,83 @@ private slots:
                  minimised ? stored
                            : WindowSettings::fromPixels(QRect(w().pos(), QSize(700, 480)), dpiX, dpiY));
         QVERIFY(!f->ctx().dataSource().isConnected()); // closed behind "Closing Database Files"
+    }
+
+    // Only exactly "Y" shows the meal list at load; the menu item's mark follows it.
+    void showMealsAtLoad_data()
+    {
+        QTest::addColumn<QString>("stored"); // "-" for no SHOWMEALS item at all
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("Y") << "Y" << true;
+        QTest::newRow("N") << "N" << false;
+        QTest::newRow("y") << "y" << false;
+        QTest::newRow("missing") << "-" << false;
+    }
+    void showMealsAtLoad()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, shown);
+        if (stored == "-")
+            f->test.exec("DELETE FROM CONFIG WHERE ConfigItem = 'SHOWMEALS'");
+        else
+            f->test.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'SHOWMEALS'", {stored});
+        loadShown();
+        QCOMPARE(w().cmbMeal->isVisible(), shown);
+        QAction* menu = w().findChild<QAction*>("mnuToolsShowMeals");
+        QCOMPARE(menu->isChecked(), shown);
+        // The menu item turns it round and stores the switch.
+        menu->trigger();
+        QTRY_COMPARE(w().cmbMeal->isVisible(), !shown);
+        QCOMPARE(f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWMEALS'"),
+                 stored == "-" ? QVariant() : QVariant(shown ? "N" : "Y"));
+    }
+
+    // Closing the window settles a pending food record first: the question,
+    // then the record stored or dropped before the database closes.
+    void closingSettlesAPendingFoodRecord_data()
+    {
+        QTest::addColumn<bool>("newRow");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QStringList>("names"); // of the fruit group afterwards
+        QTest::newRow("changed, saved") << false << true << QStringList{"Apples, raw", "Plantains"};
+        QTest::newRow("changed, dropped") << false << false << QStringList{"Apples, raw", "Bananas, raw"};
+        QTest::newRow("new, saved") << true << true << QStringList{"Apples, raw", "Bananas, raw", "Plantains"};
+        QTest::newRow("new, dropped") << true << false << QStringList{"Apples, raw", "Bananas, raw"};
+    }
+    void closingSettlesAPendingFoodRecord()
+    {
+        QFETCH(bool, newRow);
+        QFETCH(bool, yes);
+        QFETCH(QStringList, names);
+        loadShown();
+        Recordset& foods = f->ctx().dataSource().rsFoods;
+        w().foodTree().selectFoodRecord("F9040", "FOODITEM");
+        if (newRow) {
+            foods.addNew();
+            foods.setValue("FoodId", 70000);
+            foods.setValue("GroupId", int(Fixture::FruitGroup));
+        } else {
+            foods.edit();
+        }
+        foods.setValue("FoodName", "Plantains");
+        w().state().foodDataChanged = true;
+        w().state().newFoodPending = newRow;
+        f->prompts().queue(yes ? PromptAnswer::Yes : PromptAnswer::No);
+        w().close();
+        QCOMPARE(f->prompts().texts(), QStringList{newRow ? "Do you want to save this new Food Item?"
+                                                          : "Food Data changed.  Do you want to save it?"});
+        QVERIFY(!f->ctx().dataSource().isConnected());
+        QStringList stored;
+        {
+            QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "after-close");
+            file.setDatabaseName(f->test.folder.dbPath());
+            QVERIFY(file.open());
+            for (const QVariantList& row :
+                 queryRows(file, "SELECT FoodName FROM FoodItem WHERE GroupId = 11 ORDER BY FoodName"))
+                stored << row[0].toString();
+        }
+        QSqlDatabase::removeDatabase("after-close");
+        QCOMPARE(stored, names);
     }
 
     void mealComboPositions_data()
