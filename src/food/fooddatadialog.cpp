@@ -6,6 +6,7 @@
 #include "data/orvdatasource.h"
 #include "data/positioning.h"
 #include "food/foodtree.h"
+#include "ui/accessiblecombobox.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -86,6 +87,7 @@ FoodDataDialog::FoodDataDialog(AppContext& context, bool newFood, QWidget* paren
         top->addWidget(fields[row].second, row, 1);
     }
     top->setColumnStretch(1, 1);
+    AccessibleComboBox::nameEditor(cmbServSize);
 
     lblOther1 = label(context.config().getConfig(QStringLiteral("OTHER1")), "lblOther1");
     lblOther2 = label(context.config().getConfig(QStringLiteral("OTHER2")), "lblOther2");

@@ -53,6 +53,7 @@ OptionsDialog::OptionsDialog(AppContext& context, QWidget* parent) : QDialog(par
 
     tabOptions = new QTabWidget(this);
     tabOptions->setObjectName(QStringLiteral("tabOptions"));
+    tabOptions->setAccessibleName(windowTitle());
     // All four tabs stay in view.
     tabOptions->setUsesScrollButtons(false);
     const struct

@@ -39,15 +39,27 @@ QString AccessibleComboBox::text(QAccessible::Text t) const
         return value;
     if (t != QAccessible::Name)
         return QAccessibleWidget::text(t);
-    if (!box->accessibleName().isEmpty())
-        return box->accessibleName();
-    if (const QWidget* parent = box->parentWidget()) {
+    const QString name = nameOf(box);
+    return name.isEmpty() ? value : name;
+}
+
+QString AccessibleComboBox::nameOf(const QComboBox* combo)
+{
+    if (!combo->accessibleName().isEmpty())
+        return combo->accessibleName();
+    if (const QWidget* parent = combo->parentWidget()) {
         for (const QLabel* label : parent->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-            if (label->buddy() == box)
+            if (label->buddy() == combo)
                 return withoutAccessKey(label->text());
         }
     }
-    return value;
+    return QString();
+}
+
+void AccessibleComboBox::nameEditor(QComboBox* combo)
+{
+    if (QLineEdit* editor = combo->lineEdit())
+        editor->setAccessibleName(nameOf(combo));
 }
 
 QAccessible::State AccessibleComboBox::state() const

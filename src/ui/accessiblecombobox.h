@@ -20,7 +20,11 @@ public:
 
     // Makes every drop-down of the program use it; once a run is enough.
     static void install();
+    // Gives the text box of an editable drop-down the drop-down's name (call
+    // once its label is in place, and again when it is made editable).
+    static void nameEditor(QComboBox* combo);
 
 private:
     QComboBox* combo() const;
+    static QString nameOf(const QComboBox* combo);
 };

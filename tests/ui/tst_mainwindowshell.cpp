@@ -276,8 +276,10 @@ private slots:
         auto scan = [&](QWidget* shown) {
             for (QWidget* control : shown->findChildren<QWidget*>()) {
                 // (The diet tree's name and levels come with the diet tree itself.)
-                if (control->isVisible() && control->focusPolicy() != Qt::NoFocus && !control->focusProxy() &&
-                    control != w().tvwDiet && nameOf(control).isEmpty())
+                // (A date box's own text box is not shown to a screen reader.)
+                if (control->isVisible() && control->focusPolicy() != Qt::NoFocus &&
+                    control->objectName() != "qt_spinbox_lineedit" && control != w().tvwDiet &&
+                    nameOf(control).isEmpty())
                     unnamed << control->metaObject()->className() + QString(":") + control->objectName();
             }
         };
@@ -296,6 +298,8 @@ private slots:
             fillMealCombo(f->ctx().config(), dialog.cmbMeal, "Lunch");
             dialog.setMeasures({"100 g", "1 cup"});
             dialog.show();
+            scan(&dialog);
+            dialog.setFixedServingSize("1 slice"); // its text box is named too
             check(&dialog);
         } else if (window == "frmOptions") {
             OptionsDialog dialog(f->ctx(), &w());
