@@ -148,6 +148,22 @@ QList<QVariantList> queryRows(const QSqlDatabase& db, const QString& sql, const 
     return result;
 }
 
+QList<QVariantList> fileRows(const QString& path, const QString& sql, const QVariantList& params)
+{
+    const QString connection = QStringLiteral("fixture-reader");
+    QList<QVariantList> rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qFatal("cannot open %s", qPrintable(path));
+        rows = queryRows(db, sql, params);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return rows;
+}
+
 QByteArray fileBytes(const QString& path)
 {
     QFile file(path);

@@ -1,6 +1,5 @@
 #include "app/windowsettings.h"
 #include "data/orvdatasource.h"
-#include "data/recordset.h"
 #include "mainwindowfixture.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
@@ -13,7 +12,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QAction>
-#include <QSqlDatabase>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -23,9 +21,10 @@
 #include <QTest>
 #include <QToolBar>
 
-// The main window's shell: menus, context menu and toolbar as listed, the
-// commands of parts not in this build, the pane layout, the window's place in
-// the settings and the meal drop-down.
+// The main window's shell: menus, context menu and toolbar as listed and
+// where they go, the commands of parts not in this build, the pane layout and
+// the smallest size, names for screen readers, the keyboard's context menu,
+// the window's place in the settings and the meal drop-down.
 class MainWindowShellTest : public QObject
 {
     Q_OBJECT
@@ -390,6 +389,7 @@ private slots:
     }
 
     // Only exactly "Y" shows the meal list at load; the menu item's mark follows it.
+    // The list offers the meals in use.
     void showMealsAtLoad_data()
     {
         QTest::addColumn<QString>("stored"); // "-" for no SHOWMEALS item at all
@@ -409,6 +409,10 @@ private slots:
             f->test.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'SHOWMEALS'", {stored});
         loadShown();
         QCOMPARE(w().cmbMeal->isVisible(), shown);
+        QCOMPARE(w().cmbMeal->currentText(), "Select a Meal");
+        fillMealCombo(f->ctx().config(), w().cmbMeal, "Lunch"); // the entries replaced, not added to
+        QCOMPARE(w().cmbMeal->count(), 5);
+        QCOMPARE(w().cmbMeal->currentText(), "Lunch");
         QAction* menu = w().findChild<QAction*>("mnuToolsShowMeals");
         QCOMPARE(menu->isChecked(), shown);
         // The menu item turns it round and stores the switch.
@@ -416,77 +420,6 @@ private slots:
         QTRY_COMPARE(w().cmbMeal->isVisible(), !shown);
         QCOMPARE(f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWMEALS'"),
                  stored == "-" ? QVariant() : QVariant(shown ? "N" : "Y"));
-    }
-
-    // Closing the window settles a pending food record first: the question,
-    // then the record stored or dropped before the database closes.
-    void closingSettlesAPendingFoodRecord_data()
-    {
-        QTest::addColumn<bool>("newRow");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QStringList>("names"); // of the fruit group afterwards
-        QTest::newRow("changed, saved") << false << true << QStringList{"Apples, raw", "Plantains"};
-        QTest::newRow("changed, dropped") << false << false << QStringList{"Apples, raw", "Bananas, raw"};
-        QTest::newRow("new, saved") << true << true << QStringList{"Apples, raw", "Bananas, raw", "Plantains"};
-        QTest::newRow("new, dropped") << true << false << QStringList{"Apples, raw", "Bananas, raw"};
-    }
-    void closingSettlesAPendingFoodRecord()
-    {
-        QFETCH(bool, newRow);
-        QFETCH(bool, yes);
-        QFETCH(QStringList, names);
-        loadShown();
-        Recordset& foods = f->ctx().dataSource().rsFoods;
-        w().foodTree().selectFoodRecord("F9040", "FOODITEM");
-        if (newRow) {
-            foods.addNew();
-            foods.setValue("FoodId", 70000);
-            foods.setValue("GroupId", int(Fixture::FruitGroup));
-        } else {
-            foods.edit();
-        }
-        foods.setValue("FoodName", "Plantains");
-        w().state().foodDataChanged = true;
-        w().state().newFoodPending = newRow;
-        f->prompts().queue(yes ? PromptAnswer::Yes : PromptAnswer::No);
-        w().close();
-        QCOMPARE(f->prompts().texts(), QStringList{newRow ? "Do you want to save this new Food Item?"
-                                                          : "Food Data changed.  Do you want to save it?"});
-        QVERIFY(!f->ctx().dataSource().isConnected());
-        QStringList stored;
-        {
-            QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "after-close");
-            file.setDatabaseName(f->test.folder.dbPath());
-            QVERIFY(file.open());
-            for (const QVariantList& row :
-                 queryRows(file, "SELECT FoodName FROM FoodItem WHERE GroupId = 11 ORDER BY FoodName"))
-                stored << row[0].toString();
-        }
-        QSqlDatabase::removeDatabase("after-close");
-        QCOMPARE(stored, names);
-    }
-
-    void mealComboPositions_data()
-    {
-        QTest::addColumn<QString>("meal0");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("none chosen") << "Breakfast" << 0 << QString();
-        QTest::newRow("lunch") << "Breakfast" << 2 << "Lunch";
-        QTest::newRow("twice the same: the last") << "Snack" << 4 << "Snack";
-    }
-    void mealComboPositions()
-    {
-        QFETCH(QString, meal0);
-        QFETCH(int, position);
-        QFETCH(QString, label);
-        f->test.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'MEAL0'", {meal0});
-        f->load();
-        QComboBox* combo = w().cmbMeal;
-        QCOMPARE(combo->currentText(), "Select a Meal"); // as loaded
-        fillMealCombo(f->ctx().config(), combo, label);
-        QCOMPARE(combo->count(), 5); // the entries replaced
-        QCOMPARE(combo->currentIndex(), position);
     }
 };
 

@@ -17,7 +17,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QCheckBox>
-#include <QSqlDatabase>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -136,11 +135,15 @@ private slots:
         QTest::addColumn<int>("introductions");
         QTest::newRow("introduction on") << "Y" << 1;
         QTest::newRow("only for exactly Y") << "y" << 0;
+        QTest::newRow("not for a blank before it") << " Y" << 0;
+        QTest::newRow("not without the item") << "-" << 0;
     }
     void theSplashShowsWhileTheMainWindowLoads()
     {
         QFETCH(QString, showTips);
         QFETCH(int, introductions);
+        if (showTips == "-")
+            t->exec("DELETE FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
         t->exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'SHOWTIPS'", {showTips});
         QVERIFY(t->ctx().dataSource().cmdConfig());
         bool splashDuringLoad = false, hiddenDuringLoad = false;
@@ -219,14 +222,9 @@ private slots:
         QCOMPARE(visible(), 0);
         if (!withDatabase)
             return;
-        QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "after-run");
-        file.setDatabaseName(folder.dbPath());
-        QVERIFY(file.open()); // closed by the program, so no longer held by it
-        QCOMPARE(queryRows(file, "SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'"),
+        // Closed by the program, so no longer held by it.
+        QCOMPARE(fileRows(folder.dbPath(), "SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'"),
                  QList<QVariantList>{{"N"}});
-        file.close();
-        file = QSqlDatabase();
-        QSqlDatabase::removeDatabase("after-run");
     }
 
     void aFailedLoadEndsTheProgram_data()
