@@ -6,64 +6,32 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <algorithm>
 #include <memory>
 
 namespace {
 
-// The running test function and data row, which a watcher belongs to.
+// The running test function and data row: watchers and rejections belong to it.
 QByteArray currentTest()
 {
-    const char* function = QTest::currentTestFunction();
-    const char* row = QTest::currentDataTag();
-    return QByteArray(function ? function : "") + '/' + (row ? row : "");
+    return QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag();
 }
 
-struct Watcher
-{
-    QByteArray test;
-    std::function<void(QWidget*)> action;
-};
-
-QList<std::shared_ptr<Watcher>>& watchers()
-{
-    static QList<std::shared_ptr<Watcher>> list;
-    return list;
-}
-
-struct Rejections
-{
-    QByteArray test;
-    QStringList dialogs;
-};
-
-Rejections& rejections()
-{
-    static Rejections record;
-    return record;
-}
-
-bool expected()
-{
-    const QByteArray test = currentTest();
-    return std::any_of(watchers().cbegin(), watchers().cend(),
-                       [&](const std::shared_ptr<Watcher>& watcher) { return watcher->test == test; });
-}
+QList<QByteArray> pendingWatchers; // the test of each whenModal still waiting
+QByteArray rejectedIn;
+QStringList rejectedDialogs;
 
 void watch()
 {
     // Only a dialog with an event loop of its own blocks the test; one a test
     // shows and works on directly does not.
-    if (QThread::currentThread()->loopLevel() == 0)
-        return;
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || expected())
+    if (!modal || QThread::currentThread()->loopLevel() == 0 || pendingWatchers.contains(currentTest()))
         return;
+    if (rejectedIn != currentTest())
+        rejectedDialogs.clear();
+    rejectedIn = currentTest();
     const QString name = QString::fromLatin1(modal->metaObject()->className()) + " \"" + modal->windowTitle() + '"';
-    Rejections& record = rejections();
-    if (record.test != currentTest())
-        record = {currentTest(), {}};
-    record.dialogs << name;
+    rejectedDialogs << name;
     QTest::qFail(qPrintable("an unexpected modal dialog was shown and rejected: " + name), __FILE__, __LINE__);
     if (auto* dialog = qobject_cast<QDialog*>(modal))
         dialog->reject();
@@ -75,10 +43,8 @@ void watch()
 
 void ModalGuard::arm()
 {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return;
     static QPointer<QTimer> timer;
-    if (timer)
+    if (timer || !qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
     timer = new QTimer(QCoreApplication::instance());
     QObject::connect(timer, &QTimer::timeout, timer, watch);
@@ -87,23 +53,21 @@ void ModalGuard::arm()
 
 QStringList ModalGuard::rejected()
 {
-    return rejections().test == currentTest() ? rejections().dialogs : QStringList();
+    return rejectedIn == currentTest() ? rejectedDialogs : QStringList();
 }
 
 void whenModal(std::function<void(QWidget* dialog)> action)
 {
     ModalGuard::arm();
-    auto watcher = std::make_shared<Watcher>(Watcher{currentTest(), std::move(action)});
-    watchers().append(watcher);
+    const QByteArray test = currentTest();
+    pendingWatchers << test;
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [watcher, poll] {
-        if (watcher->test != currentTest()) {
-            watchers().removeOne(watcher); // its test is over
-            return;
-        }
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            watchers().removeOne(watcher);
-            watcher->action(dialog);
+    *poll = [test, action, poll] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (test != currentTest() || dialog) {
+            pendingWatchers.removeOne(test);
+            if (test == currentTest()) // else its test is over: dropped
+                action(dialog);
             return;
         }
         QTimer::singleShot(10, *poll);

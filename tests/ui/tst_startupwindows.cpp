@@ -92,10 +92,6 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::newRow("failure") << int(PromptIcon::Critical) << false << int(QMessageBox::Critical)
                                  << int(QMessageBox::Ok) << int(PromptAnswer::Ok);
-        QTest::newRow("check") << int(PromptIcon::Exclamation) << false << int(QMessageBox::Warning)
-                               << int(QMessageBox::Ok) << int(PromptAnswer::Ok);
-        QTest::newRow("note") << int(PromptIcon::None) << false << int(QMessageBox::NoIcon) << int(QMessageBox::Ok)
-                              << int(PromptAnswer::Ok);
         QTest::newRow("yes") << int(PromptIcon::Question) << true << int(QMessageBox::Question)
                              << int(QMessageBox::Yes) << int(PromptAnswer::Yes);
         QTest::newRow("no") << int(PromptIcon::None) << true << int(QMessageBox::NoIcon) << int(QMessageBox::No)
