@@ -145,7 +145,8 @@ QString LikePattern::containing(const QString& text)
         pattern.clear();
         // Each pattern character in a list of its own stands for itself.
         for (const QChar c : text) {
-            if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('#') || c == QLatin1Char('['))
+            if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('#') ||
+                c == QLatin1Char('['))
                 pattern += QLatin1Char('[') + c + QLatin1Char(']');
             else
                 pattern += c;

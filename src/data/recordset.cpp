@@ -310,8 +310,9 @@ bool Recordset::find(const Criteria& criteria, int after)
             found = position;
     } else {
         const QString name = quoted(m_columns[column]);
-        QString condition = criteria.op == Criteria::Op::Equals ? QStringLiteral("%1 = ?").arg(name)
-                                                                : QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(name);
+        QString condition = criteria.op == Criteria::Op::Equals
+                                ? QStringLiteral("%1 = ?").arg(name)
+                                : QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(name);
         QVariantList params = m_params;
         if (!m_where.isEmpty())
             condition = QStringLiteral("(%1) AND %2").arg(m_where, condition);
@@ -320,10 +321,11 @@ bool Recordset::find(const Criteria& criteria, int after)
         else
             params << (like ? pattern->sqlFilter() : containsPattern(criteria.value.toString()));
         // A pattern's rows are sifted by the database, then matched exactly here.
-        QSqlQuery query = run(m_db,
-                              QStringLiteral("SELECT rowid%1 FROM %2 WHERE %3")
-                                  .arg(like ? QStringLiteral(", ") + name : QString(), quoted(m_table), condition),
-                              params);
+        QSqlQuery query =
+            run(m_db,
+                QStringLiteral("SELECT rowid%1 FROM %2 WHERE %3")
+                    .arg(like ? QStringLiteral(", ") + name : QString(), quoted(m_table), condition),
+                params);
         while (query.next()) {
             const int position = positionOf(query.value(0).toLongLong());
             if (position > after && (found < 0 || position < found) &&

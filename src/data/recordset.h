@@ -32,7 +32,10 @@ struct Criteria
 
     static Criteria equals(const QString& column, const QVariant& value) { return {column, Op::Equals, value}; }
     static Criteria contains(const QString& column, const QString& text) { return {column, Op::Contains, text}; }
-    static Criteria like(const QString& column, const QString& pattern) { return {column, Op::Like, pattern}; }
+    static Criteria like(const QString& column, const QString& pattern)
+    {
+        return {column, Op::Like, pattern};
+    }
 };
 
 // Rows of a query held in order, navigated like a DAO recordset.

@@ -9,7 +9,8 @@ namespace {
 // A caption as it reads: "&Servings" is "Servings", "Fish && Chips" is "Fish & Chips".
 QString withoutAccessKey(QString caption)
 {
-    for (qsizetype i = caption.indexOf(QLatin1Char('&')); i >= 0; i = caption.indexOf(QLatin1Char('&'), i + 1))
+    for (qsizetype i = caption.indexOf(QLatin1Char('&')); i >= 0;
+         i = caption.indexOf(QLatin1Char('&'), i + 1))
         caption.remove(i, 1);
     return caption;
 }

@@ -559,13 +559,14 @@ void MainWindow::fitMinimumSize()
     // never shown smaller than this.
     const QToolBar* bar = findChild<QToolBar*>(QStringLiteral("tbToolBar"));
     const QMargins frame = contentsMargins();
-    const int width = qMax(bar->sizeHint().width(), menuBar()->sizeHint().width()) + frame.left() + frame.right();
+    const int width =
+        qMax(bar->sizeHint().width(), menuBar()->sizeHint().width()) + frame.left() + frame.right();
     // The diet tree, and the caption beside it, are as high as the food
     // frame: half the client height (toolbar included) less 480 twips.
     const double captionTwips = toTwipsY(this, txtActivity->sizeHint().height());
     const int client = toPixelsY(this, 2 * (captionTwips + 480));
-    const int height = client + menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + frame.top() +
-                       frame.bottom();
+    const int height = client + menuBar()->sizeHint().height() + statusBar()->sizeHint().height() +
+                       frame.top() + frame.bottom();
     QSize needed(width, height);
     if (const QScreen* shownOn = screen())
         needed = needed.boundedTo(shownOn->availableGeometry().size());

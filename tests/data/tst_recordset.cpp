@@ -93,9 +93,8 @@ private slots:
         QTest::addColumn<QString>("search");
         QTest::addColumn<bool>("pattern"); // else matched literally
         QTest::addColumn<bool>("found");
-        const auto row = [](const char* tag, const QString& name, const QString& search, bool pattern, bool found) {
-            QTest::newRow(tag) << name << search << pattern << found;
-        };
+        const auto row = [](const char* tag, const QString& name, const QString& search, bool pattern,
+                            bool found) { QTest::newRow(tag) << name << search << pattern << found; };
         row("quotes are plain", "O'Brien's \"Irish\" stew", "n's \"i", true, true);
         row("% is plain", "Milk 2% fat", "2%", true, true);
         row("% is no run", "Milk 2 fat", "2%", true, false);

@@ -191,7 +191,7 @@ private slots:
                  e.type("txtFat", "abc");
                  attempt();
                  QCOMPARE(e.box("txtFat")->text(), "abc"); // kept for the user to mend
-                 e.type("txtFat", "9999999.999"); // the largest that shows in full
+                 e.type("txtFat", "9999999.999");          // the largest that shows in full
                  e.box("txtSodium")->clear();
                  attempt();
                  for (const char* text : {"inf", "nan", "1e308", "10000000", " -1 "}) {
@@ -256,11 +256,16 @@ private slots:
         QTest::addColumn<QString>("afterwards"); // what runs once the editor has closed
         for (const char* tree : {"tvwFood", "tvwDiet"})
             QTest::newRow(tree) << tree << "";
-        QTest::newRow("paste") << "paste" << "";
-        QTest::newRow("find next") << "find" << "";
-        QTest::newRow("new food item") << "new" << "frmFoodData";
-        QTest::newRow("food item details") << "details" << "frmFoodData";
-        QTest::newRow("rename commit") << "rename" << "renamed";
+        QTest::newRow("paste") << "paste"
+                               << "";
+        QTest::newRow("find next") << "find"
+                                   << "";
+        QTest::newRow("new food item") << "new"
+                                       << "frmFoodData";
+        QTest::newRow("food item details") << "details"
+                                           << "frmFoodData";
+        QTest::newRow("rename commit") << "rename"
+                                       << "renamed";
     }
     void anOpenEditorKeepsItsRecord()
     {
@@ -289,7 +294,8 @@ private slots:
         });
         QCOMPARE(prompts().count(), 0);
         QCOMPARE(count("FoodItem"), 8);
-        QCOMPARE(food(Fixture::kLastFoodId + 1, "FoodName, ServingSize"), (QVariantList{"New Food Item", "1 bowl"}));
+        QCOMPARE(food(Fixture::kLastFoodId + 1, "FoodName, ServingSize"),
+                 (QVariantList{"New Food Item", "1 bowl"}));
         QString ran;
         if (afterwards == "frmFoodData") {
             withDialog([] { QCoreApplication::processEvents(); }, [&](QDialog* d) { ran = d->objectName(); });

@@ -225,7 +225,8 @@ private slots:
         const QStringList kept = {"Apples, raw", "Bananas, raw"};
         for (const bool close : {false, true}) {
             const char* when = close ? "close, " : "focus, ";
-            QTest::addRow("%schanged, saved", when) << close << false << true << QStringList{"Apples, raw", "Plantains"};
+            QTest::addRow("%schanged, saved", when)
+                << close << false << true << QStringList{"Apples, raw", "Plantains"};
             QTest::addRow("%schanged, dropped", when) << close << false << false << kept;
             QTest::addRow("%snew, saved", when) << close << true << true << kept + QStringList{"Plantains"};
             QTest::addRow("%snew, dropped", when) << close << true << false << kept;
@@ -402,9 +403,14 @@ private slots:
         QTest::addColumn<QStringList>("siblings"); // keys in order after the rename
         const QString long70 = "A" + QString(69, 'x');
         QTest::newRow("group") << "G11" << long70 << long70.left(60) << QStringList{"G11", "G10", "G12"};
-        QTest::newRow("favourites") << "G2" << "Best loved" << "Best loved" << QStringList{"G2", "G3", "G1"};
-        QTest::newRow("root") << "G1" << "All USDA" << "All USDA" << QStringList{"G1", "G2", "G3"};
-        QTest::newRow("food") << "F9040" << QString(250, 'b') << QString(200, 'b') << QStringList{"F9003", "F9040"};
+        QTest::newRow("favourites") << "G2"
+                                    << "Best loved"
+                                    << "Best loved" << QStringList{"G2", "G3", "G1"};
+        QTest::newRow("root") << "G1"
+                              << "All USDA"
+                              << "All USDA" << QStringList{"G1", "G2", "G3"};
+        QTest::newRow("food") << "F9040" << QString(250, 'b') << QString(200, 'b')
+                              << QStringList{"F9003", "F9040"};
     }
     void renamesAreCutToTheirColumnsAndSorted()
     {

@@ -126,9 +126,11 @@ private slots:
         QTest::addColumn<QString>("other1"); // as typed, then as kept (and shown after Apply)
         QTest::addColumn<QString>("kept");
         const QString fish = QString::fromUtf8("\xF0\x9F\x90\x9F"); // two UTF-16 units
-        QTest::newRow("13 characters") << "Monounsatura1" << "Monounsatu";
+        QTest::newRow("13 characters") << "Monounsatura1"
+                                       << "Monounsatu";
         QTest::newRow("a pair across the cut") << "Omega-3 w" + fish << "Omega-3 w";
-        QTest::newRow("a pair before the cut") << "Omega-3 " + fish + "x" << "Omega-3 " + fish;
+        QTest::newRow("a pair before the cut") << "Omega-3 " + fish + "x"
+                                               << "Omega-3 " + fish;
     }
     void valuesAreStoredAsTheyAreKept()
     {
@@ -171,7 +173,8 @@ private slots:
         QCOMPARE(f->main().tvwDiet->topLevelItem(0)->text(0), QString("2003-05-13"));
         QCOMPARE(f->main().tvwDiet->topLevelItemCount(), 1);
         // Exactly one USER row carries the mark, so the next start finds the same user.
-        QCOMPARE(f->test.scalar("SELECT group_concat(ConfigItem) FROM CONFIG WHERE SelectedConfig <> 0").toString(),
+        QCOMPARE(f->test.scalar("SELECT group_concat(ConfigItem) FROM CONFIG WHERE SelectedConfig <> 0")
+                     .toString(),
                  QString("USER3"));
         QCOMPARE(f->ctx().config().findCurrentUser(), QString("USER3"));
     }

@@ -30,9 +30,11 @@ void watch()
     if (rejectedIn != currentTest())
         rejectedDialogs.clear();
     rejectedIn = currentTest();
-    const QString name = QString::fromLatin1(modal->metaObject()->className()) + " \"" + modal->windowTitle() + '"';
+    const QString name =
+        QString::fromLatin1(modal->metaObject()->className()) + " \"" + modal->windowTitle() + '"';
     rejectedDialogs << name;
-    QTest::qFail(qPrintable("an unexpected modal dialog was shown and rejected: " + name), __FILE__, __LINE__);
+    QTest::qFail(qPrintable("an unexpected modal dialog was shown and rejected: " + name), __FILE__,
+                 __LINE__);
     if (auto* dialog = qobject_cast<QDialog*>(modal))
         dialog->reject();
     else

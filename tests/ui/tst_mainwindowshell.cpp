@@ -1,17 +1,17 @@
 #include "app/windowsettings.h"
 #include "data/orvdatasource.h"
-#include "mainwindowfixture.h"
-#include "ui/icons.h"
-#include "ui/mealcombo.h"
 #include "diet/servingsdialog.h"
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
+#include "mainwindowfixture.h"
 #include "options/optionsdialog.h"
+#include "ui/icons.h"
+#include "ui/mealcombo.h"
 #include "ui/nodetree.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -134,14 +134,22 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("result"); // dialog|question|foods|food nodes in Favorites|help windows
         const QString keep = "|7|1|0";
-        QTest::newRow("SelectUser") << "tbSelectUser" << "frmOptions|" + keep;
-        QTest::newRow("NewGroup") << "tbNewGroup" << "||7|2|0";
-        QTest::newRow("NewFood") << "tbNewFood" << "frmFoodData|" + keep;
-        QTest::newRow("Cut") << "tbCut" << "|Are you sure you want to Cut Food Item: Apples, raw" + keep;
-        QTest::newRow("Copy, Paste") << "tbCopy" << "||8|2|0";
-        QTest::newRow("Delete") << "tbDelete" << "|Are you sure you want to Delete Food Item: Apples, raw" + keep;
-        QTest::newRow("Find") << "tbFind" << "frmFind|" + keep;
-        QTest::newRow("Help") << "tbHelp" << "||7|1|1";
+        QTest::newRow("SelectUser") << "tbSelectUser"
+                                    << "frmOptions|" + keep;
+        QTest::newRow("NewGroup") << "tbNewGroup"
+                                  << "||7|2|0";
+        QTest::newRow("NewFood") << "tbNewFood"
+                                 << "frmFoodData|" + keep;
+        QTest::newRow("Cut") << "tbCut"
+                             << "|Are you sure you want to Cut Food Item: Apples, raw" + keep;
+        QTest::newRow("Copy, Paste") << "tbCopy"
+                                     << "||8|2|0";
+        QTest::newRow("Delete") << "tbDelete"
+                                << "|Are you sure you want to Delete Food Item: Apples, raw" + keep;
+        QTest::newRow("Find") << "tbFind"
+                              << "frmFind|" + keep;
+        QTest::newRow("Help") << "tbHelp"
+                              << "||7|1|1";
     }
     void everyToolbarButtonGoesToItsCommand()
     {
@@ -251,13 +259,15 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QStringList>("names"); // object name=accessible name
-        QTest::newRow("main window") << "frmMain" << QStringList{"tvwFood=Food Groups", "dtDatePick=Diet Date",
-                                                                 "cmbMeal=Meal"};
+        QTest::newRow("main window") << "frmMain"
+                                     << QStringList{"tvwFood=Food Groups", "dtDatePick=Diet Date",
+                                                    "cmbMeal=Meal"};
         QTest::newRow("servings") << "dlgServings"
                                   << QStringList{"cmbServings=Number of Servings", "cmbServSize=Serving Size",
                                                  "dtDate=Date", "cmbMeal=Meal"};
-        QTest::newRow("food item") << "frmFoodData" << QStringList{"txtFoodName=Food Name",
-                                                                   "cmbServSize=Serving Size", "txtOther1=Fiber"};
+        QTest::newRow("food item") << "frmFoodData"
+                                   << QStringList{"txtFoodName=Food Name", "cmbServSize=Serving Size",
+                                                  "txtOther1=Fiber"};
         QTest::newRow("options") << "frmOptions" << QStringList{"optUser3=Current User: User 4"};
     }
     void everyControlIsNamedForAScreenReader()
@@ -274,13 +284,14 @@ private slots:
             // diet tree is named with the diet tree; a date box's own text box
             // is not shown to a screen reader.)
             for (QWidget* control : shown->findChildren<QWidget*>()) {
-                if (!control->isHidden() && control->window() == shown && control->focusPolicy() != Qt::NoFocus &&
-                    control->objectName() != "qt_spinbox_lineedit" && control != w().tvwDiet &&
-                    nameOf(control).isEmpty())
+                if (!control->isHidden() && control->window() == shown &&
+                    control->focusPolicy() != Qt::NoFocus && control->objectName() != "qt_spinbox_lineedit" &&
+                    control != w().tvwDiet && nameOf(control).isEmpty())
                     unnamed << control->metaObject()->className() + QString(":") + control->objectName();
             }
             for (const QString& name : names)
-                seen << name.section('=', 0, 0) + "=" + nameOf(shown->findChild<QWidget*>(name.section('=', 0, 0)));
+                seen << name.section('=', 0, 0) + "=" +
+                            nameOf(shown->findChild<QWidget*>(name.section('=', 0, 0)));
             if (shown == &w()) // the tree's one column reads as the tree, not as "1"
                 seen << QAccessible::queryAccessibleInterface(w().tvwFood)->child(0)->text(QAccessible::Name);
         };

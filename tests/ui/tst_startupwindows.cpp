@@ -1,22 +1,22 @@
 #include "app/appcontext.h"
 #include "data/orvdatasource.h"
 #include "fixture.h"
+#include "mainwindowfixture.h"
 #include "ui/mainwindow.h"
 #include "ui/messageboxprompts.h"
-#include "mainwindowfixture.h"
 #include "ui/program.h"
 #include "ui/splashwindow.h"
-#include "ui/tipwindow.h"
 #include "ui/startupwindows.h"
+#include "ui/tipwindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QCheckBox>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -92,8 +92,8 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::newRow("failure") << int(PromptIcon::Critical) << false << int(QMessageBox::Critical)
                                  << int(QMessageBox::Ok) << int(PromptAnswer::Ok);
-        QTest::newRow("no") << int(PromptIcon::None) << true << int(QMessageBox::NoIcon) << int(QMessageBox::No)
-                            << int(PromptAnswer::No);
+        QTest::newRow("no") << int(PromptIcon::None) << true << int(QMessageBox::NoIcon)
+                            << int(QMessageBox::No) << int(PromptAnswer::No);
     }
     void messageBoxesShowPlainTextAboveTheSplash()
     {
@@ -117,8 +117,8 @@ private slots:
             box->button(QMessageBox::StandardButton(click))->click();
         });
         MessageBoxPrompts prompts;
-        const PromptAnswer given = prompts.ask({PromptIcon(icon), yesNo ? PromptButtons::YesNo : PromptButtons::Ok,
-                                                "Application Error", text});
+        const PromptAnswer given = prompts.ask(
+            {PromptIcon(icon), yesNo ? PromptButtons::YesNo : PromptButtons::Ok, "Application Error", text});
         QCOMPARE(seen, QString("Application Error|%1|1|%2|0").arg(text).arg(boxIcon));
         QCOMPARE(int(given), answer);
     }
