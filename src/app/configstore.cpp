@@ -24,12 +24,12 @@ QString ConfigStore::trimSpaces(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-QString ConfigStore::storedValue(const QString& value)
+QString ConfigStore::safeLeft(const QString& value, int length)
 {
-    if (value.size() <= kValueLength)
-        return value;
-    const bool splitsPair = value.at(kValueLength - 1).isHighSurrogate();
-    return value.left(splitsPair ? kValueLength - 1 : kValueLength);
+    if (value.size() <= length || length <= 0)
+        return length <= 0 ? QString() : value;
+    const bool splitsPair = value.at(length - 1).isHighSurrogate();
+    return value.left(splitsPair ? length - 1 : length);
 }
 
 bool ConfigStore::moveToItem(const QString& column, const QString& value)

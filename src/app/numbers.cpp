@@ -115,3 +115,11 @@ QString formatNutrient(double value)
         text.remove(0, 1);
     return text;
 }
+
+bool fitsNutrientBox(double value)
+{
+    if (!std::isfinite(value))
+        return false;
+    const QString text = formatNutrient(value);
+    return text.indexOf(QLatin1Char('.')) - (text.startsWith(QLatin1Char('-')) ? 1 : 0) <= 7;
+}

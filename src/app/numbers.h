@@ -34,6 +34,10 @@ extern const QString kNotANumberText;
 // digit before the point, exactly three after, rounded; no "-0.000".
 QString formatNutrient(double value);
 
+// Whether value shows in full in a nutrient box: at most seven digits before
+// the point in the "0.000" format (9999999.999 does, 1e7 and 1e308 do not).
+bool fitsNutrientBox(double value);
+
 // A total in the diet totals window: rounded half to even to one decimal and
 // written in its shortest plain form (12.25 -> "12.2", 12.0 -> "12", 0.5 -> "0.5").
 QString formatOneDecimal(double value);

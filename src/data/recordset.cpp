@@ -1,11 +1,13 @@
 #include "data/recordset.h"
 
 #include "data/dateliterals.h"
+#include "data/likepattern.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -295,6 +297,9 @@ bool Recordset::find(const Criteria& criteria, int after)
     if (!isOpen())
         throw DataError("the recordset is not open");
     const int column = columnIndex(criteria.column);
+    const bool like = criteria.op == Criteria::Op::Like;
+    const std::optional<LikePattern> pattern =
+        like ? std::optional<LikePattern>(LikePattern(criteria.value.toString())) : std::nullopt;
     int found = -1;
     if (m_kind == Kind::Snapshot) {
         const QString needle = criteria.value.toString();
@@ -302,9 +307,12 @@ bool Recordset::find(const Criteria& criteria, int after)
         const QVariant wanted = storable(criteria.value);
         for (int i = qMax(after + 1, 0); i < m_rows.size() && found < 0; ++i) {
             const QVariant& stored = m_rows[i][column];
-            const bool match = criteria.op == Criteria::Op::Equals
-                                   ? valuesEqual(stored, wanted)
-                                   : !stored.isNull() && stored.toString().contains(needle, Qt::CaseInsensitive);
+            bool match = false;
+            if (criteria.op == Criteria::Op::Equals)
+                match = valuesEqual(stored, wanted);
+            else if (!stored.isNull())
+                match = like ? pattern->matches(stored.toString())
+                             : stored.toString().contains(needle, Qt::CaseInsensitive);
             if (match)
                 found = i;
         }
@@ -314,19 +322,27 @@ bool Recordset::find(const Criteria& criteria, int after)
         if (position > after)
             found = position;
     } else {
+        const QString name = quoted(m_columns[column]);
         QString condition = criteria.op == Criteria::Op::Equals
-                                ? QStringLiteral("%1 = ?").arg(quoted(m_columns[column]))
-                                : QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(quoted(m_columns[column]));
+                                ? QStringLiteral("%1 = ?").arg(name)
+                                : QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(name);
         QVariantList params = m_params;
         if (!m_where.isEmpty())
             condition = QStringLiteral("(%1) AND %2").arg(m_where, condition);
-        params << (criteria.op == Criteria::Op::Equals ? storable(criteria.value)
-                                                       : QVariant(containsPattern(criteria.value.toString())));
+        if (criteria.op == Criteria::Op::Equals)
+            params << storable(criteria.value);
+        else
+            params << (like ? pattern->sqlFilter() : containsPattern(criteria.value.toString()));
+        // A pattern's rows are sifted by the database, then matched exactly here.
         QSqlQuery query =
-            run(m_db, QStringLiteral("SELECT rowid FROM %1 WHERE %2").arg(quoted(m_table), condition), params);
+            run(m_db,
+                QStringLiteral("SELECT rowid%1 FROM %2 WHERE %3")
+                    .arg(like ? QStringLiteral(", ") + name : QString(), quoted(m_table), condition),
+                params);
         while (query.next()) {
             const int position = positionOf(query.value(0).toLongLong());
-            if (position > after && (found < 0 || position < found))
+            if (position > after && (found < 0 || position < found) &&
+                (!like || pattern->matches(query.value(1).toString())))
                 found = position;
         }
     }

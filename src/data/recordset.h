@@ -36,17 +36,22 @@ private:
 };
 
 // A search condition for FindFirst / FindNext: a column equal to a value
-// (text compared without regard to case), or a text column containing a text
-// anywhere, matched literally and without regard to case.
+// (text compared without regard to case), a text column containing a text
+// anywhere, matched literally and without regard to case, or a text column
+// matching a LikePattern.
 struct Criteria
 {
-    enum class Op { Equals, Contains };
+    enum class Op { Equals, Contains, Like };
     QString column;
     Op op = Op::Equals;
     QVariant value;
 
     static Criteria equals(const QString& column, const QVariant& value) { return {column, Op::Equals, value}; }
     static Criteria contains(const QString& column, const QString& text) { return {column, Op::Contains, text}; }
+    static Criteria like(const QString& column, const QString& pattern)
+    {
+        return {column, Op::Like, pattern};
+    }
 };
 
 // Rows of a query held in order, navigated like a DAO recordset.

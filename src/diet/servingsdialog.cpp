@@ -4,6 +4,7 @@
 #include "app/numbers.h"
 #include "data/positioning.h"
 #include "data/recordset.h"
+#include "ui/accessiblecombobox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,6 +74,8 @@ ServingsDialog::ServingsDialog(AppContext& context, QWidget* parent) : QDialog(p
     layout->addSpacing(6);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Once the form's labels are in the dialog.
+    AccessibleComboBox::nameEditor(cmbServings);
 
     connect(OKButton, &QPushButton::clicked, this, &ServingsDialog::okClicked);
     connect(CancelButton, &QPushButton::clicked, this, [this] {
@@ -93,6 +96,7 @@ void ServingsDialog::setFixedServingSize(const QString& servingSize)
     cmbServSize->clear();
     cmbServSize->setEditable(true);
     cmbServSize->lineEdit()->setReadOnly(true);
+    AccessibleComboBox::nameEditor(cmbServSize);
     cmbServSize->setEditText(servingSize);
     rbPreffered->hide();
 }

@@ -1,6 +1,7 @@
 #include "food/findcontroller.h"
 
 #include "app/appcontext.h"
+#include "data/likepattern.h"
 #include "data/orvdatasource.h"
 #include "diet/diettree.h"
 #include "food/finddialog.h"
@@ -37,8 +38,8 @@ void FindController::findFood(bool next)
     }
     const bool foods = m_dialog->searchFoods();
     // The search moves rsFoods, which would drop a food change not yet stored.
-    if (foods)
-        m_main.foodEditor().resolvePendingFood();
+    if (foods && !m_main.foodEditor().resolvePendingFood())
+        return;
     WaitCursor wait;
     AppContext& context = m_main.context();
     OrvDataSource& ds = context.dataSource();
@@ -53,9 +54,10 @@ void FindController::findFood(bool next)
         }
         records.moveFirst();
     }
-    // The text is matched literally: quotes and pattern characters in it are
-    // part of the name looked for.
-    const Criteria criteria = Criteria::contains(QStringLiteral("FoodName"), m_dialog->findText());
+    // Names that contain the text anywhere; *, ?, # and [...] in it keep their
+    // pattern meaning, and quotes, % and _ are plain characters.
+    const Criteria criteria =
+        Criteria::like(QStringLiteral("FoodName"), LikePattern::containing(m_dialog->findText()));
     bool found = false;
     try {
         found = continuing ? records.findNext(criteria) : records.findFirst(criteria);

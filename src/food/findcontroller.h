@@ -8,8 +8,8 @@ class MainWindow;
 class Recordset;
 
 // Find and Find Next over the food catalogue or the current user's diet log:
-// the first food or entry whose name contains the find text (literally, any
-// case) in recordset order, selected in its tree.
+// the first food or entry whose name contains the find text (a LikePattern,
+// any case) in recordset order, selected in its tree.
 class FindController : public QObject
 {
     Q_OBJECT

@@ -6,6 +6,7 @@
 #include "data/orvdatasource.h"
 #include "data/positioning.h"
 #include "food/foodtree.h"
+#include "ui/accessiblecombobox.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -77,13 +78,16 @@ FoodDataDialog::FoodDataDialog(AppContext& context, bool newFood, QWidget* paren
     // Name, serving size and group each take a full row: USDA measure texts
     // such as 1 extra small (2-1/2" dia) must be readable whole.
     auto* top = new QGridLayout();
-    top->addWidget(label(QStringLiteral("Food Name")), 0, 0);
-    top->addWidget(txtFoodName, 0, 1);
-    top->addWidget(label(QStringLiteral("Serving Size")), 1, 0);
-    top->addWidget(cmbServSize, 1, 1);
-    top->addWidget(label(QStringLiteral("Food Group")), 2, 0);
-    top->addWidget(cmbGroups, 2, 1);
+    const std::pair<const char*, QWidget*> fields[] = {
+        {"Food Name", txtFoodName}, {"Serving Size", cmbServSize}, {"Food Group", cmbGroups}};
+    for (int row = 0; row < 3; ++row) {
+        QLabel* caption = label(QLatin1String(fields[row].first));
+        caption->setBuddy(fields[row].second); // which also names the box for a screen reader
+        top->addWidget(caption, row, 0);
+        top->addWidget(fields[row].second, row, 1);
+    }
     top->setColumnStretch(1, 1);
+    AccessibleComboBox::nameEditor(cmbServSize);
 
     lblOther1 = label(context.config().getConfig(QStringLiteral("OTHER1")), "lblOther1");
     lblOther2 = label(context.config().getConfig(QStringLiteral("OTHER2")), "lblOther2");

@@ -50,8 +50,10 @@ std::optional<double> NutrientEntry::value() const
 
 QString FoodEntries::problem(FoodKind kind, bool hasMeasures, const QString& appTitle) const
 {
+    // A value too large to show in its box is refused as a text would be.
     for (const NutrientEntry& entry : nutrients) {
-        if (!entry.value())
+        const std::optional<double> value = entry.value();
+        if (!value || !fitsNutrientBox(*value))
             return QLatin1String(FoodMessages::kNotNumeric);
     }
     if (kind == FoodKind::OriginalUsda) {

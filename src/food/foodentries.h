@@ -45,7 +45,8 @@ struct FoodEntries
     int groupIndex = -1;   // the group chosen; -1 when none
 
     // The message of the first check that fails, in the editor's order
-    // (numbers, serving size, group); empty when every check passes.
+    // (numbers that show in full in their boxes, serving size, group); empty
+    // when every check passes.
     QString problem(FoodKind kind, bool hasMeasures, const QString& appTitle) const;
 
     // Writes the entries into the row of foods being edited or appended (the

@@ -8,17 +8,51 @@
 #include "ui/mainwindow.h"
 #include "ui/nodetree.h"
 
+#include <QTimer>
 #include <QtDebug>
+#include <utility>
+
+class FoodItemEditor::Editing
+{
+public:
+    explicit Editing(FoodItemEditor& editor) : m_editor(editor) { m_editor.m_editing = true; }
+    ~Editing()
+    {
+        m_editor.m_editing = false;
+        // What waited runs from the event loop, once this opening has unwound.
+        const QList<std::function<void()>> waiting = std::exchange(m_editor.m_afterEditing, {});
+        for (const std::function<void()>& action : waiting)
+            QTimer::singleShot(0, &m_editor, action);
+    }
+    Editing(const Editing&) = delete;
+    Editing& operator=(const Editing&) = delete;
+
+private:
+    FoodItemEditor& m_editor;
+};
 
 FoodItemEditor::FoodItemEditor(MainWindow& main) : m_main(main) {}
 
+void FoodItemEditor::afterEditing(const std::function<void()>& action)
+{
+    if (m_editing)
+        m_afterEditing.append(action);
+    else
+        action();
+}
+
 void FoodItemEditor::showFoodDetails()
 {
+    if (m_editing) {
+        afterEditing([this] { showFoodDetails(); });
+        return;
+    }
+    const Editing editing(*this);
     FoodTree& tree = m_main.foodTree();
     QTreeWidgetItem* node = tree.view()->selectedNode();
     if (NodeTree::tag(node) != FoodTree::kFoodItem)
         return;
-    resolvePendingFood();
+    settlePending();
     tree.selectFoodRecord(NodeTree::key(node), FoodTree::kFoodItem);
     OrvDataSource& ds = m_main.context().dataSource();
     Recordset& food = ds.rsFoods;
@@ -48,7 +82,12 @@ void FoodItemEditor::showFoodDetails()
 
 void FoodItemEditor::newFoodItem()
 {
-    resolvePendingFood();
+    if (m_editing) {
+        afterEditing([this] { newFoodItem(); });
+        return;
+    }
+    const Editing editing(*this);
+    settlePending();
     TreeState& state = m_main.state();
     FoodTree& tree = m_main.foodTree();
     QTreeWidgetItem* node = tree.view()->selectedNode();
@@ -115,9 +154,17 @@ bool FoodItemEditor::validateAndStoreFood(FoodDataDialog& dialog)
     Recordset& food = ds.rsFoods;
     // A new row is being appended already; an existing one is edited afresh
     // from what is stored (also after a failed store).
-    if (!dialog.isNewFood())
-        food.edit();
-    entries.writeTo(food, ds.rsMeasures, ds.rsAvailGroups, dialog.isNewFood());
+    try {
+        if (!dialog.isNewFood())
+            food.edit();
+        entries.writeTo(food, ds.rsMeasures, ds.rsAvailGroups, dialog.isNewFood());
+    } catch (const DataError& error) {
+        // The record the editor was filling is no longer pending (it cannot
+        // be while the editor is open, but a lost row must not end the run).
+        qWarning() << "validateAndStoreFood:" << error.what();
+        context.reportError(QStringLiteral("Unable to update Food Data.  "));
+        return false;
+    }
     m_main.state().foodDataChanged = true;
     return true;
 }
@@ -165,7 +212,15 @@ void FoodItemEditor::discardPendingFood()
     m_main.foodTree().selectFoodRecord(NodeTree::key(node), NodeTree::tag(node));
 }
 
-void FoodItemEditor::resolvePendingFood()
+bool FoodItemEditor::resolvePendingFood()
+{
+    if (m_editing)
+        return false;
+    settlePending();
+    return true;
+}
+
+void FoodItemEditor::settlePending()
 {
     const TreeState& state = m_main.state();
     if (state.foodDataChanged || state.newFoodPending)

@@ -308,7 +308,8 @@ void FoodTree::letterJump(QTreeWidgetItem* node, int keyCode)
 void FoodTree::onGotFocus()
 {
     TreeState& state = m_main.state();
-    m_main.foodEditor().resolvePendingFood();
+    if (!m_main.foodEditor().resolvePendingFood())
+        return;
     state.activeTree = QStringLiteral("FOODS");
     // The diet tree set the commands for its own nodes; they follow this
     // tree's selection again (no context menu: that waits for a click).
@@ -422,9 +423,8 @@ void FoodTree::copyFood(Recordset& recordset, bool fill)
 
 void FoodTree::pasteFood(std::optional<qint32> targetGroupId)
 {
-    if (!m_foodClipboardFull)
+    if (!m_foodClipboardFull || !m_main.foodEditor().resolvePendingFood())
         return;
-    m_main.foodEditor().resolvePendingFood();
     NodeTree* tree = view();
     QTreeWidgetItem* group = nullptr;
     if (targetGroupId) {
@@ -629,7 +629,12 @@ void FoodTree::renameNode(const QString& key, const QString& newText)
         tree->setCaption(node, groups.text(QStringLiteral("GroupName")));
         return;
     }
-    m_main.foodEditor().resolvePendingFood();
+    FoodItemEditor& editor = m_main.foodEditor();
+    if (!editor.resolvePendingFood()) {
+        // The commit of a rename that reached us while the editor opened.
+        editor.afterEditing([this, key, newText] { renameNode(key, newText); });
+        return;
+    }
     selectFoodRecord(key, kFoodItem);
     Recordset& foods = ds.rsFoods;
     if (!foods.hasCurrent())

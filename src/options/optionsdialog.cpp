@@ -53,6 +53,7 @@ OptionsDialog::OptionsDialog(AppContext& context, QWidget* parent) : QDialog(par
 
     tabOptions = new QTabWidget(this);
     tabOptions->setObjectName(QStringLiteral("tabOptions"));
+    tabOptions->setAccessibleName(windowTitle());
     // All four tabs stay in view.
     tabOptions->setUsesScrollButtons(false);
     const struct
@@ -108,6 +109,8 @@ QWidget* OptionsDialog::buildUsers()
         txtUser[i]->setMaxLength(ConfigStore::kValueLength);
         optUser[i] = new QRadioButton(QStringLiteral("Current User"));
         optUser[i]->setObjectName(QStringLiteral("optUser%1").arg(i));
+        // Four buttons of one caption, told apart for a screen reader by their row.
+        optUser[i]->setAccessibleName(QStringLiteral("Current User: User %1").arg(i + 1));
         m_users->addButton(optUser[i], i);
         grid->addWidget(optUser[i], i, 2);
     }

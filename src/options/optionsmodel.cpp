@@ -28,9 +28,10 @@ OptionsValues OptionsModel::load() const
 
 bool OptionsModel::check(const OptionsValues& values) const
 {
-    bool missing = values.other1.trimmed().isEmpty() || values.other2.trimmed().isEmpty();
+    const auto blank = [](const QString& text) { return ConfigStore::trimSpaces(text).isEmpty(); };
+    bool missing = blank(values.other1) || blank(values.other2);
     for (const QString& user : values.users)
-        missing = missing || user.trimmed().isEmpty();
+        missing = missing || blank(user);
     if (missing)
         m_context.inform(kMissingValueMessage);
     return !missing;
@@ -41,8 +42,8 @@ bool OptionsModel::save(OptionsValues& values)
     if (!check(values))
         return false;
     ConfigStore& config = m_context.config();
-    values.other1 = values.other1.left(kOtherLabelLength);
-    values.other2 = values.other2.left(kOtherLabelLength);
+    values.other1 = ConfigStore::safeLeft(values.other1, kOtherLabelLength);
+    values.other2 = ConfigStore::safeLeft(values.other2, kOtherLabelLength);
     config.setConfig(QStringLiteral("OTHER1"), values.other1, false);
     config.setConfig(QStringLiteral("OTHER2"), values.other2, false);
     for (int i = 0; i < OptionsValues::kUsers; ++i) {
@@ -54,8 +55,8 @@ bool OptionsModel::save(OptionsValues& values)
         }
     }
     for (int i = 0; i < OptionsValues::kMeals; ++i)
-        config.setConfig(mealKey(i), values.meals[i].trimmed(), false);
+        config.setConfig(mealKey(i), ConfigStore::trimSpaces(values.meals[i]), false);
     for (int i = 0; i < OptionsValues::kSnapshotLabels; ++i)
-        config.setConfig(snapshotKey(i), values.snapshots[i].trimmed(), false);
+        config.setConfig(snapshotKey(i), ConfigStore::trimSpaces(values.snapshots[i]), false);
     return true;
 }

@@ -18,6 +18,7 @@
 #include "snapshot/snapshotwindow.h"
 #include "report/reportlauncher.h"
 #include "ui/aboutwindow.h"
+#include "ui/accessiblecombobox.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
@@ -35,7 +36,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -65,6 +68,7 @@ double toTwipsY(const QWidget* w, int pixels)
 MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
 {
     setObjectName(QStringLiteral("frmMain"));
+    AccessibleComboBox::install();
     buildPanes();
     buildMenus();
     buildToolbar();
@@ -100,6 +104,7 @@ void MainWindow::buildPanes()
     frameFood->setObjectName(QStringLiteral("frameFood"));
     tvwFood = new NodeTree(frameFood);
     tvwFood->setObjectName(QStringLiteral("tvwFood"));
+    tvwFood->setTreeName(frameFood->title());
 
     tvwDiet = new NodeTree(central);
     tvwDiet->setObjectName(QStringLiteral("tvwDiet"));
@@ -291,11 +296,16 @@ void MainWindow::buildToolbar()
     dtDatePick->setCalendarPopup(true);
     dtDatePick->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     dtDatePick->setToolTip(QStringLiteral("Day of the diet entries added by double-click"));
+    dtDatePick->setAccessibleName(QStringLiteral("Diet Date"));
     bar->addWidget(dtDatePick);
     cmbMeal = new QComboBox(bar);
     cmbMeal->setObjectName(QStringLiteral("cmbMeal"));
     cmbMeal->setToolTip(QStringLiteral("Select a Meal Name for Meal level tracking"));
-    cmbMeal->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cmbMeal->setAccessibleName(QStringLiteral("Meal"));
+    // A width of its own, whatever the labels: a long label must not push the
+    // toolbar's end out of view (the open list shows every label whole).
+    cmbMeal->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmbMeal->setMinimumContentsLength(14);
     cmbMealAction = bar->addWidget(cmbMeal);
 }
 
@@ -363,6 +373,7 @@ bool MainWindow::loadDatabase()
     m_foodTree->loadFoodTree();
     m_dietTree->loadDietDays();
     fillMealCombo(config, cmbMeal, QString());
+    fitMinimumSize();
     return !m_context.shutDownRequested();
 }
 
@@ -393,7 +404,12 @@ QString MainWindow::chosenMealKey() const
 
 void MainWindow::showPopupMenu()
 {
-    mnuPop_RTB->popup(QCursor::pos());
+    QPoint at = QCursor::pos();
+    for (const NodeTree* tree : {tvwFood, tvwDiet}) {
+        if (const std::optional<QPoint> keyed = tree->keyboardMenuPosition())
+            at = *keyed;
+    }
+    mnuPop_RTB->popup(at);
 }
 
 void MainWindow::editCopy()
@@ -510,6 +526,7 @@ void MainWindow::toolsShowMeals()
                                  false);
     cmbMealAction->setVisible(show);
     cmbMeal->setCurrentIndex(0);
+    fitMinimumSize();
 }
 
 void MainWindow::toolsOptions()
@@ -675,6 +692,26 @@ void MainWindow::layoutPanes()
                              toPixelsY(this, frameHeight));
 }
 
+void MainWindow::fitMinimumSize()
+{
+    // The stored size (6500 twips square at first) is kept, but the window is
+    // never shown smaller than this.
+    const QToolBar* bar = findChild<QToolBar*>(QStringLiteral("tbToolBar"));
+    const QMargins frame = contentsMargins();
+    const int width =
+        qMax(bar->sizeHint().width(), menuBar()->sizeHint().width()) + frame.left() + frame.right();
+    // The diet tree, and the caption beside it, are as high as the food
+    // frame: half the client height (toolbar included) less 480 twips.
+    const double captionTwips = toTwipsY(this, txtActivity->sizeHint().height());
+    const int client = toPixelsY(this, 2 * (captionTwips + 480));
+    const int height = client + menuBar()->sizeHint().height() + statusBar()->sizeHint().height() +
+                       frame.top() + frame.bottom();
+    QSize needed(width, height);
+    if (const QScreen* shownOn = screen())
+        needed = needed.boundedTo(shownOn->availableGeometry().size());
+    setMinimumSize(needed);
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
@@ -739,7 +776,9 @@ void MainWindow::unload()
 {
     close();
     // After a fatal failure, dialogs still open must not go on working on a
-    // closed database: every event loop ends with the run.
-    if (m_context.shutDownRequested())
+    // closed database: every event loop ends with the run. (With no loop
+    // running yet, during the load, the start-up ends the run itself; an exit
+    // then would only make the next loop end at once.)
+    if (m_context.shutDownRequested() && QThread::currentThread()->loopLevel() > 0)
         QCoreApplication::exit(EXIT_FAILURE);
 }

@@ -78,6 +78,9 @@ public:
     QString chosenMealKey() const;
     // Lays the two tree panes out for the current window size.
     void layoutPanes();
+    // Keeps the window from being shown smaller than the whole toolbar (the
+    // day and meal of new entries included) and the diet tree's caption need.
+    void fitMinimumSize();
 
     // The command handlers (menus, context menu, toolbar and keys).
     void editCut();

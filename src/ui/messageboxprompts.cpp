@@ -6,8 +6,16 @@
 
 PromptAnswer MessageBoxPrompts::ask(const Prompt& prompt)
 {
+    // The splash stays on top of every other window; a box (a failure while
+    // the main window loads, say) must not open behind it.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->windowType() == Qt::SplashScreen && window->isVisible())
+            window->hide();
+    }
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(prompt.title);
+    // Names and labels quoted in a text are shown as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(prompt.text);
     switch (prompt.icon) {
     case PromptIcon::Critical:

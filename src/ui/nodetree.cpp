@@ -3,6 +3,7 @@
 #include "ui/icons.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
@@ -68,6 +69,12 @@ NodeTree::NodeTree(QWidget* parent) : QTreeWidget(parent)
     setDropIndicatorShown(false);
     setItemDelegate(new RenameDelegate(this));
     setUniformRowHeights(true);
+}
+
+void NodeTree::setTreeName(const QString& name)
+{
+    setAccessibleName(name);
+    setHeaderLabel(name);
 }
 
 QTreeWidgetItem* NodeTree::addNode(QTreeWidgetItem* parent, const QString& key, const QString& caption,
@@ -319,15 +326,55 @@ void NodeTree::mouseDoubleClickEvent(QMouseEvent* event)
 
 void NodeTree::keyPressEvent(QKeyEvent* event)
 {
+    // Keys the in-place editor passes on (Enter, say) are not the tree's: an
+    // Enter acted on here would open or close the node being renamed, and the
+    // change would put its old caption back into the editor before the commit.
+    if (state() == QAbstractItemView::EditingState) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (event->key() == Qt::Key_Menu || shiftF10) {
+        menuFromKeyboard();
+        return;
+    }
     bool handled = false;
     emit keyDown(event, &handled);
     if (!handled)
         QTreeWidget::keyPressEvent(event);
 }
 
+void NodeTree::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        menuFromKeyboard();
+    else
+        event->ignore();
+}
+
+void NodeTree::menuFromKeyboard()
+{
+    QTreeWidgetItem* item = selectedNode();
+    if (!item)
+        return;
+    // The owner sees a right click on the selected node, the menu below it.
+    scrollToItem(item);
+    const QRect place = visualItemRect(item);
+    m_keyboardMenu = viewport()->mapToGlobal(QPoint(place.left() + place.height(), place.bottom()));
+    emit nodeMouseDown(item, Qt::RightButton);
+    emit nodeClick(item);
+    m_keyboardMenu.reset();
+}
+
 void NodeTree::focusInEvent(QFocusEvent* event)
 {
     QTreeWidget::focusInEvent(event);
+    // The window manager may hand the focus back to the main window a moment
+    // after a dialog opened over it. Such a focus is not the user's: acting on
+    // it would settle what the open dialog is editing.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal && !modal->isAncestorOf(this))
+        return;
     emit gotFocus();
 }
 

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QTreeWidget>
+#include <optional>
 
 class QDrag;
 
@@ -12,7 +13,8 @@ class QDrag;
 // regard to case. The tree reports mouse-downs, node clicks, double-clicks,
 // keys, focus, in-place renames and the steps of a drag and drop to its
 // owner through signals and the DropHandler, and does nothing of its own
-// beyond drawing, selecting and scrolling.
+// beyond drawing, selecting and scrolling. The context-menu key (or
+// Shift+F10) is reported as a right click on the selected node.
 class NodeTree : public QTreeWidget
 {
     Q_OBJECT
@@ -32,6 +34,12 @@ public:
     };
 
     explicit NodeTree(QWidget* parent = nullptr);
+
+    // The name a screen reader gives the tree (its one column carries it too).
+    void setTreeName(const QString& name);
+    // While the context menu is asked for from the keyboard: where it goes,
+    // just below the selected node (a click's menu goes to the pointer).
+    std::optional<QPoint> keyboardMenuPosition() const { return m_keyboardMenu; }
 
     // Adds a node under parent (nullptr: at the root). The key must be new.
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& key, const QString& caption,
@@ -98,6 +106,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -107,6 +116,7 @@ protected:
 
 private:
     void forget(QTreeWidgetItem* item);
+    void menuFromKeyboard();
     bool handleDrag(QDropEvent* event, bool drop);
 
     QHash<QString, QTreeWidgetItem*> m_nodes;
@@ -118,6 +128,7 @@ private:
     bool m_clickPending = false;
     bool m_silentSelect = false;
     int m_bulk = 0;
+    std::optional<QPoint> m_keyboardMenu;
     QStringList m_draggableTags;
     DropHandler* m_dropHandler = nullptr;
 };

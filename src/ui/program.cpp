@@ -9,6 +9,7 @@
 #include "ui/tipwindow.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <cstdlib>
 
 StartupWindows programWindows()
@@ -30,8 +31,20 @@ int runProgram(int argc, char** argv)
     QApplication::setWindowIcon(programIcon());
 
     MessageBoxPrompts prompts;
-    AppContext context(QCoreApplication::applicationDirPath(), prompts);
-    app.onFailure = [&context](const std::exception& failure) { context.unexpectedFailure(failure); };
+    return runProgramIn(QCoreApplication::applicationDirPath(), prompts);
+}
+
+int runProgramIn(const QString& folder, PromptService& prompts)
+{
+    AppContext context(folder, prompts);
+    // A failure no handler caught ends the run on the error path.
+    auto* app = dynamic_cast<Application*>(QCoreApplication::instance());
+    if (app)
+        app->onFailure = [&context](const std::exception& failure) { context.unexpectedFailure(failure); };
+    const auto unhook = qScopeGuard([app] {
+        if (app)
+            app->onFailure = nullptr;
+    });
     std::unique_ptr<QMainWindow> mainWindow;
     // The start-up runs before the event loop, outside notify().
     try {
@@ -44,5 +57,5 @@ int runProgram(int argc, char** argv)
     }
     if (!mainWindow)
         return EXIT_FAILURE;
-    return app.exec();
+    return QApplication::exec();
 }

@@ -41,6 +41,11 @@ private slots:
         QCOMPARE(formatNutrient(0), QString("0.000"));
         QCOMPARE(formatNutrient(0.12345), QString("0.123"));
         QCOMPARE(formatNutrient(-0.0001), QString("0.000"));
+        // A nutrient box shows seven digits before the point, and no more.
+        for (double fits : {9999999.999, -9999999.999, 0.0})
+            QVERIFY2(fitsNutrientBox(fits), qPrintable(formatNutrient(fits)));
+        for (double overflows : {1e7, 9999999.9996, -1e7, 1e308, std::numeric_limits<double>::infinity()})
+            QVERIFY2(!fitsNutrientBox(overflows), qPrintable(formatNutrient(overflows)));
         QCOMPARE(formatServings(0.25), QString("0.25"));
         QCOMPARE(formatServings(1), QString("1.00"));
         QCOMPARE(plainNumber(2.5), QString("2.5"));

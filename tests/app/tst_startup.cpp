@@ -136,22 +136,6 @@ private slots:
         QVERIFY(!run.context.dataSource().isConnected());
         QCOMPARE(fileBytes(folder.dbPath()), before);
     }
-
-    void introductionOnlyForExactlyY()
-    {
-        TestContext t;
-        const auto offered = [&t](const QString& value) {
-            t.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'SHOWTIPS'", {value});
-            return t.ctx().dataSource().cmdConfig() && Startup::introductionEnabled(t.ctx().config());
-        };
-        QVERIFY(offered("Y"));
-        QVERIFY(!offered("y"));
-        QVERIFY(!offered(" Y"));
-        QVERIFY(!offered("Y "));
-        t.exec("DELETE FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
-        QVERIFY(t.ctx().dataSource().cmdConfig());
-        QVERIFY(!Startup::introductionEnabled(t.ctx().config()));
-    }
 };
 
 QTEST_GUILESS_MAIN(StartupTest)

@@ -1,3 +1,4 @@
+#include "data/likepattern.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
 #include "fixture.h"
@@ -84,28 +85,48 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DataError, rs.setBookmark(999999));
     }
 
-    void containsMatchesPatternCharactersLiterally()
+    // A search as the Find window makes it (a pattern, or a literal text for
+    // Criteria::contains), on a dynaset and on a snapshot alike.
+    void searchesMatchNamesByPatternOrLiterally_data()
     {
-        // A food name, a search, and whether it is found.
-        const std::tuple<QString, QString, bool> cases[] = {
-            {"O'Brien's \"Irish\" stew", "n's \"i", true},
-            {"Milk 2% fat", "2%", true},
-            {"Milk 2 fat", "2%", false},
-            {"ab", "a_", false},
-            {"stew", "s*w", false},
-            {"No 5", "#", false},
-            {"[special]", "[s", true},
-            {"back\\slash", "k\\s", true},
-        };
-        for (const auto& [name, search, found] : cases) {
-            t->exec("DELETE FROM FoodItem");
-            t->exec("INSERT INTO FoodItem (FoodId, FoodName, GroupId) VALUES (70000, ?, 20)", {name});
-            QVERIFY(ds().cmdFoods() && ds().cmdFoodItems(20)); // a dynaset and a snapshot
-            const QByteArray match = (name + " / " + search).toUtf8();
-            QVERIFY2(foods().findFirst(Criteria::contains("FoodName", search)) == found, match);
-            QVERIFY2(ds().rsFoodItems.findFirst(Criteria::contains("FoodName", search)) == found, match);
-            QVERIFY(foods().findFirst(Criteria::equals("FoodName", name.toUpper())));
-        }
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<bool>("pattern"); // else matched literally
+        QTest::addColumn<bool>("found");
+        const auto row = [](const char* tag, const QString& name, const QString& search, bool pattern,
+                            bool found) { QTest::newRow(tag) << name << search << pattern << found; };
+        row("quotes are plain", "O'Brien's \"Irish\" stew", "n's \"i", true, true);
+        row("% is plain", "Milk 2% fat", "2%", true, true);
+        row("% is no run", "Milk 2 fat", "2%", true, false);
+        row("_ is no character", "ab", "a_", true, false);
+        row("* any run", "Beef stew", "B*TEW", true, true);
+        row("? one character", "Chicken, roasted", "ch?cken", true, true);
+        row("# a digit", "No 5", "no #", true, true);
+        row("# not a letter", "No x", "no #", true, false);
+        row("range", "Oats 7 grain", "[0-9] g", true, true);
+        row("complement", "Reef", "[!b]eef", true, true);
+        row("complement refuses", "beef", "[!B]eef", true, false);
+        row("bracketed star", "Trail mix *special*", "[*]spec", true, true);
+        row("unclosed [ is plain", "[special]", "[s", true, true);
+        row("backward range is plain", "x[z-a]", "[z-a]", true, true);
+        row("accents, any case", "Crème brûlée", "CRÈME B?ÛLÉE", true, true);
+        row("backslash", "back\\slash", "k\\s", true, true);
+        row("literal %", "Milk 2% fat", "2%", false, true);
+        row("literal *", "stew", "s*w", false, false);
+    }
+    void searchesMatchNamesByPatternOrLiterally()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, search);
+        QFETCH(bool, pattern);
+        QFETCH(bool, found);
+        t->exec("DELETE FROM FoodItem WHERE GroupId = 20");
+        t->exec("INSERT INTO FoodItem (FoodId, FoodName, GroupId) VALUES (70000, ?, 20)", {name});
+        QVERIFY(ds().cmdFoods() && ds().cmdFoodItems(20)); // a dynaset and a snapshot
+        const Criteria criteria = pattern ? Criteria::like("FoodName", LikePattern::containing(search))
+                                          : Criteria::contains("FoodName", search);
+        QCOMPARE(foods().findFirst(criteria) && foods().integer("FoodId") == 70000, found);
+        QCOMPARE(ds().rsFoodItems.findFirst(criteria), found);
     }
 
     void addNewAppendsAtTheEndAndLastModifiedFindsIt()

@@ -77,7 +77,7 @@ private slots:
         QCOMPARE(NodeTree::imageKey(f->node(kLunch14)), QString("MealClosed"));
         QTest::keyClick(f->tree(), Qt::Key_Escape);
         QVERIFY(!day->isExpanded());
-        QCOMPARE(f->main().findChildren<ServingsDialog*>().size(), 0);
+        QCOMPARE(ModalGuard::rejected(), QStringList()); // no key opened a dialog
     }
 
     void clicksPositionTheRowAndRightClicksOpenTheMenu()

@@ -11,7 +11,7 @@
 
 // Find and Find Next through the Edit menu and the find window: matching,
 // continuing, wrapping, switching the target, opening what holds a match,
-// and texts that must be matched literally.
+// and patterns.
 class FindTest : public QObject, FoodWindow
 {
     Q_OBJECT
@@ -123,18 +123,20 @@ private slots:
         QCOMPARE(w().tvwDiet->selectedNode(), nullptr);
     }
 
-    void textsAreMatchedLiterally_data()
+    // Pattern characters keep their meaning, quotes, % and _ are plain, and a
+    // text that is no pattern is looked for as it stands; in both searches.
+    void patternsKeepTheirMeaning_data()
     {
-        QTest::addColumn<QString>("name"); // found by the row's tag, the only food that holds it
+        QTest::addColumn<QString>("name"); // found by the row's tag, the only food that matches it
+        QTest::newRow("ch?cken") << "Chicken soup";
         QTest::newRow("'b") << "O'Brien potatoes";
-        QTest::newRow("*") << "Trail mix *special*";
-        QTest::newRow("?") << "What? bar";
-        QTest::newRow("#") << "#1 chili";
+        QTest::newRow("# chili") << "#1 chili";
+        QTest::newRow("[pq]uinoa") << "Quinoa, cooked";
         QTest::newRow("[d") << "[Draft] soup";
-        QTest::newRow("%") << "100% juice";
+        QTest::newRow("100%") << "100% juice";
         QTest::newRow("_") << "snack_pack";
     }
-    void textsAreMatchedLiterally()
+    void patternsKeepTheirMeaning()
     {
         QFETCH(QString, name);
         const QString text = QTest::currentDataTag();
@@ -152,6 +154,8 @@ private slots:
         QCOMPARE(dietSelected(), QString("D%1").arg(entry));
         run(Command::FindNext);
         QCOMPARE(dietSelected(), QString("D%1").arg(entry));
+        find("*"); // any name: the first food
+        QCOMPARE(selected(), "F60001");
         QCOMPARE(noMatchBoxes(), 0);
     }
 };

@@ -1,8 +1,10 @@
 #include "foodtestsupport.h"
 
+#include "food/findcontroller.h"
 #include "food/fooditemeditor.h"
 #include "ui/mainwindow.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -189,10 +191,10 @@ private slots:
                  e.type("txtFat", "abc");
                  attempt();
                  QCOMPARE(e.box("txtFat")->text(), "abc"); // kept for the user to mend
-                 e.type("txtFat", "1e3");
+                 e.type("txtFat", "9999999.999");          // the largest that shows in full
                  e.box("txtSodium")->clear();
                  attempt();
-                 for (const char* text : {"inf", "nan", " -1 "}) {
+                 for (const char* text : {"inf", "nan", "1e308", "10000000", " -1 "}) {
                      e.box("txtSodium")->setText(text);
                      attempt();
                  }
@@ -203,13 +205,14 @@ private slots:
                  QVERIFY(!e.dialog->isVisible());
                  const QString numeric = "All Nutritional Data Values must be numeric.";
                  QCOMPARE(messages,
-                          (QStringList{numeric, numeric, numeric, numeric, "You must enter a Serving Size.",
+                          (QStringList{numeric, numeric, numeric, numeric, numeric, numeric,
+                                       "You must enter a Serving Size.",
                                        "You must select one of the available Food Groups.  If you want to "
                                        "associate this Food Item with another Food Group, you must first Add "
                                        "the new Food Group on the Corvane's Foodlark Main Window."}));
              });
         QCOMPARE(food(Fixture::kLastFoodId + 1, "FoodName, GroupId, ServingSize, Fat, Sodium, USDA_NDB_NO"),
-                 (QVariantList{"New Food Item", int(Fixture::MyFoodsGroup), "1 bowl", 1000.0, -1.0, 0}));
+                 (QVariantList{"New Food Item", int(Fixture::MyFoodsGroup), "1 bowl", 9999999.999, -1.0, 0}));
         // The group was loaded first, so it lists its earlier food and the new one once each.
         QCOMPARE(under("G20"), (QStringList{"F50001", newFood()}));
         QCOMPARE(selected(), newFood());
@@ -241,6 +244,69 @@ private slots:
         QCOMPARE(selected(), newFood(2));
         QCOMPARE(status(), "Serving Size:  1 cup");
         QVERIFY(on(Command::Copy)); // the commands follow the new food
+    }
+
+    // While the editor is open its new row is its own: a focus the window
+    // manager hands back late, a queued click or a rename commit neither
+    // settles it (which once ended the run at Save) nor opens a second editor
+    // over it; those that open something wait until the editor has closed.
+    void anOpenEditorKeepsItsRecord_data()
+    {
+        QTest::addColumn<QString>("intruder");
+        QTest::addColumn<QString>("afterwards"); // what runs once the editor has closed
+        for (const char* tree : {"tvwFood", "tvwDiet"})
+            QTest::newRow(tree) << tree << "";
+        QTest::newRow("paste") << "paste"
+                               << "";
+        QTest::newRow("find next") << "find"
+                                   << "";
+        QTest::newRow("new food item") << "new"
+                                       << "frmFoodData";
+        QTest::newRow("food item details") << "details"
+                                           << "frmFoodData";
+        QTest::newRow("rename commit") << "rename"
+                                       << "renamed";
+    }
+    void anOpenEditorKeepsItsRecord()
+    {
+        QFETCH(QString, intruder);
+        QFETCH(QString, afterwards);
+        load("F9040");
+        run(Command::Copy);
+        edit(Command::NewFoodItem, [&](Editor& e) {
+            if (intruder.startsWith("tvw")) {
+                QFocusEvent focus(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+                QApplication::sendEvent(w().findChild<QWidget*>(intruder), &focus);
+            } else if (intruder == "paste") {
+                w().foodTree().pasteFood();
+            } else if (intruder == "find") {
+                w().finder().findFood(true);
+            } else if (intruder == "new") {
+                w().foodEditor().newFoodItem();
+            } else if (intruder == "details") {
+                w().foodEditor().showFoodDetails();
+            } else {
+                w().foodTree().renameNode("F9040", "Plantains");
+            }
+            e.type("cmbServSize", "1 bowl");
+            e.save();
+            QVERIFY(!e.dialog->isVisible());
+        });
+        QCOMPARE(prompts().count(), 0);
+        QCOMPARE(count("FoodItem"), 8);
+        QCOMPARE(food(Fixture::kLastFoodId + 1, "FoodName, ServingSize"),
+                 (QVariantList{"New Food Item", "1 bowl"}));
+        QString ran;
+        if (afterwards == "frmFoodData") {
+            withDialog([] { QCoreApplication::processEvents(); }, [&](QDialog* d) { ran = d->objectName(); });
+        } else {
+            QCoreApplication::processEvents();
+            if (food(Fixture::Bananas, "FoodName") == QVariantList{"Plantains"})
+                ran = "renamed";
+        }
+        QCOMPARE(ran, afterwards);
+        QCOMPARE(count("FoodItem"), 8);
+        expectNothingPending();
     }
 
     void aFailedStoreKeepsTheEntries_data()

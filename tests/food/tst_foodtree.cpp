@@ -197,11 +197,9 @@ private slots:
         press(Qt::Key_Escape);
         press(Qt::Key_Escape); // the second on a root does nothing
         QCOMPARE(selected(), "G1");
-        press(Qt::Key_F2);
-        QCOMPARE(inPlaceEditor() ? inPlaceEditor()->text() : QString(), "USDA Foods");
     }
 
-    void focusResetsTheCommandsAndSettlesAPendingFoodChange()
+    void focusResetsTheCommandsOfTheTree()
     {
         load("G1");
         w().tvwDiet->setFocus();
@@ -213,32 +211,61 @@ private slots:
         QTRY_COMPARE(w().state().activeTree, "FOODS");
         QVERIFY(!on(Command::Delete) && on(Command::Rename)); // a root, whatever the diet tree allowed
         QVERIFY(!w().mnuPop_RTB->isVisible());
-        click("F9040");
-        // A changed food, saved; then a new one, discarded.
-        for (const bool newRow : {false, true}) {
-            w().tvwDiet->setFocus();
-            QTRY_VERIFY(w().tvwDiet->hasFocus());
-            if (newRow) {
-                foods().addNew();
-                foods().setValue("FoodId", 70000);
-                foods().setValue("GroupId", int(Fixture::FruitGroup));
-            } else {
-                foods().edit();
-            }
-            foods().setValue("FoodName", newRow ? "Cherries" : "Plantains");
-            w().state().newFoodPending = newRow;
-            w().state().foodDataChanged = true;
-            prompts().queue(newRow ? PromptAnswer::No : PromptAnswer::Yes);
-            tree()->setFocus();
-            QTRY_VERIFY(!w().state().foodDataChanged && !w().state().newFoodPending);
-            QCOMPARE(last().text, newRow ? "Do you want to save this new Food Item?"
-                                         : "Food Data changed.  Do you want to save it?");
-            QCOMPARE(last().buttons, PromptButtons::YesNo);
+    }
+
+    // A changed or new food record not yet stored is settled, after a
+    // question, before the food tree takes the focus and before the window
+    // closes (with the database).
+    void aPendingRecordIsSettledFirst_data()
+    {
+        QTest::addColumn<bool>("close"); // else the food tree takes the focus
+        QTest::addColumn<bool>("newRow");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QStringList>("names"); // of the fruit group afterwards
+        const QStringList kept = {"Apples, raw", "Bananas, raw"};
+        for (const bool close : {false, true}) {
+            const char* when = close ? "close, " : "focus, ";
+            QTest::addRow("%schanged, saved", when)
+                << close << false << true << QStringList{"Apples, raw", "Plantains"};
+            QTest::addRow("%schanged, dropped", when) << close << false << false << kept;
+            QTest::addRow("%snew, saved", when) << close << true << true << kept + QStringList{"Plantains"};
+            QTest::addRow("%snew, dropped", when) << close << true << false << kept;
+        }
+    }
+    void aPendingRecordIsSettledFirst()
+    {
+        QFETCH(bool, close);
+        QFETCH(bool, newRow);
+        QFETCH(bool, yes);
+        QFETCH(QStringList, names);
+        load("F9040");
+        w().tvwDiet->setFocus();
+        QTRY_VERIFY(w().tvwDiet->hasFocus());
+        if (newRow) {
+            foods().addNew();
+            foods().setValue("FoodId", 70000);
+            foods().setValue("GroupId", int(Fixture::FruitGroup));
+        } else {
+            foods().edit();
+        }
+        foods().setValue("FoodName", "Plantains");
+        w().state().newFoodPending = newRow;
+        w().state().foodDataChanged = true;
+        prompts().queue(yes ? PromptAnswer::Yes : PromptAnswer::No);
+        close ? void(w().close()) : tree()->setFocus();
+        QTRY_VERIFY(!w().state().foodDataChanged && !w().state().newFoodPending);
+        QCOMPARE(prompts().texts(), QStringList{newRow ? "Do you want to save this new Food Item?"
+                                                       : "Food Data changed.  Do you want to save it?"});
+        QCOMPARE(last().buttons, PromptButtons::YesNo);
+        const QString sql = "SELECT FoodName FROM FoodItem WHERE GroupId = 11 ORDER BY FoodName";
+        QStringList stored;
+        for (const QVariantList& row : close ? fileRows(f->test.folder.dbPath(), sql) : f->test.rows(sql))
+            stored << row[0].toString();
+        QCOMPARE(stored, names);
+        if (!close) {
+            QCOMPARE(captions("G11"), names);
             QCOMPARE(foods().editMode(), Recordset::EditMode::None);
         }
-        QCOMPARE(captions("G11"), (QStringList{"Apples, raw", "Plantains"}));
-        QCOMPARE(food(Fixture::Bananas, "FoodName"), QVariantList{"Plantains"});
-        QCOMPARE(count("FoodItem"), 7);
     }
 
     void doubleClickOnAFoodLogsOneServing()
@@ -325,26 +352,16 @@ private slots:
         QVERIFY(!w().foodTree().foodClipboardFull());
     }
 
-    void cutAndPasteGivesANewIdWithTheSameValues_data()
-    {
-        QTest::addColumn<double>("grams");
-        QTest::addColumn<double>("pasted");
-        QTest::newRow("28.35") << 28.35 << 28.0;
-        QTest::newRow("42.5") << 42.5 << 42.0;
-        QTest::newRow("43.5") << 43.5 << 44.0;
-    }
     void cutAndPasteGivesANewIdWithTheSameValues()
     {
-        QFETCH(double, grams);
-        QFETCH(double, pasted);
-        f->test.exec("UPDATE FoodItem SET USDA_GM_WT = ? WHERE FoodId = 9003", {grams});
+        f->test.exec("UPDATE FoodItem SET USDA_GM_WT = 28.35 WHERE FoodId = 9003");
         QVariantList values = food(Fixture::Apples, kValues);
         load("F9003");
         run(Command::Cut, PromptAnswer::Yes);
         QCOMPARE(count("FoodItem WHERE FoodId = 9003"), 0);
         click("G12"); // never opened
         run(Command::Paste);
-        values.last() = pasted;
+        values.last() = 28.0; // the clipboard holds whole grams
         QCOMPARE(food(Fixture::kLastFoodId + 1, kValues), values);
         QCOMPARE(under("G12"), (QStringList{newFood(), "F11090"}));
         QCOMPARE(food(Fixture::kLastFoodId + 1, "GroupId"), QVariantList{int(Fixture::VegetableGroup)});
@@ -376,19 +393,44 @@ private slots:
         QVERIFY(!on(Command::Paste));
     }
 
+    // F2, the text, Enter: every kind of group keeps its first 60 characters
+    // and a food its first 200; the node takes its sorted place.
+    void renamesAreCutToTheirColumnsAndSorted_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("siblings"); // keys in order after the rename
+        const QString long70 = "A" + QString(69, 'x');
+        QTest::newRow("group") << "G11" << long70 << long70.left(60) << QStringList{"G11", "G10", "G12"};
+        QTest::newRow("favourites") << "G2"
+                                    << "Best loved"
+                                    << "Best loved" << QStringList{"G2", "G3", "G1"};
+        QTest::newRow("root") << "G1"
+                              << "All USDA"
+                              << "All USDA" << QStringList{"G1", "G2", "G3"};
+        QTest::newRow("food") << "F9040" << QString(250, 'b') << QString(200, 'b')
+                              << QStringList{"F9003", "F9040"};
+    }
     void renamesAreCutToTheirColumnsAndSorted()
     {
-        load("G11");
-        run(Command::Rename);
-        const QString long70 = "A" + QString(69, 'x');
-        commitInPlace(long70);
-        QCOMPARE(scalar("SELECT GroupName FROM FoodGroup WHERE GroupId = 11").toString(), long70.left(60));
-        QCOMPARE(node("G11")->text(0), long70.left(60));
-        QCOMPARE(under("G1"), (QStringList{"G11", "G10", "G12"}));
-        click("F9040");
-        run(Command::Rename);
-        commitInPlace(QString(250, 'b'));
-        QCOMPARE(food(Fixture::Bananas, "FoodName"), QVariantList{QString(200, 'b')});
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, siblings);
+        load(key);
+        const bool expanded = node(key)->isExpanded();
+        press(Qt::Key_F2);
+        commitInPlace(text);
+        const bool food = key.startsWith('F');
+        QCOMPARE(scalar(food ? "SELECT FoodName FROM FoodItem WHERE FoodId = ?"
+                             : "SELECT GroupName FROM FoodGroup WHERE GroupId = ?",
+                        {key.mid(1)})
+                     .toString(),
+                 stored);
+        QCOMPARE(node(key)->text(0), stored);
+        QCOMPARE(under(NodeTree::key(node(key)->parent())), siblings);
+        QCOMPARE(node(key)->isExpanded(), expanded); // the Enter was the editor's, not the tree's
         QCOMPARE(foods().editMode(), Recordset::EditMode::None);
     }
 

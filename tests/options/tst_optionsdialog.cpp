@@ -92,8 +92,13 @@ private slots:
     {
         QTest::addColumn<int>("set");
         QTest::addColumn<QStringList>("labels");
+        // clang-format off
         QTest::newRow("Body Building") << 0 << QStringList{"Weight", "Waist", "Chest", "Biceps", "Shoulders", "", "", ""};
+        QTest::newRow("Cardiology") << 1 << QStringList{"Weight", "Cholesterol", "Pulse", "", "", "", "Blood Pressure", ""};
+        QTest::newRow("Diabetic") << 2 << QStringList{"Weight", "Blood Glucose", "", "", "", "", "Blood Pressure", ""};
         QTest::newRow("Renal") << 3 << QStringList{"Weight", "Creatine", "", "", "", "", "Blood Pressure", ""};
+        QTest::newRow("Weight Loss") << 4 << QStringList{"Weight", "Waist", "Chest", "Thighs", "", "", "", ""};
+        // clang-format on
     }
     void preConfiguredSets()
     {
@@ -101,6 +106,9 @@ private slots:
         QFETCH(QStringList, labels);
         const QList<QVariantList> before = allConfig();
         withOptions([&](OptionsDialog& d) {
+            QCOMPARE(d.optCongifuration[set]->text(), QString(QTest::currentDataTag()));
+            if (set == 4) // the set of a new database: another one first, so the choice shows
+                choose(d.optCongifuration[0]);
             choose(d.optCongifuration[set]);
             QStringList shown;
             for (QLineEdit* box : d.txtSnapShot)
@@ -113,22 +121,36 @@ private slots:
             QCOMPARE(stored(OptionsModel::snapshotKey(i)), labels[i]);
     }
 
+    void valuesAreStoredAsTheyAreKept_data()
+    {
+        QTest::addColumn<QString>("other1"); // as typed, then as kept (and shown after Apply)
+        QTest::addColumn<QString>("kept");
+        const QString fish = QString::fromUtf8("\xF0\x9F\x90\x9F"); // two UTF-16 units
+        QTest::newRow("13 characters") << "Monounsatura1"
+                                       << "Monounsatu";
+        QTest::newRow("a pair across the cut") << "Omega-3 w" + fish << "Omega-3 w";
+        QTest::newRow("a pair before the cut") << "Omega-3 " + fish + "x"
+                                               << "Omega-3 " + fish;
+    }
     void valuesAreStoredAsTheyAreKept()
     {
+        QFETCH(QString, other1);
+        QFETCH(QString, kept);
         withOptions([&](OptionsDialog& d) {
-            retype(d.txtOther1, "Monounsatura1"); // 13 characters
+            d.txtOther1->setText(other1);
             retype(d.txtUser[1], "  Bob ");
-            retype(d.txtMealDesc[4], "  Brunch ");
+            d.txtMealDesc[4]->setText("  \tBrunch\n ");
             retype(d.txtSnapShot[5], " Hips ");
             d.cmdApply->click();
             QVERIFY(d.isVisible());
-            QCOMPARE(d.txtOther1->text(), QString("Monounsatu"));
+            QCOMPARE(d.txtOther1->text(), kept);
             d.cmdCancel->click();
         });
-        // Cancel keeps what Apply stored: labels of ten characters, user names as typed, the rest trimmed.
-        QCOMPARE(stored("OTHER1"), QString("Monounsatu"));
+        // Cancel keeps what Apply stored: labels cut safely, user names as typed, the rest trimmed of
+        // spaces (and of nothing else).
+        QCOMPARE(stored("OTHER1"), kept);
         QCOMPARE(stored("USER2"), QString("  Bob "));
-        QCOMPARE(stored("MEAL4") + "|" + stored("SNAPSHOT6"), QString("Brunch|Hips"));
+        QCOMPARE(stored("MEAL4") + "|" + stored("SNAPSHOT6"), QString("\tBrunch\n|Hips"));
         QCOMPARE(f->test.scalar("SELECT group_concat(ConfigItem) FROM CONFIG WHERE SelectedConfig <> 0").toString(),
                  QString("USER1"));
     }
@@ -150,7 +172,11 @@ private slots:
         QCOMPARE(f->main().statusPanel2->text(), QString("User:  Carol"));
         QCOMPARE(f->main().tvwDiet->topLevelItem(0)->text(0), QString("2003-05-13"));
         QCOMPARE(f->main().tvwDiet->topLevelItemCount(), 1);
-        QCOMPARE(f->ctx().config().findCurrentUser(), QString("USER3")); // and so at the next start
+        // Exactly one USER row carries the mark, so the next start finds the same user.
+        QCOMPARE(f->test.scalar("SELECT group_concat(ConfigItem) FROM CONFIG WHERE SelectedConfig <> 0")
+                     .toString(),
+                 QString("USER3"));
+        QCOMPARE(f->ctx().config().findCurrentUser(), QString("USER3"));
     }
 
     void renamedMealsReachTheMainWindow()

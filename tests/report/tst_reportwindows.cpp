@@ -53,6 +53,7 @@ private:
     QList<std::function<void(QWidget*)>> m_handlers;
     QPointer<QWidget> m_last;
     QTimer m_timer;
+    ModalGuard::Expecting m_expecting;
 };
 
 const QDate kFirst(2003, 5, 14);

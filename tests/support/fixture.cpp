@@ -1,5 +1,7 @@
 #include "fixture.h"
 
+#include "modalguard.h"
+
 #include "data/dateliterals.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
@@ -146,6 +148,22 @@ QList<QVariantList> queryRows(const QSqlDatabase& db, const QString& sql, const 
     return result;
 }
 
+QList<QVariantList> fileRows(const QString& path, const QString& sql, const QVariantList& params)
+{
+    const QString connection = QStringLiteral("fixture-reader");
+    QList<QVariantList> rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qFatal("cannot open %s", qPrintable(path));
+        rows = queryRows(db, sql, params);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return rows;
+}
+
 QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
@@ -154,6 +172,7 @@ QByteArray fileBytes(const QString& path)
 
 TestContext::TestContext(Fixture::Content content) : folder(content)
 {
+    ModalGuard::arm();
     context = std::make_unique<AppContext>(folder.path(), prompts);
     context->unloadMainWindow = [this] { ++shutDowns; };
     if (!context->dataSource().connectDB())

@@ -70,6 +70,9 @@ struct ProgramRun
 // Every row of a statement, read beside the code under test.
 QList<QVariantList> queryRows(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {});
 
+// Every row of a statement on a database file the program has closed.
+QList<QVariantList> fileRows(const QString& path, const QString& sql, const QVariantList& params = {});
+
 // A file's bytes ("<unreadable>" when it cannot be read).
 QByteArray fileBytes(const QString& path);
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTimer>
 
 MainWindowFixture::MainWindowFixture(Fixture::Content content) : test(content)
 {
@@ -31,20 +30,4 @@ void MainWindowFixture::load()
         window->unload();
     };
     window->load();
-}
-
-void whenModal(std::function<void(QWidget* dialog)> action)
-{
-    auto poll = std::make_shared<std::function<void(int)>>();
-    *poll = [action, poll](int attempts) {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            action(dialog);
-            return;
-        }
-        if (attempts > 0)
-            QTimer::singleShot(10, [poll, attempts] { (*poll)(attempts - 1); });
-        else
-            qWarning("whenModal: no modal dialog was shown");
-    };
-    QTimer::singleShot(0, [poll] { (*poll)(500); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fixture.h"
+#include "modalguard.h"
 #include "ui/mainwindow.h"
 
 #include <QTemporaryDir>
@@ -24,8 +25,3 @@ public:
     // Builds and loads the window (after a test has adjusted the database).
     void load();
 };
-
-// Runs action on the next modal dialog as soon as it is shown (from a timer,
-// while the dialog's own event loop runs), so a test can fill and close
-// dialogs that the code under test opens with exec().
-void whenModal(std::function<void(QWidget* dialog)> action);

@@ -1,12 +1,19 @@
 #include "app/windowsettings.h"
 #include "data/orvdatasource.h"
+#include "diet/servingsdialog.h"
+#include "food/fooditemeditor.h"
+#include "food/foodtree.h"
 #include "mainwindowfixture.h"
+#include "options/optionsdialog.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
 #include "ui/nodetree.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -14,9 +21,10 @@
 #include <QTest>
 #include <QToolBar>
 
-// The main window's shell: menus, context menu and toolbar as listed, the
-// commands of parts not in this build, the pane layout, the window's place in
-// the settings and the meal drop-down.
+// The main window's shell: menus, context menu and toolbar as listed and
+// where they go, the commands of parts not in this build, the pane layout and
+// the smallest size, names for screen readers, the keyboard's context menu,
+// the window's place in the settings and the meal drop-down.
 class MainWindowShellTest : public QObject
 {
     Q_OBJECT
@@ -120,6 +128,59 @@ private slots:
         QCOMPARE(shown, items.split("; "));
     }
 
+    // Each toolbar button runs its command on the selected food (or opens its
+    // window): what opened, the question asked, and what changed.
+    void everyToolbarButtonGoesToItsCommand_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("result"); // dialog|question|foods|food nodes in Favorites|help windows
+        const QString keep = "|7|1|0";
+        QTest::newRow("SelectUser") << "tbSelectUser"
+                                    << "frmOptions|" + keep;
+        QTest::newRow("NewGroup") << "tbNewGroup"
+                                  << "||7|2|0";
+        QTest::newRow("NewFood") << "tbNewFood"
+                                 << "frmFoodData|" + keep;
+        QTest::newRow("Cut") << "tbCut"
+                             << "|Are you sure you want to Cut Food Item: Apples, raw" + keep;
+        QTest::newRow("Copy, Paste") << "tbCopy"
+                                     << "||8|2|0";
+        QTest::newRow("Delete") << "tbDelete"
+                                << "|Are you sure you want to Delete Food Item: Apples, raw" + keep;
+        QTest::newRow("Find") << "tbFind"
+                              << "frmFind|" + keep;
+        QTest::newRow("Help") << "tbHelp"
+                              << "||7|1|1";
+    }
+    void everyToolbarButtonGoesToItsCommand()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, result);
+        loadShown();
+        NodeTree* tree = w().tvwFood;
+        tree->setFocus();
+        tree->selectNode(tree->node("F60001"));
+        w().foodTree().foodNodeClick(tree->node("F60001"));
+        QString opened;
+        whenModal([&](QWidget* dialog) {
+            opened = dialog->objectName();
+            dialog->close();
+        });
+        f->prompts().queueNo();
+        w().findChild<QAction*>(button)->trigger();
+        if (button == "tbCopy") // and back into the favourites
+            w().findChild<QAction*>("tbPaste")->trigger();
+        int helpWindows = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            helpWindows += window->objectName() == "frmHelp" && window->isVisible() ? 1 : 0;
+        QCOMPARE(QStringList({opened, f->prompts().last().text,
+                              f->test.scalar("SELECT count(*) FROM FoodItem").toString(),
+                              QString::number(tree->node("G2")->childCount()), QString::number(helpWindows)})
+                     .join('|'),
+                 result);
+        QCOMPARE(ModalGuard::rejected(), QStringList());
+    }
+
     void everyImageKeyHasAPicture()
     {
         for (const char* key : {"closed", "open", "GroupClosed", "GroupOpen", "FoodItem", "DayClosed",
@@ -160,12 +221,137 @@ private slots:
             QVERIFY2(qAbs(actual - expected) <= pixel,
                      qPrintable(QString("%1 for %2").arg(actual).arg(expected)));
         QVERIFY(w().tvwDiet->geometry().bottom() < w().centralWidget()->height());
-        // A window lower than 1751 twips keeps the last layout.
+        // A window lower than 1751 twips keeps the last layout (if a window
+        // manager lets it be smaller than its minimum).
         const QList<QRect> before = {w().frameFood->geometry(), w().tvwDiet->geometry()};
+        w().setMinimumSize(0, 0);
         w().resize(820, 120);
         QTRY_COMPARE(w().width(), 820);
         QVERIFY2(scale().height() <= 1750, qPrintable(QString::number(scale().height())));
         QCOMPARE((QList<QRect>{w().frameFood->geometry(), w().tvwDiet->geometry()}), before);
+    }
+
+    void theFirstStartShowsTheDayMealAndCaptionWhole()
+    {
+        loadShown(); // at the default place, 6500 twips square
+        QToolBar* bar = w().findChild<QToolBar*>("tbToolBar");
+        for (QWidget* box : QList<QWidget*>{w().dtDatePick, w().cmbMeal}) {
+            QVERIFY2(box->isVisible(), box->objectName().toUtf8());
+            QVERIFY(w().rect().contains(QRect(box->mapTo(&w(), QPoint()), box->size())));
+        }
+        QVERIFY(!bar->findChild<QWidget*>("qt_toolbar_ext_button")->isVisible()); // nothing in the overflow
+        QVERIFY2(w().txtActivity->height() >= w().txtActivity->sizeHint().height(),
+                 qPrintable(QString::number(w().txtActivity->height())));
+        // The window is no smaller than that, whatever is asked for; the default stays as it is.
+        w().resize(300, 300);
+        QCOMPARE(w().size(), w().minimumSize());
+        QVERIFY(w().cmbMeal->isVisible());
+        QCOMPARE(WindowSettings().read().width, 6500.0);
+    }
+
+    // What a screen reader says of each control: every control that takes
+    // the focus has a name, and the drop-downs (which Qt would name by their
+    // values), the trees and the four "Current User" buttons have the names
+    // of their captions or labels.
+    void everyControlIsNamedForAScreenReader_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("names"); // object name=accessible name
+        QTest::newRow("main window") << "frmMain"
+                                     << QStringList{"tvwFood=Food Groups", "dtDatePick=Diet Date",
+                                                    "cmbMeal=Meal"};
+        QTest::newRow("servings") << "dlgServings"
+                                  << QStringList{"cmbServings=Number of Servings", "cmbServSize=Serving Size",
+                                                 "dtDate=Date", "cmbMeal=Meal"};
+        QTest::newRow("food item") << "frmFoodData"
+                                   << QStringList{"txtFoodName=Food Name", "cmbServSize=Serving Size",
+                                                  "txtOther1=Fiber"};
+        QTest::newRow("options") << "frmOptions" << QStringList{"optUser3=Current User: User 4"};
+    }
+    void everyControlIsNamedForAScreenReader()
+    {
+        QFETCH(QString, window);
+        QFETCH(QStringList, names);
+        loadShown();
+        QStringList unnamed, seen;
+        auto check = [&](QWidget* shown) {
+            auto nameOf = [](QWidget* widget) {
+                return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+            };
+            // Every tab's controls too, not those of the lists' own windows. (The
+            // diet tree is named with the diet tree; a date box's own text box
+            // is not shown to a screen reader.)
+            for (QWidget* control : shown->findChildren<QWidget*>()) {
+                if (!control->isHidden() && control->window() == shown &&
+                    control->focusPolicy() != Qt::NoFocus && control->objectName() != "qt_spinbox_lineedit" &&
+                    control != w().tvwDiet && nameOf(control).isEmpty())
+                    unnamed << control->metaObject()->className() + QString(":") + control->objectName();
+            }
+            for (const QString& name : names)
+                seen << name.section('=', 0, 0) + "=" +
+                            nameOf(shown->findChild<QWidget*>(name.section('=', 0, 0)));
+            if (shown == &w()) // the tree's one column reads as the tree, not as "1"
+                seen << QAccessible::queryAccessibleInterface(w().tvwFood)->child(0)->text(QAccessible::Name);
+        };
+        if (window == "frmMain") {
+            check(&w());
+            names << "Food Groups";
+        } else if (window == "dlgServings") {
+            ServingsDialog dialog(f->ctx(), &w());
+            fillMealCombo(f->ctx().config(), dialog.cmbMeal, "Lunch");
+            dialog.setFixedServingSize("1 slice"); // an editable box whose text box is named too
+            check(&dialog);
+        } else if (window == "frmOptions") {
+            check(std::make_unique<OptionsDialog>(f->ctx(), &w()).get());
+        } else {
+            whenModal([&](QWidget* dialog) {
+                check(dialog);
+                dialog->close();
+            });
+            w().tvwFood->selectNode(w().tvwFood->node("F60001"));
+            w().foodEditor().showFoodDetails();
+        }
+        QCOMPARE(unnamed.join(", "), QString());
+        QCOMPARE(seen, names);
+    }
+
+    // The Menu key and Shift+F10 open the context menu of the selected node,
+    // just below it, in either tree, as a right click on it would.
+    void theContextMenuOpensFromTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("offered"); // an item of the menu the node enables
+        const int shiftF10 = (Qt::ShiftModifier | Qt::Key_F10).toCombined();
+        QTest::newRow("food, Menu key") << "tvwFood" << int(Qt::Key_Menu) << "mnuPop_RTB_FoodDetails";
+        QTest::newRow("food, Shift+F10") << "tvwFood" << shiftF10 << "mnuPop_RTB_FoodDetails";
+        QTest::newRow("diet, Menu key") << "tvwDiet" << int(Qt::Key_Menu) << "mnuPop_RTB_DietDetails";
+        QTest::newRow("diet, Shift+F10") << "tvwDiet" << shiftF10 << "mnuPop_RTB_DietDetails";
+    }
+    void theContextMenuOpensFromTheKeyboard()
+    {
+        QFETCH(QString, tree);
+        QFETCH(int, key);
+        QFETCH(QString, offered);
+        f->test.addDietRow("USER1", QDate::currentDate(), "MEAL1", "Toast");
+        loadShown();
+        auto* view = w().findChild<NodeTree*>(tree);
+        QTreeWidgetItem* node = view->topLevelItem(0);
+        if (tree == "tvwFood")
+            node = view->node("F60001");
+        view->setFocus();
+        view->selectNode(node);
+        w().mnuPop_RTB->hide();
+        const QKeyCombination keys = QKeyCombination::fromCombined(key);
+        QTest::keyClick(view, keys.key(), keys.keyboardModifiers());
+        QVERIFY(w().mnuPop_RTB->isVisible());
+        QVERIFY(w().findChild<QAction*>(offered)->isEnabled());
+        const QRect row = view->visualItemRect(node);
+        const QPoint below = view->viewport()->mapToGlobal(QPoint(row.left(), row.bottom()));
+        QVERIFY2(qAbs(w().mnuPop_RTB->pos().y() - below.y()) <= 2 && w().mnuPop_RTB->pos().x() >= below.x(),
+                 qPrintable(QString("%1,%2").arg(w().mnuPop_RTB->pos().x()).arg(w().mnuPop_RTB->pos().y())));
+        w().mnuPop_RTB->hide();
+        QVERIFY(!w().state().popupPending);
     }
 
     void thePlaceIsReadFromTheSettingsAndStoredUnlessMinimised_data()
@@ -177,15 +363,15 @@ private slots:
     void thePlaceIsReadFromTheSettingsAndStoredUnlessMinimised()
     {
         QFETCH(bool, minimised);
-        const WindowPlacement stored = {1500, 1200, 9000, 7200};
+        const WindowPlacement stored = {1500, 1200, 11000, 7200};
         WindowSettings().write(stored);
         loadShown();
         const int dpiX = w().logicalDpiX(), dpiY = w().logicalDpiY();
         QCOMPARE(QRect(w().pos(), w().size()),
                  QRect(qRound(1500 * dpiX / 1440.0), qRound(1200 * dpiY / 1440.0),
-                       qRound(9000 * dpiX / 1440.0), qRound(7200 * dpiY / 1440.0)));
+                       qRound(11000 * dpiX / 1440.0), qRound(7200 * dpiY / 1440.0)));
         w().move(120, 90);
-        w().resize(640, 480);
+        w().resize(700, 480);
         if (minimised) {
             w().showMinimized();
             QTRY_VERIFY(w().isMinimized());
@@ -193,31 +379,42 @@ private slots:
         w().close();
         QCOMPARE(WindowSettings().read(),
                  minimised ? stored
-                           : WindowSettings::fromPixels(QRect(w().pos(), QSize(640, 480)), dpiX, dpiY));
+                           : WindowSettings::fromPixels(QRect(w().pos(), QSize(700, 480)), dpiX, dpiY));
         QVERIFY(!f->ctx().dataSource().isConnected()); // closed behind "Closing Database Files"
     }
 
-    void mealComboPositions_data()
+    // Only exactly "Y" shows the meal list at load; the menu item's mark follows it.
+    // The list offers the meals in use.
+    void showMealsAtLoad_data()
     {
-        QTest::addColumn<QString>("meal0");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("none chosen") << "Breakfast" << 0 << QString();
-        QTest::newRow("lunch") << "Breakfast" << 2 << "Lunch";
-        QTest::newRow("twice the same: the last") << "Snack" << 4 << "Snack";
+        QTest::addColumn<QString>("stored"); // "-" for no SHOWMEALS item at all
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("Y") << "Y" << true;
+        QTest::newRow("N") << "N" << false;
+        QTest::newRow("y") << "y" << false;
+        QTest::newRow("missing") << "-" << false;
     }
-    void mealComboPositions()
+    void showMealsAtLoad()
     {
-        QFETCH(QString, meal0);
-        QFETCH(int, position);
-        QFETCH(QString, label);
-        f->test.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'MEAL0'", {meal0});
-        f->load();
-        QComboBox* combo = w().cmbMeal;
-        QCOMPARE(combo->currentText(), "Select a Meal"); // as loaded
-        fillMealCombo(f->ctx().config(), combo, label);
-        QCOMPARE(combo->count(), 5); // the entries replaced
-        QCOMPARE(combo->currentIndex(), position);
+        QFETCH(QString, stored);
+        QFETCH(bool, shown);
+        if (stored == "-")
+            f->test.exec("DELETE FROM CONFIG WHERE ConfigItem = 'SHOWMEALS'");
+        else
+            f->test.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'SHOWMEALS'", {stored});
+        loadShown();
+        QCOMPARE(w().cmbMeal->isVisible(), shown);
+        QCOMPARE(w().cmbMeal->currentText(), "Select a Meal");
+        fillMealCombo(f->ctx().config(), w().cmbMeal, "Lunch"); // the entries replaced, not added to
+        QCOMPARE(w().cmbMeal->count(), 5);
+        QCOMPARE(w().cmbMeal->currentText(), "Lunch");
+        QAction* menu = w().findChild<QAction*>("mnuToolsShowMeals");
+        QCOMPARE(menu->isChecked(), shown);
+        // The menu item turns it round and stores the switch.
+        menu->trigger();
+        QTRY_COMPARE(w().cmbMeal->isVisible(), !shown);
+        QCOMPARE(f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWMEALS'"),
+                 stored == "-" ? QVariant() : QVariant(shown ? "N" : "Y"));
     }
 };
 

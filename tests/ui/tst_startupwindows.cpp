@@ -1,16 +1,25 @@
 #include "app/appcontext.h"
 #include "data/orvdatasource.h"
 #include "fixture.h"
+#include "mainwindowfixture.h"
 #include "ui/mainwindow.h"
+#include "ui/messageboxprompts.h"
+#include "ui/program.h"
 #include "ui/splashwindow.h"
 #include "ui/startupwindows.h"
+#include "ui/tipwindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 // The start-up's windows: the splash while the main window loads, the main
 // window shown only after the splash is gone, the introduction offered over
@@ -72,17 +81,63 @@ private slots:
         }
     }
 
+    // The boxes on the screen: their icon and buttons, the answer, the text as
+    // typed (never markup), and never behind the splash.
+    void messageBoxesShowPlainTextAboveTheSplash_data()
+    {
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<bool>("yesNo");
+        QTest::addColumn<int>("boxIcon");
+        QTest::addColumn<int>("click");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("failure") << int(PromptIcon::Critical) << false << int(QMessageBox::Critical)
+                                 << int(QMessageBox::Ok) << int(PromptAnswer::Ok);
+        QTest::newRow("no") << int(PromptIcon::None) << true << int(QMessageBox::NoIcon)
+                            << int(QMessageBox::No) << int(PromptAnswer::No);
+    }
+    void messageBoxesShowPlainTextAboveTheSplash()
+    {
+        QFETCH(int, icon);
+        QFETCH(bool, yesNo);
+        QFETCH(int, boxIcon);
+        QFETCH(int, click);
+        QFETCH(int, answer);
+        const QString text = "Delete all Diet Data for <b>Lunch</b> &amp; <i>tea</i>?";
+        SplashWindow splash;
+        splash.show();
+        QString seen;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            seen = QString("%1|%2|%3|%4|%5")
+                       .arg(box->windowTitle(), box->text())
+                       .arg(box->textFormat() == Qt::PlainText)
+                       .arg(box->icon())
+                       .arg(splash.isVisible());
+            box->button(QMessageBox::StandardButton(click))->click();
+        });
+        MessageBoxPrompts prompts;
+        const PromptAnswer given = prompts.ask(
+            {PromptIcon(icon), yesNo ? PromptButtons::YesNo : PromptButtons::Ok, "Application Error", text});
+        QCOMPARE(seen, QString("Application Error|%1|1|%2|0").arg(text).arg(boxIcon));
+        QCOMPARE(int(given), answer);
+    }
+
     void theSplashShowsWhileTheMainWindowLoads_data()
     {
         QTest::addColumn<QString>("showTips");
         QTest::addColumn<int>("introductions");
         QTest::newRow("introduction on") << "Y" << 1;
         QTest::newRow("only for exactly Y") << "y" << 0;
+        QTest::newRow("not for a blank before it") << " Y" << 0;
+        QTest::newRow("not without the item") << "-" << 0;
     }
     void theSplashShowsWhileTheMainWindowLoads()
     {
         QFETCH(QString, showTips);
         QFETCH(int, introductions);
+        if (showTips == "-")
+            t->exec("DELETE FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'");
         t->exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'SHOWTIPS'", {showTips});
         QVERIFY(t->ctx().dataSource().cmdConfig());
         bool splashDuringLoad = false, hiddenDuringLoad = false;
@@ -110,6 +165,48 @@ private slots:
         t->ctx().fatalError(QStringLiteral("Unable to retrieve Diet Data.  "));
         QVERIFY(!window->isVisible());
         QVERIFY(!t->ctx().dataSource().isConnected());
+    }
+
+    // The program as it runs over a program folder: the database opened, the
+    // main window shown, the real introduction over it (whose box is stored),
+    // and the end of the run when the window closes.
+    void theProgramRunsFromItsFolder()
+    {
+        t.reset(); // the folder below is the only database open
+        FixtureFolder folder;
+        ScriptedPrompts prompts;
+        QString introduction;
+        whenModal([&](QWidget* modal) {
+            auto* tip = qobject_cast<TipWindow*>(modal);
+            QVERIFY(tip);
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (qobject_cast<MainWindow*>(window) && window->isVisible())
+                    introduction = window->windowTitle() + " | " + tip->windowTitle();
+            }
+            tip->chkLoadTipsAtStartup->click(); // no introduction next time
+            tip->cmdOK->click();
+            // The user ends the run once the program waits in its event loop.
+            auto closeMain = std::make_shared<std::function<void()>>();
+            *closeMain = [closeMain] {
+                if (QThread::currentThread()->loopLevel() != 1 || QApplication::activeModalWidget()) {
+                    QTimer::singleShot(10, *closeMain);
+                    return;
+                }
+                for (QWidget* window : QApplication::topLevelWidgets()) {
+                    if (qobject_cast<MainWindow*>(window)) {
+                        window->close(); // which closes the other windows too
+                        return;
+                    }
+                }
+            };
+            QTimer::singleShot(0, *closeMain);
+        });
+        QCOMPARE(runProgramIn(folder.path(), prompts), EXIT_SUCCESS);
+        QCOMPARE(introduction, QString("Corvane's Foodlark 3.0.0 | Corvane's Foodlark Introduction"));
+        QCOMPARE(prompts.count() + visible(), 0);
+        // Closed by the program, so no longer held by it.
+        QCOMPARE(fileRows(folder.dbPath(), "SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'"),
+                 QList<QVariantList>{{"N"}});
     }
 
     void aFailedLoadEndsTheProgram_data()
