@@ -24,12 +24,12 @@ QString ConfigStore::trimSpaces(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-QString ConfigStore::storedValue(const QString& value)
+QString ConfigStore::leftChars(const QString& text, qsizetype n)
 {
-    if (value.size() <= kValueLength)
-        return value;
-    const bool splitsPair = value.at(kValueLength - 1).isHighSurrogate();
-    return value.left(splitsPair ? kValueLength - 1 : kValueLength);
+    if (text.size() <= n)
+        return text;
+    const bool splitsPair = n > 0 && text.at(n - 1).isHighSurrogate();
+    return text.left(splitsPair ? n - 1 : n);
 }
 
 bool ConfigStore::moveToItem(const QString& column, const QString& value)

@@ -295,10 +295,8 @@ private slots:
         QTest::newRow("servings") << ReportFormat::servings(0.5) << "0.50";
         QTest::newRow("share") << ReportFormat::share(0.25) << "25.0%";
         QTest::newRow("day") << ReportFormat::day(QDate(2003, 5, 4)) << "05/04/2003";
-        QTest::newRow("caption day") << ReportFormat::captionDay(QDate(2003, 5, 4)) << "05/04/03";
+        QTest::newRow("range") << ReportFormat::rangeText(QDate(2003, 5, 4), QDate(2004, 1, 9)) << "05/04/03 - 01/09/04";
         QTest::newRow("time") << ReportFormat::time(QDateTime(QDate(2003, 5, 4), QTime(0, 5))) << "12:05 AM";
-        QTest::newRow("snapshot time") << ReportFormat::snapshotDateTime(QDateTime(QDate(2003, 5, 4), QTime(13, 7)))
-                                       << "2003/05/04 01:07 PM";
         QTest::newRow("value: none") << ReportFormat::snapshotValue(QVariant(), 1) << " ";
         QTest::newRow("value: positive") << ReportFormat::snapshotValue(72.5, 1) << " 72.5";
         QTest::newRow("value: negative") << ReportFormat::snapshotValue(-3.0, 6) << "-3";
