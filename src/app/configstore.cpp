@@ -24,12 +24,12 @@ QString ConfigStore::trimSpaces(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-QString ConfigStore::safeLeft(const QString& value, int length)
+QString ConfigStore::leftChars(const QString& text, qsizetype n)
 {
-    if (value.size() <= length || length <= 0)
-        return length <= 0 ? QString() : value;
-    const bool splitsPair = value.at(length - 1).isHighSurrogate();
-    return value.left(splitsPair ? length - 1 : length);
+    if (text.size() <= n)
+        return text;
+    const bool splitsPair = n > 0 && text.at(n - 1).isHighSurrogate();
+    return text.left(splitsPair ? n - 1 : n);
 }
 
 bool ConfigStore::moveToItem(const QString& column, const QString& value)

@@ -45,11 +45,11 @@ public:
 
     // text without its leading and trailing blanks (other white space stays).
     static QString trimSpaces(const QString& text);
-    // The first length characters of value, never ending in half of a
-    // character that takes two UTF-16 units.
-    static QString safeLeft(const QString& value, int length);
-    // The part of value an item stores: safeLeft(value, kValueLength).
-    static QString storedValue(const QString& value) { return safeLeft(value, kValueLength); }
+    // The first n characters of text, never ending in half of a character
+    // that takes two UTF-16 units.
+    static QString leftChars(const QString& text, qsizetype n);
+    // The first kValueLength characters of value, as leftChars cuts them.
+    static QString storedValue(const QString& value) { return leftChars(value, kValueLength); }
 
 private:
     bool moveToItem(const QString& column, const QString& value);

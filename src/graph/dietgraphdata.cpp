@@ -106,11 +106,6 @@ QString DietGraphData::title(const QString& nutrientCaption, const QString& rang
     return QStringLiteral("Diet Activity Graph of ") + nutrientCaption + QStringLiteral(" for ") + range;
 }
 
-QString DietGraphData::rangeText(const QDate& lo, const QDate& hi)
-{
-    return lo.toString(QStringLiteral("MM/dd/yy")) + QStringLiteral(" - ") + hi.toString(QStringLiteral("MM/dd/yy"));
-}
-
 DietGraphData::Scale DietGraphData::valueScale(double lo, double hi)
 {
     if (!(hi > lo))

@@ -68,8 +68,6 @@ public:
 
     // "Diet Activity Graph of " + caption + " for " + range.
     static QString title(const QString& nutrientCaption, const QString& range);
-    // The range text of a graph: "mm/dd/yy - mm/dd/yy".
-    static QString rangeText(const QDate& lo, const QDate& hi);
 
 private:
     QVector<QDate> m_dates;

@@ -4,6 +4,7 @@
 #include "app/configstore.h"
 #include "graph/daybars.h"
 #include "data/orvdatasource.h"
+#include "report/reportformat.h"
 #include "ui/waitcursor.h"
 
 #include <QCategoryAxis>
@@ -198,7 +199,7 @@ void GraphWindow::setGraphTitle(const QString& title)
 
 void GraphWindow::setDateRange(const QDate& lo, const QDate& hi)
 {
-    const QString range = DietGraphData::rangeText(lo, hi);
+    const QString range = ReportFormat::rangeText(lo, hi);
     setWindowTitle(windowTitle() + QStringLiteral("  ") + range);
     setGraphTitle(range);
 }

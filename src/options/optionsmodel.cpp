@@ -42,8 +42,8 @@ bool OptionsModel::save(OptionsValues& values)
     if (!check(values))
         return false;
     ConfigStore& config = m_context.config();
-    values.other1 = ConfigStore::safeLeft(values.other1, kOtherLabelLength);
-    values.other2 = ConfigStore::safeLeft(values.other2, kOtherLabelLength);
+    values.other1 = ConfigStore::leftChars(values.other1, kOtherLabelLength);
+    values.other2 = ConfigStore::leftChars(values.other2, kOtherLabelLength);
     config.setConfig(QStringLiteral("OTHER1"), values.other1, false);
     config.setConfig(QStringLiteral("OTHER2"), values.other2, false);
     for (int i = 0; i < OptionsValues::kUsers; ++i) {

@@ -21,6 +21,21 @@ double alignedX(Qt::Alignment alignment, double start, double width, double text
     return start;
 }
 
+// Calls cell(column, x, width) for each column that is printed (one with a
+// width), x being its left edge; the columns stand side by side from left.
+template <typename Cell> void forEachColumn(const PrintableList& list, double left, Cell cell)
+{
+    double x = left;
+    const int columns = list.columnCount();
+    for (int column = 0; column < columns; ++column) {
+        const double w = list.columnWidth(column);
+        if (w <= 0)
+            continue;
+        cell(column, x, w);
+        x += w;
+    }
+}
+
 // Shortens the longest run of two or more blanks by one; false when there is none.
 bool shortenLongestBlankRun(QString& text)
 {
@@ -89,20 +104,14 @@ void printTextBlock(PrintSurface& printer, const CText& block, double left, doub
 void printColumnHeaders(PrintSurface& printer, const PrintableList& list, double left, double)
 {
     const double y0 = std::nearbyint(printer.currentY());
-    double x = 0;
-    const int columns = list.columnCount();
-    for (int column = 0; column < columns; ++column) {
-        const double w = list.columnWidth(column);
-        if (w <= 0)
-            continue;
-        const double h = printer.textHeight(QStringLiteral("A"));
-        printer.line(left + x, y0 + h, left + x + w, y0 + h);
+    const double h = printer.textHeight(QStringLiteral("A"));
+    forEachColumn(list, left, [&](int column, double x, double w) {
+        printer.line(x, y0 + h, x + w, y0 + h);
         const QString text = list.headerText(column);
-        printer.setCurrentX(alignedX(list.alignment(column), left + x, w, printer.textWidth(text)));
+        printer.setCurrentX(alignedX(list.alignment(column), x, w, printer.textWidth(text)));
         printer.setCurrentY(y0);
         printer.print(text);
-        x += w;
-    }
+    });
     printer.setCurrentY(printer.currentY() + 2 * list.twipsPerPixelY);
 }
 
@@ -112,13 +121,8 @@ void printRow(PrintSurface& printer, int row, const PrintableList& list, const I
     const double h = list.rowHeight;
     const double t = printer.textHeight(list.text(row, 0));
     const double y0 = printer.currentY();
-    double x = 0;
-    const int columns = list.columnCount();
-    for (int column = 0; column < columns; ++column) {
-        const double w = list.columnWidth(column);
-        if (w <= 0)
-            continue;
-        double start = left + x;
+    forEachColumn(list, left, [&](int column, double x, double w) {
+        double start = x;
         if (column == 0) {
             if (!images)
                 throw PrintError(PrintError::kNotSet,
@@ -139,9 +143,8 @@ void printRow(PrintSurface& printer, int row, const PrintableList& list, const I
         printer.setCurrentX(alignedX(list.alignment(column), start, w, printer.textWidth(text)));
         printer.setCurrentY(y0 + (h - t) / 2);
         printer.print(text);
-        x += w;
         printer.setCurrentY(y0 + h);
-    }
+    });
 }
 
 bool rowFits(const PrintSurface& printer, double height, double bottom)

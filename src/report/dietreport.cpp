@@ -6,6 +6,8 @@
 #include "data/recordset.h"
 #include "report/calorieshares.h"
 #include "report/reportformat.h"
+#include "report/snapshotreport.h"
+#include "snapshot/snapshotentry.h"
 
 namespace {
 
@@ -44,7 +46,8 @@ bool isBoldKind(DietReport::Kind kind)
 
 } // namespace
 
-DietReport::DietReport(AppContext& context) : m_context(context)
+DietReport::DietReport(AppContext& context)
+    : m_context(context), m_snapshotSlots(SnapshotSlots::fromConfig(context.config()))
 {
     ConfigStore& config = context.config();
     m_headers = {QStringLiteral("Food Name"),
@@ -57,7 +60,6 @@ DietReport::DietReport(AppContext& context) : m_context(context)
                  QStringLiteral("Protein"),
                  config.getConfig(QStringLiteral("OTHER1")),
                  config.getConfig(QStringLiteral("OTHER2"))};
-    m_snapshotColumns = SnapshotColumns::fromConfig(config);
 }
 
 QString DietReport::servingLine(const QString& servingSize)
@@ -121,32 +123,20 @@ void DietReport::addMealHeader(const QString& day, const QString& mealKey)
 bool DietReport::readSnapshots(const QDate& first, const QDate& last)
 {
     // The snapshots of every day of the report in one query rather than one a
-    // day: each day's rows are those of its range, from one second after
-    // midnight to 11:59:59 PM, so a snapshot taken at midnight exactly belongs
-    // to no day.
+    // day; a snapshot of midnight exactly belongs to no day.
     m_snapshots.clear();
-    OrvDataSource& ds = m_context.dataSource();
-    if (!ds.cmdSnapShotReport(QDateTime(first, QTime(0, 0, 1)), QDateTime(last, QTime(23, 59, 59)),
-                              m_context.currentUser))
+    if (!SnapshotReport::query(m_context, first, last))
         return false;
-    Recordset& rs = ds.rsSnapShotReport;
-    const int lastColumn = m_snapshotColumns.last();
-    QStringList valueColumns;
-    for (int n : m_snapshotColumns.fields)
-        valueColumns.append(QStringLiteral("snapval%1").arg(n));
-    const QString takenColumn = QStringLiteral("snapdatetm");
-    const QString commentsColumn = QStringLiteral("snapcomments");
+    Recordset& rs = m_context.dataSource().rsSnapShotReport;
     for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-        const QDateTime taken = rs.dateTime(takenColumn);
-        if (taken.time() == QTime(0, 0))
+        const SnapshotEntry entry = SnapshotEntry::read(rs, m_snapshotSlots);
+        if (entry.taken.time() == QTime(0, 0))
             continue;
         SnapshotRow row;
-        row.first = ReportFormat::time(taken) + QStringLiteral(" - ") + rs.text(commentsColumn);
-        row.values = QStringList(8);
-        for (int i = 0; i <= lastColumn; ++i)
-            row.values[i] =
-                ReportFormat::snapshotValue(rs.value(valueColumns[i]), m_snapshotColumns.fields[i]);
-        m_snapshots[taken.date()].append(row);
+        row.first = ReportFormat::time(entry.taken) + QStringLiteral(" - ") + entry.comment;
+        row.values = ReportFormat::snapshotValues(entry, m_snapshotSlots);
+        row.values.resize(8);
+        m_snapshots[entry.taken.date()].append(row);
     }
     rs.close();
     return true;
@@ -158,9 +148,8 @@ void DietReport::addSnapshotRows(const QDate& day)
     if (it == m_snapshots.constEnd() || it->isEmpty())
         return;
     addBlank();
-    QStringList labels(8);
-    for (int i = 0; i <= m_snapshotColumns.last(); ++i)
-        labels[i] = m_snapshotColumns.labels[i];
+    QStringList labels = ReportFormat::snapshotLabels(m_snapshotSlots);
+    labels.resize(8);
     addTexts(Kind::SnapshotHeader, ReportFormat::day(day) + QStringLiteral(" Physical Snapshot Data "),
              labels);
     for (const SnapshotRow& row : *it)

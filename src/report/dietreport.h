@@ -1,7 +1,7 @@
 #pragma once
 
 #include "report/reporttable.h"
-#include "report/snapshotcolumns.h"
+#include "snapshot/snapshotslots.h"
 
 #include <QDate>
 #include <QHash>
@@ -61,7 +61,6 @@ public:
     Kind kind(int row) const { return m_rows[row].kind; }
     // The number of days with entries.
     int dayCount() const { return m_dayCount; }
-    const SnapshotColumns& snapshotColumns() const { return m_snapshotColumns; }
 
     int rowCount() const override { return int(m_rows.size()); }
     int columnCount() const override { return int(m_headers.size()); }
@@ -98,7 +97,7 @@ private:
 
     AppContext& m_context;
     QStringList m_headers;
-    SnapshotColumns m_snapshotColumns;
+    SnapshotSlots m_snapshotSlots;
     QVector<Row> m_rows;
     QVector<QStringList> m_texts;
     int m_dayCount = 0;

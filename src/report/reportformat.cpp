@@ -2,6 +2,7 @@
 
 #include "app/configstore.h"
 #include "app/numbers.h"
+#include "snapshot/snapshotentry.h"
 
 #include <QLocale>
 #include <cmath>
@@ -39,19 +40,15 @@ QString day(const QDate& date)
     return date.toString(QStringLiteral("MM/dd/yyyy"));
 }
 
-QString captionDay(const QDate& date)
+QString rangeText(const QDate& lo, const QDate& hi)
 {
-    return date.toString(QStringLiteral("MM/dd/yy"));
+    const QString format = QStringLiteral("MM/dd/yy");
+    return lo.toString(format) + QStringLiteral(" - ") + hi.toString(format);
 }
 
 QString time(const QDateTime& dateTime)
 {
     return dateTime.toString(QStringLiteral("hh:mm AP"));
-}
-
-QString snapshotDateTime(const QDateTime& dateTime)
-{
-    return dateTime.toString(QStringLiteral("yyyy/MM/dd hh:mm AP"));
 }
 
 QString snapshotValue(const QVariant& value, int valueNumber)
@@ -71,18 +68,28 @@ QString snapshotValue(const QVariant& value, int valueNumber)
     return number >= 0 ? QLatin1Char(' ') + text : text;
 }
 
-QString leftChars(const QString& text, qsizetype n)
+QStringList snapshotValues(const SnapshotEntry& entry, const SnapshotSlots& layout)
 {
-    if (text.size() <= n)
-        return text;
-    if (n > 0 && text[n - 1].isHighSurrogate())
-        --n;
-    return text.left(n);
+    QStringList texts;
+    for (int p = 0; p < layout.count(); ++p) {
+        const int number = layout.valueNumber(p);
+        texts.append(snapshotValue(entry.values[number - 1], number));
+    }
+    return texts;
+}
+
+QStringList snapshotLabels(const SnapshotSlots& layout)
+{
+    QStringList labels;
+    for (int p = 0; p < layout.count(); ++p)
+        labels.append(ConfigStore::trimSpaces(layout.label(p)));
+    return labels;
 }
 
 QString servingSizeLine(const QString& servingSize)
 {
-    return QStringLiteral("   [") + ConfigStore::trimSpaces(leftChars(servingSize, 50)) + QLatin1Char(']');
+    return QStringLiteral("   [") + ConfigStore::trimSpaces(ConfigStore::leftChars(servingSize, 50)) +
+           QLatin1Char(']');
 }
 
 } // namespace ReportFormat

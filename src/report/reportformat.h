@@ -3,7 +3,11 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+
+class SnapshotSlots;
+struct SnapshotEntry;
 
 // The texts of the report lists: numbers, dates and snapshot values.
 namespace ReportFormat {
@@ -18,24 +22,23 @@ QString share(double fraction);
 
 // "05/14/2003".
 QString day(const QDate& date);
-// "05/14/03", the dates of a report's caption.
-QString captionDay(const QDate& date);
+// "05/14/03 - 05/20/03": the days of a report or graph, as its caption and
+// titles name them.
+QString rangeText(const QDate& lo, const QDate& hi);
 // "08:05 PM".
 QString time(const QDateTime& dateTime);
-// "2003/05/14 08:05 PM".
-QString snapshotDateTime(const QDateTime& dateTime);
 
 // A snapshot value as the reports show it: " " for none; for the numeric
 // values (1 to 6) the number with a blank before it when it is not below
 // zero (" 72.5", "-3"); for the text values (7 and 8) the text as stored.
 QString snapshotValue(const QVariant& value, int valueNumber);
+// The snapshot's values that the layout shows, in position order, as above.
+QStringList snapshotValues(const SnapshotEntry& entry, const SnapshotSlots& layout);
+// The labels of the values the layout shows, without blanks around them.
+QStringList snapshotLabels(const SnapshotSlots& layout);
 
 // The serving size line under a food: "   [" + the first 50 characters of
 // the serving size, without blanks around them, + "]".
 QString servingSizeLine(const QString& servingSize);
-
-// The first n characters of text, never ending in half of a character
-// outside the basic plane.
-QString leftChars(const QString& text, qsizetype n);
 
 } // namespace ReportFormat

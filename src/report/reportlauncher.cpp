@@ -6,6 +6,7 @@
 #include "report/dietreportwindow.h"
 #include "report/reportcriteriadialog.h"
 #include "report/reportformat.h"
+#include "report/snapshotreport.h"
 #include "report/snapshotreportwindow.h"
 #include "ui/commandset.h"
 
@@ -15,11 +16,6 @@
 #include <memory>
 
 namespace {
-
-QString rangeText(const QDate& lo, const QDate& hi)
-{
-    return ReportFormat::captionDay(lo) + QStringLiteral(" - ") + ReportFormat::captionDay(hi);
-}
 
 // Disables commands for as long as it lives.
 class CommandsHeld
@@ -43,6 +39,32 @@ private:
     Command m_command;
 };
 
+// Shows the criteria dialog modally; the dialog, kept for its choices, when
+// the user pressed OK, and nothing otherwise.
+std::unique_ptr<ReportCriteriaDialog> askCriteria(ReportCriteriaDialog::Kind kind, QWidget* parent)
+{
+    auto criteria = std::make_unique<ReportCriteriaDialog>(kind, parent);
+    criteria->exec();
+    QCoreApplication::processEvents();
+    if (criteria->dialogResult() != QLatin1String("OK"))
+        return nullptr;
+    return criteria;
+}
+
+// Shows an output window modally, unless the run is ending, then lets go of
+// the rows its query left.
+void showOutput(AppContext& context, QDialog& output, Recordset& rows)
+{
+    if (!context.shutDownRequested())
+        output.exec();
+    rows.close();
+}
+
+void addRangeToCaption(QWidget& output, const QDate& lo, const QDate& hi)
+{
+    output.setWindowTitle(output.windowTitle() + QStringLiteral("  ") + ReportFormat::rangeText(lo, hi));
+}
+
 } // namespace
 
 ReportLauncher::ReportLauncher(AppContext& context, CommandSet& commands, QWidget* mainWindow)
@@ -53,73 +75,53 @@ ReportLauncher::ReportLauncher(AppContext& context, CommandSet& commands, QWidge
 void ReportLauncher::dietReport()
 {
     CommandsHeld held(m_commands, Command::DietReport);
-    ReportCriteriaDialog criteria(ReportCriteriaDialog::Kind::DietReport, m_mainWindow);
-    criteria.exec();
-    QCoreApplication::processEvents();
-    if (criteria.dialogResult() != QLatin1String("OK"))
+    const auto criteria = askCriteria(ReportCriteriaDialog::Kind::DietReport, m_mainWindow);
+    if (!criteria)
         return;
     // The days as picked; the query reads only their dates.
-    const QDateTime lo = criteria.dtLoDate->dateTime();
-    const QDateTime hi = criteria.dtHighDate->dateTime();
+    const QDate lo = criteria->dtLoDate->date();
+    const QDate hi = criteria->dtHighDate->date();
     OrvDataSource& ds = m_context.dataSource();
-    if (!ds.cmdDietReport(lo.date(), hi.date(), m_context.currentUser))
+    if (!ds.cmdDietReport(lo, hi, m_context.currentUser))
         return;
-    {
-        DietReportWindow report(m_context, m_mainWindow);
-        report.setWindowTitle(report.windowTitle() + QStringLiteral("  ") + rangeText(lo.date(), hi.date()));
-        report.MealBreak = criteria.chkMealBreak->isChecked();
-        report.TotalsOnly = criteria.chkTotalsOnly->isChecked();
-        report.ShowPercentages = criteria.chkShowPercentages->isChecked();
-        report.ShowSnapshot = criteria.chkShowSnapshot->isChecked();
-        report.ShowAverages = criteria.chkShowAverages->isChecked();
-        report.buildReport();
-        if (!m_context.shutDownRequested())
-            report.exec();
-    }
-    ds.rsDietReport.close();
+    DietReportWindow report(m_context, m_mainWindow);
+    addRangeToCaption(report, lo, hi);
+    report.MealBreak = criteria->chkMealBreak->isChecked();
+    report.TotalsOnly = criteria->chkTotalsOnly->isChecked();
+    report.ShowPercentages = criteria->chkShowPercentages->isChecked();
+    report.ShowSnapshot = criteria->chkShowSnapshot->isChecked();
+    report.ShowAverages = criteria->chkShowAverages->isChecked();
+    report.buildReport();
+    showOutput(m_context, report, ds.rsDietReport);
 }
 
 void ReportLauncher::dietGraph()
 {
     CommandsHeld held(m_commands, Command::DietGraph);
-    ReportCriteriaDialog criteria(ReportCriteriaDialog::Kind::DietGraph, m_mainWindow);
-    criteria.exec();
-    QCoreApplication::processEvents();
-    if (criteria.dialogResult() != QLatin1String("OK"))
+    const auto criteria = askCriteria(ReportCriteriaDialog::Kind::DietGraph, m_mainWindow);
+    if (!criteria)
         return;
-    const QDate lo = criteria.dtLoDate->date();
-    const QDate hi = criteria.dtHighDate->date();
+    const QDate lo = criteria->dtLoDate->date();
+    const QDate hi = criteria->dtHighDate->date();
     OrvDataSource& ds = m_context.dataSource();
     if (!ds.cmdDietGraph(lo, hi, m_context.currentUser))
         return;
-    {
-        GraphWindow graph(m_context, m_mainWindow);
-        graph.setDateRange(lo, hi);
-        graph.buildGraph();
-        if (!m_context.shutDownRequested())
-            graph.exec();
-    }
-    ds.rsDietGraph.close();
+    GraphWindow graph(m_context, m_mainWindow);
+    graph.setDateRange(lo, hi);
+    graph.buildGraph();
+    showOutput(m_context, graph, ds.rsDietGraph);
 }
 
 void ReportLauncher::snapshotReport(AppContext& context, QWidget* parent)
 {
-    ReportCriteriaDialog criteria(ReportCriteriaDialog::Kind::SnapshotReport, parent);
-    criteria.exec();
-    QCoreApplication::processEvents();
-    if (criteria.dialogResult() != QLatin1String("OK"))
+    const auto criteria = askCriteria(ReportCriteriaDialog::Kind::SnapshotReport, parent);
+    if (!criteria)
         return;
-    // Whole days: from one second after midnight of the first to the last second of the last.
-    const QDate lo = criteria.dtLoDate->date();
-    const QDate hi = criteria.dtHighDate->date();
-    OrvDataSource& ds = context.dataSource();
-    if (!ds.cmdSnapShotReport(QDateTime(lo, QTime(0, 0, 1)), QDateTime(hi, QTime(23, 59, 59)),
-                              context.currentUser))
+    const QDate lo = criteria->dtLoDate->date();
+    const QDate hi = criteria->dtHighDate->date();
+    if (!SnapshotReport::query(context, lo, hi))
         return;
-    {
-        SnapshotReportWindow report(context, parent);
-        report.setWindowTitle(report.windowTitle() + QStringLiteral("  ") + rangeText(lo, hi));
-        report.exec();
-    }
-    ds.rsSnapShotReport.close();
+    SnapshotReportWindow report(context, parent);
+    addRangeToCaption(report, lo, hi);
+    showOutput(context, report, context.dataSource().rsSnapShotReport);
 }

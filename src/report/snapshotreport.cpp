@@ -1,13 +1,20 @@
 #include "report/snapshotreport.h"
 
 #include "app/appcontext.h"
-#include "data/recordset.h"
+#include "data/orvdatasource.h"
 #include "report/reportformat.h"
+#include "snapshot/snapshotentry.h"
 
-SnapshotReport::SnapshotReport(AppContext& context) : m_columns(SnapshotColumns::fromConfig(context.config()))
+SnapshotReport::SnapshotReport(AppContext& context) : m_slots(SnapshotSlots::fromConfig(context.config()))
 {
-    m_headers =
-        QStringList{QStringLiteral("Date")} + m_columns.labels + QStringList{QStringLiteral("  Comments")};
+    m_headers = QStringList{QStringLiteral("Date")} + ReportFormat::snapshotLabels(m_slots) +
+                QStringList{QStringLiteral("  Comments")};
+}
+
+bool SnapshotReport::query(AppContext& context, const QDate& first, const QDate& last)
+{
+    return context.dataSource().cmdSnapShotReport(QDateTime(first, QTime(0, 0, 1)),
+                                                  QDateTime(last, QTime(23, 59, 59)), context.currentUser);
 }
 
 Qt::Alignment SnapshotReport::alignment(int column) const
@@ -23,13 +30,10 @@ void SnapshotReport::build(Recordset& snapshots)
     if (!snapshots.isOpen() || snapshots.recordCount() == 0)
         return;
     for (snapshots.moveFirst(); !snapshots.eof(); snapshots.moveNext()) {
-        QStringList row;
-        row.reserve(columnCount());
-        row.append(ReportFormat::snapshotDateTime(snapshots.dateTime(QStringLiteral("SnapDateTm"))));
-        for (int n : m_columns.fields)
-            row.append(ReportFormat::snapshotValue(snapshots.value(QStringLiteral("SnapVal%1").arg(n)), n));
-        row.append(QStringLiteral("  ") + snapshots.text(QStringLiteral("SnapComments")));
-        m_rows.append(row);
-        m_keys.append(QStringLiteral("K%1").arg(snapshots.integer(QStringLiteral("SnapId"))));
+        const SnapshotEntry entry = SnapshotEntry::read(snapshots, m_slots);
+        m_rows.append(QStringList{SnapshotEntry::takenText(entry.taken)} +
+                      ReportFormat::snapshotValues(entry, m_slots) +
+                      QStringList{QStringLiteral("  ") + entry.comment});
+        m_keys.append(QStringLiteral("K%1").arg(entry.snapId));
     }
 }

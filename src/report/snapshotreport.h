@@ -1,8 +1,9 @@
 #pragma once
 
 #include "report/reporttable.h"
-#include "report/snapshotcolumns.h"
+#include "snapshot/snapshotslots.h"
 
+#include <QDate>
 #include <QStringList>
 #include <QVector>
 
@@ -17,11 +18,16 @@ public:
     // Reads the snapshot labels, which give the columns.
     explicit SnapshotReport(AppContext& context);
 
-    // One row per row of the report query (rsSnapShotReport), in its order.
+    // Runs the report query (rsSnapShotReport) for the current user's
+    // snapshots of whole days, from one second after midnight of the first to
+    // 11:59:59 PM of the last: a snapshot taken at midnight exactly belongs to
+    // no day. False when the query failed.
+    static bool query(AppContext& context, const QDate& first, const QDate& last);
+
+    // One row per row of the report query, in its order.
     void build(Recordset& snapshots);
     // "K" + the snapshot's SnapId.
     QString key(int row) const { return m_keys[row]; }
-    const SnapshotColumns& snapshotColumns() const { return m_columns; }
 
     int rowCount() const override { return int(m_rows.size()); }
     int columnCount() const override { return int(m_headers.size()); }
@@ -30,7 +36,7 @@ public:
     QString text(int row, int column) const override { return m_rows[row].value(column); }
 
 private:
-    SnapshotColumns m_columns;
+    SnapshotSlots m_slots;
     QStringList m_headers;
     QVector<QStringList> m_rows;
     QStringList m_keys;

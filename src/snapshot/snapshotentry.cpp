@@ -1,8 +1,8 @@
 #include "snapshot/snapshotentry.h"
 
+#include "app/configstore.h"
 #include "app/numbers.h"
 #include "data/recordset.h"
-
 
 namespace {
 const QString kId = QStringLiteral("SNAPID");
@@ -16,12 +16,12 @@ SnapshotEntry SnapshotEntry::fromInputs(const SnapshotSlots& layout, const QDate
     SnapshotEntry entry;
     // Snapshots are kept to the minute.
     entry.taken = QDateTime(date, QTime(time.hour(), time.minute()), Qt::UTC);
-    entry.comment = cutText(comment, SnapshotSlots::kCommentLength);
+    entry.comment = ConfigStore::leftChars(comment, SnapshotSlots::kCommentLength);
     for (int p = 0; p < layout.count(); ++p) {
         const QString text = inputs.value(p);
         QVariant& value = entry.values[layout.valueNumber(p) - 1];
         if (!layout.isNumeric(p))
-            value = cutText(text, SnapshotSlots::kTextLength);
+            value = ConfigStore::leftChars(text, SnapshotSlots::kTextLength);
         else if (const std::optional<double> number = parseNumber(text))
             value = *number;
     }

@@ -61,11 +61,3 @@ QString SnapshotSlots::validationMessage(const QStringList& inputs) const
     return QStringLiteral("Snapshot value(s) ") + failing.join(QStringLiteral(", ")) +
            QStringLiteral(" must be numeric!");
 }
-
-QString cutText(const QString& text, int length)
-{
-    if (text.size() <= length)
-        return text;
-    const bool splitsPair = length > 0 && text.at(length - 1).isHighSurrogate();
-    return text.left(splitsPair ? length - 1 : length);
-}

@@ -55,7 +55,3 @@ private:
     QVector<int> m_numbers; // value number by position
     QStringList m_columns;  // table column by position
 };
-
-// text cut to at most length characters, never in the middle of a character
-// that takes two UTF-16 units.
-QString cutText(const QString& text, int length);

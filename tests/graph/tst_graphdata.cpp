@@ -54,17 +54,9 @@ private slots:
                                                  {4.5, 6.0},  {3.0, 4.0},   {10.5, 14.0}, {12.0, 16.0}};
         for (int n = 0; n < DietGraphData::kNutrients; ++n)
             QCOMPARE(sums(data, n), expected[n]);
+        QCOMPARE(data.lowest(DietGraphData::Calories), 6.0);
         QCOMPARE(data.highest(DietGraphData::Calories), 8.0);
         QCOMPARE(data.tip(DietGraphData::Fat, 1, "Fat"), QString("Day 2: Tue 2003/05/20\nFat: 2.0"));
-    }
-
-    void aSingleDayIsOnePoint()
-    {
-        t->addDietRow("USER1", QDate(2003, 5, 14), "", "Toast", 1);
-        const DietGraphData data = graph();
-        QCOMPARE(data.labels(), QStringList{"1 "});
-        QCOMPARE(data.lowest(DietGraphData::Calories), 4.0);
-        QCOMPARE(data.highest(DietGraphData::Calories), 4.0);
     }
 
     void optionalNutrientsNeedAPositiveDay_data()
@@ -92,13 +84,6 @@ private slots:
         QTEST(data.hasPositive(DietGraphData::Other1), "offered");
         QTEST(data.hasPositive(DietGraphData::Other2), "offered");
         QVERIFY(data.hasPositive(DietGraphData::Calories));
-    }
-
-    void titlesNameTheNutrientAndRange()
-    {
-        const QString range = DietGraphData::rangeText(QDate(2003, 5, 1), QDate(2004, 1, 9));
-        QCOMPARE(range, QString("05/01/03 - 01/09/04"));
-        QCOMPARE(DietGraphData::title("Fiber", range), QString("Diet Activity Graph of Fiber for 05/01/03 - 01/09/04"));
     }
 
     void valueAxesHaveRoundSteps_data()

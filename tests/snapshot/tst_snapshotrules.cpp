@@ -6,43 +6,13 @@
 using Labels = std::array<QString, SnapshotSlots::kValues>;
 Q_DECLARE_METATYPE(Labels)
 
-// The snapshot rules that need no window: where values are shown, what is
-// accepted and what a Save stores.
+// The snapshot rules that need no window: what is accepted, what a Save
+// stores and how a stored snapshot reads.
 class SnapshotRulesTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void slotsFollowTheLabels_data()
-    {
-        QTest::addColumn<Labels>("labels");
-        QTest::addColumn<QList<int>>("numbers");
-        QTest::addColumn<QStringList>("captions");
-        QTest::addColumn<QStringList>("reset");
-        QTest::newRow("none") << Labels{"", " ", "  "} << QList<int>{} << QStringList{"Date", "Comments"}
-                              << QStringList{};
-        QTest::newRow("2 and 7") << Labels{"", "Weight", "", "", "", "", "BP"} << QList<int>{2, 7}
-                                 << QStringList{"Date", "Weight", "BP", "Comments"} << QStringList{"0.00", " "};
-        QTest::newRow("6 and 8 with blanks around")
-            << Labels{"", "", "", "", "", " Waist ", "", "Mood"} << QList<int>{6, 8}
-            << QStringList{"Date", " Waist ", "Mood", "Comments"} << QStringList{"0.00", " "};
-    }
-    void slotsFollowTheLabels()
-    {
-        QFETCH(Labels, labels);
-        const SnapshotSlots layout(labels);
-        QList<int> numbers;
-        QStringList reset;
-        for (int p = 0; p < layout.count(); ++p) {
-            numbers << layout.valueNumber(p);
-            reset << layout.resetText(p);
-        }
-        QTEST(numbers, "numbers");
-        QTEST(layout.columnCaptions(), "captions");
-        QTEST(reset, "reset");
-        QCOMPARE(layout.lastPosition(), layout.count() - 1);
-    }
-
     void onlyNumbersPassAsNumbers_data()
     {
         QTest::addColumn<QStringList>("inputs");

@@ -78,9 +78,10 @@ void whenModal(std::function<void(QWidget* dialog)> action)
     *poll = [test, action, poll] {
         QWidget* dialog = QApplication::activeModalWidget();
         if (test != currentTest() || dialog) {
-            pendingWatchers.removeOne(test);
+            // The dialog counts as expected while its action works on it.
             if (test == currentTest()) // else its test is over: dropped
                 action(dialog);
+            pendingWatchers.removeOne(test);
             return;
         }
         QTimer::singleShot(10, *poll);
