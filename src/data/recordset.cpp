@@ -72,7 +72,7 @@ QString containsPattern(const QString& text)
 } // namespace
 
 void Recordset::openDynaset(const QSqlDatabase& db, const QString& table, const QString& where,
-                            const QVariantList& params, const QString& orderBy)
+                            const QVariantList& params, const QString& orderBy, Keys keys)
 {
     close();
     QStringList columns;
@@ -94,27 +94,28 @@ void Recordset::openDynaset(const QSqlDatabase& db, const QString& table, const 
     if (keyParts != 1)
         keyColumn.clear();
 
-    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quoted(table));
-    if (!where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + where;
-    if (!orderBy.isEmpty())
-        sql += QStringLiteral(" ORDER BY ") + orderBy;
-    QVector<qint64> rowIds;
-    QSqlQuery keys = run(db, sql, params);
-    while (keys.next())
-        rowIds.append(keys.value(0).toLongLong());
-
     m_db = db;
     m_table = table;
     m_where = where;
     m_params = params;
     m_keyColumn = keyColumn;
+    m_orderBy = orderBy;
     m_columns = columns;
     for (int i = 0; i < columns.size(); ++i)
         m_columnIndex.insert(columns[i].toLower(), i);
-    m_rowIds = std::move(rowIds);
+    // Ids are read late only for an order of plain columns, whose values an
+    // edit may change and whose old values then still place the row.
+    bool late = keys == Keys::WhenNeeded && !orderBy.isEmpty();
+    for (const QString& column : orderBy.split(QLatin1Char(','))) {
+        const QString name = column.trimmed();
+        late = late && m_columnIndex.contains(name.toLower());
+        m_orderColumns << name;
+    }
     m_kind = Kind::Dynaset;
-    m_position = m_rowIds.isEmpty() ? -1 : 0;
+    m_keysLoaded = false;
+    m_early = Early::First;
+    if (!late)
+        loadKeys();
 }
 
 void Recordset::openSnapshot(const QSqlDatabase& db, const QString& sql, const QVariantList& params)
@@ -151,7 +152,15 @@ void Recordset::close()
     m_where.clear();
     m_params.clear();
     m_keyColumn.clear();
+    m_orderBy.clear();
+    m_orderColumns.clear();
     m_rowIds.clear();
+    m_keysLoaded = true;
+    m_appendedEarly.clear();
+    m_editedEarly.clear();
+    m_early = Early::First;
+    m_earlyRowId = -1;
+    m_count = -1;
     m_positionOf.clear();
     m_positionsValid = false;
     m_cache.clear();
@@ -169,6 +178,14 @@ int Recordset::recordCount() const
 {
     switch (m_kind) {
     case Kind::Dynaset:
+        if (!m_keysLoaded) {
+            if (m_count < 0) {
+                QSqlQuery query = run(m_db, QStringLiteral("SELECT count(*) FROM %1%2").arg(quoted(m_table), conditions({})),
+                                      m_params);
+                m_count = query.next() ? query.value(0).toInt() : 0;
+            }
+            return m_count;
+        }
         return m_rowIds.size();
     case Kind::Snapshot:
         return m_rows.size();
@@ -178,24 +195,214 @@ int Recordset::recordCount() const
     return 0;
 }
 
+bool Recordset::isEmpty() const
+{
+    if (m_kind != Kind::Dynaset || m_keysLoaded || m_count >= 0)
+        return recordCount() == 0;
+    if (!m_appendedEarly.isEmpty() || !m_editedEarly.isEmpty())
+        return false;
+    QSqlQuery query =
+        run(m_db, QStringLiteral("SELECT 1 FROM %1%2 LIMIT 1").arg(quoted(m_table), conditions({})), m_params);
+    return !query.next();
+}
+
 bool Recordset::bof() const
 {
-    return recordCount() == 0 || m_position < 0;
+    if (recordCount() == 0)
+        return true;
+    if (!m_keysLoaded && m_early != Early::Unplaced)
+        return false;
+    loadKeys();
+    return m_position < 0;
 }
 
 bool Recordset::eof() const
 {
-    return recordCount() == 0 || m_position >= recordCount();
+    if (recordCount() == 0)
+        return true;
+    if (!m_keysLoaded && m_early != Early::Unplaced)
+        return false;
+    loadKeys();
+    return m_position >= recordCount();
 }
 
 bool Recordset::hasCurrent() const
 {
+    if (!m_keysLoaded)
+        return m_early == Early::Row || (m_early == Early::First && recordCount() > 0);
     return isOpen() && !m_currentDeleted && m_position >= 0 && m_position < recordCount();
 }
 
 int Recordset::absolutePosition() const
 {
+    loadKeys();
     return hasCurrent() ? m_position : -1;
+}
+
+QString Recordset::conditions(const QStringList& extra) const
+{
+    QStringList all;
+    if (!m_where.isEmpty())
+        all << QLatin1Char('(') + m_where + QLatin1Char(')');
+    all << extra;
+    return all.isEmpty() ? QString() : QStringLiteral(" WHERE ") + all.join(QLatin1String(" AND "));
+}
+
+QVariantList Recordset::sortValues(const QVector<QVariant>& row) const
+{
+    QVariantList values;
+    for (const QString& column : m_orderColumns)
+        values << row[columnIndex(column)];
+    return values;
+}
+
+namespace {
+
+// The order of two rows' sort values as ORDER BY gives it: nulls first,
+// numbers by value, text without regard to case (the sort columns of the
+// program's recordsets are case-blind or hold no letters).
+bool sortsBefore(const QVariantList& a, const QVariantList& b)
+{
+    for (int i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i].isNull() != b[i].isNull())
+            return a[i].isNull();
+        if (a[i].isNull())
+            continue;
+        int order = 0;
+        if (isNumber(a[i]) && isNumber(b[i]))
+            order = a[i].toDouble() < b[i].toDouble() ? -1 : a[i].toDouble() > b[i].toDouble() ? 1 : 0;
+        else
+            order = QString::compare(a[i].toString(), b[i].toString(), Qt::CaseInsensitive);
+        if (order != 0)
+            return order < 0;
+    }
+    return false;
+}
+
+} // namespace
+
+void Recordset::loadKeys() const
+{
+    if (m_keysLoaded || m_kind != Kind::Dynaset)
+        return;
+    // Rows appended or edited so far are left out of the query: the appended
+    // ones join the end, the edited ones go where their first values put them.
+    QVariantList early;
+    QStringList marks;
+    for (qint64 id : m_appendedEarly)
+        early << id;
+    for (auto it = m_editedEarly.cbegin(); it != m_editedEarly.cend(); ++it)
+        early << it.key();
+    for (int i = 0; i < early.size(); ++i)
+        marks << QStringLiteral("?");
+    const QStringList exclude =
+        early.isEmpty() ? QStringList() : QStringList{QStringLiteral("rowid NOT IN (%1)").arg(marks.join(','))};
+    QVector<qint64> ids;
+    {
+        QString sql = QStringLiteral("SELECT rowid FROM %1%2").arg(quoted(m_table), conditions(exclude));
+        if (!m_orderBy.isEmpty())
+            sql += QStringLiteral(" ORDER BY ") + m_orderBy;
+        QSqlQuery keys = run(m_db, sql, m_params + early);
+        while (keys.next())
+            ids.append(keys.value(0).toLongLong());
+    }
+    if (!m_editedEarly.isEmpty()) {
+        // Before a row sort the rows whose first column sorts before (nulls
+        // first), or that are equal in it and sort before in the next, and so on.
+        QString before;
+        for (int i = m_orderColumns.size() - 1; i >= 0; --i) {
+            const QString column = quoted(m_orderColumns[i]);
+            const QString less = QStringLiteral("((%1 IS NULL AND ? IS NOT NULL) OR %1 < ?)").arg(column);
+            before = before.isEmpty() ? less : QStringLiteral("(%1 OR (%2 IS ? AND %3))").arg(less, column, before);
+        }
+        struct Placed
+        {
+            qint64 id;
+            int at;
+            QVariantList values;
+        };
+        QVector<Placed> placed;
+        for (auto it = m_editedEarly.cbegin(); it != m_editedEarly.cend(); ++it) {
+            QVariantList params = m_params + early;
+            for (const QVariant& value : it.value())
+                params << value << value << value;
+            params.removeLast(); // the last column has no equality test
+            QSqlQuery count =
+                run(m_db, QStringLiteral("SELECT count(*) FROM %1%2").arg(quoted(m_table), conditions(exclude + QStringList{before})),
+                    params);
+            placed.append({it.key(), count.next() ? count.value(0).toInt() : 0, it.value()});
+        }
+        std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+            return a.at != b.at ? a.at < b.at : sortsBefore(a.values, b.values);
+        });
+        for (auto it = placed.crbegin(); it != placed.crend(); ++it)
+            ids.insert(qMin(it->at, int(ids.size())), it->id);
+    }
+    ids += m_appendedEarly;
+
+    m_rowIds = std::move(ids);
+    m_positionOf.clear();
+    m_positionsValid = false;
+    m_keysLoaded = true;
+    m_count = -1;
+    switch (m_early) {
+    case Early::First:
+        m_position = m_rowIds.isEmpty() ? -1 : 0;
+        break;
+    case Early::Row:
+        m_position = positionOf(m_earlyRowId);
+        break;
+    case Early::Unplaced:
+        m_position = -1;
+        break;
+    }
+    m_currentDeleted = false;
+    m_appendedEarly.clear();
+    m_editedEarly.clear();
+    m_early = Early::First;
+    m_earlyRowId = -1;
+}
+
+bool Recordset::isMember(qint64 rowId) const
+{
+    if (m_appendedEarly.contains(rowId) || m_editedEarly.contains(rowId))
+        return true;
+    QSqlQuery query = run(m_db,
+                          QStringLiteral("SELECT 1 FROM %1%2")
+                              .arg(quoted(m_table), conditions({QStringLiteral("rowid = ?")})),
+                          m_params + QVariantList{rowId});
+    return query.next();
+}
+
+qint64 Recordset::currentRowId() const
+{
+    requireCurrent();
+    if (m_kind != Kind::Dynaset)
+        return m_position;
+    if (!m_keysLoaded && m_early == Early::First && m_editedEarly.isEmpty()) {
+        // The first row is the query's first, or the first appended when the
+        // query has none.
+        QVariantList exclude;
+        QStringList marks;
+        for (qint64 id : m_appendedEarly) {
+            exclude << id;
+            marks << QStringLiteral("?");
+        }
+        QString sql = QStringLiteral("SELECT rowid FROM %1%2")
+                          .arg(quoted(m_table),
+                               conditions(exclude.isEmpty() ? QStringList()
+                                                            : QStringList{QStringLiteral("rowid NOT IN (%1)").arg(marks.join(','))}));
+        if (!m_orderBy.isEmpty())
+            sql += QStringLiteral(" ORDER BY ") + m_orderBy;
+        QSqlQuery first = run(m_db, sql + QStringLiteral(" LIMIT 1"), m_params + exclude);
+        m_earlyRowId = first.next() ? first.value(0).toLongLong() : m_appendedEarly.value(0, -1);
+        m_early = Early::Row;
+    }
+    if (!m_keysLoaded && m_early == Early::Row)
+        return m_earlyRowId;
+    loadKeys();
+    requireCurrent();
+    return m_rowIds[m_position];
 }
 
 void Recordset::leaveRow()
@@ -224,17 +431,23 @@ void Recordset::step()
 void Recordset::moveFirst()
 {
     seek();
+    if (!m_keysLoaded) {
+        m_early = Early::First;
+        return;
+    }
     m_position = recordCount() == 0 ? -1 : 0;
 }
 
 void Recordset::moveLast()
 {
+    loadKeys();
     seek();
     m_position = recordCount() - 1;
 }
 
 void Recordset::moveNext()
 {
+    loadKeys();
     step();
     if (m_currentDeleted)
         m_currentDeleted = false; // the row after the deleted one now stands at its position
@@ -244,6 +457,7 @@ void Recordset::moveNext()
 
 void Recordset::movePrevious()
 {
+    loadKeys();
     step();
     m_currentDeleted = false;
     if (m_position >= 0)
@@ -254,6 +468,7 @@ void Recordset::move(int rows)
 {
     if (rows == 0)
         return;
+    loadKeys();
     step();
     if (m_currentDeleted) {
         m_currentDeleted = false;
@@ -281,6 +496,20 @@ bool Recordset::find(const Criteria& criteria, int after)
     if (!isOpen())
         throw DataError("the recordset is not open");
     const int column = columnIndex(criteria.column);
+    const bool byKey = m_kind == Kind::Dynaset && criteria.op == Criteria::Op::Equals && !m_keyColumn.isEmpty() &&
+                       m_columns[column] == m_keyColumn && isNumber(criteria.value);
+    if (!m_keysLoaded && byKey && after < 0) {
+        // The first row with a key: there is at most one, wherever it stands.
+        const qint64 rowId = criteria.value.toLongLong();
+        m_noMatch = !isMember(rowId);
+        if (!m_noMatch) {
+            seek();
+            m_early = Early::Row;
+            m_earlyRowId = rowId;
+        }
+        return !m_noMatch;
+    }
+    loadKeys();
     int found = -1;
     if (m_kind == Kind::Snapshot) {
         const QString needle = criteria.value.toString();
@@ -294,8 +523,7 @@ bool Recordset::find(const Criteria& criteria, int after)
             if (match)
                 found = i;
         }
-    } else if (criteria.op == Criteria::Op::Equals && !m_keyColumn.isEmpty() &&
-               m_columns[column] == m_keyColumn && isNumber(criteria.value)) {
+    } else if (byKey) {
         const int position = positionOf(criteria.value.toLongLong());
         if (position > after)
             found = position;
@@ -331,6 +559,7 @@ bool Recordset::findFirst(const Criteria& criteria)
 
 bool Recordset::findNext(const Criteria& criteria)
 {
+    loadKeys();
     // From a deleted row the search starts at the row that took its place.
     return find(criteria, m_currentDeleted ? m_position - 1 : m_position);
 }
@@ -339,11 +568,19 @@ Recordset::Bookmark Recordset::bookmark() const
 {
     if (!hasCurrent())
         return -1;
-    return m_kind == Kind::Dynaset ? m_rowIds[m_position] : m_position;
+    return currentRowId();
 }
 
 void Recordset::setBookmark(Bookmark bookmark)
 {
+    if (!m_keysLoaded) {
+        if (!isMember(bookmark))
+            throw DataError("not a valid bookmark");
+        seek();
+        m_early = Early::Row;
+        m_earlyRowId = bookmark;
+        return;
+    }
     const int position = m_kind == Kind::Dynaset ? positionOf(bookmark)
                          : (bookmark >= 0 && bookmark < recordCount()) ? int(bookmark)
                                                                         : -1;
@@ -375,17 +612,22 @@ void Recordset::requireDynaset(const char* operation) const
 
 void Recordset::fetchDynasetBlock(int position) const
 {
-    if (m_cache.size() > kCacheLimit)
-        m_cache.clear();
     const int end = qMin<int>(position + (m_sequential ? kFetchBlock : 1), m_rowIds.size());
     QVariantList ids;
-    QStringList marks;
     for (int i = position; i < end; ++i) {
-        if (!m_cache.contains(m_rowIds[i])) {
+        if (!m_cache.contains(m_rowIds[i]))
             ids << m_rowIds[i];
-            marks << QStringLiteral("?");
-        }
     }
+    fetchRows(ids);
+}
+
+void Recordset::fetchRows(const QVariantList& ids) const
+{
+    if (m_cache.size() > kCacheLimit)
+        m_cache.clear();
+    QStringList marks;
+    for (int i = 0; i < ids.size(); ++i)
+        marks << QStringLiteral("?");
     QSqlQuery query = run(
         m_db, QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)").arg(quoted(m_table), marks.join(',')),
         ids);
@@ -402,10 +644,13 @@ const QVector<QVariant>& Recordset::currentRow() const
     requireCurrent();
     if (m_kind == Kind::Snapshot)
         return m_rows[m_position];
-    const qint64 rowId = m_rowIds[m_position];
+    const qint64 rowId = currentRowId();
     auto it = m_cache.constFind(rowId);
     if (it == m_cache.constEnd()) {
-        fetchDynasetBlock(m_position);
+        if (m_keysLoaded)
+            fetchDynasetBlock(m_position);
+        else
+            fetchRows({rowId});
         it = m_cache.constFind(rowId);
         if (it == m_cache.constEnd())
             throw DataError("the record has been deleted");
@@ -475,6 +720,12 @@ void Recordset::edit()
 {
     requireDynaset("Edit");
     m_buffer = currentRow();
+    if (!m_keysLoaded) {
+        // The row keeps the place its values had when the set was opened.
+        const qint64 rowId = currentRowId();
+        if (!m_appendedEarly.contains(rowId) && !m_editedEarly.contains(rowId))
+            m_editedEarly.insert(rowId, sortValues(m_buffer));
+    }
     m_dirty = QVector<bool>(m_columns.size(), false);
     m_editMode = EditMode::Edit;
 }
@@ -501,7 +752,9 @@ void Recordset::update()
         }
     }
     if (m_editMode == EditMode::Edit) {
-        qint64 rowId = m_rowIds[m_position];
+        if (!m_keyColumn.isEmpty() && m_dirty[columnIndex(m_keyColumn)])
+            loadKeys(); // a new key is a new row id, which moves the row in the set
+        qint64 rowId = currentRowId();
         if (!names.isEmpty()) {
             QStringList assignments;
             for (const QString& name : names)
@@ -538,9 +791,15 @@ void Recordset::update()
         }
         const QSqlQuery query = run(m_db, sql, values);
         const qint64 rowId = query.lastInsertId().toLongLong();
-        m_rowIds.append(rowId);
-        if (m_positionsValid)
-            m_positionOf.insert(rowId, m_rowIds.size() - 1);
+        if (m_keysLoaded) {
+            m_rowIds.append(rowId);
+            if (m_positionsValid)
+                m_positionOf.insert(rowId, m_rowIds.size() - 1);
+        } else {
+            m_appendedEarly.append(rowId);
+            if (m_count >= 0)
+                ++m_count;
+        }
         m_lastModified = rowId;
     }
     leaveRow();
@@ -556,12 +815,20 @@ void Recordset::deleteCurrent()
     requireDynaset("Delete");
     requireCurrent();
     leaveRow();
-    const qint64 rowId = m_rowIds[m_position];
+    const qint64 rowId = currentRowId();
     run(m_db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table)), {rowId});
-    m_rowIds.removeAt(m_position);
-    m_cache.remove(rowId);
-    m_positionsValid = false;
-    m_currentDeleted = true;
     if (m_lastModified == rowId)
         m_lastModified = -1;
+    m_cache.remove(rowId);
+    if (!m_keysLoaded) {
+        m_appendedEarly.removeAll(rowId);
+        m_editedEarly.remove(rowId);
+        if (m_count > 0)
+            --m_count;
+        m_early = Early::Unplaced;
+        return;
+    }
+    m_rowIds.removeAt(m_position);
+    m_positionsValid = false;
+    m_currentDeleted = true;
 }
