@@ -1,9 +1,10 @@
 // foodlark-bench: builds a large database in a temporary folder and times the
 // data source's work on it, then the main window's (start-up, clicks, opening
-// groups and days, adding an entry, find), printing the median of several runs
-// per step against the time each may take.
+// groups and days, adding an entry, find), then the real program started as a
+// new process over the empty seed and over 10- and 50-year logs, printing the
+// median of several runs per step against the time each may take.
 //
-//   foodlark-bench [--runs N] [--only TEXT] [--seed FILE] [--keep FOLDER]
+//   foodlark-bench [--runs N] [--only TEXT] [--seed FILE] [--keep FOLDER] [--years N]
 #include "app/appcontext.h"
 #include "app/configstore.h"
 #include "app/startup.h"
@@ -11,6 +12,8 @@
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
 #include "diet/diettree.h"
+#include "diet/diettreemodel.h"
+#include "diet/dietview.h"
 #include "food/findcontroller.h"
 #include "food/finddialog.h"
 #include "food/foodtree.h"
@@ -25,10 +28,13 @@
 #include <QRadioButton>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -51,6 +57,14 @@ public:
     int failures = 0;
 };
 
+struct Result
+{
+    double median = 0;
+    double fastest = 0;
+    double slowest = 0;
+    int rows = -1;
+};
+
 // One measured step: prepare runs before each timed run and is not timed; run
 // does the timed work and returns the number of rows it produced (or -1).
 struct Step
@@ -59,14 +73,8 @@ struct Step
     std::function<void()> prepare;
     std::function<int()> run;
     double targetMs = kQueryMs;
-};
-
-struct Result
-{
-    double median = 0;
-    double fastest = 0;
-    double slowest = 0;
-    int rows = -1;
+    // Said after the figures (for example a ratio to another step).
+    std::function<QString(const Result&)> note = nullptr;
 };
 
 Result measure(const Step& step, int runs)
@@ -94,10 +102,101 @@ QString thousands(qint64 n)
     return QLocale(QLocale::English).toString(n);
 }
 
+// The real program started as a new process from a folder of its own (a copy
+// of the executable beside Data/MeboData.mdb, as installed), timed from the
+// start to the line it writes once its main window is shown (see
+// FOODLARK_STARTUP_PROBE in ui/program.cpp). Its settings go to a folder of
+// their own.
+class ColdStart
+{
+public:
+    ColdStart(const QString& folder, const QString& platform) : m_folder(folder), m_platform(platform) {}
+
+    // Copies the program and the database (a log of years years built from the
+    // seed, or the seed itself for 0) into the folder.
+    void prepare(const QString& seed, int years)
+    {
+        QDir(m_folder).mkpath(QStringLiteral("Data"));
+        QDir(m_folder).mkpath(QStringLiteral("config"));
+        const QString program = m_folder + QStringLiteral("/foodlark");
+        QFile::remove(program);
+        if (!QFile::copy(QStringLiteral(FOODLARK_PROGRAM_FILE), program))
+            throw DataError("cannot copy the program to " + program.toStdString());
+        const QString database = m_folder + QStringLiteral("/Data/MeboData.mdb");
+        if (years > 0) {
+            BenchDatabase::build(seed, database, BenchDatabase::Options::withYears(years));
+        } else {
+            QFile::remove(database);
+            if (!QFile::copy(seed, database))
+                throw DataError("cannot copy the seed to " + database.toStdString());
+            QFile(database).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        }
+        // The first start may bring the file up to date; it is not timed.
+        run();
+        finish();
+    }
+
+    // Milliseconds to the shown main window (-1 when it never showed); the
+    // resident memory it reported goes to residentKb. The program ends by
+    // itself; finish() waits for that.
+    double run()
+    {
+        finish();
+        m_process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("FOODLARK_STARTUP_PROBE"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder + QStringLiteral("/config"));
+        if (m_platform.isEmpty())
+            environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        else
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), m_platform);
+        m_process->setProcessEnvironment(environment);
+        m_process->setReadChannel(QProcess::StandardError);
+        QElapsedTimer timer;
+        timer.start();
+        m_process->start(m_folder + QStringLiteral("/foodlark"), {});
+        const QByteArray mark = "foodlark-probe: shown, rss_kb=";
+        QByteArray output;
+        residentKb = -1;
+        while (m_process->waitForReadyRead(10000)) {
+            output += m_process->readAllStandardError();
+            const int at = output.indexOf(mark);
+            const int end = at < 0 ? -1 : output.indexOf('\n', at);
+            if (end > at) {
+                const double shown = double(timer.nsecsElapsed()) / 1e6;
+                residentKb = output.mid(at + mark.size(), end - at - mark.size()).toLongLong();
+                return shown;
+            }
+        }
+        std::fprintf(stderr, "foodlark-bench: the program did not show its window:\n%s\n", output.constData());
+        return -1;
+    }
+
+    void finish()
+    {
+        if (m_process && !m_process->waitForFinished(10000))
+            m_process->kill();
+        m_process.reset();
+    }
+
+    qint64 residentKb = -1;
+
+private:
+    QString m_folder;
+    QString m_platform;
+    std::unique_ptr<QProcess> m_process;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // The program started as a new process shows its window on the display
+    // when there is one (Xvfb will do), else on the offscreen platform.
+    const QString programPlatform = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+                                        ? qEnvironmentVariable("QT_QPA_PLATFORM")
+                                        : qEnvironmentVariableIsEmpty("DISPLAY") ? QStringLiteral("offscreen")
+                                                                                 : QString();
     // The windows are measured without a display unless one is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -116,8 +215,12 @@ int main(int argc, char** argv)
     parser.addOption({QStringLiteral("keep"),
                       QStringLiteral("Build the database in FOLDER/Data/MeboData.mdb and keep it."),
                       QStringLiteral("FOLDER")});
+    parser.addOption({QStringLiteral("years"), QStringLiteral("Years of log of the busiest user (default 10)."),
+                      QStringLiteral("N"), QStringLiteral("10")});
     parser.process(app);
     const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
+    const int years = std::max(1, parser.value(QStringLiteral("years")).toInt());
+    const QString logYears = QStringLiteral(" (%1 years)").arg(years);
 
     QTemporaryDir temporary;
     const QString folder =
@@ -126,7 +229,7 @@ int main(int argc, char** argv)
 
     ConsolePrompts prompts;
     AppContext context(folder, prompts);
-    const BenchDatabase::Options options;
+    const BenchDatabase::Options options = BenchDatabase::Options::withYears(years);
     BenchDatabase::Summary summary;
     QElapsedTimer buildTimer;
     buildTimer.start();
@@ -214,7 +317,7 @@ int main(int argc, char** argv)
         {QStringLiteral("cmdTableKey"), connected, [&] { return rows(ds.cmdTableKey(), ds.rsTableKey); }},
         {QStringLiteral("cmdGroups"), connected, [&] { return rows(ds.cmdGroups(), ds.rsGroups); }},
         {QStringLiteral("cmdFoods"), connected, [&] { return rows(ds.cmdFoods(), ds.rsFoods); }},
-        {QStringLiteral("cmdDietData (10 years)"), connected,
+        {QStringLiteral("cmdDietData") + logYears, connected,
          [&] { return rows(ds.cmdDietData(busiest), ds.rsDietData); }},
         {QStringLiteral("start-up: connect + the five above"), [&] { ds.closeDB(); },
          [&] {
@@ -222,7 +325,7 @@ int main(int argc, char** argv)
                              ds.cmdFoods() && ds.cmdDietData(busiest);
              return rows(ok, ds.rsDietData);
          }},
-        {QStringLiteral("cmdDietDates (10 years)"), connected,
+        {QStringLiteral("cmdDietDates") + logYears, connected,
          [&] { return rows(ds.cmdDietDates(busiest), ds.rsDietDates); }},
         {QStringLiteral("rsFoods FindFirst contains (no match)"),
          [&] {
@@ -246,7 +349,7 @@ int main(int argc, char** argv)
          }},
         {QStringLiteral("cmdDietReport (1 year)"), connected,
          [&] { return rows(ds.cmdDietReport(yearStart, lastDay, busiest), ds.rsDietReport); }},
-        {QStringLiteral("cmdDietGraph (10 years)"), connected,
+        {QStringLiteral("cmdDietGraph") + logYears, connected,
          [&] { return rows(ds.cmdDietGraph(firstDay, lastDay, busiest), ds.rsDietGraph); }},
 
         // The main window, as the user meets it.
@@ -255,7 +358,7 @@ int main(int argc, char** argv)
              if (Startup::openDatabase(context))
                  window = openWindows(context, windows);
              QCoreApplication::processEvents();
-             return window ? static_cast<MainWindow*>(window.get())->tvwDiet->topLevelItemCount() : -1;
+             return window ? static_cast<MainWindow*>(window.get())->dietTree().model().dayCount() : -1;
          },
          kStartUpMs},
         {QStringLiteral("open the largest food group"),
@@ -288,16 +391,18 @@ int main(int argc, char** argv)
              return group->childCount();
          },
          kFrameMs},
-        {QStringLiteral("open a day of the 10-year log"),
+        {QStringLiteral("open a day of the log"),
          [&] {
              shown();
-             QTreeWidgetItem* day = main()->tvwDiet->node(QStringLiteral("DT") + lastDay.toString("yyyyMMdd"));
-             while (day && day->childCount() > 0)
-                 main()->tvwDiet->removeNode(day->child(0));
+             DietTreeModel& days = main()->dietTree().model();
+             const QModelIndex day = days.dayNode(lastDay);
+             while (days.rowCount(day) > 0)
+                 main()->tvwDiet->removeNode(days.index(0, 0, day));
          },
          [&] {
+             DietTreeModel& days = main()->dietTree().model();
              main()->dietTree().loadDietDay(lastDay);
-             return main()->tvwDiet->node(QStringLiteral("DT") + lastDay.toString("yyyyMMdd"))->childCount();
+             return days.rowCount(days.dayNode(lastDay));
          },
          kFrameMs},
         {QStringLiteral("double-click a food: add an entry"), openLargestGroup,
@@ -317,13 +422,51 @@ int main(int argc, char** argv)
              return ds.rsFoods.recordCount();
          },
          kQueryMs},
-        {QStringLiteral("Find Next over the 10-year log"), [&] { findSetUp(false, QStringLiteral("milk")); },
+        {QStringLiteral("Find Next over the log"), [&] { findSetUp(false, QStringLiteral("milk")); },
          [&] {
              main()->finder().findFood(true);
              return ds.rsDietData.recordCount();
          },
          kQueryMs},
     };
+    // The real program as a new process, timed to its shown main window, with
+    // its resident memory then (at most 45 MiB) and its time against the
+    // empty seed's (at most 1.15 times).
+    std::map<int, std::unique_ptr<ColdStart>> coldStarts;
+    std::map<int, double> coldMedians;
+    int coldOver = 0;
+    const QString seed = parser.value(QStringLiteral("seed"));
+    auto coldStart = [&](int years) {
+        std::unique_ptr<ColdStart>& start = coldStarts[years];
+        if (!start) {
+            start = std::make_unique<ColdStart>(folder + QStringLiteral("/cold%1").arg(years), programPlatform);
+            start->prepare(seed, years);
+        }
+        return start.get();
+    };
+    QList<Step> allSteps = steps;
+    for (int coldYears : {0, 10, 50}) {
+        allSteps.append(
+            {coldYears == 0 ? QStringLiteral("cold start: the empty seed")
+                            : QStringLiteral("cold start: a %1-year log").arg(coldYears),
+             [&, coldYears] { coldStart(coldYears)->finish(); },
+             [&, coldYears] {
+                 coldStart(coldYears)->run();
+                 return -1;
+             },
+             kStartUpMs, [&, coldYears](const Result& r) {
+                 coldMedians[coldYears] = r.median;
+                 const double mib = coldStart(coldYears)->residentKb / 1024.0;
+                 QString note = QStringLiteral("RSS %1 MiB").arg(mib, 0, 'f', 1);
+                 coldOver += mib > 45 ? 1 : 0;
+                 if (coldYears > 0 && coldMedians.count(0)) {
+                     const double ratio = r.median / coldMedians[0];
+                     note += QStringLiteral(", %1 x the empty seed's").arg(ratio, 0, 'f', 2);
+                     coldOver += ratio > 1.15 ? 1 : 0;
+                 }
+                 return note;
+             }});
+    }
 
     std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);
     std::printf("Database: %s diet entries of %d users (%s of %s over %s days, %s to %s), %s snapshots; "
@@ -338,17 +481,27 @@ int main(int argc, char** argv)
     std::printf("%s\n", QByteArray(96, '-').constData());
     int slow = 0;
     const QString only = parser.value(QStringLiteral("only"));
-    for (const Step& step : steps) {
+    for (const Step& step : allSteps) {
         if (!step.name.contains(only, Qt::CaseInsensitive))
             continue;
-        const Result r = measure(step, runs);
+        Result r;
+        try {
+            r = measure(step, runs);
+        } catch (const DataError& error) {
+            std::fprintf(stderr, "foodlark-bench: %s: %s\n", qPrintable(step.name), error.what());
+            return 1;
+        }
         const bool ok = r.median < step.targetMs;
         slow += ok ? 0 : 1;
-        std::printf("%-40s %9.2f %9.2f %9.2f %8s %8.0f  %s\n", qPrintable(step.name), r.median, r.fastest,
-                    r.slowest, r.rows < 0 ? "-" : qPrintable(thousands(r.rows)), step.targetMs, ok ? "yes" : "NO");
+        std::printf("%-40s %9.2f %9.2f %9.2f %8s %8.0f  %-3s %s\n", qPrintable(step.name), r.median, r.fastest,
+                    r.slowest, r.rows < 0 ? "-" : qPrintable(thousands(r.rows)), step.targetMs, ok ? "yes" : "NO",
+                    step.note ? qPrintable(step.note(r)) : "");
         std::fflush(stdout);
     }
     closeWindow();
+    for (auto& start : coldStarts)
+        start.second->finish();
+    slow += coldOver;
     if (prompts.failures > 0) {
         std::fprintf(stderr, "foodlark-bench: %d data source failures\n", prompts.failures);
         return 1;

@@ -105,7 +105,9 @@ bool openDatabase(AppContext& context)
     // reports or asks itself.
     if (dataSource.cmdConfig() && dataSource.cmdTableKey() && checkDatabaseVersion(context)) {
         dataSource.useWriteAheadLog();
-        return true;
+        // A file from before the list of days was kept gets it now, once.
+        if (dataSource.keepDietDays())
+            return true;
     }
     // The program ends here: let go of the file at once.
     dataSource.closeDB();

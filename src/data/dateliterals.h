@@ -14,3 +14,7 @@ QString dateTimeLiteral(const QDateTime& dateTime);
 // "YYYY-MM-DD HH:MM:SS", which sort and compare in time order.
 QString storedDate(const QDate& date);
 QString storedDateTime(const QDateTime& dateTime);
+
+// The day a stored DietDate stands for: QDate() unless it is a real day
+// written "YYYY-MM-DD" (no time, no blanks).
+QDate storedDay(QStringView text);

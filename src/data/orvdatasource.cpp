@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtDebug>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -22,12 +23,23 @@ const char* const kSqliteNotADatabase = "26";
 
 const char* const kDietColumns = "SELECT * FROM DietActivity WHERE ";
 
-QString dietTotalSql(bool withMeal)
+// The condition on DietDate of one day; for an invalid date, of the entries
+// whose date is not a date (which the diet tree shows as one day).
+QString dayCondition(const QDate& date, QVariantList& params)
+{
+    if (!date.isValid())
+        return Schema::dietDayOf(QStringLiteral("DietDate")) + QStringLiteral(" = ''");
+    params << storedDate(date);
+    return QStringLiteral("DietDate = ?");
+}
+
+QString dietTotalSql(const QDate& date, bool withMeal, QVariantList& params)
 {
     QString sql = QStringLiteral("SELECT SUM(Fat) AS tFat, SUM(Calorie) AS tCalorie, "
                                  "SUM(Carbohydrate) AS tCarbohydrate, SUM(Cholesterol) AS tCholesterol, "
                                  "SUM(Other1) AS tOther1, SUM(Other2) AS tOther2, SUM(Protein) AS tProtein, "
-                                 "SUM(Sodium) AS tSodium FROM DietActivity WHERE DietDate = ? AND UserName = ?");
+                                 "SUM(Sodium) AS tSodium FROM DietActivity WHERE ") +
+                  dayCondition(date, params) + QStringLiteral(" AND UserName = ?");
     if (withMeal)
         sql += QStringLiteral(" AND MealName = ?");
     return sql;
@@ -70,13 +82,14 @@ bool OrvDataSource::connectDB()
         } else {
             // The exclusive lock taken by the first write transaction is kept
             // until the file is closed; every commit is flushed to the disk.
-            // As no one else can change the file, pages read once stay valid:
-            // a cache of up to 64 MB holds a decade of log, so the reports and
-            // the graph do not read the same pages from the file again.
+            // As no one else can change the file, pages read once stay valid;
+            // a cache of 8 MB holds what a day's work reads again (a report or
+            // a graph of years reads its pages once in any case), and the
+            // memory stays the same for a log of any size.
             QSqlQuery query(db);
             const QStringList setup = {
                 QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), QStringLiteral("PRAGMA synchronous = FULL"),
-                QStringLiteral("PRAGMA cache_size = -65536"),      QStringLiteral("BEGIN EXCLUSIVE"),
+                QStringLiteral("PRAGMA cache_size = -8192"),       QStringLiteral("BEGIN EXCLUSIVE"),
                 QStringLiteral("SELECT count(*) FROM sqlite_master"), QStringLiteral("COMMIT")};
             for (const QString& statement : setup) {
                 if (!query.exec(statement)) {
@@ -121,6 +134,30 @@ bool OrvDataSource::useWriteAheadLog()
         return false;
     }
     return true;
+}
+
+bool OrvDataSource::keepDietDays()
+{
+    QSqlDatabase db = database();
+    try {
+        if (Schema::hasDietDays(db))
+            return true;
+        if (!db.transaction())
+            throw DataError(db.lastError().text().toStdString());
+        try {
+            Schema::rebuildDietDays(db);
+            if (!db.commit())
+                throw DataError(db.lastError().text().toStdString());
+        } catch (const DataError&) {
+            db.rollback();
+            throw;
+        }
+        return true;
+    } catch (const DataError& error) {
+        qWarning() << "keepDietDays:" << error.what();
+        m_context.fatalError(QString::fromLatin1(kDietData));
+        return false;
+    }
 }
 
 void OrvDataSource::closeAll()
@@ -214,9 +251,10 @@ bool OrvDataSource::cmdConfig()
 
 bool OrvDataSource::cmdDietData(const QString& user)
 {
+    // A long log is not read to open it: the ids are read when first needed.
     return open(rsDietData, kDietData, [&] {
         rsDietData.openDynaset(database(), QStringLiteral("DietActivity"), QStringLiteral("UserName = ?"), {user},
-                               QStringLiteral("DietDate, FoodName, DietId"));
+                               QStringLiteral("DietDate, FoodName, DietId"), Recordset::Keys::WhenNeeded);
     });
 }
 
@@ -248,18 +286,54 @@ bool OrvDataSource::cmdDietDates(const QString& user)
 {
     return open(rsDietDates, kDietData, [&] {
         rsDietDates.openSnapshot(
-            database(),
-            QStringLiteral("SELECT DISTINCT DietDate FROM DietActivity WHERE UserName = ? ORDER BY 1"), {user});
+            database(), QStringLiteral("SELECT DietDate FROM DietDays WHERE UserName = ? ORDER BY DietDate"), {user});
     });
+}
+
+std::optional<QVector<QDate>> OrvDataSource::dietDays(const QString& user)
+{
+    try {
+        // One value for all days: a row per day would cost more than the days.
+        QSqlQuery query(database());
+        query.setForwardOnly(true);
+        if (!query.prepare(QStringLiteral("SELECT group_concat(DietDate, ',') FROM (SELECT DietDate FROM DietDays "
+                                          "WHERE UserName = ? ORDER BY DietDate)")))
+            throw DataError(query.lastError().text().toStdString());
+        query.addBindValue(user);
+        if (!query.exec())
+            throw DataError(query.lastError().text().toStdString());
+        QVector<QDate> days;
+        if (query.next() && !query.value(0).isNull()) {
+            const QString all = query.value(0).toString();
+            const QStringView text(all);
+            days.reserve(all.size() / 11 + 1);
+            for (qsizetype from = 0; from <= text.size();) {
+                qsizetype to = text.indexOf(QLatin1Char(','), from);
+                if (to < 0)
+                    to = text.size();
+                days.append(storedDay(text.mid(from, to - from)));
+                from = to + 1;
+            }
+        }
+        if (!std::is_sorted(days.cbegin(), days.cend()))
+            std::sort(days.begin(), days.end());
+        return days;
+    } catch (const DataError& error) {
+        qWarning() << kDietData << error.what();
+        m_context.fatalError(QString::fromLatin1(kDietData));
+        return std::nullopt;
+    }
 }
 
 bool OrvDataSource::cmdDietItems(const QDate& date, const QString& user)
 {
     return open(rsDietItems, kDietData, [&] {
+        QVariantList params;
+        const QString day = dayCondition(date, params);
         rsDietItems.openSnapshot(database(),
-                                 QLatin1String(kDietColumns) +
-                                     QStringLiteral("DietDate = ? AND UserName = ? ORDER BY FoodName, DietId"),
-                                 {storedDate(date), user});
+                                 QLatin1String(kDietColumns) + day +
+                                     QStringLiteral(" AND UserName = ? ORDER BY FoodName, DietId"),
+                                 params << user);
     });
 }
 
@@ -310,14 +384,19 @@ bool OrvDataSource::cmdFoodItems(qint32 groupId)
 
 bool OrvDataSource::cmdDietTotal(const QDate& date, const QString& user)
 {
-    return open(rsDietTotal, kDietData,
-                [&] { rsDietTotal.openSnapshot(database(), dietTotalSql(false), {storedDate(date), user}); });
+    return open(rsDietTotal, kDietData, [&] {
+        QVariantList params;
+        const QString sql = dietTotalSql(date, false, params);
+        rsDietTotal.openSnapshot(database(), sql, params << user);
+    });
 }
 
 bool OrvDataSource::cmdDietMealTotal(const QDate& date, const QString& meal, const QString& user)
 {
     return open(rsDietMealTotal, kDietData, [&] {
-        rsDietMealTotal.openSnapshot(database(), dietTotalSql(true), {storedDate(date), user, meal});
+        QVariantList params;
+        const QString sql = dietTotalSql(date, true, params);
+        rsDietMealTotal.openSnapshot(database(), sql, params << user << meal);
     });
 }
 
@@ -338,8 +417,17 @@ bool OrvDataSource::cmdDeleteFoods(qint32 groupId)
 
 bool OrvDataSource::cmdDeleteDietItems(const QDate& lo, const QDate& hi, const QString& user, const QString& meal)
 {
-    QString sql = QStringLiteral("DELETE FROM DietActivity WHERE DietDate >= ? AND DietDate <= ? AND UserName = ?");
-    QVariantList params = {storedDate(lo), storedDate(hi), user};
+    // Both dates invalid: the entries whose date is not a date.
+    QVariantList params;
+    QString sql = QStringLiteral("DELETE FROM DietActivity WHERE ");
+    if (!lo.isValid() && !hi.isValid()) {
+        sql += dayCondition(QDate(), params);
+    } else {
+        sql += QStringLiteral("DietDate >= ? AND DietDate <= ?");
+        params << storedDate(lo) << storedDate(hi);
+    }
+    sql += QStringLiteral(" AND UserName = ?");
+    params << user;
     if (!meal.isEmpty()) {
         sql += QStringLiteral(" AND MealName = ?");
         params << meal;

@@ -58,9 +58,64 @@ void createTables(const QSqlDatabase& db, bool withSnapShot)
     // alone instead of visiting every row of a user's log.
     exec(db, QStringLiteral("CREATE INDEX DietTotalsByUserDate ON DietActivity (UserName, DietDate, Fat, Protein, "
                             "Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2)"));
+    createDietDays(db);
     exec(db, QStringLiteral("CREATE TABLE Meal (MealName TEXT COLLATE NOCASE)"));
     if (withSnapShot)
         createSnapShotTable(db);
+}
+
+QString dietDayOf(const QString& value)
+{
+    // date() takes "2003-02-30" as it is; a day added normalises it to March.
+    return QStringLiteral("(CASE WHEN date(%1, '+0 days') = %1 AND %1 >= '0001' THEN %1 ELSE '' END)").arg(value);
+}
+
+namespace {
+
+const char* const kDietDayTriggers[] = {"DietDaysInsert", "DietDaysDelete", "DietDaysUpdate"};
+
+} // namespace
+
+void createDietDays(const QSqlDatabase& db)
+{
+    exec(db, QStringLiteral("CREATE TABLE DietDays (UserName TEXT COLLATE NOCASE NOT NULL, DietDate TEXT NOT NULL, "
+                            "Entries INTEGER NOT NULL, PRIMARY KEY (UserName, DietDate)) WITHOUT ROWID"));
+    const QString added = QStringLiteral(
+        "INSERT INTO DietDays (UserName, DietDate, Entries) SELECT NEW.UserName, %1, 1 WHERE NEW.UserName IS NOT "
+        "NULL ON CONFLICT (UserName, DietDate) DO UPDATE SET Entries = Entries + 1;")
+                              .arg(dietDayOf(QStringLiteral("NEW.DietDate")));
+    const QString removed =
+        QStringLiteral("UPDATE DietDays SET Entries = Entries - 1 WHERE UserName = OLD.UserName AND DietDate = %1; "
+                       "DELETE FROM DietDays WHERE UserName = OLD.UserName AND DietDate = %1 AND Entries <= 0;")
+            .arg(dietDayOf(QStringLiteral("OLD.DietDate")));
+    exec(db, QStringLiteral("CREATE TRIGGER DietDaysInsert AFTER INSERT ON DietActivity BEGIN %1 END").arg(added));
+    exec(db, QStringLiteral("CREATE TRIGGER DietDaysDelete AFTER DELETE ON DietActivity BEGIN %1 END").arg(removed));
+    exec(db, QStringLiteral("CREATE TRIGGER DietDaysUpdate AFTER UPDATE OF UserName, DietDate ON DietActivity "
+                            "WHEN OLD.UserName IS NOT NEW.UserName OR %1 IS NOT %2 BEGIN %3 %4 END")
+                 .arg(dietDayOf(QStringLiteral("OLD.DietDate")), dietDayOf(QStringLiteral("NEW.DietDate")), removed,
+                      added));
+}
+
+bool hasDietDays(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE (type = 'table' AND name = 'DietDays') "
+                                   "OR (type = 'trigger' AND tbl_name = 'DietActivity' AND name IN "
+                                   "('DietDaysInsert', 'DietDaysDelete', 'DietDaysUpdate'))")) ||
+        !query.next())
+        throw DataError(query.lastError().text().toStdString());
+    return query.value(0).toInt() == 4;
+}
+
+void rebuildDietDays(const QSqlDatabase& db)
+{
+    for (const char* trigger : kDietDayTriggers)
+        exec(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(trigger)));
+    exec(db, QStringLiteral("DROP TABLE IF EXISTS DietDays"));
+    createDietDays(db);
+    exec(db, QStringLiteral("INSERT INTO DietDays (UserName, DietDate, Entries) SELECT UserName, %1, count(*) "
+                            "FROM DietActivity WHERE UserName IS NOT NULL GROUP BY 1, 2")
+                 .arg(dietDayOf(QStringLiteral("DietDate"))));
 }
 
 void createSnapShotTable(const QSqlDatabase& db)

@@ -10,13 +10,27 @@
 // values, as the original file format does.
 namespace Schema {
 
-// Creates CONFIG, TableKey, FoodGroup, FoodItem, USDA_Measures, DietActivity,
-// Meal and their indexes; the SnapShot table too when withSnapShot is set.
+// Creates CONFIG, TableKey, FoodGroup, FoodItem, USDA_Measures, DietActivity
+// (with DietDays), Meal and their indexes; the SnapShot table too when
+// withSnapShot is set.
 // Throws DataError.
 void createTables(const QSqlDatabase& db, bool withSnapShot = true);
 
 // The SnapShot table with its unique primary-key index pk_SnapShot.
 void createSnapShotTable(const QSqlDatabase& db);
+
+// DietDays: the days of each user's diet log with their number of entries,
+// kept in step with DietActivity by triggers inside the same statements and
+// transactions, so the diet tree lists a user's days without reading the log.
+// A row whose DietDate is not a real day "YYYY-MM-DD" counts under ''.
+void createDietDays(const QSqlDatabase& db);
+// Whether the table and its three triggers are there.
+bool hasDietDays(const QSqlDatabase& db);
+// Drops what there is of them, creates them anew and fills the table from the log.
+void rebuildDietDays(const QSqlDatabase& db);
+// The SQL expression of the DietDays day of a DietDate value: the value
+// itself when it is a real day written "YYYY-MM-DD", otherwise ''.
+QString dietDayOf(const QString& value);
 
 // The configuration rows of a new database (version, four users with the first
 // current, the meal labels, the "Weight Loss" snapshot labels, the optional

@@ -222,10 +222,12 @@ void FoodTree::foodDoubleClick(QTreeWidgetItem* node)
         const Recordset& foods = m_main.context().dataSource().rsFoods;
         if (!foods.hasCurrent())
             return;
-        m_main.dietTree().addDietEntry(
-            1.0, m_main.dtDatePick->date(), foods.text(QStringLiteral("ServingSize")),
-            foods.integer(QStringLiteral("USDA_MSRE_NO")),
-            wholeGrams(foods.number(QStringLiteral("USDA_GM_WT"))), m_main.chosenMealKey());
+        // One serving of the food's own serving: exactly the food's values.
+        m_main.dietTree().addDietEntry(1.0, m_main.dtDatePick->date(),
+                                       {foods.text(QStringLiteral("ServingSize")),
+                                        foods.integer(QStringLiteral("USDA_MSRE_NO")),
+                                        foods.number(QStringLiteral("USDA_GM_WT"))},
+                                       m_main.chosenMealKey());
     } else if (tag == kGroup && node->childCount() == 0) {
         loadGroupFoods(keyId(NodeTree::key(node)));
         view()->expandIntoView(node);
@@ -333,7 +335,7 @@ void FoodTree::onDragStarting(QTreeWidgetItem* node, QString* data)
 void FoodTree::onDragFinished()
 {
     view()->setDropHighlight(nullptr);
-    m_main.tvwDiet->setDropHighlight(nullptr);
+    m_main.tvwDiet->setDropHighlight(QModelIndex());
 }
 
 void FoodTree::onExpandedChanged(QTreeWidgetItem* node, bool expanded)

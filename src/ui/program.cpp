@@ -8,7 +8,61 @@
 #include "ui/tipwindow.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+// The benchmark starts the program as a new process with FOODLARK_STARTUP_PROBE
+// set and waits for one line on standard error: written once the main window
+// has been shown and painted, with the resident memory at that moment. The
+// program then ends without changing anything.
+class StartupProbe : public QObject
+{
+public:
+    bool done = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (event->type() != QEvent::Expose || reported || !window || !window->isExposed())
+            return false;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->windowHandle() == window && qobject_cast<QMainWindow*>(widget)) {
+                reported = true;
+                // After the expose has been handled, that is once the window is painted.
+                QTimer::singleShot(0, this, [this] {
+                    std::fprintf(stderr, "foodlark-probe: shown, rss_kb=%lld\n", residentKb());
+                    std::fflush(stderr);
+                    done = true;
+                    QCoreApplication::exit(0);
+                });
+            }
+        }
+        return false;
+    }
+
+private:
+    static long long residentKb()
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+        return -1;
+    }
+
+    bool reported = false;
+};
+
+} // namespace
 
 StartupWindows programWindows()
 {
@@ -28,6 +82,10 @@ int runProgram(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Foodlark"));
     QApplication::setWindowIcon(programIcon());
 
+    StartupProbe probe;
+    if (qEnvironmentVariableIsSet("FOODLARK_STARTUP_PROBE"))
+        app.installEventFilter(&probe);
+
     MessageBoxPrompts prompts;
     AppContext context(QCoreApplication::applicationDirPath(), prompts);
     if (!Startup::openDatabase(context))
@@ -35,5 +93,7 @@ int runProgram(int argc, char** argv)
     const std::unique_ptr<QMainWindow> mainWindow = openWindows(context, programWindows());
     if (!mainWindow)
         return EXIT_FAILURE;
+    if (probe.done)
+        return EXIT_SUCCESS;
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "app/configstore.h"
 #include "diet/diettree.h"
+#include "diet/diettreemodel.h"
 #include "mainwindowfixture.h"
 #include "options/optionsdialog.h"
 #include "ui/nodetree.h"
@@ -135,11 +136,12 @@ private slots:
 
     void userChosenByApplyStaysCurrentAfterCancel()
     {
-        QTreeWidgetItem* day = f->main().tvwDiet->topLevelItem(0);
+        DietTreeModel& days = f->main().dietTree().model();
+        const QPersistentModelIndex day = days.index(0, 0);
         withOptions([&](OptionsDialog& d) {
             retype(d.txtUser[0], "Alice"); // renaming the current user does not rebuild the tree
             d.cmdApply->click();
-            QCOMPARE(f->main().tvwDiet->topLevelItem(0), day);
+            QCOMPARE(QModelIndex(day), days.index(0, 0));
             retype(d.txtUser[2], "Carol");
             choose(d.optUser[2]);
             d.cmdApply->click();
@@ -148,8 +150,8 @@ private slots:
         });
         QCOMPARE(f->ctx().currentUser, QString("USER3"));
         QCOMPARE(f->main().statusPanel2->text(), QString("User:  Carol"));
-        QCOMPARE(f->main().tvwDiet->topLevelItem(0)->text(0), QString("2003-05-13"));
-        QCOMPARE(f->main().tvwDiet->topLevelItemCount(), 1);
+        QCOMPARE(DietTreeModel::caption(days.index(0, 0)), QString("2003-05-13"));
+        QCOMPARE(days.rowCount(), 1);
         QCOMPARE(f->ctx().config().findCurrentUser(), QString("USER3")); // and so at the next start
     }
 
@@ -167,7 +169,7 @@ private slots:
             entries << f->main().cmbMeal->itemText(i);
         QCOMPARE(entries, (QStringList{"Select a Meal", "Breakfast", "Midday", "Dinner", "Snack", "Supper"}));
         QCOMPARE(f->main().cmbMeal->currentText(), QString("Dinner"));
-        QCOMPARE(f->main().tvwDiet->node("MLMEAL1DT20030512")->text(0), QString("Midday"));
+        QCOMPARE(DietTreeModel::caption(f->main().dietTree().model().node("MLMEAL1DT20030512")), QString("Midday"));
     }
 
     void aMealTypedAndRemovedCountsAsChanged_data()
