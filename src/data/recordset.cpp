@@ -113,6 +113,7 @@ void Recordset::openDynaset(const QSqlDatabase& db, const QString& table, const 
     }
     m_kind = Kind::Dynaset;
     m_keysLoaded = false;
+    m_seekable = late;
     m_early = Early::First;
     if (!late)
         loadKeys();
@@ -156,8 +157,9 @@ void Recordset::close()
     m_orderColumns.clear();
     m_rowIds.clear();
     m_keysLoaded = true;
-    m_appendedEarly.clear();
-    m_editedEarly.clear();
+    m_seekable = false;
+    m_appended.clear();
+    m_edited.clear();
     m_early = Early::First;
     m_earlyRowId = -1;
     m_count = -1;
@@ -199,7 +201,7 @@ bool Recordset::isEmpty() const
 {
     if (m_kind != Kind::Dynaset || m_keysLoaded || m_count >= 0)
         return recordCount() == 0;
-    if (!m_appendedEarly.isEmpty() || !m_editedEarly.isEmpty())
+    if (!m_appended.isEmpty() || !m_edited.isEmpty())
         return false;
     QSqlQuery query =
         run(m_db, QStringLiteral("SELECT 1 FROM %1%2 LIMIT 1").arg(quoted(m_table), conditions({})), m_params);
@@ -289,9 +291,9 @@ void Recordset::loadKeys() const
     // ones join the end, the edited ones go where their first values put them.
     QVariantList early;
     QStringList marks;
-    for (qint64 id : m_appendedEarly)
+    for (qint64 id : m_appended)
         early << id;
-    for (auto it = m_editedEarly.cbegin(); it != m_editedEarly.cend(); ++it)
+    for (auto it = m_edited.cbegin(); it != m_edited.cend(); ++it)
         early << it.key();
     for (int i = 0; i < early.size(); ++i)
         marks << QStringLiteral("?");
@@ -306,7 +308,7 @@ void Recordset::loadKeys() const
         while (keys.next())
             ids.append(keys.value(0).toLongLong());
     }
-    if (!m_editedEarly.isEmpty()) {
+    if (!m_edited.isEmpty()) {
         // Before a row sort the rows whose first column sorts before (nulls
         // first), or that are equal in it and sort before in the next, and so on.
         QString before;
@@ -322,7 +324,7 @@ void Recordset::loadKeys() const
             QVariantList values;
         };
         QVector<Placed> placed;
-        for (auto it = m_editedEarly.cbegin(); it != m_editedEarly.cend(); ++it) {
+        for (auto it = m_edited.cbegin(); it != m_edited.cend(); ++it) {
             QVariantList params = m_params + early;
             for (const QVariant& value : it.value())
                 params << value << value << value;
@@ -338,7 +340,7 @@ void Recordset::loadKeys() const
         for (auto it = placed.crbegin(); it != placed.crend(); ++it)
             ids.insert(qMin(it->at, int(ids.size())), it->id);
     }
-    ids += m_appendedEarly;
+    ids += m_appended;
 
     m_rowIds = std::move(ids);
     m_positionOf.clear();
@@ -357,15 +359,13 @@ void Recordset::loadKeys() const
         break;
     }
     m_currentDeleted = false;
-    m_appendedEarly.clear();
-    m_editedEarly.clear();
     m_early = Early::First;
     m_earlyRowId = -1;
 }
 
 bool Recordset::isMember(qint64 rowId) const
 {
-    if (m_appendedEarly.contains(rowId) || m_editedEarly.contains(rowId))
+    if (m_appended.contains(rowId) || m_edited.contains(rowId))
         return true;
     QSqlQuery query = run(m_db,
                           QStringLiteral("SELECT 1 FROM %1%2")
@@ -379,12 +379,12 @@ qint64 Recordset::currentRowId() const
     requireCurrent();
     if (m_kind != Kind::Dynaset)
         return m_position;
-    if (!m_keysLoaded && m_early == Early::First && m_editedEarly.isEmpty()) {
+    if (!m_keysLoaded && m_early == Early::First && m_edited.isEmpty()) {
         // The first row is the query's first, or the first appended when the
         // query has none.
         QVariantList exclude;
         QStringList marks;
-        for (qint64 id : m_appendedEarly) {
+        for (qint64 id : m_appended) {
             exclude << id;
             marks << QStringLiteral("?");
         }
@@ -395,7 +395,7 @@ qint64 Recordset::currentRowId() const
         if (!m_orderBy.isEmpty())
             sql += QStringLiteral(" ORDER BY ") + m_orderBy;
         QSqlQuery first = run(m_db, sql + QStringLiteral(" LIMIT 1"), m_params + exclude);
-        m_earlyRowId = first.next() ? first.value(0).toLongLong() : m_appendedEarly.value(0, -1);
+        m_earlyRowId = first.next() ? first.value(0).toLongLong() : m_appended.value(0, -1);
         m_early = Early::Row;
     }
     if (!m_keysLoaded && m_early == Early::Row)
@@ -491,13 +491,153 @@ int Recordset::positionOf(qint64 rowId) const
     return m_positionOf.value(rowId, -1);
 }
 
+bool Recordset::isKeyCriteria(const Criteria& criteria) const
+{
+    return m_kind == Kind::Dynaset && criteria.op == Criteria::Op::Equals && !m_keyColumn.isEmpty() &&
+           m_columns[columnIndex(criteria.column)] == m_keyColumn && isNumber(criteria.value);
+}
+
+QString Recordset::matchCondition(const Criteria& criteria, QVariantList& params) const
+{
+    const QString column = quoted(m_columns[columnIndex(criteria.column)]);
+    if (criteria.op == Criteria::Op::Equals) {
+        params << storable(criteria.value);
+        return QStringLiteral("%1 = ?").arg(column);
+    }
+    params << containsPattern(criteria.value.toString());
+    return QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(column);
+}
+
+QString Recordset::afterCondition(const QVariantList& values, QVariantList& params) const
+{
+    QStringList columns;
+    for (const QString& column : m_orderColumns)
+        columns << quoted(column);
+    // Without nulls the index walks on from the row; rows with nulls sort first.
+    if (std::none_of(values.begin(), values.end(), [](const QVariant& v) { return v.isNull(); })) {
+        QStringList marks;
+        for (const QVariant& value : values) {
+            params << value;
+            marks << QStringLiteral("?");
+        }
+        return QStringLiteral("(%1) > (%2)").arg(columns.join(", "), marks.join(", "));
+    }
+    // A row sorts after when its first column does (a value after a null), or
+    // when equal in it and after in the next, and so on.
+    QString after;
+    QVariantList inner;
+    for (int i = int(columns.size()) - 1; i >= 0; --i) {
+        const QString more = QStringLiteral("((%1 IS NOT NULL AND ? IS NULL) OR %1 > ?)").arg(columns[i]);
+        QVariantList moreParams = {values[i], values[i]};
+        if (!after.isEmpty()) {
+            after = QStringLiteral("(%1 OR (%2 IS ? AND %3))").arg(more, columns[i], after);
+            moreParams << values[i] << inner;
+        } else {
+            after = more;
+        }
+        inner = moreParams;
+    }
+    params << inner;
+    return after;
+}
+
+std::optional<qint64> Recordset::seekMatch(const Criteria& criteria, bool afterCurrent) const
+{
+    // Where to search from: after the current row's place (an appended row's
+    // place is among the appended ones), or from the first row.
+    bool inOrder = true;
+    std::optional<QVariantList> after;
+    qsizetype appendedFrom = 0;
+    if (afterCurrent) {
+        const qint64 current = currentRowId();
+        const qsizetype at = m_appended.indexOf(current);
+        if (at >= 0) {
+            inOrder = false;
+            appendedFrom = at + 1;
+        } else {
+            after = m_edited.contains(current) ? m_edited.value(current) : sortValues(currentRow());
+        }
+    }
+    auto list = [](const QList<qint64>& ids, QVariantList& params) {
+        QStringList marks;
+        for (qint64 id : ids) {
+            params << id;
+            marks << QStringLiteral("?");
+        }
+        return marks.join(',');
+    };
+    std::optional<qint64> found;
+    QVariantList foundValues;
+    if (inOrder) {
+        // The rows not changed since the set was opened, along the order...
+        const QList<qint64> changed = m_appended + m_edited.keys();
+        QVariantList params = m_params;
+        QStringList extra;
+        if (!changed.isEmpty())
+            extra << QStringLiteral("rowid NOT IN (%1)").arg(list(changed, params));
+        extra << QLatin1Char('(') + matchCondition(criteria, params) + QLatin1Char(')');
+        if (after)
+            extra << afterCondition(*after, params);
+        QStringList columns;
+        for (const QString& column : m_orderColumns)
+            columns << quoted(column);
+        QSqlQuery first = run(m_db,
+                              QStringLiteral("SELECT rowid, %1 FROM %2%3 ORDER BY %4 LIMIT 1")
+                                  .arg(columns.join(", "), quoted(m_table), conditions(extra), m_orderBy),
+                              params);
+        if (first.next()) {
+            found = first.value(0).toLongLong();
+            for (int i = 0; i < m_orderColumns.size(); ++i)
+                foundValues << first.value(i + 1);
+        }
+        // ... and the edited ones where their values were then.
+        if (!m_edited.isEmpty()) {
+            QVariantList editedParams = m_params;
+            const QString ids = list(m_edited.keys(), editedParams);
+            const QString match = matchCondition(criteria, editedParams);
+            QSqlQuery edited = run(m_db,
+                                   QStringLiteral("SELECT rowid FROM %1%2")
+                                       .arg(quoted(m_table), conditions({QStringLiteral("rowid IN (%1)").arg(ids),
+                                                                         QLatin1Char('(') + match + QLatin1Char(')')})),
+                                   editedParams);
+            while (edited.next()) {
+                const qint64 id = edited.value(0).toLongLong();
+                const QVariantList values = m_edited.value(id);
+                if ((!after || sortsBefore(*after, values)) && (!found || sortsBefore(values, foundValues))) {
+                    found = id;
+                    foundValues = values;
+                }
+            }
+        }
+    }
+    if (!found && appendedFrom < m_appended.size()) {
+        // Then the appended rows, in the order they were appended.
+        const QList<qint64> candidates = m_appended.mid(appendedFrom);
+        QVariantList params = m_params;
+        const QString ids = list(candidates, params);
+        const QString match = matchCondition(criteria, params);
+        QSqlQuery appended = run(m_db,
+                                 QStringLiteral("SELECT rowid FROM %1 WHERE rowid IN (%2) AND (%3)")
+                                     .arg(quoted(m_table), ids, match),
+                                 params.mid(m_params.size()));
+        qsizetype first = -1;
+        while (appended.next()) {
+            const qsizetype at = candidates.indexOf(appended.value(0).toLongLong());
+            if (at >= 0 && (first < 0 || at < first))
+                first = at;
+        }
+        if (first >= 0)
+            found = candidates[first];
+    }
+    return found;
+}
+
 bool Recordset::find(const Criteria& criteria, int after)
 {
     if (!isOpen())
         throw DataError("the recordset is not open");
     const int column = columnIndex(criteria.column);
-    const bool byKey = m_kind == Kind::Dynaset && criteria.op == Criteria::Op::Equals && !m_keyColumn.isEmpty() &&
-                       m_columns[column] == m_keyColumn && isNumber(criteria.value);
+    const bool byKey = isKeyCriteria(criteria);
     if (!m_keysLoaded && byKey && after < 0) {
         // The first row with a key: there is at most one, wherever it stands.
         const qint64 rowId = criteria.value.toLongLong();
@@ -508,6 +648,25 @@ bool Recordset::find(const Criteria& criteria, int after)
             m_earlyRowId = rowId;
         }
         return !m_noMatch;
+    }
+    // From a row (or the first), the next match in the set's order is looked
+    // for along the order itself; only a search from a deleted row needs the ids.
+    if (m_seekable && !byKey && (after < 0 || hasCurrent())) {
+        const std::optional<qint64> match = seekMatch(criteria, after >= 0);
+        const int position = match && m_keysLoaded ? positionOf(*match) : -1;
+        if (!match || !m_keysLoaded || position >= 0) {
+            m_noMatch = !match;
+            if (match) {
+                seek();
+                if (m_keysLoaded) {
+                    m_position = position;
+                } else {
+                    m_early = Early::Row;
+                    m_earlyRowId = *match;
+                }
+            }
+            return match.has_value();
+        }
     }
     loadKeys();
     int found = -1;
@@ -528,16 +687,9 @@ bool Recordset::find(const Criteria& criteria, int after)
         if (position > after)
             found = position;
     } else {
-        QString condition = criteria.op == Criteria::Op::Equals
-                                ? QStringLiteral("%1 = ?").arg(quoted(m_columns[column]))
-                                : QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(quoted(m_columns[column]));
         QVariantList params = m_params;
-        if (!m_where.isEmpty())
-            condition = QStringLiteral("(%1) AND %2").arg(m_where, condition);
-        params << (criteria.op == Criteria::Op::Equals ? storable(criteria.value)
-                                                       : QVariant(containsPattern(criteria.value.toString())));
-        QSqlQuery query =
-            run(m_db, QStringLiteral("SELECT rowid FROM %1 WHERE %2").arg(quoted(m_table), condition), params);
+        const QString condition = conditions({matchCondition(criteria, params)});
+        QSqlQuery query = run(m_db, QStringLiteral("SELECT rowid FROM %1%2").arg(quoted(m_table), condition), params);
         while (query.next()) {
             const int position = positionOf(query.value(0).toLongLong());
             if (position > after && (found < 0 || position < found))
@@ -559,6 +711,8 @@ bool Recordset::findFirst(const Criteria& criteria)
 
 bool Recordset::findNext(const Criteria& criteria)
 {
+    if (m_seekable && !m_keysLoaded && hasCurrent() && !isKeyCriteria(criteria))
+        return find(criteria, 0); // from the current row, wherever it stands
     loadKeys();
     // From a deleted row the search starts at the row that took its place.
     return find(criteria, m_currentDeleted ? m_position - 1 : m_position);
@@ -720,11 +874,11 @@ void Recordset::edit()
 {
     requireDynaset("Edit");
     m_buffer = currentRow();
-    if (!m_keysLoaded) {
+    if (m_seekable) {
         // The row keeps the place its values had when the set was opened.
         const qint64 rowId = currentRowId();
-        if (!m_appendedEarly.contains(rowId) && !m_editedEarly.contains(rowId))
-            m_editedEarly.insert(rowId, sortValues(m_buffer));
+        if (!m_appended.contains(rowId) && !m_edited.contains(rowId))
+            m_edited.insert(rowId, sortValues(m_buffer));
     }
     m_dirty = QVector<bool>(m_columns.size(), false);
     m_editMode = EditMode::Edit;
@@ -771,7 +925,11 @@ void Recordset::update()
             if (!m_keyColumn.isEmpty()) {
                 const int key = columnIndex(m_keyColumn);
                 if (m_dirty[key] && m_buffer[key].toLongLong() != rowId) {
-                    rowId = m_buffer[key].toLongLong();
+                    const qint64 newId = m_buffer[key].toLongLong();
+                    if (m_edited.contains(rowId))
+                        m_edited.insert(newId, m_edited.take(rowId));
+                    std::replace(m_appended.begin(), m_appended.end(), rowId, newId);
+                    rowId = newId;
                     m_rowIds[m_position] = rowId;
                     m_positionsValid = false;
                 }
@@ -791,14 +949,14 @@ void Recordset::update()
         }
         const QSqlQuery query = run(m_db, sql, values);
         const qint64 rowId = query.lastInsertId().toLongLong();
+        if (m_seekable)
+            m_appended.append(rowId);
         if (m_keysLoaded) {
             m_rowIds.append(rowId);
             if (m_positionsValid)
                 m_positionOf.insert(rowId, m_rowIds.size() - 1);
-        } else {
-            m_appendedEarly.append(rowId);
-            if (m_count >= 0)
-                ++m_count;
+        } else if (m_count >= 0) {
+            ++m_count;
         }
         m_lastModified = rowId;
     }
@@ -820,9 +978,9 @@ void Recordset::deleteCurrent()
     if (m_lastModified == rowId)
         m_lastModified = -1;
     m_cache.remove(rowId);
+    m_appended.removeAll(rowId);
+    m_edited.remove(rowId);
     if (!m_keysLoaded) {
-        m_appendedEarly.removeAll(rowId);
-        m_editedEarly.remove(rowId);
         if (m_count > 0)
             --m_count;
         m_early = Early::Unplaced;

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <optional>
 #include <stdexcept>
 
 // A failure of the database engine or a misuse of a recordset (writing to a
@@ -141,6 +142,10 @@ private:
     bool isMember(qint64 rowId) const;
     QVariantList sortValues(const QVector<QVariant>& row) const;
     QString conditions(const QStringList& extra) const;
+    bool isKeyCriteria(const Criteria& criteria) const;
+    QString matchCondition(const Criteria& criteria, QVariantList& params) const;
+    QString afterCondition(const QVariantList& values, QVariantList& params) const;
+    std::optional<qint64> seekMatch(const Criteria& criteria, bool afterCurrent) const;
     void leaveRow();
     void seek();
     void step();
@@ -165,12 +170,14 @@ private:
     QString m_orderBy;
     QStringList m_orderColumns;
     mutable QVector<qint64> m_rowIds;
-    // Until the ids are read: the rows appended and those edited (with their
-    // sort values as the set was opened), where the set stands, and its size
-    // once counted (-1 before).
+    // A set whose ids are read when needed keeps the rows appended and those
+    // edited (with their sort values as the set was opened), which place them;
+    // until the ids are read: where the set stands, and its size once counted
+    // (-1 before).
     mutable bool m_keysLoaded = true;
-    mutable QVector<qint64> m_appendedEarly;
-    mutable QHash<qint64, QVariantList> m_editedEarly;
+    bool m_seekable = false;
+    QList<qint64> m_appended;
+    QHash<qint64, QVariantList> m_edited;
     mutable Early m_early = Early::First;
     mutable qint64 m_earlyRowId = -1;
     mutable int m_count = -1;

@@ -12,14 +12,15 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 
 namespace {
 
 // The benchmark starts the program as a new process with FOODLARK_STARTUP_PROBE
 // set and waits for one line on standard error: written once the main window
-// has been shown and painted, with the resident memory at that moment. The
-// program then ends without changing anything.
+// has been shown and painted, with the resident memory and the processor time
+// used so far. The program then ends without changing anything.
 class StartupProbe : public QObject
 {
 public:
@@ -36,7 +37,8 @@ protected:
                 reported = true;
                 // After the expose has been handled, that is once the window is painted.
                 QTimer::singleShot(0, this, [this] {
-                    std::fprintf(stderr, "foodlark-probe: shown, rss_kb=%lld\n", residentKb());
+                    std::fprintf(stderr, "foodlark-probe: shown, rss_kb=%lld cpu_ms=%.1f\n", residentKb(),
+                                 1000.0 * double(std::clock()) / CLOCKS_PER_SEC);
                     std::fflush(stderr);
                     done = true;
                     QCoreApplication::exit(0);

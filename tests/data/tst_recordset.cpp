@@ -262,10 +262,24 @@ private slots:
                     rs.update();
                 }
             }
+            // Every match of a search in turn, from where the steps left it, then from the first.
+            const Criteria matching = Criteria::contains("FoodName", "A");
+            auto search = [&] {
+                if (rs.hasCurrent()) {
+                    while (rs.findNext(matching))
+                        seen[i] << rs.text("DietId");
+                }
+                seen[i] << "|";
+                for (bool found = rs.findFirst(matching); found; found = rs.findNext(matching))
+                    seen[i] << rs.text("DietId");
+                seen[i] << "|";
+            };
+            search();
             seen[i] << QString::number(rs.recordCount()) << QString::number(rs.absolutePosition())
                     << QString::number(rs.bof()) + QString::number(rs.eof());
             for (rs.moveFirst(); !rs.eof(); rs.moveNext())
                 seen[i] << rs.text("DietId");
+            search(); // with the ids read
         }
         QCOMPARE(seen[1], seen[0]);
     }
