@@ -105,8 +105,8 @@ bool openDatabase(AppContext& context)
     // reports or asks itself.
     if (dataSource.cmdConfig() && dataSource.cmdTableKey() && checkDatabaseVersion(context)) {
         dataSource.useWriteAheadLog();
-        // A file from before the list of days was kept gets it now, once.
-        if (dataSource.keepDietDays())
+        // A file from before the days were kept beside the log gets them now, once.
+        if (dataSource.keepDietMonths())
             return true;
     }
     // The program ends here: let go of the file at once.

@@ -9,7 +9,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtDebug>
-#include <algorithm>
 #include <limits>
 
 namespace {
@@ -136,16 +135,16 @@ bool OrvDataSource::useWriteAheadLog()
     return true;
 }
 
-bool OrvDataSource::keepDietDays()
+bool OrvDataSource::keepDietMonths()
 {
     QSqlDatabase db = database();
     try {
-        if (Schema::hasDietDays(db))
+        if (Schema::hasDietMonths(db))
             return true;
         if (!db.transaction())
             throw DataError(db.lastError().text().toStdString());
         try {
-            Schema::rebuildDietDays(db);
+            Schema::rebuildDietMonths(db);
             if (!db.commit())
                 throw DataError(db.lastError().text().toStdString());
         } catch (const DataError&) {
@@ -154,7 +153,7 @@ bool OrvDataSource::keepDietDays()
         }
         return true;
     } catch (const DataError& error) {
-        qWarning() << "keepDietDays:" << error.what();
+        qWarning() << "keepDietMonths:" << error.what();
         m_context.fatalError(QString::fromLatin1(kDietData));
         return false;
     }
@@ -286,37 +285,35 @@ bool OrvDataSource::cmdDietDates(const QString& user)
 {
     return open(rsDietDates, kDietData, [&] {
         rsDietDates.openSnapshot(
-            database(), QStringLiteral("SELECT DietDate FROM DietDays WHERE UserName = ? ORDER BY DietDate"), {user});
+            database(),
+            QStringLiteral("SELECT DISTINCT DietDate FROM DietActivity WHERE UserName = ? ORDER BY 1"), {user});
     });
 }
 
 std::optional<QVector<QDate>> OrvDataSource::dietDays(const QString& user)
 {
     try {
-        // One value for all days: a row per day would cost more than the days.
         QSqlQuery query(database());
         query.setForwardOnly(true);
-        if (!query.prepare(QStringLiteral("SELECT group_concat(DietDate, ',') FROM (SELECT DietDate FROM DietDays "
-                                          "WHERE UserName = ? ORDER BY DietDate)")))
+        if (!query.prepare(QStringLiteral("SELECT Month, Days FROM DietMonths WHERE UserName = ? ORDER BY Month")))
             throw DataError(query.lastError().text().toStdString());
         query.addBindValue(user);
         if (!query.exec())
             throw DataError(query.lastError().text().toStdString());
         QVector<QDate> days;
-        if (query.next() && !query.value(0).isNull()) {
-            const QString all = query.value(0).toString();
-            const QStringView text(all);
-            days.reserve(all.size() / 11 + 1);
-            for (qsizetype from = 0; from <= text.size();) {
-                qsizetype to = text.indexOf(QLatin1Char(','), from);
-                if (to < 0)
-                    to = text.size();
-                days.append(storedDay(text.mid(from, to - from)));
-                from = to + 1;
+        while (query.next()) {
+            const QString month = query.value(0).toString();
+            const qint64 bits = query.value(1).toLongLong();
+            if (month.isEmpty()) {
+                days.append(QDate()); // the entries without a date
+                continue;
+            }
+            const QDate first = storedDay(month + QStringLiteral("-01"));
+            for (int day = 1; first.isValid() && day <= first.daysInMonth(); ++day) {
+                if (bits & (qint64(1) << (day - 1)))
+                    days.append(first.addDays(day - 1));
             }
         }
-        if (!std::is_sorted(days.cbegin(), days.cend()))
-            std::sort(days.begin(), days.end());
         return days;
     } catch (const DataError& error) {
         qWarning() << kDietData << error.what();

@@ -35,11 +35,11 @@ public:
     // so the start-up makes it only once the database has been accepted.
     // False when the engine refused (the file then keeps its rollback journal).
     bool useWriteAheadLog();
-    // Makes sure the file keeps the list of days of each user's log beside the
-    // log (see Schema::createDietDays), building it once for a file that has
+    // Makes sure the file keeps the days of each user's log beside the log
+    // (see Schema::createDietMonths), building them once for a file that has
     // none. It writes, so the start-up asks for it only once the database has
     // been accepted. A failure is fatal.
-    bool keepDietDays();
+    bool keepDietMonths();
     // The open database (dbData).
     QSqlDatabase database() const;
 
@@ -71,9 +71,9 @@ public:
     bool cmdMeasures(qint32 ndbNo);
     bool cmdMeals();
     bool cmdDietDates(const QString& user);
-    // The days of a user's log in order, read in one go; a day of entries
-    // whose date is not a date is QDate() and comes first. Nothing after a
-    // (fatal) failure.
+    // The days of a user's log in order, read from DietMonths; the day of
+    // entries whose date is not a date is QDate() and comes first. Nothing
+    // after a (fatal) failure.
     std::optional<QVector<QDate>> dietDays(const QString& user);
     // For an invalid date: the entries whose date is not a date; so for the
     // totals and the deletion of one day below.

@@ -11,7 +11,7 @@
 namespace Schema {
 
 // Creates CONFIG, TableKey, FoodGroup, FoodItem, USDA_Measures, DietActivity
-// (with DietDays), Meal and their indexes; the SnapShot table too when
+// (with DietMonths), Meal and their indexes; the SnapShot table too when
 // withSnapShot is set.
 // Throws DataError.
 void createTables(const QSqlDatabase& db, bool withSnapShot = true);
@@ -19,17 +19,19 @@ void createTables(const QSqlDatabase& db, bool withSnapShot = true);
 // The SnapShot table with its unique primary-key index pk_SnapShot.
 void createSnapShotTable(const QSqlDatabase& db);
 
-// DietDays: the days of each user's diet log with their number of entries,
-// kept in step with DietActivity by triggers inside the same statements and
-// transactions, so the diet tree lists a user's days without reading the log.
-// A row whose DietDate is not a real day "YYYY-MM-DD" counts under ''.
-void createDietDays(const QSqlDatabase& db);
+// DietMonths: the days of each user's diet log, a row per month ("YYYY-MM")
+// whose Days has bit d - 1 set for each day d with entries; entries whose
+// DietDate is not a real day "YYYY-MM-DD" count as one day, month '' bit 0.
+// Triggers keep it in step with DietActivity inside the same statements and
+// transactions, so the diet tree lists decades of days from a few hundred
+// rows without reading the log.
+void createDietMonths(const QSqlDatabase& db);
 // Whether the table and its three triggers are there.
-bool hasDietDays(const QSqlDatabase& db);
+bool hasDietMonths(const QSqlDatabase& db);
 // Drops what there is of them, creates them anew and fills the table from the log.
-void rebuildDietDays(const QSqlDatabase& db);
-// The SQL expression of the DietDays day of a DietDate value: the value
-// itself when it is a real day written "YYYY-MM-DD", otherwise ''.
+void rebuildDietMonths(const QSqlDatabase& db);
+// The SQL expression of the day of a DietDate value: the value itself when
+// it is a real day written "YYYY-MM-DD", otherwise ''.
 QString dietDayOf(const QString& value);
 
 // The configuration rows of a new database (version, four users with the first

@@ -12,11 +12,11 @@ namespace {
 
 const QDate kMay14(2003, 5, 14);
 
-// Each user's days as DietDays should hold them, worked out from the log itself.
-const char* const kExpectedDays = "SELECT upper(UserName), CASE WHEN date(DietDate, '+0 days') = DietDate THEN DietDate "
-                                  "ELSE '' END AS day, count(*) FROM DietActivity WHERE UserName IS NOT NULL "
-                                  "GROUP BY 1, 2 ORDER BY 1, 2";
-const char* const kKeptDays = "SELECT upper(UserName), DietDate, Entries FROM DietDays ORDER BY 1, 2";
+// Each user's days worked out from the log itself: the dates, and '' for the
+// entries whose date is not a day.
+const char* const kDays = "SELECT DISTINCT upper(UserName), CASE WHEN date(DietDate, '+0 days') = DietDate THEN "
+                          "DietDate ELSE '' END AS day FROM DietActivity WHERE UserName IS NOT NULL ORDER BY 1, 2";
+const char* const kKeptMonths = "SELECT upper(UserName), Month, Days FROM DietMonths ORDER BY 1, 2";
 
 } // namespace
 
@@ -66,14 +66,16 @@ private slots:
     {
         QTest::addColumn<QString>("change");
         QTest::newRow("entries added") << "INSERT INTO DietActivity (DietId, UserName, DietDate) VALUES "
-                                          "(10, 'USER1', '2003-05-14'), (11, 'user1', '2003-05-14'), "
-                                          "(12, 'USER2', '2003-05-14')";
+                                          "(10, 'USER1', '2003-05-14'), (11, 'user1', '2003-05-31'), "
+                                          "(12, 'USER2', '2003-05-14'), (13, 'USER1', '2003-06-01')";
         QTest::newRow("one of two deleted") << "DELETE FROM DietActivity WHERE DietId = 2";
         QTest::newRow("the last of a day deleted") << "DELETE FROM DietActivity WHERE DietId = 3";
         QTest::newRow("moved to another day") << "UPDATE DietActivity SET DietDate = '2003-05-20' WHERE DietId = 1";
         QTest::newRow("given to another user") << "UPDATE DietActivity SET UserName = 'USER2' WHERE DietId = 3";
         QTest::newRow("dates that are none") << "UPDATE DietActivity SET DietDate = CASE DietId WHEN 1 THEN "
                                                 "'2003-02-30' WHEN 2 THEN NULL ELSE 'soon' END";
+        QTest::newRow("dates that are none, then one gone") << "UPDATE DietActivity SET DietDate = NULL WHERE DietId "
+                                                               "< 3; DELETE FROM DietActivity WHERE DietId = 1";
         QTest::newRow("no user") << "UPDATE DietActivity SET UserName = NULL WHERE DietId = 2";
         QTest::newRow("other columns") << "UPDATE DietActivity SET FoodName = 'x', Fat = 2";
         QTest::newRow("every entry") << "DELETE FROM DietActivity";
@@ -84,22 +86,26 @@ private slots:
         t->addDietRow("USER1", kMay14, "MEAL0", "Egg");
         t->addDietRow("USER1", kMay14, "", "Toast");
         t->addDietRow("USER1", QDate(2003, 5, 12), "", "Tea");
-        t->exec(change);
-        const QList<QVariantList> expected = t->rows(kExpectedDays);
-        QCOMPARE(t->rows(kKeptDays), expected);
-        // A file without them gets them built once, the same.
-        t->exec("DROP TRIGGER DietDaysUpdate");
-        QVERIFY(!Schema::hasDietDays(t->db()));
-        QVERIFY(ds().keepDietDays());
-        QVERIFY(Schema::hasDietDays(t->db()));
-        QCOMPARE(t->rows(kKeptDays), expected);
-        // The tree's list: the days of the current user, one day for those without a date, first.
+        t->addDietRow("USER1", QDate(2004, 2, 29), "", "Tea");
+        t->addDietRow("USER2", QDate(2003, 5, 31), "", "Tea");
+        for (const QString& statement : change.split("; "))
+            t->exec(statement);
+        // The current user's days as the tree lists them: one day for those without a date, first.
         QList<QDate> days;
-        for (const QVariantList& day : expected) {
+        for (const QVariantList& day : t->rows(kDays)) {
             if (day[0].toString() == "USER1")
                 days << QDate::fromString(day[1].toString(), Qt::ISODate);
         }
         QCOMPARE(log->days().value().toList(), days);
+        t->ctx().currentUser = "USER2";
+        QCOMPARE(log->days().value().size(), int(t->rows(kDays).size() - days.size()));
+        // What the triggers kept is what a file without them gets built once.
+        const QList<QVariantList> kept = t->rows(kKeptMonths);
+        t->exec("DROP TRIGGER DietMonthsUpdate");
+        QVERIFY(!Schema::hasDietMonths(t->db()));
+        QVERIFY(ds().keepDietMonths());
+        QVERIFY(Schema::hasDietMonths(t->db()));
+        QCOMPARE(t->rows(kKeptMonths), kept);
     }
 
     void servingsAreLoggedExactlyAndAnUnchangedEditKeepsThem_data()
