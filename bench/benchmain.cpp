@@ -434,6 +434,40 @@ int main(int argc, char** argv)
              return ds.rsDietData.recordCount();
          },
          kQueryMs},
+        // The diet tree of a long log: a click on an entry of a day never opened
+        // (the day is read first), an edit of an entry, the tree scrolled to its end.
+        {QStringLiteral("click an entry of a day not opened"), [&] { shown(); main()->dietTree().reload(); },
+         [&] {
+             DietTree& tree = main()->dietTree();
+             const QModelIndex day = tree.model().dayNode(firstDay.addDays(firstDay.daysTo(lastDay) / 2));
+             tree.model().fetchMore(day);
+             const QModelIndex entry = tree.model().index(0, 0, tree.model().index(0, 0, day));
+             tree.view()->selectNode(entry.isValid() ? entry : day);
+             tree.dietNodeClick(tree.view()->selectedNode());
+             return tree.model().rowCount(day);
+         },
+         kFrameMs},
+        {QStringLiteral("edit an entry's servings"), [&] { shown(); },
+         [&] {
+             DietLog& log = main()->dietTree().log();
+             const qint32 id = log.current().dietId;
+             const std::optional<DietEntryDetails> entry = log.details(id);
+             log.editEntry(id, entry->servings + 0.5, entry->entry.date, std::nullopt, entry->entry.mealKey);
+             return -1;
+         },
+         kFrameMs},
+        {QStringLiteral("scroll the diet tree to its end"),
+         [&] {
+             shown();
+             main()->tvwDiet->scrollToTop();
+             main()->tvwDiet->grab();
+         },
+         [&] {
+             main()->tvwDiet->scrollToBottom();
+             main()->tvwDiet->grab(); // drawn as the screen would show it
+             return main()->dietTree().model().dayCount();
+         },
+         kFrameMs},
     };
     std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);
     std::printf("Database: %s diet entries of %d users (%s of %s over %s days, %s to %s), %s snapshots; "
