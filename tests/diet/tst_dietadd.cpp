@@ -111,12 +111,8 @@ private slots:
                                                                << 240.0 << 60.0;
         // The measure's weight exactly as listed, not rounded to whole grams.
         QTest::newRow("1 oz of 28.35 g") << int(Apples) << int(FruitGroup) << "1.00" << "1 oz" << 28.35 << 2.835;
-        QTest::newRow("under half a gram") << int(Apples) << int(FruitGroup) << "1" << "1 small bite" << 0.4 << 0.04;
-        QTest::newRow("0 servings pass") << int(Apples) << int(FruitGroup) << "0" << "100 g" << 100.0 << 0.0;
         QTest::newRow("-1 servings pass") << int(Apples) << int(FruitGroup) << "-1" << "100 g" << 100.0 << -10.0;
         QTest::newRow("a user food without weight") << int(ApplePie) << int(MyFoodsGroup) << "3" << "" << 0.0 << 57.0;
-        QTest::newRow("the food's own 14.2 g serving: its own values") << int(Butter) << int(DairyGroup) << "1"
-                                                                        << "1 tbsp" << 14.2 << 11.52;
         QTest::newRow("a 13.8 g pat is not the 14.2 g serving") << int(Butter) << int(DairyGroup) << "1"
                                                                  << "1 pat" << 13.8 << 11.52 * 13.8 / 14.2;
     }

@@ -85,20 +85,14 @@ private slots:
                  (QVariantList{2.0, "1 half", 5, 50.0, "2003-05-14", "MEAL1"}));
         QCOMPARE(f->dietRow(id, nutrients), before);
         QCOMPARE(f->selectedKey(), f->entry(id));
-        edit(f->entry(id), [](ServingsDialog* d) {
-            d->cmbServings->setEditText("2.5");
-            d->cmbServSize->setCurrentText("1 cup");
-        });
-        QCOMPARE(f->dietRow(id, "NumServings, USDA_GM_WT, Fat"), (QVariantList{2.5, 240.0, 60.0}));
-        // A measure's weight is taken as it is listed, not rounded.
-        edit(f->entry(id), [](ServingsDialog* d) { d->cmbServSize->setCurrentText("1 oz"); });
-        QCOMPARE(f->dietRow(id, "USDA_GM_WT").value(0).toDouble(), 28.35);
-        QCOMPARE(f->dietRow(id, "Fat").value(0).toDouble(), 60.0 * 28.35 / 240);
-        // Without weight or measures (a user food) only the servings scale.
+        // Without measures (a user food) the serving is offered as it is, and only the servings scale.
         f->foodNode(ApplePie, MyFoodsGroup);
         f->main().foodTree().selectFoodRecord("F50001", "FOODITEM");
         f->diet().addDietEntry(1.0, kMay14, {"1 slice", 0, 0}, "");
-        edit(f->entry(id + 1), [](ServingsDialog* d) { d->cmbServings->setEditText("3"); });
+        edit(f->entry(id + 1), [](ServingsDialog* d) {
+            QCOMPARE(d->cmbServSize->currentText(), QString("1 slice"));
+            d->cmbServings->setEditText("3");
+        });
         QCOMPARE(f->dietRow(id + 1, "NumServings, ServingSize, Fat"), (QVariantList{3.0, "1 slice", 57.0}));
     }
 
@@ -133,9 +127,7 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("servings");
         QTest::addColumn<QString>("message");
-        const QString unable = "Unable to update Diet Data.  ";
-        QTest::newRow("stored with 0 servings") << "NumServings = 0" << "2" << unable;
-        QTest::newRow("stored with 0 g, a listed serving chosen") << "USDA_GM_WT = 0" << "2" << unable;
+        QTest::newRow("stored with 0 servings") << "NumServings = 0" << "2" << "Unable to update Diet Data.  ";
         // Amounts no one eats are refused in the dialog, which is then cancelled.
         QTest::newRow("servings beyond any amount") << "NumServings = 1" << "1e300"
                                                     << "Number of Servings must be numeric.";
