@@ -434,6 +434,19 @@ int main(int argc, char** argv)
              return ds.rsDietData.recordCount();
          },
          kQueryMs},
+        {QStringLiteral("the first Find over the log after start-up"),
+         [&] {
+             closeWindow();
+             shown();
+             FindDialog* dialog = main()->finder().dialog();
+             dialog->findChild<QRadioButton*>(QStringLiteral("optDiet"))->setChecked(true);
+             dialog->findChild<QLineEdit*>(QStringLiteral("txtFindName"))->setText(QStringLiteral("milk"));
+         },
+         [&] {
+             main()->finder().findFood(true);
+             return -1;
+         },
+         kFrameMs},
         // The diet tree of a long log: a click on an entry of a day never opened
         // (the day is read first), an edit of an entry, the tree scrolled to its end.
         {QStringLiteral("click an entry of a day not opened"), [&] { shown(); main()->dietTree().reload(); },

@@ -210,7 +210,7 @@ bool Recordset::isEmpty() const
 
 bool Recordset::bof() const
 {
-    if (recordCount() == 0)
+    if (isEmpty())
         return true;
     if (!m_keysLoaded && m_early != Early::Unplaced)
         return false;
@@ -220,7 +220,7 @@ bool Recordset::bof() const
 
 bool Recordset::eof() const
 {
-    if (recordCount() == 0)
+    if (isEmpty())
         return true;
     if (!m_keysLoaded && m_early != Early::Unplaced)
         return false;
@@ -231,7 +231,7 @@ bool Recordset::eof() const
 bool Recordset::hasCurrent() const
 {
     if (!m_keysLoaded)
-        return m_early == Early::Row || (m_early == Early::First && recordCount() > 0);
+        return m_early == Early::Row || (m_early == Early::First && !isEmpty());
     return isOpen() && !m_currentDeleted && m_position >= 0 && m_position < recordCount();
 }
 

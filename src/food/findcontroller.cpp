@@ -49,7 +49,7 @@ void FindController::findFood(bool next)
         return;
     const bool continuing = m_dialog->continueSearch() || next;
     if (!continuing || records.bof() || records.eof()) {
-        if (records.recordCount() == 0) {
+        if (records.isEmpty()) {
             context.inform(QStringLiteral("No Matching Food entry found"));
             return;
         }
