@@ -24,12 +24,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateEdit>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -164,7 +164,8 @@ public:
             if (end > at) {
                 const double shown = double(timer.nsecsElapsed()) / 1e6;
                 // "rss_kb=N cpu_ms=M"
-                for (const QByteArray& field : output.mid(at + mark.size(), end - at - mark.size()).simplified().split(' ')) {
+                for (const QByteArray& field :
+                     output.mid(at + mark.size(), end - at - mark.size()).simplified().split(' ')) {
                     if (field.startsWith("rss_kb="))
                         residentKb = field.mid(7).toLongLong();
                     else if (field.startsWith("cpu_ms="))
@@ -173,7 +174,8 @@ public:
                 return shown;
             }
         }
-        std::fprintf(stderr, "foodlark-bench: the program did not show its window:\n%s\n", output.constData());
+        std::fprintf(stderr, "foodlark-bench: the program did not show its window:\n%s\n",
+                     output.constData());
         return -1;
     }
 
@@ -201,8 +203,8 @@ int main(int argc, char** argv)
     // when there is one (Xvfb will do), else on the offscreen platform.
     const QString programPlatform = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
                                         ? qEnvironmentVariable("QT_QPA_PLATFORM")
-                                        : qEnvironmentVariableIsEmpty("DISPLAY") ? QStringLiteral("offscreen")
-                                                                                 : QString();
+                                    : qEnvironmentVariableIsEmpty("DISPLAY") ? QStringLiteral("offscreen")
+                                                                             : QString();
     // The windows are measured without a display unless one is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -221,8 +223,9 @@ int main(int argc, char** argv)
     parser.addOption({QStringLiteral("keep"),
                       QStringLiteral("Build the database in FOLDER/Data/MeboData.mdb and keep it."),
                       QStringLiteral("FOLDER")});
-    parser.addOption({QStringLiteral("years"), QStringLiteral("Years of log of the busiest user (default 10)."),
-                      QStringLiteral("N"), QStringLiteral("10")});
+    parser.addOption({QStringLiteral("years"),
+                      QStringLiteral("Years of log of the busiest user (default 10)."), QStringLiteral("N"),
+                      QStringLiteral("10")});
     parser.process(app);
     const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
     const int years = std::max(1, parser.value(QStringLiteral("years")).toInt());
@@ -449,7 +452,11 @@ int main(int argc, char** argv)
          kFrameMs},
         // The diet tree of a long log: a click on an entry of a day never opened
         // (the day is read first), an edit of an entry, the tree scrolled to its end.
-        {QStringLiteral("click an entry of a day not opened"), [&] { shown(); main()->dietTree().reload(); },
+        {QStringLiteral("click an entry of a day not opened"),
+         [&] {
+             shown();
+             main()->dietTree().reload();
+         },
          [&] {
              DietTree& tree = main()->dietTree();
              const QModelIndex day = tree.model().dayNode(firstDay.addDays(firstDay.daysTo(lastDay) / 2));
@@ -547,13 +554,14 @@ int main(int argc, char** argv)
             const double mib = resident[years] / 1024.0;
             const bool ok = mib <= 45 && wallRatio <= 1.15 && cpuRatio <= 1.15 && median(times) < kStartUpMs;
             slow += ok ? 0 : 1;
-            std::printf("%-40s %9.2f %9.2f %9.2f %8s %8.0f  %s  CPU %.1f ms, RSS %.1f MiB; x%.2f (CPU x%.2f) of "
-                        "the empty seed's\n",
-                        qPrintable(years == 0 ? QStringLiteral("cold start: the empty seed")
-                                              : QStringLiteral("cold start: a %1-year log").arg(years)),
-                        median(times), *std::min_element(times.begin(), times.end()),
-                        *std::max_element(times.begin(), times.end()), "-", kStartUpMs, ok ? "yes" : "NO",
-                        median(cpu[years]), mib, wallRatio, cpuRatio);
+            std::printf(
+                "%-40s %9.2f %9.2f %9.2f %8s %8.0f  %s  CPU %.1f ms, RSS %.1f MiB; x%.2f (CPU x%.2f) of "
+                "the empty seed's\n",
+                qPrintable(years == 0 ? QStringLiteral("cold start: the empty seed")
+                                      : QStringLiteral("cold start: a %1-year log").arg(years)),
+                median(times), *std::min_element(times.begin(), times.end()),
+                *std::max_element(times.begin(), times.end()), "-", kStartUpMs, ok ? "yes" : "NO",
+                median(cpu[years]), mib, wallRatio, cpuRatio);
         }
     }
     if (prompts.failures > 0) {

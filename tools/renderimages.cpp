@@ -38,12 +38,14 @@ int main(int argc, char** argv)
     const QDir out(args[1]);
     bool ok = out.mkpath(QStringLiteral("."));
     for (int size : {16, 24, 32, 48, 64, 128})
-        ok = ok && render(args[2], QSize(size, size), false, out.filePath(QStringLiteral("lark-%1.png").arg(size)));
+        ok = ok &&
+             render(args[2], QSize(size, size), false, out.filePath(QStringLiteral("lark-%1.png").arg(size)));
     const QSize splash = QSvgRenderer(args[3]).defaultSize();
     ok = ok && render(args[3], splash, true, out.filePath(QStringLiteral("splash.png"))) &&
          render(args[3], splash * 2, true, out.filePath(QStringLiteral("splash@2x.png")));
     if (!ok) {
-        std::fprintf(stderr, "foodlark-renderimages: cannot draw the pictures into %s\n", qPrintable(args[1]));
+        std::fprintf(stderr, "foodlark-renderimages: cannot draw the pictures into %s\n",
+                     qPrintable(args[1]));
         return 1;
     }
     return 0;

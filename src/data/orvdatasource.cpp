@@ -252,8 +252,9 @@ bool OrvDataSource::cmdDietData(const QString& user)
 {
     // A long log is not read to open it: the ids are read when first needed.
     return open(rsDietData, kDietData, [&] {
-        rsDietData.openDynaset(database(), QStringLiteral("DietActivity"), QStringLiteral("UserName = ?"), {user},
-                               QStringLiteral("DietDate, FoodName, DietId"), Recordset::Keys::WhenNeeded);
+        rsDietData.openDynaset(database(), QStringLiteral("DietActivity"), QStringLiteral("UserName = ?"),
+                               {user}, QStringLiteral("DietDate, FoodName, DietId"),
+                               Recordset::Keys::WhenNeeded);
     });
 }
 
@@ -295,7 +296,8 @@ std::optional<QVector<QDate>> OrvDataSource::dietDays(const QString& user)
     try {
         QSqlQuery query(database());
         query.setForwardOnly(true);
-        if (!query.prepare(QStringLiteral("SELECT Month, Days FROM DietMonths WHERE UserName = ? ORDER BY Month")))
+        if (!query.prepare(
+                QStringLiteral("SELECT Month, Days FROM DietMonths WHERE UserName = ? ORDER BY Month")))
             throw DataError(query.lastError().text().toStdString());
         query.addBindValue(user);
         if (!query.exec())

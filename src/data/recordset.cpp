@@ -182,8 +182,9 @@ int Recordset::recordCount() const
     case Kind::Dynaset:
         if (!m_keysLoaded) {
             if (m_count < 0) {
-                QSqlQuery query = run(m_db, QStringLiteral("SELECT count(*) FROM %1%2").arg(quoted(m_table), conditions({})),
-                                      m_params);
+                QSqlQuery query = run(
+                    m_db, QStringLiteral("SELECT count(*) FROM %1%2").arg(quoted(m_table), conditions({})),
+                    m_params);
                 m_count = query.next() ? query.value(0).toInt() : 0;
             }
             return m_count;
@@ -203,8 +204,8 @@ bool Recordset::isEmpty() const
         return recordCount() == 0;
     if (!m_appended.isEmpty() || !m_edited.isEmpty())
         return false;
-    QSqlQuery query =
-        run(m_db, QStringLiteral("SELECT 1 FROM %1%2 LIMIT 1").arg(quoted(m_table), conditions({})), m_params);
+    QSqlQuery query = run(
+        m_db, QStringLiteral("SELECT 1 FROM %1%2 LIMIT 1").arg(quoted(m_table), conditions({})), m_params);
     return !query.next();
 }
 
@@ -297,8 +298,9 @@ void Recordset::loadKeys() const
         early << it.key();
     for (int i = 0; i < early.size(); ++i)
         marks << QStringLiteral("?");
-    const QStringList exclude =
-        early.isEmpty() ? QStringList() : QStringList{QStringLiteral("rowid NOT IN (%1)").arg(marks.join(','))};
+    const QStringList exclude = early.isEmpty()
+                                    ? QStringList()
+                                    : QStringList{QStringLiteral("rowid NOT IN (%1)").arg(marks.join(','))};
     QVector<qint64> ids;
     {
         QString sql = QStringLiteral("SELECT rowid FROM %1%2").arg(quoted(m_table), conditions(exclude));
@@ -315,7 +317,8 @@ void Recordset::loadKeys() const
         for (int i = m_orderColumns.size() - 1; i >= 0; --i) {
             const QString column = quoted(m_orderColumns[i]);
             const QString less = QStringLiteral("((%1 IS NULL AND ? IS NOT NULL) OR %1 < ?)").arg(column);
-            before = before.isEmpty() ? less : QStringLiteral("(%1 OR (%2 IS ? AND %3))").arg(less, column, before);
+            before = before.isEmpty() ? less
+                                      : QStringLiteral("(%1 OR (%2 IS ? AND %3))").arg(less, column, before);
         }
         struct Placed
         {
@@ -329,9 +332,10 @@ void Recordset::loadKeys() const
             for (const QVariant& value : it.value())
                 params << value << value << value;
             params.removeLast(); // the last column has no equality test
-            QSqlQuery count =
-                run(m_db, QStringLiteral("SELECT count(*) FROM %1%2").arg(quoted(m_table), conditions(exclude + QStringList{before})),
-                    params);
+            QSqlQuery count = run(m_db,
+                                  QStringLiteral("SELECT count(*) FROM %1%2")
+                                      .arg(quoted(m_table), conditions(exclude + QStringList{before})),
+                                  params);
             placed.append({it.key(), count.next() ? count.value(0).toInt() : 0, it.value()});
         }
         std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
@@ -367,10 +371,10 @@ bool Recordset::isMember(qint64 rowId) const
 {
     if (m_appended.contains(rowId) || m_edited.contains(rowId))
         return true;
-    QSqlQuery query = run(m_db,
-                          QStringLiteral("SELECT 1 FROM %1%2")
-                              .arg(quoted(m_table), conditions({QStringLiteral("rowid = ?")})),
-                          m_params + QVariantList{rowId});
+    QSqlQuery query = run(
+        m_db,
+        QStringLiteral("SELECT 1 FROM %1%2").arg(quoted(m_table), conditions({QStringLiteral("rowid = ?")})),
+        m_params + QVariantList{rowId});
     return query.next();
 }
 
@@ -388,10 +392,12 @@ qint64 Recordset::currentRowId() const
             exclude << id;
             marks << QStringLiteral("?");
         }
-        QString sql = QStringLiteral("SELECT rowid FROM %1%2")
-                          .arg(quoted(m_table),
-                               conditions(exclude.isEmpty() ? QStringList()
-                                                            : QStringList{QStringLiteral("rowid NOT IN (%1)").arg(marks.join(','))}));
+        QString sql =
+            QStringLiteral("SELECT rowid FROM %1%2")
+                .arg(quoted(m_table),
+                     conditions(exclude.isEmpty()
+                                    ? QStringList()
+                                    : QStringList{QStringLiteral("rowid NOT IN (%1)").arg(marks.join(','))}));
         if (!m_orderBy.isEmpty())
             sql += QStringLiteral(" ORDER BY ") + m_orderBy;
         QSqlQuery first = run(m_db, sql + QStringLiteral(" LIMIT 1"), m_params + exclude);
@@ -595,11 +601,12 @@ std::optional<qint64> Recordset::seekMatch(const Criteria& criteria, bool afterC
             QVariantList editedParams = m_params;
             const QString ids = list(m_edited.keys(), editedParams);
             const QString match = matchCondition(criteria, editedParams);
-            QSqlQuery edited = run(m_db,
-                                   QStringLiteral("SELECT rowid FROM %1%2")
-                                       .arg(quoted(m_table), conditions({QStringLiteral("rowid IN (%1)").arg(ids),
-                                                                         QLatin1Char('(') + match + QLatin1Char(')')})),
-                                   editedParams);
+            QSqlQuery edited =
+                run(m_db,
+                    QStringLiteral("SELECT rowid FROM %1%2")
+                        .arg(quoted(m_table), conditions({QStringLiteral("rowid IN (%1)").arg(ids),
+                                                          QLatin1Char('(') + match + QLatin1Char(')')})),
+                    editedParams);
             while (edited.next()) {
                 const qint64 id = edited.value(0).toLongLong();
                 const QVariantList values = m_edited.value(id);
@@ -689,7 +696,8 @@ bool Recordset::find(const Criteria& criteria, int after)
     } else {
         QVariantList params = m_params;
         const QString condition = conditions({matchCondition(criteria, params)});
-        QSqlQuery query = run(m_db, QStringLiteral("SELECT rowid FROM %1%2").arg(quoted(m_table), condition), params);
+        QSqlQuery query =
+            run(m_db, QStringLiteral("SELECT rowid FROM %1%2").arg(quoted(m_table), condition), params);
         while (query.next()) {
             const int position = positionOf(query.value(0).toLongLong());
             if (position > after && (found < 0 || position < found))

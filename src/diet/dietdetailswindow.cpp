@@ -74,7 +74,8 @@ void DietDetailsWindow::setValues(const QString& detailText, const Nutrients& va
     // A stored value beyond any number (a damaged row) makes a sum that is no
     // number either: it shows as a dash, never as "inf" or "nan".
     for (int i = 0; i < 8; ++i)
-        boxes[i]->setText(std::isfinite(values.values[i]) ? formatOneDecimal(values.values[i]) : QStringLiteral("\u2014"));
+        boxes[i]->setText(std::isfinite(values.values[i]) ? formatOneDecimal(values.values[i])
+                                                          : QStringLiteral("\u2014"));
 }
 
 void DietDetailsWindow::keyPressEvent(QKeyEvent* event)

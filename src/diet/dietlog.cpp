@@ -108,7 +108,8 @@ std::optional<DietEntryDetails> DietLog::details(qint32 dietId)
         const Recordset& row = diet();
         return DietEntryDetails{entryOf(row),
                                 row.number(QStringLiteral("NumServings")),
-                                {row.text(QStringLiteral("ServingSize")), row.integer(QStringLiteral("USDA_MSRE_NO")),
+                                {row.text(QStringLiteral("ServingSize")),
+                                 row.integer(QStringLiteral("USDA_MSRE_NO")),
                                  row.number(QStringLiteral("USDA_GM_WT"))},
                                 row.integer(QStringLiteral("USDA_NDB_NO")),
                                 Nutrients::read(row)};
@@ -177,8 +178,8 @@ void DietLog::markPreferredServing(Recordset& foods, const Serving& serving)
     foods.setValue(QStringLiteral("USDA_GM_WT"), serving.grams);
 }
 
-bool DietLog::editEntry(qint32 dietId, double servings, const QDate& date, const std::optional<Serving>& measure,
-                        const QString& mealKey)
+bool DietLog::editEntry(qint32 dietId, double servings, const QDate& date,
+                        const std::optional<Serving>& measure, const QString& mealKey)
 {
     Recordset& rows = diet();
     if (!selectDietRecord(dietId)) {

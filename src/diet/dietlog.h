@@ -36,7 +36,7 @@ struct LoggedFood
     QString name;
     QString groupName;
     qint32 ndbNo = 0;
-    Serving serving; // the food's own serving
+    Serving serving;     // the food's own serving
     Nutrients nutrients; // of one serving
 
     static LoggedFood fromRecord(const Recordset& foods, const QString& groupName);
@@ -88,8 +88,8 @@ public:
     // Logs servings of a food: the entry's nutrients are the food's x servings
     // x (the serving's grams / the food's), exactly, and its gram weight the
     // serving's. Answers the new entry's id, which rsDietData then stands on.
-    std::optional<qint32> addEntry(const LoggedFood& food, double servings, const QDate& date, const Serving& serving,
-                                   const QString& mealKey);
+    std::optional<qint32> addEntry(const LoggedFood& food, double servings, const QDate& date,
+                                   const Serving& serving, const QString& mealKey);
     // Rescales the food row the caller has put in edit mode to a new serving
     // that becomes its own; the caller stores the row.
     static void markPreferredServing(Recordset& foods, const Serving& serving);
@@ -115,7 +115,8 @@ public:
     std::optional<DietClipboard> copyEntries(const QList<qint32>& dietIds);
     // Appends a copy of every record to a day and meal, all of them or (on a
     // failure) none; answers the new ids.
-    std::optional<QList<qint32>> paste(const DietClipboard& clipboard, const QDate& date, const QString& mealKey);
+    std::optional<QList<qint32>> paste(const DietClipboard& clipboard, const QDate& date,
+                                       const QString& mealKey);
 
     // The sums of a day, or of one meal of it (a stored value beyond any
     // number makes its sum so too).

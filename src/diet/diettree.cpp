@@ -16,8 +16,8 @@
 #include "ui/treestate.h"
 #include "ui/waitcursor.h"
 
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCursor>
 #include <QDateEdit>
 #include <QKeyEvent>
@@ -66,7 +66,8 @@ Serving chosenMeasure(Recordset& measures, int index)
 } // namespace
 
 DietTree::DietTree(DietTreeHost& host, DietView* view)
-    : m_host(host), m_view(view), m_log(host.context()), m_model(new DietTreeModel(m_log, host.context().config(), this))
+    : m_host(host), m_view(view), m_log(host.context()),
+      m_model(new DietTreeModel(m_log, host.context().config(), this))
 {
     m_model->setImages([](const QString& key) { return Icons::tree(key); });
     view->setDietModel(m_model);
@@ -83,8 +84,10 @@ DietTree::DietTree(DietTreeHost& host, DietView* view)
         m_host.clearFoodDropHighlight();
         m_view->setDropHighlight(QModelIndex());
     });
-    connect(view, &QTreeView::expanded, this, [this](const QModelIndex& node) { m_model->setExpanded(node, true); });
-    connect(view, &QTreeView::collapsed, this, [this](const QModelIndex& node) { m_model->setExpanded(node, false); });
+    connect(view, &QTreeView::expanded, this,
+            [this](const QModelIndex& node) { m_model->setExpanded(node, true); });
+    connect(view, &QTreeView::collapsed, this,
+            [this](const QModelIndex& node) { m_model->setExpanded(node, false); });
 }
 
 DietTree::~DietTree()
@@ -433,8 +436,10 @@ void DietTree::dropFoodWithDialog(const Place& place, bool onTarget, LoggedFood 
     dialog.offerServings(measures, food.name, food.serving.measureNo, food.serving.description);
     // Servings beyond what anyone eats are refused as a typing slip.
     dialog.setServingsCheck([&food, grams](double servings, int index) {
-        const double ratio = DietScaling::servingRatio(food.serving.grams, grams.value(index, food.serving.grams));
-        return DietScaling::isPlausible(servings, DietScaling::entryNutrients(food.nutrients, servings, ratio));
+        const double ratio =
+            DietScaling::servingRatio(food.serving.grams, grams.value(index, food.serving.grams));
+        return DietScaling::isPlausible(servings,
+                                        DietScaling::entryNutrients(food.nutrients, servings, ratio));
     });
     // The meal offered first: the target's meal, or for a day the main window's choice.
     QString label;
@@ -452,7 +457,8 @@ void DietTree::dropFoodWithDialog(const Place& place, bool onTarget, LoggedFood 
     Serving serving = food.serving;
     if (dialog.hasMeasures()) {
         serving = chosenMeasure(measures, dialog.cmbServSize->currentIndex());
-        if (dialog.rbPreffered->isChecked() && dialog.cmbServSize->currentText() != food.serving.description) {
+        if (dialog.rbPreffered->isChecked() &&
+            dialog.cmbServSize->currentText() != food.serving.description) {
             // The food takes the new serving first, so the entry is one of its servings (ratio 1).
             Recordset& foods = ds.rsFoods;
             foods.edit();
@@ -461,7 +467,8 @@ void DietTree::dropFoodWithDialog(const Place& place, bool onTarget, LoggedFood 
             food = LoggedFood::fromRecord(foods, food.groupName);
         }
     }
-    logFood(food, dialog.servings(), dialog.dtDate->date(), serving, chosenMealKey(context.config(), dialog.cmbMeal));
+    logFood(food, dialog.servings(), dialog.dtDate->date(), serving,
+            chosenMealKey(context.config(), dialog.cmbMeal));
 }
 
 // ---------------------------------------------------------------------------
@@ -474,7 +481,8 @@ void DietTree::logFood(const LoggedFood& food, double servings, const QDate& dat
         addDietNode(m_log.current());
 }
 
-void DietTree::addDietEntry(double servings, const QDate& date, const Serving& serving, const QString& mealKey)
+void DietTree::addDietEntry(double servings, const QDate& date, const Serving& serving,
+                            const QString& mealKey)
 {
     if (const std::optional<LoggedFood> food = m_host.food(QString()))
         logFood(*food, servings, date, serving, mealKey);
@@ -586,7 +594,8 @@ void DietTree::editDietEntry()
     const QList<double> grams = measureGrams(measures);
 
     ServingsDialog dialog(context, m_view->window());
-    dialog.offerServings(measures, entry->entry.foodName, entry->serving.measureNo, entry->serving.description);
+    dialog.offerServings(measures, entry->entry.foodName, entry->serving.measureNo,
+                         entry->serving.description);
     dialog.cmbServings->setEditText(plainNumber(entry->servings));
     dialog.dtDate->setDate(entry->entry.date.isValid() ? entry->entry.date : QDate::currentDate());
     dialog.rbPreffered->hide(); // an entry is never marked preferred
@@ -595,7 +604,8 @@ void DietTree::editDietEntry()
                   mealKey.isEmpty() ? QString() : context.config().getConfigIfNamed(mealKey));
     // Servings beyond what anyone eats are refused as a typing slip.
     dialog.setServingsCheck([&entry, grams](double servings, int index) {
-        const double ratio = index >= 0 && entry->serving.grams != 0 ? grams.value(index) / entry->serving.grams : 1.0;
+        const double ratio =
+            index >= 0 && entry->serving.grams != 0 ? grams.value(index) / entry->serving.grams : 1.0;
         const double factor = entry->servings != 0 ? servings / entry->servings : 0.0;
         return DietScaling::isPlausible(servings, entry->nutrients.times(factor * ratio));
     });
@@ -688,8 +698,9 @@ void DietTree::removeDietMeal(const QString& mealKey, const QDate& date, const Q
         return;
     const QString label = context.config().getConfigIfNamed(mealKey);
     const QString shown = date.isValid() ? questionDate(date) : DietTreeModel::invalidDayCaption();
-    if (!context.askYesNo(QStringLiteral("Are you sure you want to ") + mode + QStringLiteral(" all Diet Data for ") +
-                          label + QStringLiteral(" - ") + shown + QLatin1Char('?')))
+    if (!context.askYesNo(QStringLiteral("Are you sure you want to ") + mode +
+                          QStringLiteral(" all Diet Data for ") + label + QStringLiteral(" - ") + shown +
+                          QLatin1Char('?')))
         return;
     WaitCursor wait;
     if (mode == QLatin1String("CUT")) {
@@ -761,7 +772,8 @@ void DietTree::pasteDietEntries()
     const Place place = placeOf(node);
     if (!place.day.isValid() || !place.date.isValid())
         return;
-    const QString mealKey = place.meal.isValid() ? mealKeyOfPlace(place) : m_dietClipboard.entries().first().MealName;
+    const QString mealKey =
+        place.meal.isValid() ? mealKeyOfPlace(place) : m_dietClipboard.entries().first().MealName;
     loadIfUnopened(place.day);
     const std::optional<QList<qint32>> added = m_log.paste(m_dietClipboard, place.date, mealKey);
     if (added) {

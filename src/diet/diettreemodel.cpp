@@ -64,7 +64,8 @@ QString dayCaption(const QDate& date)
 
 bool isMealItem(const QString& mealKey)
 {
-    static const QRegularExpression meal(QStringLiteral("^MEAL[0-9]$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression meal(QStringLiteral("^MEAL[0-9]$"),
+                                         QRegularExpression::CaseInsensitiveOption);
     return meal.match(mealKey).hasMatch();
 }
 
@@ -423,7 +424,8 @@ void DietTreeModel::setExpanded(const QModelIndex& index, bool expanded)
     emit dataChanged(index, index, {Qt::DecorationRole, ImageRole});
 }
 
-void DietTreeModel::setDropHighlight(const QModelIndex& index, const QBrush& background, const QBrush& foreground)
+void DietTreeModel::setDropHighlight(const QModelIndex& index, const QBrush& background,
+                                     const QBrush& foreground)
 {
     const QModelIndex previous = dropHighlight();
     m_highlightKey = key(index);
@@ -508,7 +510,8 @@ QVariant DietTreeModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.model() != this)
         return QVariant();
     // A day not used yet is drawn from its date alone, without making its node.
-    const bool unusedDay = !index.internalPointer() && index.row() < int(m_days.size()) && !m_days[index.row()].node;
+    const bool unusedDay =
+        !index.internalPointer() && index.row() < int(m_days.size()) && !m_days[index.row()].node;
     const Node* node = unusedDay ? nullptr : nodeOf(index);
     if (!unusedDay && !node)
         return QVariant();
@@ -529,7 +532,7 @@ QVariant DietTreeModel::data(const QModelIndex& index, int role) const
         return image();
     case Qt::AccessibleDescriptionRole:
         // Screen readers tell the levels apart by it.
-        return kind == Node::Kind::Day ? QStringLiteral("day")
+        return kind == Node::Kind::Day    ? QStringLiteral("day")
                : kind == Node::Kind::Meal ? QStringLiteral("meal")
                                           : QStringLiteral("diet entry");
     case Qt::BackgroundRole:

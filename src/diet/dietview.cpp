@@ -181,7 +181,8 @@ bool DietView::handleDrag(QDropEvent* event, bool drop)
     const QModelIndex target = indexAt(event->position().toPoint());
     bool allowed = false;
     if (m_dropHandler && event->mimeData()->hasText())
-        allowed = target.isValid() ? m_dropHandler->canDropOn(target, text) : m_dropHandler->acceptsEmptySpace(text);
+        allowed = target.isValid() ? m_dropHandler->canDropOn(target, text)
+                                   : m_dropHandler->acceptsEmptySpace(text);
     if (!drop)
         setDropHighlight(allowed ? target : QModelIndex());
     if (allowed) {

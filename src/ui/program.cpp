@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 
 namespace {
 

@@ -207,16 +207,22 @@ private slots:
         QTest::addColumn<QStringList>("steps");
         QTest::newRow("nothing") << QStringList{};
         QTest::newRow("on a row") << QStringList{"to 4"};
-        QTest::newRow("appended rows join the end") << QStringList{"add 20 2003-05-01 Apple", "add 21 2003-05-13 Egg"};
+        QTest::newRow("appended rows join the end")
+            << QStringList{"add 20 2003-05-01 Apple", "add 21 2003-05-13 Egg"};
         QTest::newRow("edited rows keep their place")
             << QStringList{"edit 2 2001-01-01 Aaa", "edit 1 2009-01-01 Zzz", "edit 2 2010-01-01 Bbb", "to 1"};
         QTest::newRow("a row with no date edited") << QStringList{"edit 6 2003-05-13 Tea", "to 1"};
-        QTest::newRow("edited rows between the same two") << QStringList{"edit 4 2005-01-01 A", "edit 2 2005-01-01 B"};
-        QTest::newRow("an appended row edited, another deleted")
-            << QStringList{"add 20 2003-05-01 Apple", "add 21 2003-05-13 Egg", "edit 20 1999-01-01 Aaa",
-                           "delete 21", "edit 1 2004-01-01 Egg", "delete 3", "first"};
-        QTest::newRow("every row deleted") << QStringList{"delete 1", "delete 2", "delete 3", "delete 4", "delete 6",
-                                                          "add 20 2003-05-01 Apple", "first"};
+        QTest::newRow("edited rows between the same two")
+            << QStringList{"edit 4 2005-01-01 A", "edit 2 2005-01-01 B"};
+        QTest::newRow("an appended row edited, another deleted") << QStringList{"add 20 2003-05-01 Apple",
+                                                                                "add 21 2003-05-13 Egg",
+                                                                                "edit 20 1999-01-01 Aaa",
+                                                                                "delete 21",
+                                                                                "edit 1 2004-01-01 Egg",
+                                                                                "delete 3",
+                                                                                "first"};
+        QTest::newRow("every row deleted") << QStringList{
+            "delete 1", "delete 2", "delete 3", "delete 4", "delete 6", "add 20 2003-05-01 Apple", "first"};
     }
     void idsReadWhenNeededGiveTheSameSet()
     {
@@ -232,8 +238,10 @@ private slots:
             log.addDietRow("USER1", QDate(2003, 5, 12), "", "Tea");
             log.addDietRow("USER1", QDate(2003, 5, 14), "", "Egg");
             log.addDietRow("USER2", QDate(2003, 5, 13), "", "Not mine");
-            log.exec("INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) VALUES (6, 'USER1', NULL, 'Old')");
-            sets[i].openDynaset(log.db(), "DietActivity", "UserName = ?", {"USER1"}, "DietDate, FoodName, DietId",
+            log.exec("INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) VALUES (6, 'USER1', "
+                     "NULL, 'Old')");
+            sets[i].openDynaset(log.db(), "DietActivity", "UserName = ?", {"USER1"},
+                                "DietDate, FoodName, DietId",
                                 i == 0 ? Recordset::Keys::AtOnce : Recordset::Keys::WhenNeeded);
         }
         // What each set shows: its size, where it stands, then its rows from the first.

@@ -106,7 +106,8 @@ public:
 
     QVariantList dietRow(qint32 dietId, const QString& columns)
     {
-        return test.rows(QStringLiteral("SELECT %1 FROM DietActivity WHERE DietId = ?").arg(columns), {dietId})
+        return test
+            .rows(QStringLiteral("SELECT %1 FROM DietActivity WHERE DietId = ?").arg(columns), {dietId})
             .value(0);
     }
     QList<QVariantList> allRows() { return test.rows("SELECT * FROM DietActivity ORDER BY DietId"); }
@@ -118,7 +119,10 @@ public:
         return names;
     }
     int dietCount() { return test.scalar(QStringLiteral("SELECT count(*) FROM DietActivity")).toInt(); }
-    qint32 lastDietId() { return test.scalar(QStringLiteral("SELECT max(DietId) FROM DietActivity")).toInt(); }
+    qint32 lastDietId()
+    {
+        return test.scalar(QStringLiteral("SELECT max(DietId) FROM DietActivity")).toInt();
+    }
     // The captions of a node's children; of the days for "".
     QStringList captions(const QString& parentKey = {})
     {

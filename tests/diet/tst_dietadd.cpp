@@ -61,12 +61,30 @@ private slots:
         QTest::addColumn<QString>("mainMeal"); // chosen in the main window
         QTest::addColumn<QString>("offered");  // the right-button drop's meal
         QTest::addColumn<QString>("parent");   // of the left-button drop's entry
-        QTest::newRow("empty space") << "" << "Dinner" << "Select a Meal" << "DT20030601";
-        QTest::newRow("day") << "DT20030514" << "Dinner" << "Dinner" << "DT20030514";
-        QTest::newRow("day, no meal chosen") << "DT20030514" << "Select a Meal" << "Select a Meal" << "DT20030514";
-        QTest::newRow("entry under its day") << "D2" << "Dinner" << "Dinner" << "DT20030514";
-        QTest::newRow("entry under a meal") << "D1" << "Dinner" << "Lunch" << "MLMEAL1DT20030514";
-        QTest::newRow("meal") << "MLMEAL1DT20030514" << "Dinner" << "Lunch" << "MLMEAL1DT20030514";
+        QTest::newRow("empty space") << ""
+                                     << "Dinner"
+                                     << "Select a Meal"
+                                     << "DT20030601";
+        QTest::newRow("day") << "DT20030514"
+                             << "Dinner"
+                             << "Dinner"
+                             << "DT20030514";
+        QTest::newRow("day, no meal chosen") << "DT20030514"
+                                             << "Select a Meal"
+                                             << "Select a Meal"
+                                             << "DT20030514";
+        QTest::newRow("entry under its day") << "D2"
+                                             << "Dinner"
+                                             << "Dinner"
+                                             << "DT20030514";
+        QTest::newRow("entry under a meal") << "D1"
+                                            << "Dinner"
+                                            << "Lunch"
+                                            << "MLMEAL1DT20030514";
+        QTest::newRow("meal") << "MLMEAL1DT20030514"
+                              << "Dinner"
+                              << "Lunch"
+                              << "MLMEAL1DT20030514";
     }
     void dropsTakeDayAndMealFromTheTarget()
     {
@@ -77,8 +95,11 @@ private slots:
         f->main().cmbMeal->setCurrentText(mainMeal);
         const QDate date = QDate::fromString(parent.right(8), "yyyyMMdd");
         QString shown;
-        whenServings([&](ServingsDialog* d) { shown = d->dtDate->date().toString("yyyyMMdd ") + d->cmbMeal->currentText(); },
-                     false);
+        whenServings(
+            [&](ServingsDialog* d) {
+                shown = d->dtDate->date().toString("yyyyMMdd ") + d->cmbMeal->currentText();
+            },
+            false);
         f->dropFood(Apples, FruitGroup, target(on), Qt::RightButton);
         QCOMPARE(shown, date.toString("yyyyMMdd ") + offered);
         QCOMPARE(f->dietCount(), 2); // cancelled
@@ -88,11 +109,12 @@ private slots:
         f->dropFood(Apples, FruitGroup, target(on));
         const qint32 id = f->lastDietId();
         // One serving of the food's own serving is exactly the food; no meal is "", not Null.
-        QCOMPARE(f->dietRow(id, "UserName, DietDate, MealName, FoodName, GroupName, NumServings, ServingSize, "
-                                "USDA_NDB_NO, USDA_MSRE_NO, USDA_GM_WT, Fat, Other2, typeof(MealName)"),
-                 (QVariantList{"USER1", date.toString(Qt::ISODate), parent.startsWith("ML") ? parent.mid(2, 5) : "",
-                               "Apples, raw", "Fruits and Fruit Juices", 1.0, "100 g", 9003, 3, 100.0, 10.0, 10.0,
-                               "text"}));
+        QCOMPARE(f->dietRow(id,
+                            "UserName, DietDate, MealName, FoodName, GroupName, NumServings, ServingSize, "
+                            "USDA_NDB_NO, USDA_MSRE_NO, USDA_GM_WT, Fat, Other2, typeof(MealName)"),
+                 (QVariantList{"USER1", date.toString(Qt::ISODate),
+                               parent.startsWith("ML") ? parent.mid(2, 5) : "", "Apples, raw",
+                               "Fruits and Fruit Juices", 1.0, "100 g", 9003, 3, 100.0, 10.0, 10.0, "text"}));
         QCOMPARE(f->parentKey(f->entry(id)), parent);
         QCOMPARE(f->selectedKey(), f->entry(id));
         QCOMPARE(f->ds().rsDietData.integer("DietId"), id);
@@ -107,14 +129,17 @@ private slots:
         QTest::addColumn<QString>("measure"); // "" for a food without measures
         QTest::addColumn<double>("grams");
         QTest::addColumn<double>("fat");
-        QTest::newRow("2.5 cups of a 100 g serving: 6 times") << int(Apples) << int(FruitGroup) << "2.50" << "1 cup"
-                                                               << 240.0 << 60.0;
+        QTest::newRow("2.5 cups of a 100 g serving: 6 times") << int(Apples) << int(FruitGroup) << "2.50"
+                                                              << "1 cup" << 240.0 << 60.0;
         // The measure's weight exactly as listed, not rounded to whole grams.
-        QTest::newRow("1 oz of 28.35 g") << int(Apples) << int(FruitGroup) << "1.00" << "1 oz" << 28.35 << 2.835;
-        QTest::newRow("-1 servings pass") << int(Apples) << int(FruitGroup) << "-1" << "100 g" << 100.0 << -10.0;
-        QTest::newRow("a user food without weight") << int(ApplePie) << int(MyFoodsGroup) << "3" << "" << 0.0 << 57.0;
+        QTest::newRow("1 oz of 28.35 g") << int(Apples) << int(FruitGroup) << "1.00"
+                                         << "1 oz" << 28.35 << 2.835;
+        QTest::newRow("-1 servings pass") << int(Apples) << int(FruitGroup) << "-1"
+                                          << "100 g" << 100.0 << -10.0;
+        QTest::newRow("a user food without weight") << int(ApplePie) << int(MyFoodsGroup) << "3"
+                                                    << "" << 0.0 << 57.0;
         QTest::newRow("a 13.8 g pat is not the 14.2 g serving") << int(Butter) << int(DairyGroup) << "1"
-                                                                 << "1 pat" << 13.8 << 11.52 * 13.8 / 14.2;
+                                                                << "1 pat" << 13.8 << 11.52 * 13.8 / 14.2;
     }
     void rightDropScalesByServingsAndMeasure()
     {
@@ -127,7 +152,8 @@ private slots:
         f->test.exec("INSERT INTO USDA_Measures VALUES (1001, 4, '1 pat', 13.8)");
         dropWithDialog(food, group, [&](ServingsDialog* d) {
             // Without measures: the food's serving, locked, and nothing to mark.
-            QCOMPARE(d->cmbServSize->isEditable() && d->cmbServSize->lineEdit()->isReadOnly(), measure.isEmpty());
+            QCOMPARE(d->cmbServSize->isEditable() && d->cmbServSize->lineEdit()->isReadOnly(),
+                     measure.isEmpty());
             QCOMPARE(d->rbPreffered->isVisibleTo(d), !measure.isEmpty());
             if (!measure.isEmpty())
                 d->cmbServSize->setCurrentText(measure);
@@ -153,7 +179,8 @@ private slots:
         QStringList refused;
         dropWithDialog(Apples, FruitGroup, [&](ServingsDialog* d) {
             QCOMPARE(d->windowTitle(), QString("Diet Information - Apples, raw"));
-            QCOMPARE(comboItems(d->cmbMeal), (QStringList{"Select a Meal", "Breakfast", "Lunch", "Dinner", "Snack"}));
+            QCOMPARE(comboItems(d->cmbMeal),
+                     (QStringList{"Select a Meal", "Breakfast", "Lunch", "Dinner", "Snack"}));
             QCOMPARE(d->cmbServings->count(), 39);
             QCOMPARE(d->cmbServings->itemText(0) + " " + d->cmbServings->itemText(38), QString("0.25 9.75"));
             QCOMPARE(d->cmbServings->currentText(), QString("1.00"));
@@ -192,11 +219,12 @@ private slots:
             d->rbPreffered->setChecked(true);
             d->cmbServings->setEditText("2");
         });
-        const QString food =
-            "SELECT ServingSize, USDA_MSRE_NO, USDA_GM_WT, round(Fat, 9), round(Other2, 9) FROM FoodItem WHERE FoodId = 9003";
+        const QString food = "SELECT ServingSize, USDA_MSRE_NO, USDA_GM_WT, round(Fat, 9), round(Other2, 9) "
+                             "FROM FoodItem WHERE FoodId = 9003";
         QCOMPARE(f->test.rows(food).value(0), (QVariantList{"1 oz", 1, 28.35, 2.835, 2.835}));
         // The entry is 2 servings of the food's new serving: ratio 1.
-        QCOMPARE(f->dietRow(f->lastDietId(), "ServingSize, USDA_GM_WT, round(Fat, 9)"), (QVariantList{"1 oz", 28.35, 5.67}));
+        QCOMPARE(f->dietRow(f->lastDietId(), "ServingSize, USDA_GM_WT, round(Fat, 9)"),
+                 (QVariantList{"1 oz", 28.35, 5.67}));
         // Marking the serving the food already has changes nothing in it.
         dropWithDialog(Apples, FruitGroup, [](ServingsDialog* d) { d->rbPreffered->setChecked(true); });
         QCOMPARE(f->test.rows(food).value(0), (QVariantList{"1 oz", 1, 28.35, 2.835, 2.835}));
@@ -231,9 +259,11 @@ private slots:
     void mealLabelsGiveTheKeyOfTheFirstMealSoNamed()
     {
         f->test.exec("UPDATE CONFIG SET ConfigValue = 'Lunch' WHERE ConfigItem = 'MEAL3'");
-        f->test.exec("UPDATE CONFIG SET ConfigValue = 'User 1' WHERE ConfigItem = 'MEAL2'"); // a user's name too
+        f->test.exec(
+            "UPDATE CONFIG SET ConfigValue = 'User 1' WHERE ConfigItem = 'MEAL2'"); // a user's name too
         for (int index : {4, 3})
-            dropWithDialog(Apples, FruitGroup, [index](ServingsDialog* d) { d->cmbMeal->setCurrentIndex(index); }, "");
+            dropWithDialog(
+                Apples, FruitGroup, [index](ServingsDialog* d) { d->cmbMeal->setCurrentIndex(index); }, "");
         QCOMPARE(f->test.rows("SELECT MealName FROM DietActivity WHERE DietId > 2"),
                  (QList<QVariantList>{{"MEAL1"}, {"MEAL2"}}));
     }
@@ -241,14 +271,16 @@ private slots:
     void aDoubleClickedFoodGoesToThePickedDayAndMeal()
     {
         f->main().foodTree().foodDoubleClick(f->foodNode(Butter, DairyGroup));
-        QCOMPARE(f->dietRow(f->lastDietId(), "DietDate, MealName, USDA_GM_WT, " + kNutrients),
-                 (QVariantList{"2003-06-01", "MEAL2", 14.2, 11.52, 0.12, 0.01, 101.8, 101.4, 30.5, 0.0, 0.01}));
+        QCOMPARE(
+            f->dietRow(f->lastDietId(), "DietDate, MealName, USDA_GM_WT, " + kNutrients),
+            (QVariantList{"2003-06-01", "MEAL2", 14.2, 11.52, 0.12, 0.01, 101.8, 101.4, 30.5, 0.0, 0.01}));
     }
 
     void failedStoresLeaveNoRowAndNoNode()
     {
         // A food that cannot take the preferred serving gets no entry.
-        f->test.exec("CREATE TRIGGER refuse_food BEFORE UPDATE ON FoodItem BEGIN SELECT RAISE(ABORT, 'no'); END");
+        f->test.exec(
+            "CREATE TRIGGER refuse_food BEFORE UPDATE ON FoodItem BEGIN SELECT RAISE(ABORT, 'no'); END");
         const QList<QVariantList> food = f->test.rows("SELECT * FROM FoodItem WHERE FoodId = 9003");
         dropWithDialog(Apples, FruitGroup, [](ServingsDialog* d) {
             d->cmbServSize->setCurrentText("1 cup");
@@ -257,7 +289,8 @@ private slots:
         QCOMPARE(f->test.rows("SELECT * FROM FoodItem WHERE FoodId = 9003"), food);
         QCOMPARE(f->ds().rsFoods.editMode(), Recordset::EditMode::None);
         // A row the table refuses leaves no node, not even a new day's.
-        f->test.exec("CREATE TRIGGER refuse BEFORE INSERT ON DietActivity BEGIN SELECT RAISE(ABORT, 'no'); END");
+        f->test.exec(
+            "CREATE TRIGGER refuse BEFORE INSERT ON DietActivity BEGIN SELECT RAISE(ABORT, 'no'); END");
         const int nodes = f->nodeCount();
         f->dropFood(Apples, FruitGroup, f->node("MLMEAL1DT20030514"));
         f->main().dtDatePick->setDate(QDate(2010, 1, 1));

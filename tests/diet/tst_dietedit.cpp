@@ -127,11 +127,15 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("servings");
         QTest::addColumn<QString>("message");
-        QTest::newRow("stored with 0 servings") << "NumServings = 0" << "2" << "Unable to update Diet Data.  ";
+        QTest::newRow("stored with 0 servings") << "NumServings = 0"
+                                                << "2"
+                                                << "Unable to update Diet Data.  ";
         // Amounts no one eats are refused in the dialog, which is then cancelled.
-        QTest::newRow("servings beyond any amount") << "NumServings = 1" << "1e300"
+        QTest::newRow("servings beyond any amount") << "NumServings = 1"
+                                                    << "1e300"
                                                     << "Number of Servings must be numeric.";
-        QTest::newRow("values beyond any amount") << "NumServings = 1e-300" << "2"
+        QTest::newRow("values beyond any amount") << "NumServings = 1e-300"
+                                                  << "2"
                                                   << "Number of Servings must be numeric.";
     }
     void entriesThatCannotBeRescaledStayAsTheyAre()
@@ -148,7 +152,8 @@ private slots:
             d->cmbServSize->setCurrentText("1 cup");
             d->dtDate->setDate(kMay20);
         });
-        QCOMPARE(f->prompts().texts(), QStringList{message.startsWith("Unable") ? message + f->ctx().supportMessage : message});
+        QCOMPARE(f->prompts().texts(),
+                 QStringList{message.startsWith("Unable") ? message + f->ctx().supportMessage : message});
         QCOMPARE(f->allRows(), before);
         QCOMPARE(f->parentKey("D1"), QString("MLMEAL1DT20030514"));
     }

@@ -14,8 +14,9 @@ const QDate kMay14(2003, 5, 14);
 
 // Each user's days worked out from the log itself: the dates, and '' for the
 // entries whose date is not a day.
-const char* const kDays = "SELECT DISTINCT upper(UserName), CASE WHEN date(DietDate, '+0 days') = DietDate THEN "
-                          "DietDate ELSE '' END AS day FROM DietActivity WHERE UserName IS NOT NULL ORDER BY 1, 2";
+const char* const kDays =
+    "SELECT DISTINCT upper(UserName), CASE WHEN date(DietDate, '+0 days') = DietDate THEN "
+    "DietDate ELSE '' END AS day FROM DietActivity WHERE UserName IS NOT NULL ORDER BY 1, 2";
 const char* const kKeptMonths = "SELECT upper(UserName), Month, Days FROM DietMonths ORDER BY 1, 2";
 
 } // namespace
@@ -46,7 +47,10 @@ private:
                 .value(0);
         return {row.value(0).toString(), row.value(1).toInt(), row.value(2).toDouble()};
     }
-    QVariantList row(qint32 id) { return t->rows("SELECT * FROM DietActivity WHERE DietId = ?", {id}).value(0); }
+    QVariantList row(qint32 id)
+    {
+        return t->rows("SELECT * FROM DietActivity WHERE DietId = ?", {id}).value(0);
+    }
 
 private slots:
     void init()
@@ -70,12 +74,15 @@ private slots:
                                           "(12, 'USER2', '2003-05-14'), (13, 'USER1', '2003-06-01')";
         QTest::newRow("one of two deleted") << "DELETE FROM DietActivity WHERE DietId = 2";
         QTest::newRow("the last of a day deleted") << "DELETE FROM DietActivity WHERE DietId = 3";
-        QTest::newRow("moved to another day") << "UPDATE DietActivity SET DietDate = '2003-05-20' WHERE DietId = 1";
-        QTest::newRow("given to another user") << "UPDATE DietActivity SET UserName = 'USER2' WHERE DietId = 3";
+        QTest::newRow("moved to another day")
+            << "UPDATE DietActivity SET DietDate = '2003-05-20' WHERE DietId = 1";
+        QTest::newRow("given to another user")
+            << "UPDATE DietActivity SET UserName = 'USER2' WHERE DietId = 3";
         QTest::newRow("dates that are none") << "UPDATE DietActivity SET DietDate = CASE DietId WHEN 1 THEN "
                                                 "'2003-02-30' WHEN 2 THEN NULL ELSE 'soon' END";
-        QTest::newRow("dates that are none, then one gone") << "UPDATE DietActivity SET DietDate = NULL WHERE DietId "
-                                                               "< 3; DELETE FROM DietActivity WHERE DietId = 1";
+        QTest::newRow("dates that are none, then one gone")
+            << "UPDATE DietActivity SET DietDate = NULL WHERE DietId "
+               "< 3; DELETE FROM DietActivity WHERE DietId = 1";
         QTest::newRow("no user") << "UPDATE DietActivity SET UserName = NULL WHERE DietId = 2";
         QTest::newRow("other columns") << "UPDATE DietActivity SET FoodName = 'x', Fat = 2";
         QTest::newRow("every entry") << "DELETE FROM DietActivity";
@@ -115,11 +122,12 @@ private slots:
         QTest::addColumn<double>("servings");
         QTest::addColumn<double>("grams");
         QTest::addColumn<double>("fat");
-        QTest::newRow("the food's own serving: its values") << int(Fixture::Butter) << "" << 1.0 << 14.2 << 11.52;
+        QTest::newRow("the food's own serving: its values")
+            << int(Fixture::Butter) << "" << 1.0 << 14.2 << 11.52;
         QTest::newRow("a fraction of a gram") << int(Fixture::Apples) << "1 oz" << 1.5 << 28.35 << 4.2525;
         QTest::newRow("under half a gram") << int(Fixture::Apples) << "1 small bite" << 3.0 << 0.4 << 0.12;
-        QTest::newRow("another measure of nearly the same weight") << int(Fixture::Butter) << "1 pat" << 1.0 << 13.8
-                                                                   << 11.52 * 13.8 / 14.2;
+        QTest::newRow("another measure of nearly the same weight")
+            << int(Fixture::Butter) << "1 pat" << 1.0 << 13.8 << 11.52 * 13.8 / 14.2;
         QTest::newRow("a user food without weight") << int(Fixture::ApplePie) << "" << 0.5 << 0.0 << 9.5;
     }
     void servingsAreLoggedExactlyAndAnUnchangedEditKeepsThem()
@@ -152,9 +160,11 @@ private slots:
         t->exec("INSERT INTO USDA_Measures VALUES (9003, 5, '1 half', 50)");
         // 1 serving of 100 g is 2 servings of 50 g: the same food eaten.
         QVERIFY(log->editEntry(id, 2, QDate(2003, 5, 20), measure(9003, "1 half"), ""));
-        QCOMPARE(t->rows("SELECT NumServings, ServingSize, USDA_MSRE_NO, USDA_GM_WT, DietDate, MealName, Fat, "
-                         "Other2 FROM DietActivity").value(0),
-                 (QVariantList{2.0, "1 half", 5, 50.0, "2003-05-20", "", 10.0, 10.0}));
+        QCOMPARE(
+            t->rows("SELECT NumServings, ServingSize, USDA_MSRE_NO, USDA_GM_WT, DietDate, MealName, Fat, "
+                    "Other2 FROM DietActivity")
+                .value(0),
+            (QVariantList{2.0, "1 half", 5, 50.0, "2003-05-20", "", 10.0, 10.0}));
         QCOMPARE(log->current().date, QDate(2003, 5, 20));
         // What cannot be rescaled stays as it is, with the message.
         for (const char* stored : {"NumServings = 0", "USDA_GM_WT = 0"}) {
@@ -163,7 +173,8 @@ private slots:
             QVERIFY(!log->editEntry(id, 3, kMay14, measure(9003, "1 cup"), "MEAL2"));
             QCOMPARE(row(id), before);
         }
-        QCOMPARE(t->prompts.texts(), QStringList(2, "Unable to update Diet Data.  " + t->ctx().supportMessage));
+        QCOMPARE(t->prompts.texts(),
+                 QStringList(2, "Unable to update Diet Data.  " + t->ctx().supportMessage));
         QVERIFY(!log->editEntry(999, 1, kMay14, std::nullopt, ""));
         QCOMPARE(t->prompts.last().text, "Unable to update the selected item.  " + t->ctx().supportMessage);
     }
@@ -171,10 +182,12 @@ private slots:
     void theTreeModelReadsADayOnlyWhenItIsUsed()
     {
         // Two years of days, three entries a day.
-        t->exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2189) "
-                "INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName) SELECT i + 1, 'USER1', "
-                "date('2001-01-01', '+' || (i / 3) || ' days'), CASE i % 3 WHEN 0 THEN '' ELSE 'MEAL' || (i % 3) "
-                "END, CASE i % 3 WHEN 2 THEN 'apple' ELSE 'Zucchini' END FROM n");
+        t->exec(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2189) "
+            "INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName) SELECT i + 1, "
+            "'USER1', "
+            "date('2001-01-01', '+' || (i / 3) || ' days'), CASE i % 3 WHEN 0 THEN '' ELSE 'MEAL' || (i % 3) "
+            "END, CASE i % 3 WHEN 2 THEN 'apple' ELSE 'Zucchini' END FROM n");
         DietTreeModel model(*log, t->ctx().config());
         QVERIFY(model.loadDietDays());
         QCOMPARE(model.rowCount(), 730);
@@ -193,7 +206,8 @@ private slots:
         QCOMPARE(DietTreeModel::key(model.index(0, 0, model.index(0, 0, last))), QString("D2190"));
         QCOMPARE(model.node("D2188").parent(), last);
         QVERIFY(!model.canFetchMore(last));
-        // A day made after the load takes its place among the others; one emptied stays until it is read again.
+        // A day made after the load takes its place among the others; one emptied stays until it is read
+        // again.
         QCOMPARE(model.addDay(QDate(2003, 1, 2)).row(), 730);
         QCOMPARE(model.addDay(QDate(2000, 12, 31)).row(), 0);
         QCOMPARE(DietTreeModel::key(model.dayNode(QDate(2002, 12, 31))), QString("DT20021231"));

@@ -62,7 +62,8 @@ private slots:
         // An entry without a meal hangs under its day; meals and entries are sorted by caption.
         QCOMPARE(f->captions("DT20030514"), (QStringList{"Apple", "Dinner", "Lunch"}));
         QCOMPARE(f->captions(kLunch14), (QStringList{"Egg", "Toast", "Toast"}));
-        QCOMPARE(DietTreeModel::imageKey(day) + DietTreeModel::imageKey(f->node("D4")), QString("DayOpenDietItem"));
+        QCOMPARE(DietTreeModel::imageKey(day) + DietTreeModel::imageKey(f->node("D4")),
+                 QString("DayOpenDietItem"));
         // Again on the opened day: nothing is read twice; the day closes as a tree does.
         f->doubleClick(day);
         QCOMPARE(f->nodeCount(), 9);
@@ -104,14 +105,16 @@ private slots:
         f->main().mnuPop_RTB->hide();
         f->tree()->collapseAll();
         // A right press that clicks no node leaves nothing pending for the next left click.
-        QTest::mouseClick(f->tree()->viewport(), Qt::RightButton, {}, QPoint(5, f->tree()->viewport()->height() - 5));
+        QTest::mouseClick(f->tree()->viewport(), Qt::RightButton, {},
+                          QPoint(5, f->tree()->viewport()->height() - 5));
         f->click(f->node("DT20030514"));
         QVERIFY(!f->main().mnuPop_RTB->isVisible());
         // The Menu key and Shift+F10 open it for the selected node, beside the node.
         f->diet().loadDietDay(kMay14);
         f->select("D1");
         f->ds().rsDietData.moveFirst();
-        for (const QKeyCombination& key : {QKeyCombination(Qt::Key_Menu), QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)}) {
+        for (const QKeyCombination& key :
+             {QKeyCombination(Qt::Key_Menu), QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)}) {
             QTest::keyClick(f->tree(), key.key(), key.keyboardModifiers());
             QVERIFY(f->main().mnuPop_RTB->isVisible());
             const QRect node = f->tree()->visualRect(f->node("D1"));
@@ -138,8 +141,8 @@ private slots:
             QAccessibleInterface* item = tree->child(i);
             read << item->text(QAccessible::Name) + " " + item->text(QAccessible::Description);
         }
-        QCOMPARE(read.mid(0, 5), (QStringList{"Diet Activity ", "2003-05-12 day", "2003-05-14 day", "Apple diet entry",
-                                              "Dinner meal"}));
+        QCOMPARE(read.mid(0, 5), (QStringList{"Diet Activity ", "2003-05-12 day", "2003-05-14 day",
+                                              "Apple diet entry", "Dinner meal"}));
     }
 
     void dragStartPositionsTheEntrysRow()
@@ -158,13 +161,18 @@ private slots:
         QTest::addColumn<QString>("source"); // "F9003" a food; diet node keys otherwise
         QTest::addColumn<QString>("target"); // "" for empty space
         QTest::addColumn<bool>("allowed");
-        QTest::newRow("food on entry") << "F9003" << "D2" << true;
-        QTest::newRow("food on empty space") << "F9003" << "" << true;
-        QTest::newRow("entry on day") << "D1" << "DT20030514" << true;
-        QTest::newRow("entry on entry") << "D1" << "D2" << false;
+        QTest::newRow("food on entry") << "F9003"
+                                       << "D2" << true;
+        QTest::newRow("food on empty space") << "F9003"
+                                             << "" << true;
+        QTest::newRow("entry on day") << "D1"
+                                      << "DT20030514" << true;
+        QTest::newRow("entry on entry") << "D1"
+                                        << "D2" << false;
         QTest::newRow("meal on meal") << kLunch14 << kLunch14 << true;
         QTest::newRow("meal on empty space") << kLunch14 << "" << false;
-        QTest::newRow("day on day") << "DT20030514" << "DT20030512" << false;
+        QTest::newRow("day on day") << "DT20030514"
+                                    << "DT20030512" << false;
     }
     void dragsAreOfferedOnlyTheAllowedTargets()
     {
@@ -175,7 +183,8 @@ private slots:
         if (!target.isEmpty())
             f->tree()->expandAll(); // else the bottom of the tree stays empty
         QMimeData mime;
-        mime.setText(source.startsWith('F') ? f->dragFood(Fixture::Apples, Fixture::FruitGroup) : f->dragFrom(source));
+        mime.setText(source.startsWith('F') ? f->dragFood(Fixture::Apples, Fixture::FruitGroup)
+                                            : f->dragFrom(source));
         const QModelIndex to = target.isEmpty() ? QModelIndex() : f->node(target);
         // The pointer enters the tree over the top node, then moves to the target.
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
@@ -248,13 +257,15 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("entry") << "D1" << "Egg" << QStringList{"1.2", "2.5", "3.8", "5", "6.2", "7.5", "8.8", "10"};
+        QTest::newRow("entry") << "D1"
+                               << "Egg" << QStringList{"1.2", "2.5", "3.8", "5", "6.2", "7.5", "8.8", "10"};
         // 12.25 shows 12.2, 36.75 shows 36.8, 49.0 shows 49; not the other user's Lunch.
         QTest::newRow("meal") << kLunch14 << "Lunch"
                               << QStringList{"12.2", "24.5", "36.8", "49", "61.2", "73.5", "85.8", "98"};
         // Every meal of the day and the entry without a meal; not the other day.
-        QTest::newRow("day") << "DT20030514" << "2003-05-14"
-                             << QStringList{"112.8", "225.5", "338.2", "451", "563.8", "676.5", "789.2", "902"};
+        QTest::newRow("day") << "DT20030514"
+                             << "2003-05-14" << QStringList{"112.8", "225.5", "338.2", "451",
+                                                            "563.8", "676.5", "789.2", "902"};
     }
     void totalsOfTheSelectedNode()
     {
@@ -264,15 +275,16 @@ private slots:
         QPointer<DietDetailsWindow> w = shownTotals(key);
         QVERIFY(w && w->isVisible() && !w->isModal());
         QCOMPARE(w->lblDetailText->text(), title);
-        QCOMPARE((QStringList{w->txtFat->text(), w->txtProtein->text(), w->txtCarb->text(), w->txtCalorie->text(),
-                              w->txtSodium->text(), w->txtCholesterol->text(), w->txtOther1->text(),
-                              w->txtOther2->text()}),
+        QCOMPARE((QStringList{w->txtFat->text(), w->txtProtein->text(), w->txtCarb->text(),
+                              w->txtCalorie->text(), w->txtSodium->text(), w->txtCholesterol->text(),
+                              w->txtOther1->text(), w->txtOther2->text()}),
                  expected);
         QCOMPARE(w->lblOther2->text(), QString("Sugars"));
         // Beside the middle of the tree, in its vertical middle.
         const QPoint treeAt = f->tree()->mapTo(&f->main(), QPoint(0, 0));
         QCOMPARE(f->main().mapFromGlobal(w->pos()),
-                 QPoint((treeAt.x() + f->tree()->width()) / 2, treeAt.y() + (f->tree()->height() - w->height()) / 2));
+                 QPoint((treeAt.x() + f->tree()->width()) / 2,
+                        treeAt.y() + (f->tree()->height() - w->height()) / 2));
         // It closes on Esc, and when it loses the focus.
         QVERIFY(QTest::qWaitForWindowActive(w));
         QTest::keyClick(w, Qt::Key_Escape);

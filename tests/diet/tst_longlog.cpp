@@ -46,20 +46,24 @@ private:
             opened += f->model().rowCount(f->model().index(i, 0)) > 0 ? 1 : 0;
         return opened;
     }
-    static QString storedDays() { return "SELECT DISTINCT 'DT' || replace(DietDate, '-', '') FROM DietActivity "
-                                         "WHERE UserName = 'USER1' ORDER BY DietDate"; }
+    static QString storedDays()
+    {
+        return "SELECT DISTINCT 'DT' || replace(DietDate, '-', '') FROM DietActivity "
+               "WHERE UserName = 'USER1' ORDER BY DietDate";
+    }
 
 private slots:
     void init()
     {
         f = std::make_unique<DietFixture>();
         // Three entries a day, the first without a meal; now and then an apple.
-        f->test.exec(QString("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                             "INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName, Fat) SELECT "
-                             "i + 1, 'USER1', date('2001-01-01', '+' || (i / 3) || ' days'), CASE i % 3 WHEN 0 THEN ''"
-                             " ELSE 'MEAL' || (i % 3) END, CASE WHEN i % 97 = 5 THEN 'Green apple' WHEN i % 89 = 1 "
-                             "THEN 'Apple juice' ELSE 'Bread ' || (i % 11) END, 1 FROM n")
-                         .arg(kDays * 3 - 1));
+        f->test.exec(
+            QString("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                    "INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName, Fat) SELECT "
+                    "i + 1, 'USER1', date('2001-01-01', '+' || (i / 3) || ' days'), CASE i % 3 WHEN 0 THEN ''"
+                    " ELSE 'MEAL' || (i % 3) END, CASE WHEN i % 97 = 5 THEN 'Green apple' WHEN i % 89 = 1 "
+                    "THEN 'Apple juice' ELSE 'Bread ' || (i % 11) END, 1 FROM n")
+                .arg(kDays * 3 - 1));
         f->test.exec("UPDATE TableKey SET KeyValue = (SELECT max(DietId) FROM DietActivity) "
                      "WHERE KeyName = 'DIETACTIVITY'");
         f->loadShown();
@@ -73,8 +77,9 @@ private slots:
         dialog->findChild<QLineEdit*>("txtFindName")->setText("APPLE");
         // The matches in the order of the log (by day, name and id) after the row it
         // stands on, its first (D2, which is a match), wrapping at the end.
-        const QStringList matches = keysOf("SELECT 'D' || DietId FROM DietActivity WHERE FoodName LIKE '%apple%' "
-                                           "ORDER BY DietDate, FoodName COLLATE NOCASE, DietId");
+        const QStringList matches =
+            keysOf("SELECT 'D' || DietId FROM DietActivity WHERE FoodName LIKE '%apple%' "
+                   "ORDER BY DietDate, FoodName COLLATE NOCASE, DietId");
         QCOMPARE(matches.first(), QString("D2"));
         const QStringList expected = matches.mid(1) + matches.mid(0, 2);
         QStringList found;
@@ -86,7 +91,10 @@ private slots:
         QCOMPARE(f->prompts().count(), 0);
         // Only the days of the matches were read.
         QCOMPARE(openedDays(), sql("SELECT count(DISTINCT DietDate) FROM DietActivity WHERE FoodName LIKE "
-                                   "'%apple%'").value(0).value(0).toInt());
+                                   "'%apple%'")
+                                   .value(0)
+                                   .value(0)
+                                   .toInt());
     }
 
     void addingToADayNeverOpenedShowsTheWholeDayInOrder()
@@ -124,7 +132,8 @@ private slots:
     {
         QScrollBar* bar = f->tree()->verticalScrollBar();
         bar->setValue(bar->maximum());
-        const QModelIndex bottom = f->tree()->indexAt(f->tree()->viewport()->rect().bottomLeft() + QPoint(5, -5));
+        const QModelIndex bottom =
+            f->tree()->indexAt(f->tree()->viewport()->rect().bottomLeft() + QPoint(5, -5));
         QCOMPARE(DietTreeModel::key(bottom), "DT" + kFirstDay.addDays(kDays - 1).toString("yyyyMMdd"));
         bar->setValue(bar->minimum());
         const QModelIndex top = f->tree()->indexAt(QPoint(5, 5));

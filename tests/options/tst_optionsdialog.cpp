@@ -169,7 +169,8 @@ private slots:
             entries << f->main().cmbMeal->itemText(i);
         QCOMPARE(entries, (QStringList{"Select a Meal", "Breakfast", "Midday", "Dinner", "Snack", "Supper"}));
         QCOMPARE(f->main().cmbMeal->currentText(), QString("Dinner"));
-        QCOMPARE(DietTreeModel::caption(f->main().dietTree().model().node("MLMEAL1DT20030512")), QString("Midday"));
+        QCOMPARE(DietTreeModel::caption(f->main().dietTree().model().node("MLMEAL1DT20030512")),
+                 QString("Midday"));
     }
 
     void aMealTypedAndRemovedCountsAsChanged_data()
