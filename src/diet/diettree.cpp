@@ -578,7 +578,8 @@ void DietTree::editDietEntry()
     OrvDataSource& ds = context.dataSource();
     Recordset& measures = ds.rsMeasures;
     TreeState& state = m_host.state();
-    const QModelIndex node = m_view->selectedNode();
+    // Kept across the dialog, while the tree may be repainted.
+    const QPersistentModelIndex node = m_view->selectedNode();
     if (DietTreeModel::tag(node) != kEntry)
         return;
     const qint32 dietId = m_model->dietIdOf(node);
@@ -627,7 +628,7 @@ void DietTree::editDietEntry()
                          chosenMealKey(context.config(), dialog.cmbMeal)))
         return;
     const QModelIndex parent = node.parent();
-    m_view->removeNode(m_model->rowCount(parent) == 1 ? parent : node);
+    m_view->removeNode(m_model->rowCount(parent) == 1 ? parent : QModelIndex(node));
     addDietNode(m_log.current());
 }
 
@@ -637,7 +638,8 @@ void DietTree::editDietEntry()
 void DietTree::removeDietEntry(const QString& mode)
 {
     AppContext& context = m_host.context();
-    const QModelIndex node = m_view->selectedNode();
+    // Kept across the question, while the tree may be repainted.
+    const QPersistentModelIndex node = m_view->selectedNode();
     if (DietTreeModel::tag(node) != kEntry)
         return;
     const qint32 dietId = m_model->dietIdOf(node);
