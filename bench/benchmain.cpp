@@ -437,7 +437,7 @@ int main(int argc, char** argv)
              return ds.rsDietData.recordCount();
          },
          kQueryMs},
-        {QStringLiteral("the first Find over the log after start-up"),
+        {QStringLiteral("first Find over the log after start-up"),
          [&] {
              closeWindow();
              shown();
