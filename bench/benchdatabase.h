@@ -6,8 +6,9 @@
 #include <QString>
 
 // A database of the size the program is built for, made from the seed
-// catalogue: four users, the busiest with ten years of diet log, and a few
-// thousand physical snapshots. The benchmark times the data source on it.
+// catalogue: four users, the busiest with ten years of diet log (or as many
+// years as asked for), and a few thousand physical snapshots. The benchmark
+// times the data source on it.
 namespace BenchDatabase {
 
 // One user's log: consecutive days ending at Options::lastDay.
@@ -32,6 +33,14 @@ struct Options
     };
     // The random choices are repeatable: the same options give the same database.
     quint32 randomSeed = 20030514;
+
+    // The same users with the busiest one's log running the given number of years.
+    static Options withYears(int years)
+    {
+        Options options;
+        options.users[0].days = 365 * years;
+        return options;
+    }
 };
 
 struct Summary

@@ -1,9 +1,10 @@
 // foodlark-bench: builds a large database in a temporary folder and times the
 // data source's work on it, then the main window's (start-up, clicks, opening
-// groups and days, adding an entry, find), printing the median of several runs
-// per step against the time each may take.
+// groups and days, adding an entry, find), then the real program started as a
+// new process over the empty seed and over 10- and 50-year logs, printing the
+// median of several runs per step against the time each may take.
 //
-//   foodlark-bench [--runs N] [--only TEXT] [--seed FILE] [--keep FOLDER]
+//   foodlark-bench [--runs N] [--only TEXT] [--seed FILE] [--keep FOLDER] [--years N]
 #include "app/appcontext.h"
 #include "app/configstore.h"
 #include "app/startup.h"
@@ -13,6 +14,8 @@
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
 #include "diet/diettree.h"
+#include "diet/diettreemodel.h"
+#include "diet/dietview.h"
 #include "food/findcontroller.h"
 #include "food/finddialog.h"
 #include "food/foodtree.h"
@@ -29,21 +32,23 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateEdit>
-#include <QLineEdit>
-#include <QTableWidget>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -66,6 +71,14 @@ public:
     int failures = 0;
 };
 
+struct Result
+{
+    double median = 0;
+    double fastest = 0;
+    double slowest = 0;
+    int rows = -1;
+};
+
 // One measured step: prepare runs before each timed run and is not timed; run
 // does the timed work and returns the number of rows it produced (or -1).
 struct Step
@@ -76,14 +89,6 @@ struct Step
     double targetMs = kQueryMs;
     // A line printed under the step's result (what else was measured).
     std::function<QString()> note = nullptr;
-};
-
-struct Result
-{
-    double median = 0;
-    double fastest = 0;
-    double slowest = 0;
-    int rows = -1;
 };
 
 Result measure(const Step& step, int runs)
@@ -131,11 +136,111 @@ void resetMemoryPeak()
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
 }
+// The real program started as a new process from a folder of its own (a copy
+// of the executable beside Data/MeboData.mdb, as installed), timed from the
+// start to the line it writes once its main window is shown (see
+// FOODLARK_STARTUP_PROBE in ui/program.cpp). Its settings go to a folder of
+// their own.
+class ColdStart
+{
+public:
+    ColdStart(const QString& folder, const QString& platform) : m_folder(folder), m_platform(platform) {}
+
+    // Copies the program and the database (a log of years years built from the
+    // seed, or the seed itself for 0) into the folder.
+    void prepare(const QString& seed, int years)
+    {
+        QDir(m_folder).mkpath(QStringLiteral("Data"));
+        QDir(m_folder).mkpath(QStringLiteral("config"));
+        const QString program = m_folder + QStringLiteral("/foodlark");
+        QFile::remove(program);
+        if (!QFile::copy(QStringLiteral(FOODLARK_PROGRAM_FILE), program))
+            throw DataError("cannot copy the program to " + program.toStdString());
+        const QString database = m_folder + QStringLiteral("/Data/MeboData.mdb");
+        if (years > 0) {
+            BenchDatabase::build(seed, database, BenchDatabase::Options::withYears(years));
+        } else {
+            QFile::remove(database);
+            if (!QFile::copy(seed, database))
+                throw DataError("cannot copy the seed to " + database.toStdString());
+            QFile(database).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        }
+        // The first start may bring the file up to date; it is not timed.
+        run();
+        finish();
+    }
+
+    // Milliseconds to the shown main window (-1 when it never showed); the
+    // resident memory it reported goes to residentKb. The program ends by
+    // itself; finish() waits for that.
+    double run()
+    {
+        finish();
+        m_process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("FOODLARK_STARTUP_PROBE"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder + QStringLiteral("/config"));
+        if (m_platform.isEmpty())
+            environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        else
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), m_platform);
+        m_process->setProcessEnvironment(environment);
+        m_process->setReadChannel(QProcess::StandardError);
+        QElapsedTimer timer;
+        timer.start();
+        m_process->start(m_folder + QStringLiteral("/foodlark"), {});
+        const QByteArray mark = "foodlark-probe: shown,";
+        QByteArray output;
+        residentKb = -1;
+        cpuMs = -1;
+        while (m_process->waitForReadyRead(10000)) {
+            output += m_process->readAllStandardError();
+            const int at = output.indexOf(mark);
+            const int end = at < 0 ? -1 : output.indexOf('\n', at);
+            if (end > at) {
+                const double shown = double(timer.nsecsElapsed()) / 1e6;
+                // "rss_kb=N cpu_ms=M"
+                for (const QByteArray& field :
+                     output.mid(at + mark.size(), end - at - mark.size()).simplified().split(' ')) {
+                    if (field.startsWith("rss_kb="))
+                        residentKb = field.mid(7).toLongLong();
+                    else if (field.startsWith("cpu_ms="))
+                        cpuMs = field.mid(7).toDouble();
+                }
+                return shown;
+            }
+        }
+        std::fprintf(stderr, "foodlark-bench: the program did not show its window:\n%s\n",
+                     output.constData());
+        return -1;
+    }
+
+    void finish()
+    {
+        if (m_process && !m_process->waitForFinished(10000))
+            m_process->kill();
+        m_process.reset();
+    }
+
+    qint64 residentKb = -1;
+    double cpuMs = -1;
+
+private:
+    QString m_folder;
+    QString m_platform;
+    std::unique_ptr<QProcess> m_process;
+};
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // The program started as a new process shows its window on the display
+    // when there is one (Xvfb will do), else on the offscreen platform.
+    const QString programPlatform = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+                                        ? qEnvironmentVariable("QT_QPA_PLATFORM")
+                                    : qEnvironmentVariableIsEmpty("DISPLAY") ? QStringLiteral("offscreen")
+                                                                             : QString();
     // The windows are measured without a display unless one is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -154,8 +259,13 @@ int main(int argc, char** argv)
     parser.addOption({QStringLiteral("keep"),
                       QStringLiteral("Build the database in FOLDER/Data/MeboData.mdb and keep it."),
                       QStringLiteral("FOLDER")});
+    parser.addOption({QStringLiteral("years"),
+                      QStringLiteral("Years of log of the busiest user (default 10)."), QStringLiteral("N"),
+                      QStringLiteral("10")});
     parser.process(app);
     const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
+    const int years = std::max(1, parser.value(QStringLiteral("years")).toInt());
+    const QString logYears = QStringLiteral(" (%1 years)").arg(years);
 
     QTemporaryDir temporary;
     const QString folder =
@@ -164,7 +274,7 @@ int main(int argc, char** argv)
 
     ConsolePrompts prompts;
     AppContext context(folder, prompts);
-    const BenchDatabase::Options options;
+    const BenchDatabase::Options options = BenchDatabase::Options::withYears(years);
     BenchDatabase::Summary summary;
     QElapsedTimer buildTimer;
     buildTimer.start();
@@ -366,7 +476,7 @@ int main(int argc, char** argv)
         {QStringLiteral("cmdTableKey"), connected, [&] { return rows(ds.cmdTableKey(), ds.rsTableKey); }},
         {QStringLiteral("cmdGroups"), connected, [&] { return rows(ds.cmdGroups(), ds.rsGroups); }},
         {QStringLiteral("cmdFoods"), connected, [&] { return rows(ds.cmdFoods(), ds.rsFoods); }},
-        {QStringLiteral("cmdDietData (10 years)"), connected,
+        {QStringLiteral("cmdDietData") + logYears, connected,
          [&] { return rows(ds.cmdDietData(busiest), ds.rsDietData); }},
         {QStringLiteral("start-up: connect + the five above"), [&] { ds.closeDB(); },
          [&] {
@@ -374,7 +484,7 @@ int main(int argc, char** argv)
                              ds.cmdFoods() && ds.cmdDietData(busiest);
              return rows(ok, ds.rsDietData);
          }},
-        {QStringLiteral("cmdDietDates (10 years)"), connected,
+        {QStringLiteral("cmdDietDates") + logYears, connected,
          [&] { return rows(ds.cmdDietDates(busiest), ds.rsDietDates); }},
         {QStringLiteral("rsFoods FindFirst contains (no match)"),
          [&] {
@@ -398,7 +508,7 @@ int main(int argc, char** argv)
          }},
         {QStringLiteral("cmdDietReport (1 year)"), connected,
          [&] { return rows(ds.cmdDietReport(yearStart, lastDay, busiest), ds.rsDietReport); }},
-        {QStringLiteral("cmdDietGraph (10 years)"), connected,
+        {QStringLiteral("cmdDietGraph") + logYears, connected,
          [&] { return rows(ds.cmdDietGraph(firstDay, lastDay, busiest), ds.rsDietGraph); }},
 
         // The main window, as the user meets it.
@@ -407,7 +517,7 @@ int main(int argc, char** argv)
              if (Startup::openDatabase(context))
                  window = openWindows(context, windows);
              QCoreApplication::processEvents();
-             return window ? static_cast<MainWindow*>(window.get())->tvwDiet->topLevelItemCount() : -1;
+             return window ? static_cast<MainWindow*>(window.get())->dietTree().model().dayCount() : -1;
          },
          kStartUpMs},
         {QStringLiteral("open the largest food group"),
@@ -440,16 +550,18 @@ int main(int argc, char** argv)
              return group->childCount();
          },
          kFrameMs},
-        {QStringLiteral("open a day of the 10-year log"),
+        {QStringLiteral("open a day of the log"),
          [&] {
              shown();
-             QTreeWidgetItem* day = main()->tvwDiet->node(QStringLiteral("DT") + lastDay.toString("yyyyMMdd"));
-             while (day && day->childCount() > 0)
-                 main()->tvwDiet->removeNode(day->child(0));
+             DietTreeModel& days = main()->dietTree().model();
+             const QModelIndex day = days.dayNode(lastDay);
+             while (days.rowCount(day) > 0)
+                 main()->tvwDiet->removeNode(days.index(0, 0, day));
          },
          [&] {
+             DietTreeModel& days = main()->dietTree().model();
              main()->dietTree().loadDietDay(lastDay);
-             return main()->tvwDiet->node(QStringLiteral("DT") + lastDay.toString("yyyyMMdd"))->childCount();
+             return days.rowCount(days.dayNode(lastDay));
          },
          kFrameMs},
         {QStringLiteral("double-click a food: add an entry"), openLargestGroup,
@@ -469,7 +581,7 @@ int main(int argc, char** argv)
              return ds.rsFoods.recordCount();
          },
          kQueryMs},
-        {QStringLiteral("Find Next over the 10-year log"), [&] { findSetUp(false, QStringLiteral("milk")); },
+        {QStringLiteral("Find Next over the log"), [&] { findSetUp(false, QStringLiteral("milk")); },
          [&] {
              main()->finder().findFood(true);
              return ds.rsDietData.recordCount();
@@ -563,8 +675,58 @@ int main(int argc, char** argv)
              return -1;
          },
          kStartUpMs},
+        {QStringLiteral("first Find over the log after start-up"),
+         [&] {
+             closeWindow();
+             shown();
+             FindDialog* dialog = main()->finder().dialog();
+             dialog->findChild<QRadioButton*>(QStringLiteral("optDiet"))->setChecked(true);
+             dialog->findChild<QLineEdit*>(QStringLiteral("txtFindName"))->setText(QStringLiteral("milk"));
+         },
+         [&] {
+             main()->finder().findFood(true);
+             return -1;
+         },
+         kFrameMs},
+        // The diet tree of a long log: a click on an entry of a day never opened
+        // (the day is read first), an edit of an entry, the tree scrolled to its end.
+        {QStringLiteral("click an entry of a day not opened"),
+         [&] {
+             shown();
+             main()->dietTree().reload();
+         },
+         [&] {
+             DietTree& tree = main()->dietTree();
+             const QModelIndex day = tree.model().dayNode(firstDay.addDays(firstDay.daysTo(lastDay) / 2));
+             tree.model().fetchMore(day);
+             const QModelIndex entry = tree.model().index(0, 0, tree.model().index(0, 0, day));
+             tree.view()->selectNode(entry.isValid() ? entry : day);
+             tree.dietNodeClick(tree.view()->selectedNode());
+             return tree.model().rowCount(day);
+         },
+         kFrameMs},
+        {QStringLiteral("edit an entry's servings"), [&] { shown(); },
+         [&] {
+             DietLog& log = main()->dietTree().log();
+             const qint32 id = log.current().dietId;
+             const std::optional<DietEntryDetails> entry = log.details(id);
+             log.editEntry(id, entry->servings + 0.5, entry->entry.date, std::nullopt, entry->entry.mealKey);
+             return -1;
+         },
+         kFrameMs},
+        {QStringLiteral("scroll the diet tree to its end"),
+         [&] {
+             shown();
+             main()->tvwDiet->scrollToTop();
+             main()->tvwDiet->grab();
+         },
+         [&] {
+             main()->tvwDiet->scrollToBottom();
+             main()->tvwDiet->grab(); // drawn as the screen would show it
+             return main()->dietTree().model().dayCount();
+         },
+         kFrameMs},
     };
-
     std::printf("Foodlark benchmark: %d runs per step, median / fastest / slowest in milliseconds.\n", runs);
     std::printf("Database: %s diet entries of %d users (%s of %s over %s days, %s to %s), %s snapshots; "
                 "built in %s ms.\n",
@@ -592,6 +754,57 @@ int main(int argc, char** argv)
     }
     report.reset();
     closeWindow();
+
+    // The real program as a new process, timed to its shown main window over
+    // the empty seed and over logs of 10 and 50 years, the runs taken in turn
+    // so that a busy machine slows all three alike. A log may cost at most 15%
+    // more than the empty seed, in time to the window and in CPU time, and
+    // the resident memory may not pass 45 MiB.
+    const QList<int> coldYears = {0, 10, 50};
+    if (QStringLiteral("cold start").contains(only, Qt::CaseInsensitive)) {
+        std::map<int, std::unique_ptr<ColdStart>> starts;
+        std::map<int, QList<double>> wall, cpu;
+        std::map<int, qint64> resident;
+        try {
+            for (int years : coldYears) {
+                starts[years] = std::make_unique<ColdStart>(folder + QStringLiteral("/cold%1").arg(years),
+                                                            programPlatform);
+                starts[years]->prepare(parser.value(QStringLiteral("seed")), years);
+            }
+        } catch (const DataError& error) {
+            std::fprintf(stderr, "foodlark-bench: cannot prepare the cold starts: %s\n", error.what());
+            return 1;
+        }
+        for (int i = 0; i < runs; ++i) {
+            for (int years : coldYears) {
+                wall[years] << starts[years]->run();
+                cpu[years] << starts[years]->cpuMs;
+                resident[years] = std::max(resident[years], starts[years]->residentKb);
+                starts[years]->finish();
+            }
+        }
+        auto median = [](QList<double> values) {
+            std::sort(values.begin(), values.end());
+            const qsizetype mid = values.size() / 2;
+            return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+        };
+        for (int years : coldYears) {
+            const QList<double>& times = wall[years];
+            const double wallRatio = median(times) / median(wall[0]);
+            const double cpuRatio = median(cpu[years]) / median(cpu[0]);
+            const double mib = resident[years] / 1024.0;
+            const bool ok = mib <= 45 && wallRatio <= 1.15 && cpuRatio <= 1.15 && median(times) < kStartUpMs;
+            slow += ok ? 0 : 1;
+            std::printf(
+                "%-40s %9.2f %9.2f %9.2f %8s %8.0f  %s  CPU %.1f ms, RSS %.1f MiB; x%.2f (CPU x%.2f) of "
+                "the empty seed's\n",
+                qPrintable(years == 0 ? QStringLiteral("cold start: the empty seed")
+                                      : QStringLiteral("cold start: a %1-year log").arg(years)),
+                median(times), *std::min_element(times.begin(), times.end()),
+                *std::max_element(times.begin(), times.end()), "-", kStartUpMs, ok ? "yes" : "NO",
+                median(cpu[years]), mib, wallRatio, cpuRatio);
+        }
+    }
     if (prompts.failures > 0) {
         std::fprintf(stderr, "foodlark-bench: %d data source failures\n", prompts.failures);
         return 1;

@@ -69,24 +69,37 @@ void AppContext::fatalError(const QString& message)
     shutDown();
 }
 
+QString AppContext::explained(const QString& message, const DataError& cause, bool ending)
+{
+    if (cause.diskFull())
+        return message + DatabaseMessages::diskFull(*this, ending);
+    if (cause.damaged()) {
+        m_dataSource->holdLog();
+        return message + DatabaseMessages::damagedWhileRunning(*this);
+    }
+    return message;
+}
+
+void AppContext::reportError(const QString& message, const DataError& cause)
+{
+    reportError(explained(message, cause, false));
+}
+
+void AppContext::fatalError(const QString& message, const DataError& cause)
+{
+    fatalError(explained(message, cause, true));
+}
+
 void AppContext::unexpectedFailure(const std::exception& failure)
 {
     qWarning() << "unexpected failure:" << failure.what();
     if (m_shutDownRequested)
         return;
-    QString message = QStringLiteral("Unable to read or write the %1 Database.  ").arg(appTitle);
     if (const auto* data = dynamic_cast<const DataError*>(&failure)) {
-        if (data->diskFull())
-            message += DatabaseMessages::diskFull(*this);
-        else if (data->damaged()) {
-            m_dataSource->holdLog();
-            message += DatabaseMessages::damagedWhileRunning(*this);
-        }
-    } else {
-        message =
-            QStringLiteral("%1 can not go on: %2.  ").arg(appTitle, QString::fromLocal8Bit(failure.what()));
+        fatalError(QStringLiteral("Unable to read or write the %1 Database.  ").arg(appTitle), *data);
+        return;
     }
-    fatalError(message);
+    fatalError(QStringLiteral("%1 can not go on: %2.  ").arg(appTitle, QString::fromLocal8Bit(failure.what())));
 }
 
 void AppContext::exclaim(const QString& text)

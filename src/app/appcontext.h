@@ -9,6 +9,7 @@
 class QObject;
 #include <memory>
 
+class DataError;
 class OrvDataSource;
 class ConfigStore;
 
@@ -61,6 +62,10 @@ public:
     void fatalError(const QString& message);
     // The same box without the shut-down (a failed update of one record).
     void reportError(const QString& message);
+    // The same for a failure of the database engine: a full disk or a damaged
+    // file is said in so many words (and a damaged file is written no more).
+    void reportError(const QString& message, const DataError& cause);
+    void fatalError(const QString& message, const DataError& cause);
     // The fatal path of a failure that no operation trapped (it reached the
     // event loop or the start-up): the box, with what the failure says about
     // the disk or the file, then the shut-down. Only the first is shown.
@@ -78,6 +83,8 @@ public:
     std::function<void()> unloadMainWindow;
 
 private:
+    QString explained(const QString& message, const DataError& cause, bool ending);
+
     PromptService* m_prompts;
     std::unique_ptr<OrvDataSource> m_dataSource;
     std::unique_ptr<ConfigStore> m_config;

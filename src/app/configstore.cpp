@@ -63,7 +63,7 @@ void ConfigStore::setConfig(const QString& item, const QString& value, bool sele
     } catch (const DataError& error) {
         qWarning() << "setConfig" << item << error.what();
         rs.cancelUpdate();
-        m_context.reportError(QStringLiteral("Unable to update the Configuration Data.  "));
+        m_context.reportError(QStringLiteral("Unable to update the Configuration Data.  "), error);
     }
 }
 

@@ -164,11 +164,13 @@ QString keyFaults(const AppContext& context, const QString& path, const QList<Sc
            leftAlone() + backupAdvice(context);
 }
 
-QString diskFull(const AppContext& context)
+QString diskFull(const AppContext& context, bool ending)
 {
-    return QStringLiteral("The disk that holds '%1' is full: make room on it before you start %2 again.  "
+    const QString then = ending ? QStringLiteral(" before you start %1 again").arg(context.appTitle)
+                                : QStringLiteral(", then try again");
+    return QStringLiteral("The disk that holds '%1' is full: make room on it%2.  "
                           "Everything stored before this message has been kept.  ")
-        .arg(native(QFileInfo(context.dbPath).absolutePath()), context.appTitle);
+        .arg(native(QFileInfo(context.dbPath).absolutePath()), then);
 }
 
 QString damagedWhileRunning(const AppContext& context)

@@ -31,7 +31,8 @@ QString missingParts(const AppContext& context, const QString& path, const QStri
 QString keyFaults(const AppContext& context, const QString& path, const QList<Schema::KeyFault>& faults);
 
 // Added to the message of a failed read or write whose cause is known.
-QString diskFull(const AppContext& context);
+// ending: the program ends with the message (else the user may try again).
+QString diskFull(const AppContext& context, bool ending);
 QString damagedWhileRunning(const AppContext& context);
 
 // Where the automatic backups are and how to put one in place.

@@ -217,6 +217,8 @@ void acceptDatabase(AppContext& context)
     // once the log has begun; with a rollback journal it would not stay still.
     if (dataSource.useWriteAheadLog())
         dataSource.startIntegrityCheck();
+    // A file from before the days were kept beside the log gets them now, once.
+    dataSource.keepDietMonths();
 }
 
 bool introductionEnabled(ConfigStore& config)

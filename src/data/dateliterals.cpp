@@ -30,7 +30,7 @@ QString storedDateTime(const QDateTime& dateTime)
 namespace {
 
 // The number written by count digits at text[at], or -1.
-int digitsAt(const QString& text, qsizetype at, int count)
+int digitsAt(QStringView text, qsizetype at, int count)
 {
     int value = 0;
     for (int i = 0; i < count; ++i) {
@@ -44,7 +44,7 @@ int digitsAt(const QString& text, qsizetype at, int count)
 
 } // namespace
 
-QDateTime fromStoredDateTime(const QString& text)
+QDateTime fromStoredDateTime(QStringView text)
 {
     if (text.size() != 10 && text.size() != 19)
         return {};
@@ -60,4 +60,9 @@ QDateTime fromStoredDateTime(const QString& text)
     if (!date.isValid() || !time.isValid())
         return {};
     return QDateTime(date, time);
+}
+
+QDate storedDay(QStringView text)
+{
+    return text.size() == 10 ? fromStoredDateTime(text).date() : QDate();
 }

@@ -1,5 +1,11 @@
 #include "data/likepattern.h"
 
+#include "data/recordset.h"
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <sqlite3.h>
+
 #include <QStringList>
 #include <optional>
 
@@ -158,4 +164,41 @@ QString LikePattern::containing(const QString& text)
 bool LikePattern::matches(const QString& text) const
 {
     return m_regex.match(text).hasMatch();
+}
+
+namespace {
+
+// pattern_matches(pattern, text): the pattern is read once per statement.
+void patternMatches(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    if (sqlite3_value_type(arguments[1]) == SQLITE_NULL) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    auto text = [](sqlite3_value* value) {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                 sqlite3_value_bytes(value));
+    };
+    const auto* kept = static_cast<const LikePattern*>(sqlite3_get_auxdata(context, 0));
+    if (kept) {
+        sqlite3_result_int(context, kept->matches(text(arguments[1])));
+        return;
+    }
+    auto* pattern = new LikePattern(text(arguments[0]));
+    sqlite3_result_int(context, pattern->matches(text(arguments[1])));
+    // SQLite may free it at once; it is not used after this.
+    sqlite3_set_auxdata(context, 0, pattern, [](void* p) { delete static_cast<LikePattern*>(p); });
+}
+
+} // namespace
+
+void LikePattern::installIn(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw DataError("the pattern function needs an SQLite connection");
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    if (sqlite3_create_function_v2(connection, "pattern_matches", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   patternMatches, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw DataError(sqlite3_errmsg(connection));
 }

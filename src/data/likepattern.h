@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QString>
 
+class QSqlDatabase;
+
 // A name pattern as the Find window takes it: * any run of characters, ? one
 // character, # one digit, [abc] or [a-z] one character of a list, [!abc] one
 // character not in it; every other character (apostrophes, % and _ included)
@@ -20,6 +22,12 @@ public:
     static QString containing(const QString& text);
 
     bool matches(const QString& text) const;
+
+    // Makes the SQL function pattern_matches(pattern, text) known to the
+    // database connection: true when text matches pattern as matches() does,
+    // so a query can find the first match in its own order. Done again, it
+    // changes nothing.
+    static void installIn(const QSqlDatabase& db);
     // An SQLite LIKE pattern (escape character \) that every text the
     // pattern matches also matches; a quick first sieve for the database.
     QString sqlFilter() const { return m_filter; }

@@ -30,12 +30,23 @@ constexpr qint64 kLogLimit = 16 * 1024 * 1024;
 
 const char* const kDietColumns = "SELECT * FROM DietActivity WHERE ";
 
-QString dietTotalSql(bool withMeal)
+// The condition on DietDate of one day; for an invalid date, of the entries
+// whose date is not a date (which the diet tree shows as one day).
+QString dayCondition(const QDate& date, QVariantList& params)
+{
+    if (!date.isValid())
+        return Schema::dietDayOf(QStringLiteral("DietDate")) + QStringLiteral(" = ''");
+    params << storedDate(date);
+    return QStringLiteral("DietDate = ?");
+}
+
+QString dietTotalSql(const QDate& date, bool withMeal, QVariantList& params)
 {
     QString sql = QStringLiteral("SELECT SUM(Fat) AS tFat, SUM(Calorie) AS tCalorie, "
                                  "SUM(Carbohydrate) AS tCarbohydrate, SUM(Cholesterol) AS tCholesterol, "
                                  "SUM(Other1) AS tOther1, SUM(Other2) AS tOther2, SUM(Protein) AS tProtein, "
-                                 "SUM(Sodium) AS tSodium FROM DietActivity WHERE DietDate = ? AND UserName = ?");
+                                 "SUM(Sodium) AS tSodium FROM DietActivity WHERE ") +
+                  dayCondition(date, params) + QStringLiteral(" AND UserName = ?");
     if (withMeal)
         sql += QStringLiteral(" AND MealName = ?");
     return sql;
@@ -96,13 +107,14 @@ bool OrvDataSource::connectDB()
             setLogHeld(true);
             // The exclusive lock taken by the first write transaction is kept
             // until the file is closed; every commit is flushed to the disk.
-            // As no one else can change the file, pages read once stay valid:
-            // a cache of up to 64 MB holds a decade of log, so the reports and
-            // the graph do not read the same pages from the file again.
+            // As no one else can change the file, pages read once stay valid;
+            // a cache of 8 MB holds what a day's work reads again (a report or
+            // a graph of years reads its pages once in any case), and the
+            // memory stays the same for a log of any size.
             QSqlQuery query(db);
             const QStringList setup = {
                 QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), QStringLiteral("PRAGMA synchronous = FULL"),
-                QStringLiteral("PRAGMA cache_size = -65536"),      QStringLiteral("BEGIN EXCLUSIVE"),
+                QStringLiteral("PRAGMA cache_size = -8192"),       QStringLiteral("BEGIN EXCLUSIVE"),
                 QStringLiteral("SELECT count(*) FROM sqlite_master"), QStringLiteral("COMMIT")};
             for (const QString& statement : setup) {
                 if (!query.exec(statement)) {
@@ -270,6 +282,30 @@ void OrvDataSource::replaceFile(const QString& replacement)
     closeDB();
 }
 
+bool OrvDataSource::keepDietMonths()
+{
+    QSqlDatabase db = database();
+    try {
+        if (Schema::hasDietMonths(db))
+            return true;
+        if (!db.transaction())
+            throw DataError(db.lastError().text().toStdString());
+        try {
+            Schema::rebuildDietMonths(db);
+            if (!db.commit())
+                throw DataError(db.lastError().text().toStdString());
+        } catch (const DataError&) {
+            db.rollback();
+            throw;
+        }
+        return true;
+    } catch (const DataError& error) {
+        qWarning() << "keepDietMonths:" << error.what();
+        m_context.fatalError(QString::fromLatin1(kDietData));
+        return false;
+    }
+}
+
 void OrvDataSource::closeAll()
 {
     for (Recordset* rs : {&rsGroups, &rsFoods, &rsConfig, &rsTableKey, &rsDietData, &rsMeasures, &rsDietDates,
@@ -337,14 +373,7 @@ bool OrvDataSource::open(Recordset& recordset, const char* failureMessage, const
 
 void OrvDataSource::fail(const char* failureMessage, const DataError& error)
 {
-    QString message = QString::fromLatin1(failureMessage);
-    if (error.diskFull())
-        message += DatabaseMessages::diskFull(m_context);
-    else if (error.damaged()) {
-        holdLog();
-        message += DatabaseMessages::damagedWhileRunning(m_context);
-    }
-    m_context.fatalError(message);
+    m_context.fatalError(QString::fromLatin1(failureMessage), error);
 }
 
 bool OrvDataSource::execute(const char* failureMessage, const QString& sql, const QVariantList& params)
@@ -392,9 +421,11 @@ bool OrvDataSource::cmdConfig()
 
 bool OrvDataSource::cmdDietData(const QString& user)
 {
+    // A long log is not read to open it: the ids are read when first needed.
     return open(rsDietData, kDietData, [&] {
-        rsDietData.openDynaset(database(), QStringLiteral("DietActivity"), QStringLiteral("UserName = ?"), {user},
-                               QStringLiteral("DietDate, FoodName, DietId"));
+        rsDietData.openDynaset(database(), QStringLiteral("DietActivity"), QStringLiteral("UserName = ?"),
+                               {user}, QStringLiteral("DietDate, FoodName, DietId"),
+                               Recordset::Keys::WhenNeeded);
     });
 }
 
@@ -431,13 +462,53 @@ bool OrvDataSource::cmdDietDates(const QString& user)
     });
 }
 
+std::optional<QVector<QDate>> OrvDataSource::dietDays(const QString& user)
+{
+    try {
+        QSqlQuery query(database());
+        query.setForwardOnly(true);
+        // A file is given its DietMonths once the start-up has accepted it;
+        // until then (the first run over a file from before them) the days
+        // come from the log.
+        const QString months = Schema::hasDietMonths(database())
+                                   ? QStringLiteral("DietMonths")
+                                   : QStringLiteral("(") + Schema::dietMonthsOfLog() + QLatin1Char(')');
+        if (!query.prepare(QStringLiteral("SELECT Month, Days FROM %1 WHERE UserName = ? ORDER BY Month").arg(months)))
+            throw DataError(query.lastError().text().toStdString());
+        query.addBindValue(user);
+        if (!query.exec())
+            throw DataError(query.lastError().text().toStdString());
+        QVector<QDate> days;
+        while (query.next()) {
+            const QString month = query.value(0).toString();
+            const qint64 bits = query.value(1).toLongLong();
+            if (month.isEmpty()) {
+                days.append(QDate()); // the entries without a date
+                continue;
+            }
+            const QDate first = storedDay(month + QStringLiteral("-01"));
+            for (int day = 1; first.isValid() && day <= first.daysInMonth(); ++day) {
+                if (bits & (qint64(1) << (day - 1)))
+                    days.append(first.addDays(day - 1));
+            }
+        }
+        return days;
+    } catch (const DataError& error) {
+        qWarning() << kDietData << error.what();
+        m_context.fatalError(QString::fromLatin1(kDietData));
+        return std::nullopt;
+    }
+}
+
 bool OrvDataSource::cmdDietItems(const QDate& date, const QString& user)
 {
     return open(rsDietItems, kDietData, [&] {
+        QVariantList params;
+        const QString day = dayCondition(date, params);
         rsDietItems.openSnapshot(database(),
-                                 QLatin1String(kDietColumns) +
-                                     QStringLiteral("DietDate = ? AND UserName = ? ORDER BY FoodName, DietId"),
-                                 {storedDate(date), user});
+                                 QLatin1String(kDietColumns) + day +
+                                     QStringLiteral(" AND UserName = ? ORDER BY FoodName, DietId"),
+                                 params << user);
     });
 }
 
@@ -488,14 +559,19 @@ bool OrvDataSource::cmdFoodItems(qint32 groupId)
 
 bool OrvDataSource::cmdDietTotal(const QDate& date, const QString& user)
 {
-    return open(rsDietTotal, kDietData,
-                [&] { rsDietTotal.openSnapshot(database(), dietTotalSql(false), {storedDate(date), user}); });
+    return open(rsDietTotal, kDietData, [&] {
+        QVariantList params;
+        const QString sql = dietTotalSql(date, false, params);
+        rsDietTotal.openSnapshot(database(), sql, params << user);
+    });
 }
 
 bool OrvDataSource::cmdDietMealTotal(const QDate& date, const QString& meal, const QString& user)
 {
     return open(rsDietMealTotal, kDietData, [&] {
-        rsDietMealTotal.openSnapshot(database(), dietTotalSql(true), {storedDate(date), user, meal});
+        QVariantList params;
+        const QString sql = dietTotalSql(date, true, params);
+        rsDietMealTotal.openSnapshot(database(), sql, params << user << meal);
     });
 }
 
@@ -516,8 +592,17 @@ bool OrvDataSource::cmdDeleteFoods(qint32 groupId)
 
 bool OrvDataSource::cmdDeleteDietItems(const QDate& lo, const QDate& hi, const QString& user, const QString& meal)
 {
-    QString sql = QStringLiteral("DELETE FROM DietActivity WHERE DietDate >= ? AND DietDate <= ? AND UserName = ?");
-    QVariantList params = {storedDate(lo), storedDate(hi), user};
+    // Both dates invalid: the entries whose date is not a date.
+    QVariantList params;
+    QString sql = QStringLiteral("DELETE FROM DietActivity WHERE ");
+    if (!lo.isValid() && !hi.isValid()) {
+        sql += dayCondition(QDate(), params);
+    } else {
+        sql += QStringLiteral("DietDate >= ? AND DietDate <= ?");
+        params << storedDate(lo) << storedDate(hi);
+    }
+    sql += QStringLiteral(" AND UserName = ?");
+    params << user;
     if (!meal.isEmpty()) {
         sql += QStringLiteral(" AND MealName = ?");
         params << meal;
@@ -575,8 +660,12 @@ void OrvDataSource::beginTrans()
 void OrvDataSource::commitTrans()
 {
     QSqlDatabase db = database();
-    if (!db.commit()) {
-        const DataError error = DataError::fromEngine(db.lastError());
+    // The engine's own result (a full disk, say) is kept by a plain COMMIT;
+    // the driver's commit() reports a text alone.
+    QSqlQuery commit(db);
+    if (!commit.exec(QStringLiteral("COMMIT"))) {
+        const DataError error = DataError::fromEngine(commit.lastError());
+        commit.finish();
         db.rollback();
         m_inTransaction = false;
         throw error;

@@ -64,6 +64,11 @@ public:
     // place. Throws DataError when it could not be done; the old file is then
     // still open and in use.
     void replaceFile(const QString& replacement);
+    // Makes sure the file keeps the days of each user's log beside the log
+    // (see Schema::createDietMonths), building them once for a file that has
+    // none. It writes, so the start-up asks for it only once the database has
+    // been accepted. A failure is fatal.
+    bool keepDietMonths();
     // The open database (dbData).
     QSqlDatabase database() const;
     // The engine's own connection, for what QtSql does not offer.
@@ -97,6 +102,12 @@ public:
     bool cmdMeasures(qint32 ndbNo);
     bool cmdMeals();
     bool cmdDietDates(const QString& user);
+    // The days of a user's log in order, read from DietMonths; the day of
+    // entries whose date is not a date is QDate() and comes first. Nothing
+    // after a (fatal) failure.
+    std::optional<QVector<QDate>> dietDays(const QString& user);
+    // For an invalid date: the entries whose date is not a date; so for the
+    // totals and the deletion of one day below.
     bool cmdDietItems(const QDate& date, const QString& user);
     bool cmdDietReport(const QDate& lo, const QDate& hi, const QString& user);
     bool cmdDietGraph(const QDate& lo, const QDate& hi, const QString& user);

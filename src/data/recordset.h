@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <optional>
 #include <stdexcept>
 
 class QSqlError;
@@ -59,7 +60,8 @@ struct Criteria
 // A dynaset is updatable: it holds the row ids of its table's rows in query
 // order and reads a row's values when the row is visited, so a recordset over
 // tens of thousands of rows opens quickly. AddNew / Edit / Update / Delete write
-// through to the table at once; a row added by AddNew joins the end of the set.
+// through to the table at once; a row added by AddNew joins the end of the set
+// and an edited row keeps its place.
 // A snapshot is a read-only copy of the rows of any query.
 class Recordset
 {
@@ -73,10 +75,23 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
+    // When a dynaset reads its row ids: at once, or when they are first needed
+    // (a move other than to the first row, a search other than for a key, an
+    // absolute position, a bookmark of the first row). Until then it stands on
+    // rows by their ids, so finding a row by its key, reading, editing,
+    // appending and deleting rows take the same time on a set of a million rows
+    // as on one of ten. The rows, their order and the positions are the same
+    // either way, with two exceptions: moving on from a row deleted before the
+    // ids were read starts at the first row, and rows that other statements
+    // add to the table meanwhile are in the set when its ids are read later
+    // (the program adds rows only through its recordsets).
+    enum class Keys { AtOnce, WhenNeeded };
+
     // table: the table of the rows; where: a condition with ? placeholders for
-    // params (or empty); orderBy: the ORDER BY list (or empty for table order).
+    // params (or empty); orderBy: the ORDER BY list (or empty for table order),
+    // plain column names for ids read when needed.
     void openDynaset(const QSqlDatabase& db, const QString& table, const QString& where,
-                     const QVariantList& params, const QString& orderBy);
+                     const QVariantList& params, const QString& orderBy, Keys keys = Keys::AtOnce);
     void openSnapshot(const QSqlDatabase& db, const QString& sql, const QVariantList& params);
     // Closes the recordset; an open edit is discarded.
     void close();
@@ -87,6 +102,8 @@ public:
     QStringList columns() const { return m_columns; }
 
     int recordCount() const;
+    // recordCount() == 0, without counting a long set whose ids are not read.
+    bool isEmpty() const;
     bool bof() const;
     bool eof() const;
     // True when the recordset stands on a row (not before the first, after the
@@ -134,8 +151,22 @@ public:
     EditMode editMode() const { return m_editMode; }
 
 private:
+    // Where a dynaset whose ids are not read yet stands: on its first row (or
+    // at both ends of an empty set), on a row known by its id, or on no row
+    // after a deletion (then before the first row once the ids are read).
+    enum class Early { First, Row, Unplaced };
+
     int columnIndex(const QString& column) const;
     const QVector<QVariant>& currentRow() const;
+    qint64 currentRowId() const;
+    void loadKeys() const;
+    bool isMember(qint64 rowId) const;
+    QVariantList sortValues(const QVector<QVariant>& row) const;
+    QString conditions(const QStringList& extra) const;
+    bool isKeyCriteria(const Criteria& criteria) const;
+    QString matchCondition(const Criteria& criteria, QVariantList& params) const;
+    QString afterCondition(const QVariantList& values, QVariantList& params) const;
+    std::optional<qint64> seekMatch(const Criteria& criteria, bool afterCurrent) const;
     void leaveRow();
     void seek();
     void step();
@@ -144,6 +175,7 @@ private:
     int positionOf(qint64 rowId) const;
     bool find(const Criteria& criteria, int after);
     void fetchDynasetBlock(int position) const;
+    void fetchRows(const QVariantList& rowIds) const;
     static QVariant storable(const QVariant& value);
 
     Kind m_kind = Kind::Closed;
@@ -156,7 +188,20 @@ private:
     QString m_where;
     QVariantList m_params;
     QString m_keyColumn; // the INTEGER PRIMARY KEY column, when the table has one
-    QVector<qint64> m_rowIds;
+    QString m_orderBy;
+    QStringList m_orderColumns;
+    mutable QVector<qint64> m_rowIds;
+    // A set whose ids are read when needed keeps the rows appended and those
+    // edited (with their sort values as the set was opened), which place them;
+    // until the ids are read: where the set stands, and its size once counted
+    // (-1 before).
+    mutable bool m_keysLoaded = true;
+    bool m_seekable = false;
+    QList<qint64> m_appended;
+    QHash<qint64, QVariantList> m_edited;
+    mutable Early m_early = Early::First;
+    mutable qint64 m_earlyRowId = -1;
+    mutable int m_count = -1;
     mutable QHash<qint64, int> m_positionOf;
     mutable bool m_positionsValid = false;
     mutable QHash<qint64, QVector<QVariant>> m_cache;
@@ -166,8 +211,8 @@ private:
     QVector<QVector<QVariant>> m_rows;
 
     // Position: -1 before the first row, count() after the last.
-    int m_position = -1;
-    bool m_currentDeleted = false;
+    mutable int m_position = -1;
+    mutable bool m_currentDeleted = false;
     bool m_noMatch = false;
     Bookmark m_lastModified = -1;
 

@@ -59,9 +59,103 @@ void createTables(const QSqlDatabase& db, bool withSnapShot)
     // alone instead of visiting every row of a user's log.
     exec(db, QStringLiteral("CREATE INDEX DietTotalsByUserDate ON DietActivity (UserName, DietDate, Fat, Protein, "
                             "Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2)"));
+    createDietMonths(db);
     exec(db, QStringLiteral("CREATE TABLE Meal (MealName TEXT COLLATE NOCASE)"));
     if (withSnapShot)
         createSnapShotTable(db);
+}
+
+QString dietDayOf(const QString& value)
+{
+    // date() takes "2003-02-30" as it is; a day added normalises it to March.
+    return QStringLiteral("(CASE WHEN date(%1, '+0 days') = %1 AND %1 >= '0001' THEN %1 ELSE '' END)")
+        .arg(value);
+}
+
+namespace {
+
+const char* const kDietMonthTriggers[] = {"DietMonthsInsert", "DietMonthsDelete", "DietMonthsUpdate"};
+
+// The month of a DietDays day ('' for the day of entries without a date) and
+// the day's bit in the month's Days (bit 0 for that day).
+QString monthOf(const QString& day)
+{
+    return QStringLiteral("substr(%1, 1, 7)").arg(day);
+}
+QString bitOf(const QString& day)
+{
+    return QStringLiteral("(CASE WHEN %1 = '' THEN 1 ELSE 1 << (CAST(substr(%1, 9, 2) AS INTEGER) - 1) END)")
+        .arg(day);
+}
+
+} // namespace
+
+void createDietMonths(const QSqlDatabase& db)
+{
+    exec(db, QStringLiteral(
+                 "CREATE TABLE DietMonths (UserName TEXT COLLATE NOCASE NOT NULL, Month TEXT NOT NULL, "
+                 "Days INTEGER NOT NULL, PRIMARY KEY (UserName, Month)) WITHOUT ROWID"));
+    // A row sets its day's bit; the last row of a day that goes clears it.
+    auto added = [](const QString& row) {
+        const QString day = dietDayOf(row + QStringLiteral(".DietDate"));
+        return QStringLiteral(
+                   "INSERT INTO DietMonths (UserName, Month, Days) SELECT %1.UserName, %2, %3 WHERE "
+                   "%1.UserName IS NOT NULL ON CONFLICT (UserName, Month) DO UPDATE SET Days = Days | "
+                   "excluded.Days;")
+            .arg(row, monthOf(day), bitOf(day));
+    };
+    const QString oldDay = dietDayOf(QStringLiteral("OLD.DietDate"));
+    // Whether the day has no entry left: found by the log's index for a date,
+    // by a search of the user's entries only for those without one.
+    const QString left =
+        QStringLiteral(
+            "(CASE WHEN %1 = '' THEN NOT EXISTS (SELECT 1 FROM DietActivity WHERE UserName = "
+            "OLD.UserName AND %2 = '') ELSE NOT EXISTS (SELECT 1 FROM DietActivity WHERE UserName = "
+            "OLD.UserName AND DietDate = OLD.DietDate) END)")
+            .arg(oldDay, dietDayOf(QStringLiteral("DietDate")));
+    const QString removed =
+        QStringLiteral(
+            "UPDATE DietMonths SET Days = Days & ~%1 WHERE %2 AND UserName = OLD.UserName AND Month = %3; "
+            "DELETE FROM DietMonths WHERE UserName = OLD.UserName AND Month = %3 AND Days = 0;")
+            .arg(bitOf(oldDay), left, monthOf(oldDay));
+    exec(db, QStringLiteral("CREATE TRIGGER DietMonthsInsert AFTER INSERT ON DietActivity BEGIN %1 END")
+                 .arg(added(QStringLiteral("NEW"))));
+    exec(db, QStringLiteral("CREATE TRIGGER DietMonthsDelete AFTER DELETE ON DietActivity BEGIN %1 END")
+                 .arg(removed));
+    exec(db,
+         QStringLiteral("CREATE TRIGGER DietMonthsUpdate AFTER UPDATE OF UserName, DietDate ON DietActivity "
+                        "WHEN OLD.UserName IS NOT NEW.UserName OR %1 IS NOT %2 BEGIN %3 %4 END")
+             .arg(oldDay, dietDayOf(QStringLiteral("NEW.DietDate")), removed, added(QStringLiteral("NEW"))));
+}
+
+bool hasDietMonths(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral(
+            "SELECT count(*) FROM sqlite_master WHERE (type = 'table' AND name = 'DietMonths') "
+            "OR (type = 'trigger' AND tbl_name = 'DietActivity' AND name IN "
+            "('DietMonthsInsert', 'DietMonthsDelete', 'DietMonthsUpdate'))")) ||
+        !query.next())
+        throw DataError(query.lastError().text().toStdString());
+    return query.value(0).toInt() == 4;
+}
+
+void rebuildDietMonths(const QSqlDatabase& db)
+{
+    for (const char* trigger : kDietMonthTriggers)
+        exec(db, QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QLatin1String(trigger)));
+    exec(db, QStringLiteral("DROP TABLE IF EXISTS DietMonths"));
+    createDietMonths(db);
+    exec(db, QStringLiteral("INSERT INTO DietMonths (UserName, Month, Days) ") + dietMonthsOfLog());
+}
+
+QString dietMonthsOfLog()
+{
+    // Each day's bit once: their sum is the month's Days.
+    return QStringLiteral("SELECT UserName, %1 AS Month, sum(%2) AS Days FROM "
+                          "(SELECT DISTINCT UserName, %3 AS day FROM DietActivity WHERE UserName IS NOT NULL) "
+                          "GROUP BY UserName, %1")
+        .arg(monthOf(QStringLiteral("day")), bitOf(QStringLiteral("day")), dietDayOf(QStringLiteral("DietDate")));
 }
 
 void createSnapShotTable(const QSqlDatabase& db)

@@ -12,13 +12,32 @@
 // values, as the original file format does.
 namespace Schema {
 
-// Creates CONFIG, TableKey, FoodGroup, FoodItem, USDA_Measures, DietActivity,
-// Meal and their indexes; the SnapShot table too when withSnapShot is set.
+// Creates CONFIG, TableKey, FoodGroup, FoodItem, USDA_Measures, DietActivity
+// (with DietMonths), Meal and their indexes; the SnapShot table too when
+// withSnapShot is set.
 // Throws DataError.
 void createTables(const QSqlDatabase& db, bool withSnapShot = true);
 
 // The SnapShot table with its unique primary-key index pk_SnapShot.
 void createSnapShotTable(const QSqlDatabase& db);
+
+// DietMonths: the days of each user's diet log, a row per month ("YYYY-MM")
+// whose Days has bit d - 1 set for each day d with entries; entries whose
+// DietDate is not a real day "YYYY-MM-DD" count as one day, month '' bit 0.
+// Triggers keep it in step with DietActivity inside the same statements and
+// transactions, so the diet tree lists decades of days from a few hundred
+// rows without reading the log.
+void createDietMonths(const QSqlDatabase& db);
+// Whether the table and its three triggers are there.
+bool hasDietMonths(const QSqlDatabase& db);
+// Drops what there is of them, creates them anew and fills the table from the log.
+void rebuildDietMonths(const QSqlDatabase& db);
+// A query of the rows DietMonths holds (UserName, Month, Days), worked out
+// from the log itself: for a file that has no DietMonths yet.
+QString dietMonthsOfLog();
+// The SQL expression of the day of a DietDate value: the value itself when
+// it is a real day written "YYYY-MM-DD", otherwise ''.
+QString dietDayOf(const QString& value);
 
 // The configuration rows of a new database (version, four users with the first
 // current, the meal labels, the "Weight Loss" snapshot labels, the optional

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <cmath>
 
 DietDetailsWindow::DietDetailsWindow(const QString& other1, const QString& other2, QWidget* parent)
     : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint)
@@ -70,8 +71,11 @@ void DietDetailsWindow::setValues(const QString& detailText, const Nutrients& va
     lblDetailText->setText(detailText);
     // Nutrients::columns() order: Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2.
     QLineEdit* boxes[] = {txtFat, txtProtein, txtCarb, txtCalorie, txtSodium, txtCholesterol, txtOther1, txtOther2};
+    // A stored value beyond any number (a damaged row) makes a sum that is no
+    // number either: it shows as a dash, never as "inf" or "nan".
     for (int i = 0; i < 8; ++i)
-        boxes[i]->setText(formatOneDecimal(values.values[i]));
+        boxes[i]->setText(std::isfinite(values.values[i]) ? formatOneDecimal(values.values[i])
+                                                          : QStringLiteral("\u2014"));
 }
 
 void DietDetailsWindow::keyPressEvent(QKeyEvent* event)

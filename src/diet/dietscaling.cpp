@@ -1,15 +1,12 @@
 #include "diet/dietscaling.h"
 
-#include "app/numbers.h"
-#include "data/recordset.h"
-
 #include <cmath>
 
 namespace DietScaling {
 
-double servingRatio(double foodGramWeight, qint32 gramWeight)
+double servingRatio(double foodGramWeight, double gramWeight)
 {
-    if (foodGramWeight == 0 || gramWeight == 0 || gramWeight == wholeGrams(foodGramWeight))
+    if (foodGramWeight == 0 || gramWeight == 0)
         return 1.0;
     return gramWeight / foodGramWeight;
 }
@@ -27,9 +24,10 @@ std::optional<Nutrients> rescaledEntry(const Nutrients& present, double oldServi
 {
     if (oldServings == 0 || !std::isfinite(oldServings))
         return std::nullopt;
+    const double factor = newServings / oldServings;
     Nutrients n;
     for (int i = 0; i < int(n.values.size()); ++i)
-        n.values[i] = present.values[i] / oldServings * newServings * ratio;
+        n.values[i] = present.values[i] * factor * ratio;
     if (!n.isFinite())
         return std::nullopt;
     return n;
@@ -40,6 +38,19 @@ std::optional<double> editRatio(double measureGrams, double entryGramWeight)
     if (entryGramWeight == 0 || !std::isfinite(entryGramWeight))
         return std::nullopt;
     return measureGrams / entryGramWeight;
+}
+
+bool isPlausible(double servings, const Nutrients& scaled)
+{
+    constexpr double kMostServings = 1e6;
+    constexpr double kMostOfANutrient = 1e9;
+    if (!std::isfinite(servings) || std::abs(servings) > kMostServings)
+        return false;
+    for (double value : scaled.values) {
+        if (!std::isfinite(value) || std::abs(value) > kMostOfANutrient)
+            return false;
+    }
+    return true;
 }
 
 } // namespace DietScaling

@@ -2,23 +2,23 @@
 
 #include "app/appcontext.h"
 #include "app/configstore.h"
+#include "app/numbers.h"
 #include "data/orvdatasource.h"
 #include "data/positioning.h"
-#include "data/transaction.h"
 #include "diet/dietdetailswindow.h"
 #include "diet/dietkeys.h"
-#include "app/numbers.h"
 #include "diet/dietscaling.h"
+#include "diet/diettreemodel.h"
 #include "diet/servingsdialog.h"
-#include "food/foodtree.h"
-#include "food/fooditemeditor.h"
-#include "ui/mainwindow.h"
+#include "ui/commandset.h"
+#include "ui/icons.h"
 #include "ui/mealcombo.h"
-#include "ui/nodetree.h"
+#include "ui/treestate.h"
 #include "ui/waitcursor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QTimer>
@@ -45,48 +45,56 @@ private:
     Recordset& m_recordset;
 };
 
-QTreeWidgetItem* previousSibling(QTreeWidgetItem* node)
+// The gram weights of rsMeasures in list order; rsMeasures is left on its first row.
+QList<double> measureGrams(Recordset& measures)
 {
-    QTreeWidgetItem* parent = node->parent();
-    QTreeWidget* tree = node->treeWidget();
-    const int index = parent ? parent->indexOfChild(node) : tree->indexOfTopLevelItem(node);
-    if (index <= 0)
-        return nullptr;
-    return parent ? parent->child(index - 1) : tree->topLevelItem(index - 1);
+    QList<double> grams;
+    for (measures.moveFirst(); !measures.eof(); measures.moveNext())
+        grams << measures.number(QStringLiteral("GM_WT"));
+    measures.moveFirst();
+    return grams;
 }
 
-QStringList childKeys(const QTreeWidgetItem* node)
+// The serving of the dialog's chosen measure (rsMeasures is moved to it).
+Serving chosenMeasure(Recordset& measures, int index)
 {
-    QStringList keys;
-    for (int i = 0; i < node->childCount(); ++i)
-        keys << NodeTree::key(node->child(i));
-    return keys;
+    moveToMeasure(measures, index, 0);
+    return {measures.text(QStringLiteral("MSRE_DESC")), measures.integer(QStringLiteral("MSRE_NO")),
+            measures.number(QStringLiteral("GM_WT"))};
 }
 
 } // namespace
 
-DietTree::DietTree(MainWindow& main) : m_main(main)
+DietTree::DietTree(DietTreeHost& host, DietView* view)
+    : m_host(host), m_view(view), m_log(host.context()),
+      m_model(new DietTreeModel(m_log, host.context().config(), this))
 {
-    NodeTree* tree = view();
-    tree->setDraggableTags({kEntry, kMeal}); // a day starts no drag
-    tree->setDropHandler(this);
-    connect(tree, &NodeTree::gotFocus, this, &DietTree::onGotFocus);
-    connect(tree, &NodeTree::nodeMouseDown, this, &DietTree::onMouseDown);
-    connect(tree, &NodeTree::nodeClick, this, &DietTree::dietNodeClick);
-    connect(tree, &NodeTree::nodeDoubleClick, this, &DietTree::onDoubleClick);
-    connect(tree, &NodeTree::keyDown, this, &DietTree::onKeyDown);
-    connect(tree, &NodeTree::dragStarting, this, &DietTree::onDragStarting);
-    connect(tree, &NodeTree::dragFinished, this, [this] {
-        m_main.tvwFood->setDropHighlight(nullptr);
-        view()->setDropHighlight(nullptr);
+    m_model->setImages([](const QString& key) { return Icons::tree(key); });
+    view->setDietModel(m_model);
+    view->setDraggableTags({kEntry, kMeal}); // a day starts no drag
+    view->setDropHandler(this);
+    connect(view, &DietView::gotFocus, this, &DietTree::onGotFocus);
+    connect(view, &DietView::nodeMouseDown, this, &DietTree::onMouseDown);
+    connect(view, &DietView::nodeClick, this, &DietTree::dietNodeClick);
+    connect(view, &DietView::nodeDoubleClick, this, &DietTree::onDoubleClick);
+    connect(view, &DietView::keyDown, this, &DietTree::onKeyDown);
+    connect(view, &DietView::contextMenuKey, this, &DietTree::onContextMenuKey);
+    connect(view, &DietView::dragStarting, this, &DietTree::onDragStarting);
+    connect(view, &DietView::dragFinished, this, [this] {
+        m_host.clearFoodDropHighlight();
+        m_view->setDropHighlight(QModelIndex());
     });
-    connect(tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { onExpandChange(item, true); });
-    connect(tree, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) { onExpandChange(item, false); });
+    connect(view, &QTreeView::expanded, this,
+            [this](const QModelIndex& node) { m_model->setExpanded(node, true); });
+    connect(view, &QTreeView::collapsed, this,
+            [this](const QModelIndex& node) { m_model->setExpanded(node, false); });
 }
 
-NodeTree* DietTree::view() const
+DietTree::~DietTree()
 {
-    return m_main.tvwDiet;
+    // The view may outlive the model by a moment while the window goes.
+    if (m_view)
+        m_view->setDietModel(nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -94,146 +102,91 @@ NodeTree* DietTree::view() const
 
 void DietTree::loadDietDays()
 {
-    OrvDataSource& ds = m_main.context().dataSource();
-    if (!ds.cmdDietDates(m_main.context().currentUser))
-        return;
-    NodeTree* tree = view();
-    tree->beginBulkLoad();
-    for (Recordset& days = ds.rsDietDates; !days.eof(); days.moveNext())
-        addDietNode(days, kDay, true);
-    tree->endBulkLoad();
-    ds.rsDietDates.close();
+    m_model->loadDietDays();
 }
 
 void DietTree::loadDietDay(const QDate& date)
 {
-    OrvDataSource& ds = m_main.context().dataSource();
-    if (!ds.cmdDietItems(date, m_main.context().currentUser))
-        return;
-    for (Recordset& items = ds.rsDietItems; !items.eof(); items.moveNext())
-        addDietNode(items, kEntry, true);
-    ds.rsDietItems.close();
+    loadIfUnopened(m_model->dayNode(date));
 }
 
-void DietTree::loadIfUnopened(QTreeWidgetItem* day, const QDate& date)
+void DietTree::loadIfUnopened(const QModelIndex& day)
 {
-    if (day && day->childCount() == 0)
-        loadDietDay(date);
+    if (day.isValid() && DietTreeModel::tag(day) == kDay && m_model->rowCount(day) == 0)
+        m_model->loadDietDay(day);
 }
 
-void DietTree::addDietNode(Recordset& recordset, const QString& kind, bool bulk)
+void DietTree::addDietNode(const DietLogEntry& entry)
 {
-    NodeTree* tree = view();
-    const QDate date = recordset.date(QStringLiteral("DietDate"));
     // Day captions are ISO dates, so the caption order of the tree is the date
     // order, for days added after the load too.
-    auto addDay = [&] { return tree->addNode(nullptr, dayKey(date), dayText(date), QStringLiteral("DayClosed"), kDay); };
-    if (kind != kEntry) {
-        addDay();
-        if (!bulk)
-            tree->update();
-        return;
+    QModelIndex day = m_model->dayNode(entry.date);
+    if (!day.isValid())
+        day = m_model->addDay(entry.date);
+    else
+        loadIfUnopened(day); // reads every row of the day, this one included
+    QModelIndex parent = day;
+    if (!entry.mealKey.isEmpty()) {
+        parent = m_model->node(mealNodeKey(entry.mealKey, entry.date));
+        if (!parent.isValid())
+            parent = m_model->addMeal(day, entry.mealKey);
     }
-    QTreeWidgetItem* day = tree->node(dayKey(date));
-    if (!day)
-        day = addDay();
-    else if (!bulk)
-        loadIfUnopened(day, date); // reads every row of the day, the current one included
-
-    QTreeWidgetItem* parent = day;
-    const QString mealKey = recordset.text(QStringLiteral("MealName"));
-    if (!mealKey.isEmpty()) {
-        parent = tree->node(mealNodeKey(mealKey, date));
-        if (!parent)
-            parent = tree->addNode(day, mealNodeKey(mealKey, date), m_main.context().config().getConfigIfNamed(mealKey),
-                                   QStringLiteral("MealClosed"), kMeal);
-    }
-    const QString key = entryKey(recordset.integer(QStringLiteral("DietId")));
-    QTreeWidgetItem* entry = tree->node(key);
-    if (!entry)
-        entry = tree->addNode(parent, key, recordset.text(QStringLiteral("FoodName")), QStringLiteral("DietItem"),
-                              kEntry);
-    if (!bulk) {
-        tree->selectNode(entry);
-        tree->update();
-    }
+    QModelIndex node = m_model->node(entryKey(entry.dietId));
+    if (!node.isValid())
+        node = m_model->addEntry(parent, entry.dietId, entry.foodName);
+    m_view->selectNode(node);
 }
 
 bool DietTree::selectDietRecord(const QString& key)
 {
-    Recordset& diet = m_main.context().dataSource().rsDietData;
-    try {
-        diet.moveFirst();
-        return diet.findFirst(Criteria::equals(QStringLiteral("DietId"), dietIdOf(key)));
-    } catch (const DataError& error) {
-        qWarning() << "selectDietRecord" << key << error.what();
-        return false;
-    }
+    return m_log.selectDietRecord(dietIdOf(key));
 }
 
 void DietTree::refreshMealCaptions()
 {
-    NodeTree* tree = view();
-    QList<QTreeWidgetItem*> meals;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* day = tree->topLevelItem(i);
-        for (int j = 0; j < day->childCount(); ++j) {
-            if (NodeTree::tag(day->child(j)) == kMeal)
-                meals << day->child(j);
-        }
-    }
-    for (QTreeWidgetItem* meal : meals) {
-        QString label = m_main.context().config().getConfigIfNamed(mealKeyOf(NodeTree::key(meal)));
-        if (label.isEmpty())
-            label = QStringLiteral("Invalid Meal Name");
-        tree->setCaption(meal, label);
-    }
-    tree->update();
+    m_model->refreshMealCaptions();
 }
 
 void DietTree::reload()
 {
-    OrvDataSource& ds = m_main.context().dataSource();
-    ds.rsDietData.close();
-    if (!ds.cmdDietData(m_main.context().currentUser))
-        return;
-    view()->clearNodes();
-    loadDietDays();
+    if (m_log.reopen())
+        m_model->loadDietDays();
 }
 
-void DietTree::reopenDietData()
-{
-    OrvDataSource& ds = m_main.context().dataSource();
-    ds.rsDietData.close();
-    ds.cmdDietData(m_main.context().currentUser);
-}
-
-DietTree::Place DietTree::placeOf(QTreeWidgetItem* node) const
+DietTree::Place DietTree::placeOf(const QModelIndex& node) const
 {
     Place place;
-    const QString tag = NodeTree::tag(node);
+    const QString tag = DietTreeModel::tag(node);
     if (tag == kDay) {
         place.day = node;
     } else if (tag == kMeal) {
-        place.day = node->parent();
+        place.day = node.parent();
         place.meal = node;
     } else if (tag == kEntry) {
-        QTreeWidgetItem* parent = node->parent();
-        if (NodeTree::tag(parent) == kMeal) {
+        const QModelIndex parent = node.parent();
+        if (DietTreeModel::tag(parent) == kMeal) {
             place.meal = parent;
-            place.day = parent->parent();
+            place.day = parent.parent();
         } else {
             place.day = parent;
         }
     }
-    if (place.day)
-        place.date = dayDate(place.day->text(0));
+    if (place.day.isValid())
+        place.date = m_model->dateOf(place.day);
     return place;
 }
 
 QString DietTree::mealKeyOfPlace(const Place& place) const
 {
-    return place.meal ? mealKeyOf(NodeTree::key(place.meal)) : QString();
+    return place.meal.isValid() ? m_model->mealKeyOf(place.meal) : QString();
+}
+
+QList<qint32> DietTree::childIds(const QModelIndex& node) const
+{
+    QList<qint32> ids;
+    for (int i = 0; i < m_model->rowCount(node); ++i)
+        ids << m_model->dietIdOf(m_model->index(i, 0, node));
+    return ids;
 }
 
 // ---------------------------------------------------------------------------
@@ -241,10 +194,10 @@ QString DietTree::mealKeyOfPlace(const Place& place) const
 
 void DietTree::onGotFocus()
 {
-    TreeState& state = m_main.state();
-    m_main.foodEditor().resolvePendingFood();
+    TreeState& state = m_host.state();
+    m_host.settlePendingFood();
     state.activeTree = QStringLiteral("DIET");
-    CommandSet& commands = m_main.commands();
+    CommandSet& commands = m_host.commands();
     for (Command command : {Command::FoodDetails, Command::Rename, Command::New, Command::NewFoodItem,
                             Command::FoodFav, Command::FoodBuilder})
         commands.setEnabled(command, false);
@@ -252,89 +205,98 @@ void DietTree::onGotFocus()
     commands.setEnabled(Command::DietDetails, true);
     commands.setEnabled(Command::Paste, m_dietClipboardFull);
     // The food tree left Cut, Copy and the entry command set for its own node.
-    setNodeCommands(view()->selectedNode());
-    m_main.setStatusPanel1(QString(), QString());
+    setNodeCommands(m_view->selectedNode());
+    m_host.setStatusPanel1(QString(), QString());
 }
 
-void DietTree::onMouseDown(QTreeWidgetItem* item, Qt::MouseButton button)
+void DietTree::onMouseDown(const QModelIndex& node, Qt::MouseButton button)
 {
-    TreeState& state = m_main.state();
+    TreeState& state = m_host.state();
     // Only a right-button press leads to the context menu: a left press drops a
     // menu that an earlier right press (on empty space) left pending.
     state.popupPending = button == Qt::RightButton;
-    state.setHitNode(view(), item);
+    state.setHitKey(m_view, DietTreeModel::key(node));
 }
 
-void DietTree::setNodeCommands(QTreeWidgetItem* node)
+void DietTree::setNodeCommands(const QModelIndex& node)
 {
-    const QString tag = NodeTree::tag(node);
-    CommandSet& commands = m_main.commands();
+    const QString tag = DietTreeModel::tag(node);
+    CommandSet& commands = m_host.commands();
     const bool entryOrMeal = tag == kEntry || tag == kMeal;
     commands.setEnabled(Command::Cut, entryOrMeal);
     commands.setEnabled(Command::Copy, entryOrMeal);
     commands.setEnabled(Command::DietEntry, tag == kEntry, Surface::Menu | Surface::Popup);
 }
 
-void DietTree::dietNodeClick(QTreeWidgetItem*)
+void DietTree::dietNodeClick(const QModelIndex&)
 {
-    QTreeWidgetItem* selected = view()->selectedNode();
-    if (NodeTree::tag(selected) == kEntry)
-        selectDietRecord(NodeTree::key(selected));
-    if (selected)
+    const QModelIndex selected = m_view->selectedNode();
+    if (DietTreeModel::tag(selected) == kEntry)
+        selectDietRecord(DietTreeModel::key(selected));
+    if (selected.isValid())
         setNodeCommands(selected);
-    TreeState& state = m_main.state();
+    TreeState& state = m_host.state();
     if (state.popupPending) {
         state.popupPending = false;
-        m_main.showPopupMenu();
+        m_host.showPopupMenu(QCursor::pos());
     }
+}
+
+void DietTree::onContextMenuKey(const QPoint& globalPos)
+{
+    m_host.state().popupPending = false;
+    const QModelIndex selected = m_view->selectedNode();
+    if (DietTreeModel::tag(selected) == kEntry)
+        selectDietRecord(DietTreeModel::key(selected));
+    setNodeCommands(selected);
+    m_host.showPopupMenu(globalPos);
 }
 
 void DietTree::followSelection()
 {
     // No context menu here: the selection moved because of the operation, not a click.
-    m_main.state().popupPending = false;
-    if (QTreeWidgetItem* selected = view()->selectedNode())
+    m_host.state().popupPending = false;
+    const QModelIndex selected = m_view->selectedNode();
+    if (selected.isValid())
         dietNodeClick(selected);
 }
 
 void DietTree::dietDoubleClick()
 {
-    NodeTree* tree = view();
-    if (tree->nodeCount() == 0)
+    if (m_model->rowCount() == 0)
         return;
-    QTreeWidgetItem* selected = tree->selectedNode();
-    const QString tag = NodeTree::tag(selected);
+    const QModelIndex selected = m_view->selectedNode();
+    const QString tag = DietTreeModel::tag(selected);
     if (tag == kEntry) {
         editDietEntry();
-    } else if (tag == kDay && selected->childCount() == 0) {
-        loadDietDay(dayDate(selected->text(0)));
-        tree->expandIntoView(selected);
+    } else if (tag == kDay && m_model->rowCount(selected) == 0) {
+        m_model->loadDietDay(selected);
+        m_view->expandIntoView(selected);
     }
 }
 
-void DietTree::onDoubleClick(QTreeWidgetItem* item)
+void DietTree::onDoubleClick(const QModelIndex& node)
 {
-    // An edit re-creates the entry's node, so the item is known by its key afterwards.
-    const QString key = NodeTree::key(item);
-    const bool opened = NodeTree::tag(item) != kEntry && item->childCount() > 0;
+    // An edit re-creates the entry's node, so the node is known by its key afterwards.
+    const QString key = DietTreeModel::key(node);
+    const bool opened = DietTreeModel::tag(node) != kEntry && m_model->rowCount(node) > 0;
     dietDoubleClick();
     // A meal or an opened day opens or closes, as a tree does on a double-click.
-    if (QTreeWidgetItem* node = view()->node(key); opened && node)
-        node->setExpanded(!node->isExpanded());
+    if (const QModelIndex again = m_model->node(key); opened && again.isValid())
+        m_view->setExpanded(again, !m_view->isExpanded(again));
 }
 
 void DietTree::onKeyDown(QKeyEvent* event, bool* handled)
 {
-    NodeTree* tree = view();
-    if (tree->nodeCount() == 0)
+    if (m_model->rowCount() == 0)
         return;
-    QTreeWidgetItem* selected = tree->selectedNode();
-    const QString tag = NodeTree::tag(selected);
+    const QModelIndex selected = m_view->selectedNode();
+    const QString tag = DietTreeModel::tag(selected);
     if (event->key() == Qt::Key_Escape) {
         if (tag == kEntry || tag == kMeal) {
-            QTreeWidgetItem* parent = selected->parent();
-            parent->setExpanded(false);
-            tree->setCurrentItem(parent); // the parent is now the node shown selected
+            const QModelIndex parent = selected.parent();
+            m_view->collapse(parent);
+            m_view->setCurrentIndex(parent); // the parent is now the node shown selected
             *handled = true;
         }
     } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -345,23 +307,14 @@ void DietTree::onKeyDown(QKeyEvent* event, bool* handled)
     }
 }
 
-void DietTree::onExpandChange(QTreeWidgetItem* item, bool expanded)
+void DietTree::onDragStarting(const QModelIndex& node, QString*)
 {
-    const QString tag = NodeTree::tag(item);
-    if (tag == kDay)
-        view()->setImage(item, expanded ? QStringLiteral("DayOpen") : QStringLiteral("DayClosed"));
-    else if (tag == kMeal)
-        view()->setImage(item, expanded ? QStringLiteral("MealOpen") : QStringLiteral("MealClosed"));
-}
-
-void DietTree::onDragStarting(QTreeWidgetItem* item, QString*)
-{
-    TreeState& state = m_main.state();
-    QTreeWidgetItem* selected = view()->selectedNode();
-    state.dragKey = NodeTree::key(selected);
-    state.dragTag = NodeTree::tag(selected);
-    if (NodeTree::tag(item) == kEntry)
-        selectDietRecord(NodeTree::key(item));
+    TreeState& state = m_host.state();
+    const QModelIndex selected = m_view->selectedNode();
+    state.dragKey = DietTreeModel::key(selected);
+    state.dragTag = DietTreeModel::tag(selected);
+    if (DietTreeModel::tag(node) == kEntry)
+        selectDietRecord(DietTreeModel::key(node));
 }
 
 // ---------------------------------------------------------------------------
@@ -369,62 +322,69 @@ void DietTree::onDragStarting(QTreeWidgetItem* item, QString*)
 
 QString DietTree::dragKind(const QString& dragText) const
 {
-    const TreeState& state = m_main.state();
-    QTreeWidgetItem* hit = state.hitNode();
+    const TreeState& state = m_host.state();
     // Only a drag of our own trees' nodes is taken: its text is the key of HitNode.
-    if (!hit || dragText.isEmpty() || NodeTree::key(hit) != dragText)
+    if (dragText.isEmpty() || state.hitKey != dragText || !state.hitView)
         return QString();
-    const QString tag = NodeTree::tag(hit);
-    if (state.hitTree == m_main.tvwFood && tag == kFoodItem)
-        return tag;
-    if (state.hitTree == view() && (tag == kEntry || tag == kMeal))
-        return tag;
+    if (state.hitView == m_host.foodView()) {
+        QTreeWidgetItem* hit = state.hitNode();
+        return hit && NodeTree::tag(hit) == kFoodItem ? kFoodItem : QString();
+    }
+    if (state.hitView == m_view) {
+        const QString tag = DietTreeModel::tag(m_model->node(dragText));
+        if (tag == kEntry || tag == kMeal)
+            return tag;
+    }
     return QString();
 }
 
-bool DietTree::allowedTarget(const QString& dragKind, const QString& targetTag)
+bool DietTree::allowedTarget(const QString& dragKind, const QModelIndex& target) const
 {
+    // Entries without a date take nothing: what lands there would need a date.
+    const QString tag = DietTreeModel::tag(target);
+    if (!m_model->dateOf(target).isValid())
+        return false;
     if (dragKind == kFoodItem)
-        return targetTag == kDay || targetTag == kMeal || targetTag == kEntry;
+        return tag == kDay || tag == kMeal || tag == kEntry;
     if (dragKind == kEntry || dragKind == kMeal)
-        return targetTag == kDay || targetTag == kMeal;
+        return tag == kDay || tag == kMeal;
     return false;
 }
 
-bool DietTree::canDropOn(NodeTree*, QTreeWidgetItem* target, const QString& dragText)
+bool DietTree::canDropOn(const QModelIndex& target, const QString& dragText)
 {
-    return allowedTarget(dragKind(dragText), NodeTree::tag(target));
+    return allowedTarget(dragKind(dragText), target);
 }
 
-bool DietTree::acceptsEmptySpace(NodeTree*, const QString& dragText)
+bool DietTree::acceptsEmptySpace(const QString& dragText)
 {
     return dragKind(dragText) == kFoodItem;
 }
 
-void DietTree::drop(NodeTree*, QTreeWidgetItem* target, const QString& dragText)
+void DietTree::drop(const QModelIndex& target, const QString& dragText)
 {
-    const QString targetKey = NodeTree::key(target);
+    const QString targetKey = DietTreeModel::key(target);
     QTimer::singleShot(0, this, [this, targetKey, dragText] {
-        QTreeWidgetItem* node = targetKey.isEmpty() ? nullptr : view()->node(targetKey);
-        if (targetKey.isEmpty() || node) {
+        const QModelIndex node = targetKey.isEmpty() ? QModelIndex() : m_model->node(targetKey);
+        if (targetKey.isEmpty() || node.isValid()) {
             dropOn(node, dragText);
         } else {
-            view()->setDropHighlight(nullptr);
-            m_main.state().popupPending = false;
+            m_view->setDropHighlight(QModelIndex());
+            m_host.state().popupPending = false;
         }
     });
 }
 
-void DietTree::dropOn(QTreeWidgetItem* target, const QString& dragText)
+void DietTree::dropOn(const QModelIndex& target, const QString& dragText)
 {
-    TreeState& state = m_main.state();
+    TreeState& state = m_host.state();
     const bool rightButton = state.popupPending;
     state.popupPending = false;
     const QString kind = dragKind(dragText);
-    const bool allowed = target ? allowedTarget(kind, NodeTree::tag(target)) : kind == kFoodItem;
+    const bool allowed = target.isValid() ? allowedTarget(kind, target) : kind == kFoodItem;
     if (allowed) {
-        if (NodeTree::tag(target) == kDay)
-            loadIfUnopened(target, dayDate(target->text(0)));
+        if (DietTreeModel::tag(target) == kDay)
+            loadIfUnopened(target);
         if (kind == kFoodItem)
             dropFood(target, rightButton);
         else if (kind == kEntry)
@@ -432,62 +392,61 @@ void DietTree::dropOn(QTreeWidgetItem* target, const QString& dragText)
         else
             moveDietMeal(target);
     }
-    view()->setDropHighlight(nullptr);
+    m_view->setDropHighlight(QModelIndex());
 }
 
-bool DietTree::positionFood(const QString& foodKey)
+void DietTree::dropFood(const QModelIndex& target, bool rightButton)
 {
+    AppContext& context = m_host.context();
+    Recordset& foods = context.dataSource().rsFoods;
     // The food tree positioned rsFoods when the drag started; make sure it
     // still stands on the dragged food before anything is logged from it.
-    m_main.foodTree().selectFoodRecord(foodKey, kFoodItem);
-    const Recordset& foods = m_main.context().dataSource().rsFoods;
-    return foods.hasCurrent() && foods.integer(QStringLiteral("FoodId")) == foodKey.mid(1).toInt();
-}
-
-void DietTree::dropFood(QTreeWidgetItem* target, bool rightButton)
-{
-    AppContext& context = m_main.context();
-    Recordset& foods = context.dataSource().rsFoods;
+    const std::optional<LoggedFood> food = m_host.food(m_host.state().hitKey);
+    if (!food) {
+        context.reportError(QString::fromLatin1(kUpdateFailed));
+        return;
+    }
+    Place place = target.isValid() ? placeOf(target) : Place{};
+    if (!target.isValid())
+        place.date = m_host.pickedDate();
+    if (!rightButton) {
+        logFood(*food, 1.0, place.date, food->serving, mealKeyOfPlace(place));
+        return;
+    }
     try {
-        if (!positionFood(m_main.state().hitKey))
-            throw DataError("the dragged food is not in the catalogue");
-        Place place = target ? placeOf(target) : Place{};
-        if (!target)
-            place.date = m_main.dtDatePick->date();
-        if (rightButton) {
-            dropFoodWithDialog(place, target != nullptr);
-            return;
-        }
-        addDietEntry(1.0, place.date, foods.text(QStringLiteral("ServingSize")),
-                     foods.integer(QStringLiteral("USDA_MSRE_NO")),
-                     wholeGrams(foods.number(QStringLiteral("USDA_GM_WT"))), mealKeyOfPlace(place));
+        dropFoodWithDialog(place, target.isValid(), *food);
     } catch (const DataError& error) {
         qWarning() << "dropFood" << error.what();
         foods.cancelUpdate();
-        context.reportError(QString::fromLatin1(kUpdateFailed));
+        context.reportError(QString::fromLatin1(kUpdateFailed), error);
     }
 }
 
-void DietTree::dropFoodWithDialog(const Place& place, bool onTarget)
+void DietTree::dropFoodWithDialog(const Place& place, bool onTarget, LoggedFood food)
 {
-    AppContext& context = m_main.context();
+    AppContext& context = m_host.context();
     OrvDataSource& ds = context.dataSource();
-    Recordset& foods = ds.rsFoods;
     Recordset& measures = ds.rsMeasures;
-    const QString foodServing = foods.text(QStringLiteral("ServingSize"));
-    if (!ds.cmdMeasures(foods.integer(QStringLiteral("USDA_NDB_NO"))))
+    if (!ds.cmdMeasures(food.ndbNo))
         return;
     CloseOnExit closeMeasures(measures);
+    const QList<double> grams = measureGrams(measures);
 
-    ServingsDialog dialog(context, &m_main);
-    dialog.offerServings(measures, foods.text(QStringLiteral("FoodName")),
-                         foods.integer(QStringLiteral("USDA_MSRE_NO")), foodServing);
+    ServingsDialog dialog(context, m_view->window());
+    dialog.offerServings(measures, food.name, food.serving.measureNo, food.serving.description);
+    // Servings beyond what anyone eats are refused as a typing slip.
+    dialog.setServingsCheck([&food, grams](double servings, int index) {
+        const double ratio =
+            DietScaling::servingRatio(food.serving.grams, grams.value(index, food.serving.grams));
+        return DietScaling::isPlausible(servings,
+                                        DietScaling::entryNutrients(food.nutrients, servings, ratio));
+    });
     // The meal offered first: the target's meal, or for a day the main window's choice.
     QString label;
-    if (place.meal)
-        label = place.meal->text(0);
-    else if (onTarget && m_main.cmbMeal->currentIndex() > 0)
-        label = m_main.cmbMeal->currentText();
+    if (place.meal.isValid())
+        label = DietTreeModel::caption(place.meal);
+    else if (onTarget)
+        label = m_host.pickedMealLabel();
     dialog.dtDate->setDate(place.date);
     fillMealCombo(context.config(), dialog.cmbMeal, label);
 
@@ -495,78 +454,40 @@ void DietTree::dropFoodWithDialog(const Place& place, bool onTarget)
     if (dialog.closeMode() != QLatin1String("OK"))
         return;
 
-    QString servingSize = foodServing;
-    qint32 measureNo = foods.integer(QStringLiteral("USDA_MSRE_NO"));
-    qint32 gramWeight = wholeGrams(foods.number(QStringLiteral("USDA_GM_WT")));
+    Serving serving = food.serving;
     if (dialog.hasMeasures()) {
-        moveToMeasure(measures, dialog.cmbServSize->currentIndex(), 0);
-        servingSize = measures.text(QStringLiteral("MSRE_DESC"));
-        measureNo = measures.integer(QStringLiteral("MSRE_NO"));
-        gramWeight = wholeGrams(measures.number(QStringLiteral("GM_WT")));
-        if (dialog.rbPreffered->isChecked() && dialog.cmbServSize->currentText() != foodServing) {
+        serving = chosenMeasure(measures, dialog.cmbServSize->currentIndex());
+        if (dialog.rbPreffered->isChecked() &&
+            dialog.cmbServSize->currentText() != food.serving.description) {
             // The food takes the new serving first, so the entry is one of its servings (ratio 1).
+            Recordset& foods = ds.rsFoods;
             foods.edit();
-            markPreferredServing(measureNo, gramWeight, servingSize);
+            DietLog::markPreferredServing(foods, serving);
             foods.update();
+            food = LoggedFood::fromRecord(foods, food.groupName);
         }
     }
-    const QString mealKey = chosenMealKey(context.config(), dialog.cmbMeal);
-    addDietEntry(dialog.servings(), dialog.dtDate->date(), servingSize, measureNo, gramWeight, mealKey);
+    logFood(food, dialog.servings(), dialog.dtDate->date(), serving,
+            chosenMealKey(context.config(), dialog.cmbMeal));
 }
 
 // ---------------------------------------------------------------------------
 // Adding food
 
-void DietTree::addDietEntry(double servings, const QDate& date, const QString& servingSize, qint32 measureNo,
-                            qint32 gramWeight, const QString& mealKey)
+void DietTree::logFood(const LoggedFood& food, double servings, const QDate& date, const Serving& serving,
+                       const QString& mealKey)
 {
-    AppContext& context = m_main.context();
-    OrvDataSource& ds = context.dataSource();
-    Recordset& foods = ds.rsFoods;
-    Recordset& diet = ds.rsDietData;
-    try {
-        const double ratio = DietScaling::servingRatio(foods.number(QStringLiteral("USDA_GM_WT")), gramWeight);
-        const Nutrients nutrients = DietScaling::entryNutrients(Nutrients::read(foods), servings, ratio);
-        if (!nutrients.isFinite())
-            throw DataError("the entry's nutrient values are out of range");
-        const QString groupName = m_main.foodTree().groupName(foods.integer(QStringLiteral("GroupId")));
-        const QString foodName = foods.text(QStringLiteral("FoodName"));
-        const qint32 ndbNo = foods.integer(QStringLiteral("USDA_NDB_NO"));
-        const std::optional<qint32> dietId = ds.getTableKey(QStringLiteral("DIETACTIVITY"));
-        if (!dietId)
-            return; // reported, and the program is ending
-        diet.addNew();
-        diet.setValue(QStringLiteral("DietId"), *dietId);
-        diet.setValue(QStringLiteral("GroupName"), groupName);
-        diet.setValue(QStringLiteral("FoodName"), foodName);
-        diet.setValue(QStringLiteral("DietDate"), date);
-        diet.setValue(QStringLiteral("NumServings"), servings);
-        nutrients.write(diet);
-        diet.setValue(QStringLiteral("ServingSize"), servingSize);
-        diet.setValue(QStringLiteral("USDA_NDB_NO"), ndbNo);
-        diet.setValue(QStringLiteral("USDA_MSRE_NO"), measureNo);
-        diet.setValue(QStringLiteral("USDA_GM_WT"), gramWeight);
-        diet.setValue(QStringLiteral("MealName"), mealKey);
-        diet.setValue(QStringLiteral("UserName"), context.currentUser);
-        diet.update();
-        diet.setBookmark(diet.lastModified());
-    } catch (const DataError& error) {
-        qWarning() << "addDietEntry" << error.what();
-        diet.cancelUpdate();
-        context.reportError(QString::fromLatin1(kUpdateFailed));
-        return;
-    }
-    addDietNode(diet, kEntry, false);
+    if (m_log.addEntry(food, servings, date, serving, mealKey))
+        addDietNode(m_log.current());
 }
 
-void DietTree::markPreferredServing(qint32 measureNo, qint32 gramWeight, const QString& description)
+void DietTree::addDietEntry(double servings, const QDate& date, const Serving& serving,
+                            const QString& mealKey)
 {
-    Recordset& foods = m_main.context().dataSource().rsFoods;
-    const double ratio = DietScaling::servingRatio(foods.number(QStringLiteral("USDA_GM_WT")), gramWeight);
-    Nutrients::read(foods).times(ratio).write(foods);
-    foods.setValue(QStringLiteral("ServingSize"), description);
-    foods.setValue(QStringLiteral("USDA_MSRE_NO"), measureNo);
-    foods.setValue(QStringLiteral("USDA_GM_WT"), gramWeight);
+    if (const std::optional<LoggedFood> food = m_host.food(QString()))
+        logFood(*food, servings, date, serving, mealKey);
+    else
+        m_host.context().reportError(QString::fromLatin1(kUpdateFailed));
 }
 
 // ---------------------------------------------------------------------------
@@ -574,50 +495,78 @@ void DietTree::markPreferredServing(qint32 measureNo, qint32 gramWeight, const Q
 
 void DietTree::showDietTotals()
 {
-    QTreeWidgetItem* node = view()->selectedNode();
-    if (!node)
+    const QModelIndex node = m_view->selectedNode();
+    if (!node.isValid())
         return;
-    AppContext& context = m_main.context();
-    OrvDataSource& ds = context.dataSource();
+    AppContext& context = m_host.context();
     ConfigStore& config = context.config();
-    Nutrients values;
-    const QString tag = NodeTree::tag(node);
+    std::optional<Nutrients> values;
+    const QString tag = DietTreeModel::tag(node);
     if (tag == kEntry) {
-        try {
-            if (!selectDietRecord(NodeTree::key(node)))
-                throw DataError("the entry's row is not there");
-            values = Nutrients::read(ds.rsDietData);
-        } catch (const DataError& error) {
-            qWarning() << "showDietTotals" << error.what();
+        if (const std::optional<DietEntryDetails> details = m_log.details(m_model->dietIdOf(node)))
+            values = details->nutrients;
+        else
             context.reportError(QString::fromLatin1(kReadFailed));
-            return;
-        }
     } else {
         const Place place = placeOf(node);
-        Recordset& totals = tag == kMeal ? ds.rsDietMealTotal : ds.rsDietTotal;
-        const bool opened = tag == kMeal ? ds.cmdDietMealTotal(place.date, mealKeyOfPlace(place), context.currentUser)
-                                         : ds.cmdDietTotal(place.date, context.currentUser);
-        if (!opened)
-            return;
-        CloseOnExit closeTotals(totals);
-        // The sums of no rows are null, which read as 0.
-        for (int i = 0; i < int(values.values.size()); ++i)
-            values.values[i] = totals.value(QLatin1Char('t') + Nutrients::columns()[i]).toDouble();
+        values = m_log.totals(place.date, mealKeyOfPlace(place));
     }
+    if (!values)
+        return;
 
+    QWidget* main = m_view->window();
     auto* window = new DietDetailsWindow(config.getConfig(QStringLiteral("OTHER1")),
-                                         config.getConfig(QStringLiteral("OTHER2")), &m_main);
-    window->setValues(node->text(0), values);
+                                         config.getConfig(QStringLiteral("OTHER2")), main);
+    window->setValues(DietTreeModel::caption(node), *values);
     window->adjustSize();
     // Beside the middle of the diet tree, in the tree's vertical middle.
-    NodeTree* tree = view();
-    const QPoint treeTopLeft = tree->mapTo(&m_main, QPoint(0, 0));
-    const int left = (treeTopLeft.x() + tree->width()) / 2;
-    const int top = treeTopLeft.y() + (tree->height() - window->height()) / 2;
-    window->move(m_main.mapToGlobal(QPoint(left, top)));
+    const QPoint treeTopLeft = m_view->mapTo(main, QPoint(0, 0));
+    const int left = (treeTopLeft.x() + m_view->width()) / 2;
+    const int top = treeTopLeft.y() + (m_view->height() - window->height()) / 2;
+    window->move(main->mapToGlobal(QPoint(left, top)));
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+// ---------------------------------------------------------------------------
+// The Edit commands
+
+void DietTree::editCopy()
+{
+    const QString tag = DietTreeModel::tag(m_view->selectedNode());
+    if (tag == kEntry)
+        copyDietEntry(0, 1);
+    else if (tag == kMeal)
+        copyDietMeal();
+}
+
+void DietTree::editCut()
+{
+    const QModelIndex node = m_view->selectedNode();
+    const QString tag = DietTreeModel::tag(node);
+    if (tag == kEntry)
+        removeDietEntry(QStringLiteral("CUT"));
+    else if (tag == kMeal)
+        removeDietMeal(m_model->mealKeyOf(node), m_model->dateOf(node), QStringLiteral("CUT"));
+}
+
+void DietTree::editPaste()
+{
+    if (m_view->selectedNode().isValid())
+        pasteDietEntries();
+}
+
+void DietTree::editDelete()
+{
+    const QModelIndex node = m_view->selectedNode();
+    const QString tag = DietTreeModel::tag(node);
+    if (tag == kEntry)
+        removeDietEntry(QStringLiteral("DELETE"));
+    else if (tag == kMeal)
+        removeDietMeal(m_model->mealKeyOf(node), m_model->dateOf(node), QStringLiteral("DELETE"));
+    else if (tag == kDay)
+        removeDietDay(m_model->dateOf(node));
 }
 
 // ---------------------------------------------------------------------------
@@ -625,90 +574,62 @@ void DietTree::showDietTotals()
 
 void DietTree::editDietEntry()
 {
-    AppContext& context = m_main.context();
+    AppContext& context = m_host.context();
     OrvDataSource& ds = context.dataSource();
-    Recordset& diet = ds.rsDietData;
     Recordset& measures = ds.rsMeasures;
-    TreeState& state = m_main.state();
-    QTreeWidgetItem* node = view()->selectedNode();
-    if (NodeTree::tag(node) != kEntry)
+    TreeState& state = m_host.state();
+    // Kept across the dialog, while the tree may be repainted.
+    const QPersistentModelIndex node = m_view->selectedNode();
+    if (DietTreeModel::tag(node) != kEntry)
         return;
-    if (!selectDietRecord(NodeTree::key(node))) {
+    const qint32 dietId = m_model->dietIdOf(node);
+    const std::optional<DietEntryDetails> entry = m_log.details(dietId);
+    if (!entry) {
         context.reportError(QStringLiteral("Unable to update the selected item.  "));
         state.popupPending = false;
         return;
     }
+    if (!ds.cmdMeasures(entry->ndbNo))
+        return;
+    CloseOnExit closeMeasures(measures);
+    const QList<double> grams = measureGrams(measures);
+
+    ServingsDialog dialog(context, m_view->window());
+    dialog.offerServings(measures, entry->entry.foodName, entry->serving.measureNo,
+                         entry->serving.description);
+    dialog.cmbServings->setEditText(plainNumber(entry->servings));
+    dialog.dtDate->setDate(entry->entry.date.isValid() ? entry->entry.date : QDate::currentDate());
+    dialog.rbPreffered->hide(); // an entry is never marked preferred
+    const QString mealKey = entry->entry.mealKey;
+    fillMealCombo(context.config(), dialog.cmbMeal,
+                  mealKey.isEmpty() ? QString() : context.config().getConfigIfNamed(mealKey));
+    // Servings beyond what anyone eats are refused as a typing slip.
+    dialog.setServingsCheck([&entry, grams](double servings, int index) {
+        const double ratio =
+            index >= 0 && entry->serving.grams != 0 ? grams.value(index) / entry->serving.grams : 1.0;
+        const double factor = entry->servings != 0 ? servings / entry->servings : 0.0;
+        return DietScaling::isPlausible(servings, entry->nutrients.times(factor * ratio));
+    });
+
+    dialog.exec();
+    state.popupPending = false;
+    if (dialog.closeMode() != QLatin1String("OK"))
+        return;
+    std::optional<Serving> measure;
     try {
-        const double oldServings = diet.number(QStringLiteral("NumServings"));
-        const double oldGramWeight = diet.number(QStringLiteral("USDA_GM_WT"));
-        const Nutrients present = Nutrients::read(diet);
-        const QString mealName = diet.text(QStringLiteral("MealName"));
-        if (!ds.cmdMeasures(diet.integer(QStringLiteral("USDA_NDB_NO"))))
-            return;
-        CloseOnExit closeMeasures(measures);
-
-        ServingsDialog dialog(context, &m_main);
-        dialog.offerServings(measures, diet.text(QStringLiteral("FoodName")),
-                             diet.integer(QStringLiteral("USDA_MSRE_NO")), diet.text(QStringLiteral("ServingSize")));
-        dialog.cmbServings->setEditText(plainNumber(oldServings));
-        dialog.dtDate->setDate(diet.date(QStringLiteral("DietDate")));
-        dialog.rbPreffered->hide(); // an entry is never marked preferred
-        fillMealCombo(context.config(), dialog.cmbMeal,
-                      mealName.isEmpty() ? QString() : context.config().getConfigIfNamed(mealName));
-
-        dialog.exec();
-        state.popupPending = false;
-        if (dialog.closeMode() != QLatin1String("OK"))
-            return;
-
-        // Everything is worked out before the row is touched: an entry that
-        // cannot be rescaled (0 servings, or no weight to scale a measure by)
-        // stays exactly as it is.
-        double ratio = 1.0;
-        QString servingSize = dialog.cmbServSize->currentText();
-        std::optional<qint32> measureNo;
-        std::optional<double> gramWeight;
-        if (dialog.hasMeasures()) {
-            moveToMeasure(measures, dialog.cmbServSize->currentIndex(), 0);
-            const double measureGrams = measures.number(QStringLiteral("GM_WT"));
-            const std::optional<double> editRatio = DietScaling::editRatio(measureGrams, oldGramWeight);
-            if (!editRatio)
-                throw DataError("the entry has no gram weight to rescale by");
-            ratio = *editRatio;
-            servingSize = measures.text(QStringLiteral("MSRE_DESC"));
-            measureNo = measures.integer(QStringLiteral("MSRE_NO"));
-            gramWeight = measureGrams;
-        }
-        const double newServings = dialog.servings();
-        const std::optional<Nutrients> nutrients =
-            DietScaling::rescaledEntry(present, oldServings, newServings, ratio);
-        if (!nutrients)
-            throw DataError("the entry cannot be rescaled");
-        const QString mealKey = chosenMealKey(context.config(), dialog.cmbMeal);
-
-        diet.edit();
-        diet.setValue(QStringLiteral("ServingSize"), servingSize);
-        if (measureNo)
-            diet.setValue(QStringLiteral("USDA_MSRE_NO"), *measureNo);
-        if (gramWeight)
-            diet.setValue(QStringLiteral("USDA_GM_WT"), *gramWeight);
-        diet.setValue(QStringLiteral("DietDate"), dialog.dtDate->date());
-        diet.setValue(QStringLiteral("NumServings"), newServings);
-        nutrients->write(diet);
-        diet.setValue(QStringLiteral("MealName"), mealKey);
-        diet.update();
-        diet.setBookmark(diet.lastModified());
+        if (dialog.hasMeasures())
+            measure = chosenMeasure(measures, dialog.cmbServSize->currentIndex());
     } catch (const DataError& error) {
         qWarning() << "editDietEntry" << error.what();
-        diet.cancelUpdate();
-        state.popupPending = false;
-        context.reportError(QString::fromLatin1(kUpdateFailed));
+        context.reportError(QString::fromLatin1(kUpdateFailed), error);
         return;
     }
-    NodeTree* tree = view();
-    QTreeWidgetItem* parent = node->parent();
-    tree->removeNode(parent->childCount() == 1 ? parent : node);
-    addDietNode(diet, kEntry, false);
+    if (!m_log.editEntry(dietId, dialog.servings(), dialog.dtDate->date(), measure,
+                         chosenMealKey(context.config(), dialog.cmbMeal)))
+        return;
+    const QModelIndex parent = node.parent();
+    m_view->removeNode(m_model->rowCount(parent) == 1 ? parent : QModelIndex(node));
+    addDietNode(m_log.current());
 }
 
 // ---------------------------------------------------------------------------
@@ -716,199 +637,152 @@ void DietTree::editDietEntry()
 
 void DietTree::removeDietEntry(const QString& mode)
 {
-    AppContext& context = m_main.context();
-    Recordset& diet = context.dataSource().rsDietData;
-    NodeTree* tree = view();
-    QTreeWidgetItem* node = tree->selectedNode();
-    if (NodeTree::tag(node) != kEntry)
+    AppContext& context = m_host.context();
+    // Kept across the question, while the tree may be repainted.
+    const QPersistentModelIndex node = m_view->selectedNode();
+    if (DietTreeModel::tag(node) != kEntry)
         return;
+    const qint32 dietId = m_model->dietIdOf(node);
     const QString verb = mode == QLatin1String("CUT") ? QStringLiteral("Cut") : QStringLiteral("Delete");
     if (!context.askYesNo(QStringLiteral("Are you sure you want to ") + verb +
                           QStringLiteral(" the selected Diet Entry?")))
         return;
-    try {
-        // The row deleted is the one of the selected node, wherever rsDietData stood.
-        if (!selectDietRecord(NodeTree::key(node)))
-            throw DataError("the entry's row is not there");
-        if (mode == QLatin1String("CUT"))
-            copyEntryRow(0, 1);
-        diet.deleteCurrent();
-        if (diet.recordCount() > 0)
-            diet.moveFirst();
-    } catch (const DataError& error) {
-        qWarning() << "removeDietEntry" << error.what();
-        context.reportError(QStringLiteral("Unable to Delete Diet Data.  "));
+    if (mode == QLatin1String("CUT")) {
+        const std::optional<DietClipboard> copied = m_log.copyEntries({dietId});
+        if (!copied) {
+            context.reportError(QStringLiteral("Unable to Delete Diet Data.  "));
+            return;
+        }
+        setClipboard(*copied);
+    }
+    if (!m_log.removeEntry(dietId))
         return;
-    }
 
-    QTreeWidgetItem* parent = node->parent();
-    if (parent->childCount() == 1) {
-        if (QTreeWidgetItem* previous = previousSibling(parent))
-            tree->selectNode(previous);
-        tree->removeNode(parent);
+    const QModelIndex parent = node.parent();
+    QPersistentModelIndex gone = node;
+    if (m_model->rowCount(parent) == 1) {
+        gone = parent;
+        if (parent.row() > 0)
+            m_view->selectNode(parent.sibling(parent.row() - 1, 0));
     } else {
-        const int index = parent->indexOfChild(node);
-        tree->selectNode(index == 0 ? parent : parent->child(index - 1));
-        tree->removeNode(node);
+        m_view->selectNode(node.row() == 0 ? parent : node.sibling(node.row() - 1, 0));
     }
+    m_view->removeNode(gone);
     followSelection();
-    if (diet.recordCount() == 0) {
-        m_main.foodTree().foodNodeClick(m_main.tvwFood->selectedNode());
-        m_main.tvwFood->setFocus();
-    } else {
-        tree->setFocus();
-    }
+    if (m_log.isEmpty())
+        m_host.focusFoodTree();
+    else
+        m_view->setFocus();
 }
 
 void DietTree::removeDietDay(const QDate& date)
 {
-    AppContext& context = m_main.context();
-    OrvDataSource& ds = context.dataSource();
-    QTreeWidgetItem* day = view()->selectedNode();
-    if (NodeTree::tag(day) != kDay)
+    AppContext& context = m_host.context();
+    const QModelIndex day = m_view->selectedNode();
+    if (DietTreeModel::tag(day) != kDay)
         return;
-    if (!context.askYesNo(QStringLiteral("Are you sure you want to Delete all Diet Data for ") + questionDate(date) +
+    const QString shown = date.isValid() ? questionDate(date) : DietTreeModel::invalidDayCaption();
+    if (!context.askYesNo(QStringLiteral("Are you sure you want to Delete all Diet Data for ") + shown +
                           QLatin1Char('?')))
         return;
     WaitCursor wait;
-    if (!ds.cmdDeleteDietItems(date, date, context.currentUser, QString()))
+    if (!m_log.removeDay(date))
         return;
-    view()->removeNode(day);
-    reopenDietData();
+    m_view->removeNode(m_view->selectedNode());
     followSelection();
 }
 
 void DietTree::removeDietMeal(const QString& mealKey, const QDate& date, const QString& mode)
 {
-    AppContext& context = m_main.context();
-    OrvDataSource& ds = context.dataSource();
-    QTreeWidgetItem* meal = view()->selectedNode();
-    if (NodeTree::tag(meal) != kMeal)
+    AppContext& context = m_host.context();
+    const QModelIndex meal = m_view->selectedNode();
+    if (DietTreeModel::tag(meal) != kMeal)
         return;
     const QString label = context.config().getConfigIfNamed(mealKey);
-    if (!context.askYesNo(QStringLiteral("Are you sure you want to ") + mode + QStringLiteral(" all Diet Data for ") +
-                          label + QStringLiteral(" - ") + questionDate(date) + QLatin1Char('?')))
+    const QString shown = date.isValid() ? questionDate(date) : DietTreeModel::invalidDayCaption();
+    if (!context.askYesNo(QStringLiteral("Are you sure you want to ") + mode +
+                          QStringLiteral(" all Diet Data for ") + label + QStringLiteral(" - ") + shown +
+                          QLatin1Char('?')))
         return;
     WaitCursor wait;
     if (mode == QLatin1String("CUT")) {
-        try {
-            copyMealRows(meal);
-        } catch (const DataError& error) {
-            // What could not be copied is not cut.
-            qWarning() << "removeDietMeal" << error.what();
+        // What could not be copied is not cut.
+        const std::optional<DietClipboard> copied = m_log.copyEntries(childIds(meal));
+        if (!copied) {
             context.reportError(QStringLiteral("Unable to delete the selected Meal.  "));
             return;
         }
+        if (!copied->isEmpty())
+            setClipboard(*copied);
     }
-    if (!ds.cmdDeleteDietItems(date, date, context.currentUser, mealKey))
+    if (!m_log.removeDay(date, mealKey))
         return;
-    view()->removeNode(meal);
-    reopenDietData();
+    m_view->removeNode(m_view->selectedNode());
     followSelection();
 }
 
 // ---------------------------------------------------------------------------
 // The diet clipboard
 
-void DietTree::copyEntryRow(int position, int count)
+void DietTree::setClipboard(const DietClipboard& clipboard)
 {
-    const DietClipEntry entry = DietClipEntry::fromRecord(m_main.context().dataSource().rsDietData);
-    if (position == 0)
-        m_dietClipboard.reset(count);
-    m_dietClipboard.set(position, entry);
-    m_main.commands().setEnabled(Command::Paste, true);
-    m_dietClipboardFull = true;
-}
-
-void DietTree::copyMealRows(QTreeWidgetItem* meal)
-{
-    const QStringList keys = childKeys(meal);
-    // Every row is read before the clipboard changes: a copy that fails leaves it as it was.
-    DietClipboard copied;
-    copied.reset(keys.size());
-    for (int k = 0; k < keys.size(); ++k) {
-        if (!selectDietRecord(keys[k]))
-            throw DataError("an entry of the meal is not there");
-        copied.set(k, DietClipEntry::fromRecord(m_main.context().dataSource().rsDietData));
-    }
-    if (copied.isEmpty())
-        return;
-    m_dietClipboard = copied;
-    m_main.commands().setEnabled(Command::Paste, true);
+    m_dietClipboard = clipboard;
+    m_host.commands().setEnabled(Command::Paste, true);
     m_dietClipboardFull = true;
 }
 
 bool DietTree::copyDietEntry(int position, int count)
 {
+    std::optional<DietClipboard> copied;
     try {
-        copyEntryRow(position, count);
-        return true;
+        copied = m_log.copyEntries({m_log.current().dietId});
     } catch (const DataError& error) {
         qWarning() << "copyDietEntry" << error.what();
-        m_main.context().reportError(QString::fromLatin1(kReadFailed));
+    }
+    if (!copied) {
+        m_host.context().reportError(QString::fromLatin1(kReadFailed));
         return false;
     }
+    DietClipboard clipboard = position == 0 ? DietClipboard() : m_dietClipboard;
+    if (position == 0)
+        clipboard.reset(count);
+    clipboard.set(position, copied->entries().first());
+    setClipboard(clipboard);
+    return true;
 }
 
 bool DietTree::copyDietMeal()
 {
-    QTreeWidgetItem* meal = view()->selectedNode();
-    if (NodeTree::tag(meal) != kMeal)
+    const QModelIndex meal = m_view->selectedNode();
+    if (DietTreeModel::tag(meal) != kMeal)
         return false;
-    try {
-        copyMealRows(meal);
-        return true;
-    } catch (const DataError& error) {
-        qWarning() << "copyDietMeal" << error.what();
-        m_main.context().reportError(QString::fromLatin1(kReadFailed));
+    const std::optional<DietClipboard> copied = m_log.copyEntries(childIds(meal));
+    if (!copied) {
+        m_host.context().reportError(QString::fromLatin1(kReadFailed));
         return false;
     }
+    if (!copied->isEmpty())
+        setClipboard(*copied);
+    return true;
 }
 
 void DietTree::pasteDietEntries()
 {
-    AppContext& context = m_main.context();
-    OrvDataSource& ds = context.dataSource();
-    Recordset& diet = ds.rsDietData;
-    QTreeWidgetItem* node = view()->selectedNode();
-    if (!node || m_dietClipboard.isEmpty())
+    const QModelIndex node = m_view->selectedNode();
+    if (!node.isValid() || m_dietClipboard.isEmpty())
         return;
     const Place place = placeOf(node);
-    if (!place.day)
+    if (!place.day.isValid() || !place.date.isValid())
         return;
-    const QString mealKey = place.meal ? mealKeyOfPlace(place) : m_dietClipboard.entries().first().MealName;
-    loadIfUnopened(place.day, place.date);
-
-    // All rows or none: a paste that fails part-way leaves the log as it was.
-    QList<Recordset::Bookmark> added;
-    try {
-        Transaction transaction(ds);
-        for (const DietClipEntry& entry : m_dietClipboard.entries()) {
-            const std::optional<qint32> dietId = ds.getTableKey(QStringLiteral("DIETACTIVITY"));
-            if (!dietId)
-                return; // reported, and the program is ending
-            diet.addNew();
-            diet.setValue(QStringLiteral("DietId"), *dietId);
-            diet.setValue(QStringLiteral("DietDate"), place.date);
-            entry.writeTo(diet);
-            diet.setValue(QStringLiteral("MealName"), mealKey);
-            diet.setValue(QStringLiteral("UserName"), context.currentUser);
-            diet.update();
-            added << diet.lastModified();
+    const QString mealKey =
+        place.meal.isValid() ? mealKeyOfPlace(place) : m_dietClipboard.entries().first().MealName;
+    loadIfUnopened(place.day);
+    const std::optional<QList<qint32>> added = m_log.paste(m_dietClipboard, place.date, mealKey);
+    if (added) {
+        for (qint32 dietId : *added) {
+            if (m_log.selectDietRecord(dietId))
+                addDietNode(m_log.current());
         }
-        transaction.commit();
-    } catch (const DataError& error) {
-        qWarning() << "pasteDietEntries" << error.what();
-        diet.cancelUpdate();
-        if (!added.isEmpty())
-            reopenDietData(); // it still lists the rows that were rolled back
-        context.reportError(QString::fromLatin1(kUpdateFailed));
-        followSelection();
-        return;
-    }
-    for (Recordset::Bookmark bookmark : added) {
-        diet.setBookmark(bookmark);
-        addDietNode(diet, kEntry, false);
     }
     followSelection();
 }
@@ -916,81 +790,54 @@ void DietTree::pasteDietEntries()
 // ---------------------------------------------------------------------------
 // Moving entries and meals by drag and drop
 
-void DietTree::moveDietEntry(QTreeWidgetItem* target)
+void DietTree::moveDietEntry(const QModelIndex& target)
 {
-    AppContext& context = m_main.context();
-    Recordset& diet = context.dataSource().rsDietData;
-    const QString targetTag = NodeTree::tag(target);
-    QTreeWidgetItem* dragged = m_main.state().hitNode();
-    if ((targetTag != kDay && targetTag != kMeal) || NodeTree::tag(dragged) != kEntry)
+    const QString targetTag = DietTreeModel::tag(target);
+    const QModelIndex dragged = m_model->node(m_host.state().hitKey);
+    if ((targetTag != kDay && targetTag != kMeal) || DietTreeModel::tag(dragged) != kEntry)
         return;
     const Place place = placeOf(target);
-    loadIfUnopened(target, place.date);
-    try {
-        if (!selectDietRecord(NodeTree::key(dragged)))
-            throw DataError("the entry's row is not there");
-        diet.edit();
-        diet.setValue(QStringLiteral("DietDate"), place.date);
-        diet.setValue(QStringLiteral("MealName"), mealKeyOfPlace(place));
-        diet.update();
-        diet.setBookmark(diet.lastModified());
-    } catch (const DataError& error) {
-        qWarning() << "moveDietEntry" << error.what();
-        diet.cancelUpdate();
-        context.reportError(QString::fromLatin1(kUpdateFailed));
+    const QString draggedKey = DietTreeModel::key(dragged);
+    loadIfUnopened(target);
+    const QModelIndex moving = m_model->node(draggedKey);
+    const qint32 dietId = m_model->dietIdOf(moving);
+    if (!m_log.moveEntries({dietId}, place.date, mealKeyOfPlace(place)))
         return;
-    }
-    NodeTree* tree = view();
-    QTreeWidgetItem* parent = dragged->parent();
-    if (parent->childCount() > 1)
-        tree->removeNode(dragged);
-    else if (NodeTree::tag(parent) == kMeal && parent->parent()->childCount() == 1)
-        tree->removeNode(parent->parent());
+    const QModelIndex parent = moving.parent();
+    if (m_model->rowCount(parent) > 1)
+        m_view->removeNode(moving);
+    else if (DietTreeModel::tag(parent) == kMeal && m_model->rowCount(parent.parent()) == 1)
+        m_view->removeNode(parent.parent());
     else
-        tree->removeNode(parent);
-    addDietNode(diet, kEntry, false);
+        m_view->removeNode(parent);
+    if (m_log.selectDietRecord(dietId))
+        addDietNode(m_log.current());
     followSelection();
 }
 
-void DietTree::moveDietMeal(QTreeWidgetItem* target)
+void DietTree::moveDietMeal(const QModelIndex& target)
 {
-    AppContext& context = m_main.context();
-    OrvDataSource& ds = context.dataSource();
-    Recordset& diet = ds.rsDietData;
-    const QString targetTag = NodeTree::tag(target);
-    QTreeWidgetItem* meal = m_main.state().hitNode();
-    if ((targetTag != kDay && targetTag != kMeal) || NodeTree::tag(meal) != kMeal)
+    const QString targetTag = DietTreeModel::tag(target);
+    const QModelIndex meal = m_model->node(m_host.state().hitKey);
+    if ((targetTag != kDay && targetTag != kMeal) || DietTreeModel::tag(meal) != kMeal)
         return;
     const Place place = placeOf(target);
     // On a day the entries keep their meal; on a meal they join it.
-    const QString mealKey = targetTag == kDay ? mealKeyOf(NodeTree::key(meal)) : mealKeyOfPlace(place);
-    loadIfUnopened(target, place.date);
-    const QStringList keys = childKeys(meal);
+    const QString mealKey = targetTag == kDay ? m_model->mealKeyOf(meal) : mealKeyOfPlace(place);
+    const QString mealNode = DietTreeModel::key(meal);
+    loadIfUnopened(target);
+    const QModelIndex moving = m_model->node(mealNode);
+    const QList<qint32> ids = childIds(moving);
     // All entries or none: a move that fails part-way leaves the meal where it was.
-    try {
-        Transaction transaction(ds);
-        for (const QString& key : keys) {
-            if (!selectDietRecord(key))
-                throw DataError("an entry of the meal is not there");
-            diet.edit();
-            diet.setValue(QStringLiteral("DietDate"), place.date);
-            diet.setValue(QStringLiteral("MealName"), mealKey);
-            diet.update();
-        }
-        transaction.commit();
-    } catch (const DataError& error) {
-        qWarning() << "moveDietMeal" << error.what();
-        diet.cancelUpdate();
-        context.reportError(QString::fromLatin1(kUpdateFailed));
+    if (!m_log.moveEntries(ids, place.date, mealKey)) {
         followSelection();
         return;
     }
-    NodeTree* tree = view();
-    QTreeWidgetItem* day = meal->parent();
-    tree->removeNode(day->childCount() == 1 ? day : meal);
-    for (const QString& key : keys) {
-        if (selectDietRecord(key))
-            addDietNode(diet, kEntry, false);
+    const QModelIndex day = moving.parent();
+    m_view->removeNode(m_model->rowCount(day) == 1 ? day : moving);
+    for (qint32 dietId : ids) {
+        if (m_log.selectDietRecord(dietId))
+            addDietNode(m_log.current());
     }
     followSelection();
 }

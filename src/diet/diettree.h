@@ -1,51 +1,88 @@
 #pragma once
 
-#include "data/recordset.h"
 #include "diet/dietclipboard.h"
-#include "ui/nodetree.h"
+#include "diet/dietlog.h"
+#include "diet/dietview.h"
 
 #include <QDate>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <optional>
 
-class MainWindow;
-class QTreeWidgetItem;
+class AppContext;
+class CommandSet;
+class DietTreeModel;
+struct TreeState;
 
-// The current user's diet log tree (tvwDiet): days loaded at once, meals and
-// entries of a day on first use; adding food to the log, the totals window,
-// and every change to logged entries (edit, cut/copy/paste, delete, moves).
+// What the diet tree needs from the window around it.
+class DietTreeHost
+{
+public:
+    virtual ~DietTreeHost() = default;
+    virtual AppContext& context() = 0;
+    virtual CommandSet& commands() = 0;
+    virtual TreeState& state() = 0;
+    // Settles a change to the current food that is not stored yet.
+    virtual void settlePendingFood() = 0;
+    virtual void showPopupMenu(const QPoint& globalPos) = 0;
+    virtual void setStatusPanel1(const QString& text, const QString& tip) = 0;
+    // The day and the meal label ("" for none) chosen for food added by a double-click.
+    virtual QDate pickedDate() = 0;
+    virtual QString pickedMealLabel() = 0;
+    // Puts rsFoods on the food of a food node's key and answers what an entry
+    // takes from it; nothing when the food is not in the catalogue. An empty
+    // key: the food rsFoods stands on.
+    virtual std::optional<LoggedFood> food(const QString& foodKey) = 0;
+    // The food tree: drags start there, and it takes over when the log is empty.
+    virtual QWidget* foodView() = 0;
+    virtual void clearFoodDropHighlight() = 0;
+    virtual void focusFoodTree() = 0;
+};
+
+// The current user's diet log tree (tvwDiet): its events, adding food to the
+// log, the totals window, and every change to logged entries (edit,
+// cut/copy/paste, delete, moves), each done by the DietLog and then mirrored
+// node by node in the DietTreeModel.
 //
 // Whenever the selected node is an entry, rsDietData stands on its row.
-class DietTree : public QObject, public NodeTree::DropHandler
+class DietTree : public QObject, public DietView::DropHandler
 {
     Q_OBJECT
 
 public:
-    explicit DietTree(MainWindow& main);
+    DietTree(DietTreeHost& host, DietView* view);
+    ~DietTree() override;
 
-    NodeTree* view() const;
+    DietView* view() const { return m_view; }
+    DietTreeModel& model() const { return *m_model; }
+    DietLog& log() { return m_log; }
 
     void loadDietDays();
+    // Reads the meals and entries of a day whose node has no children.
     void loadDietDay(const QDate& date);
-    void addDietNode(Recordset& recordset, const QString& kind, bool bulk);
+    // Shows an entry of the log under its day and meal, making them (or
+    // reading its day) as needed, and selects it.
+    void addDietNode(const DietLogEntry& entry);
     // Positions rsDietData on the entry with this node key; false when the row is not there.
     bool selectDietRecord(const QString& key);
     void refreshMealCaptions();
-    void dietNodeClick(QTreeWidgetItem* node);
+    void dietNodeClick(const QModelIndex& node);
     void dietDoubleClick();
     // Reopens rsDietData for the current user and rebuilds the tree.
     void reload();
 
-    // Adding food (the current row of rsFoods).
-    void addDietEntry(double servings, const QDate& date, const QString& servingSize, qint32 measureNo,
-                      qint32 gramWeight, const QString& mealKey);
-    // Rescales the current rsFoods row, which the caller has put in edit mode,
-    // to a new serving that becomes the food's own. The caller stores the row.
-    void markPreferredServing(qint32 measureNo, qint32 gramWeight, const QString& description);
+    // Adds servings of the food rsFoods stands on.
+    void addDietEntry(double servings, const QDate& date, const Serving& serving, const QString& mealKey);
 
     void showDietTotals();
 
-    // Entry editing, routed from the Edit commands while the diet tree is active.
+    // The Edit commands while the diet tree is the active one, for the selected node.
+    void editCut();
+    void editCopy();
+    void editPaste();
+    void editDelete();
+
     void editDietEntry();
     void removeDietEntry(const QString& mode);
     void removeDietMeal(const QString& mealKey, const QDate& date, const QString& mode);
@@ -59,54 +96,55 @@ public:
 
     // Drops on the tree. The drag carries the key of HitNode: a food of the food
     // tree, or an entry or a meal of this tree.
-    bool canDropOn(NodeTree* tree, QTreeWidgetItem* target, const QString& dragText) override;
-    bool acceptsEmptySpace(NodeTree* tree, const QString& dragText) override;
+    bool canDropOn(const QModelIndex& target, const QString& dragText) override;
+    bool acceptsEmptySpace(const QString& dragText) override;
     // Hands the drop to dropOn once the drag is over, so that the servings
     // dialog of a right-button drop does not open inside the drag.
-    void drop(NodeTree* tree, QTreeWidgetItem* target, const QString& dragText) override;
-    // The drop processing: target is the node at the drop point, nullptr over empty space.
-    void dropOn(QTreeWidgetItem* target, const QString& dragText);
-    void moveDietEntry(QTreeWidgetItem* target);
-    void moveDietMeal(QTreeWidgetItem* target);
+    void drop(const QModelIndex& target, const QString& dragText) override;
+    // The drop processing: target is the node at the drop point, invalid over empty space.
+    void dropOn(const QModelIndex& target, const QString& dragText);
+    void moveDietEntry(const QModelIndex& target);
+    void moveDietMeal(const QModelIndex& target);
 
 private:
-    // Where a node puts an entry: the date of its day and its meal node (nullptr
-    // for a day or an entry directly under a day).
+    // Where a node puts an entry: the date of its day, the day, and its meal
+    // (invalid for a day or an entry directly under a day).
     struct Place
     {
         QDate date;
-        QTreeWidgetItem* day = nullptr;
-        QTreeWidgetItem* meal = nullptr;
+        QModelIndex day;
+        QModelIndex meal;
     };
-    Place placeOf(QTreeWidgetItem* node) const;
+    Place placeOf(const QModelIndex& node) const;
     QString mealKeyOfPlace(const Place& place) const;
 
     // The tag of the node a drag started from when the drag carries its key, else "".
     QString dragKind(const QString& dragText) const;
-    static bool allowedTarget(const QString& dragKind, const QString& targetTag);
+    bool allowedTarget(const QString& dragKind, const QModelIndex& target) const;
 
     void onGotFocus();
-    void onMouseDown(QTreeWidgetItem* item, Qt::MouseButton button);
-    void onDoubleClick(QTreeWidgetItem* item);
+    void onMouseDown(const QModelIndex& node, Qt::MouseButton button);
+    void onDoubleClick(const QModelIndex& node);
     void onKeyDown(QKeyEvent* event, bool* handled);
-    void onDragStarting(QTreeWidgetItem* item, QString* data);
-    void onExpandChange(QTreeWidgetItem* item, bool expanded);
+    void onContextMenuKey(const QPoint& globalPos);
+    void onDragStarting(const QModelIndex& node, QString* data);
 
     // Cut, Copy and Diet Entry Details for the selected node.
-    void setNodeCommands(QTreeWidgetItem* node);
+    void setNodeCommands(const QModelIndex& node);
     // After the selection moved by itself (nodes removed or re-created): the click processing for it.
     void followSelection();
-    void dropFood(QTreeWidgetItem* target, bool rightButton);
-    bool positionFood(const QString& foodKey);
-    void dropFoodWithDialog(const Place& place, bool onTarget);
-    // The copies without their messages; they throw DataError.
-    void copyEntryRow(int position, int count);
-    void copyMealRows(QTreeWidgetItem* meal);
-    // Reopens rsDietData after rows went away behind its back.
-    void reopenDietData();
-    void loadIfUnopened(QTreeWidgetItem* day, const QDate& date);
+    void dropFood(const QModelIndex& target, bool rightButton);
+    void dropFoodWithDialog(const Place& place, bool onTarget, LoggedFood food);
+    void logFood(const LoggedFood& food, double servings, const QDate& date, const Serving& serving,
+                 const QString& mealKey);
+    QList<qint32> childIds(const QModelIndex& node) const;
+    void setClipboard(const DietClipboard& clipboard);
+    void loadIfUnopened(const QModelIndex& day);
 
-    MainWindow& m_main;
+    DietTreeHost& m_host;
+    QPointer<DietView> m_view;
+    DietLog m_log;
+    DietTreeModel* m_model;
     DietClipboard m_dietClipboard;
     bool m_dietClipboardFull = false;
 };

@@ -118,7 +118,8 @@ double ServingsDialog::servings() const
 
 void ServingsDialog::okClicked()
 {
-    if (!parseNumber(cmbServings->currentText())) {
+    const std::optional<double> servings = parseNumber(cmbServings->currentText());
+    if (!servings || (m_servingsCheck && !m_servingsCheck(*servings, cmbServSize->currentIndex()))) {
         m_context.exclaim(QStringLiteral("Number of Servings must be numeric."));
         cmbServings->setFocus();
         cmbServings->lineEdit()->selectAll();

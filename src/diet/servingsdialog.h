@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 
 class AppContext;
 class Recordset;
@@ -47,6 +48,12 @@ public:
     QString closeMode() const { return m_closeMode; }
     // The servings typed or chosen; only meaningful after "OK".
     double servings() const;
+    // Whether servings of the serving size at index (-1 for none chosen) make
+    // an amount someone could have eaten; others are refused as not numeric.
+    void setServingsCheck(std::function<bool(double servings, int servingIndex)> check)
+    {
+        m_servingsCheck = std::move(check);
+    }
 
     void done(int result) override;
 
@@ -55,4 +62,5 @@ private:
 
     AppContext& m_context;
     QString m_closeMode;
+    std::function<bool(double, int)> m_servingsCheck;
 };

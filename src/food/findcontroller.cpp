@@ -3,7 +3,9 @@
 #include "app/appcontext.h"
 #include "data/likepattern.h"
 #include "data/orvdatasource.h"
+#include "diet/dietkeys.h"
 #include "diet/diettree.h"
+#include "diet/diettreemodel.h"
 #include "food/finddialog.h"
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
@@ -48,7 +50,7 @@ void FindController::findFood(bool next)
         return;
     const bool continuing = m_dialog->continueSearch() || next;
     if (!continuing || records.bof() || records.eof()) {
-        if (records.recordCount() == 0) {
+        if (records.isEmpty()) {
             context.inform(QStringLiteral("No Matching Food entry found"));
             return;
         }
@@ -91,19 +93,17 @@ bool FindController::showFoodMatch(Recordset& foods)
     return true;
 }
 
-bool FindController::showDietMatch(Recordset& diet)
+bool FindController::showDietMatch(Recordset&)
 {
     DietTree& tree = m_main.dietTree();
-    NodeTree* view = tree.view();
-    const QDate date = diet.date(QStringLiteral("DietDate"));
-    const qint32 dietId = diet.integer(QStringLiteral("DietId"));
-    QTreeWidgetItem* day = view->node(QStringLiteral("DT") + date.toString(QStringLiteral("yyyyMMdd")));
-    if (!day)
+    DietView* view = tree.view();
+    const DietLogEntry match = tree.log().current();
+    // A day never opened is read first.
+    if (!tree.model().dayNode(match.date).isValid())
         return false;
-    if (day->childCount() == 0)
-        tree.loadDietDay(date);
-    QTreeWidgetItem* node = view->node(QStringLiteral("D%1").arg(dietId));
-    if (!node)
+    tree.loadDietDay(match.date);
+    const QModelIndex node = tree.model().node(DietKeys::entryKey(match.dietId));
+    if (!node.isValid())
         return false;
     view->selectNode(node);
     tree.dietNodeClick(node);
@@ -120,9 +120,9 @@ void FindController::restorePosition(bool foods)
         view->setFocus();
         return;
     }
-    NodeTree* view = m_main.dietTree().view();
-    QTreeWidgetItem* node = view->selectedNode();
-    if (NodeTree::tag(node) == QLatin1String("DIETITEM"))
-        m_main.dietTree().selectDietRecord(NodeTree::key(node));
+    DietView* view = m_main.dietTree().view();
+    const QModelIndex node = view->selectedNode();
+    if (DietTreeModel::tag(node) == QLatin1String("DIETITEM"))
+        m_main.dietTree().selectDietRecord(DietTreeModel::key(node));
     view->setFocus();
 }

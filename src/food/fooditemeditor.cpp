@@ -162,7 +162,7 @@ bool FoodItemEditor::validateAndStoreFood(FoodDataDialog& dialog)
         // The record the editor was filling is no longer pending (it cannot
         // be while the editor is open, but a lost row must not end the run).
         qWarning() << "validateAndStoreFood:" << error.what();
-        context.reportError(QStringLiteral("Unable to update Food Data.  "));
+        context.reportError(QStringLiteral("Unable to update Food Data.  "), error);
         return false;
     }
     m_main.state().foodDataChanged = true;
@@ -183,7 +183,7 @@ bool FoodItemEditor::storePendingFood()
         food.update();
     } catch (const DataError& error) {
         qWarning() << "saveFoodData:" << error.what();
-        m_main.context().reportError(QStringLiteral("Unable to update Food Data.  "));
+        m_main.context().reportError(QStringLiteral("Unable to update Food Data.  "), error);
         return false;
     }
     food.setBookmark(food.lastModified());

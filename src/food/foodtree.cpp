@@ -222,10 +222,12 @@ void FoodTree::foodDoubleClick(QTreeWidgetItem* node)
         const Recordset& foods = m_main.context().dataSource().rsFoods;
         if (!foods.hasCurrent())
             return;
-        m_main.dietTree().addDietEntry(
-            1.0, m_main.dtDatePick->date(), foods.text(QStringLiteral("ServingSize")),
-            foods.integer(QStringLiteral("USDA_MSRE_NO")),
-            wholeGrams(foods.number(QStringLiteral("USDA_GM_WT"))), m_main.chosenMealKey());
+        // One serving of the food's own serving: exactly the food's values.
+        m_main.dietTree().addDietEntry(1.0, m_main.dtDatePick->date(),
+                                       {foods.text(QStringLiteral("ServingSize")),
+                                        foods.integer(QStringLiteral("USDA_MSRE_NO")),
+                                        foods.number(QStringLiteral("USDA_GM_WT"))},
+                                       m_main.chosenMealKey());
     } else if (tag == kGroup && node->childCount() == 0) {
         loadGroupFoods(keyId(NodeTree::key(node)));
         view()->expandIntoView(node);
@@ -334,7 +336,7 @@ void FoodTree::onDragStarting(QTreeWidgetItem* node, QString* data)
 void FoodTree::onDragFinished()
 {
     view()->setDropHighlight(nullptr);
-    m_main.tvwDiet->setDropHighlight(nullptr);
+    m_main.tvwDiet->setDropHighlight(QModelIndex());
 }
 
 void FoodTree::onExpandedChanged(QTreeWidgetItem* node, bool expanded)
@@ -391,7 +393,7 @@ void FoodTree::moveFood(QTreeWidgetItem* food, QTreeWidgetItem* target)
     } catch (const DataError& error) {
         qWarning() << "moveFood:" << error.what();
         foods.cancelUpdate();
-        m_main.context().reportError(QLatin1String(kUpdateFailed));
+        m_main.context().reportError(QLatin1String(kUpdateFailed), error);
         return;
     }
     const QString name = foods.text(QStringLiteral("FoodName"));
@@ -499,7 +501,7 @@ void FoodTree::removeFood(const QString& mode)
         foods.deleteCurrent();
     } catch (const DataError& error) {
         qWarning() << "removeFood:" << error.what();
-        context.reportError(QLatin1String(kDeleteFailed));
+        context.reportError(QLatin1String(kDeleteFailed), error);
         return;
     }
     if (cut)
@@ -534,7 +536,7 @@ void FoodTree::deleteFoodGroup(const QString& key)
         deleted = true;
     } catch (const DataError& error) {
         qWarning() << "deleteFoodGroup:" << error.what();
-        context.reportError(QLatin1String(kDeleteFailed));
+        context.reportError(QLatin1String(kDeleteFailed), error);
     }
     // The foods' recordset no longer matches the table after the deletion,
     // and neither recordset does after a rollback.
@@ -583,7 +585,7 @@ void FoodTree::newFoodGroup()
     } catch (const DataError& error) {
         qWarning() << "newFoodGroup:" << error.what();
         ds.rsGroups.cancelUpdate();
-        context.reportError(QLatin1String(kUpdateFailed));
+        context.reportError(QLatin1String(kUpdateFailed), error);
         return;
     }
     QTreeWidgetItem* group =
@@ -623,7 +625,7 @@ void FoodTree::renameNode(const QString& key, const QString& newText)
         } catch (const DataError& error) {
             qWarning() << "renameNode:" << error.what();
             groups.cancelUpdate();
-            context.reportError(QLatin1String(kUpdateFailed));
+            context.reportError(QLatin1String(kUpdateFailed), error);
             return;
         }
         tree->setCaption(node, groups.text(QStringLiteral("GroupName")));

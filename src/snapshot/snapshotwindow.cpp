@@ -355,8 +355,8 @@ void SnapshotWindow::editEntry()
         if (!findRecord(snapId))
             throw DataError("the snapshot is no longer stored");
         fillInputs(SnapshotEntry::read(m_context.dataSource().rsSnapShotData, m_slots));
-    } catch (const DataError&) {
-        m_context.reportError(QStringLiteral("Unable to retrieve SnapShot Data.  "));
+    } catch (const DataError& error) {
+        m_context.reportError(QStringLiteral("Unable to retrieve SnapShot Data.  "), error);
         return;
     }
     m_mode = QString::number(snapId);
@@ -402,9 +402,9 @@ bool SnapshotWindow::save()
         transaction.commit();
         if (adding)
             rs.setBookmark(rs.lastModified());
-    } catch (const DataError&) {
+    } catch (const DataError& error) {
         rs.cancelUpdate();
-        m_context.reportError(QStringLiteral("Unable to update SnapShot Data.  "));
+        m_context.reportError(QStringLiteral("Unable to update SnapShot Data.  "), error);
         // A row the recordset took in before the change was rolled back goes again.
         if (adding)
             ds.cmdSnapShotData(m_context.currentUser);
@@ -456,8 +456,8 @@ bool SnapshotWindow::deleteSelected()
     try {
         if (findRecord(idOf(row)))
             rs.deleteCurrent();
-    } catch (const DataError&) {
-        m_context.reportError(QStringLiteral("Unable to delete SnapShot Data.  "));
+    } catch (const DataError& error) {
+        m_context.reportError(QStringLiteral("Unable to delete SnapShot Data.  "), error);
         return false;
     }
     m_filling = true;

@@ -8,8 +8,7 @@
 #include "builder/foodbuilderwindow.h"
 #include "data/databasebackup.h"
 #include "data/orvdatasource.h"
-#include "diet/dietkeys.h"
-#include "diet/diettree.h"
+#include "diet/dietview.h"
 #include "diet/purgedialog.h"
 #include "food/findcontroller.h"
 #include "food/fooditemeditor.h"
@@ -42,6 +41,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtDebug>
 
 namespace {
 
@@ -74,7 +74,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     buildToolbar();
     m_foodTree = std::make_unique<FoodTree>(*this);
     m_foodEditor = std::make_unique<FoodItemEditor>(*this);
-    m_dietTree = std::make_unique<DietTree>(*this);
+    m_dietTree = std::make_unique<DietTree>(*this, tvwDiet);
     m_finder = std::make_unique<FindController>(*this);
     m_reports = std::make_unique<ReportLauncher>(context, m_commands, this);
     connectCommands();
@@ -106,12 +106,16 @@ void MainWindow::buildPanes()
     tvwFood->setObjectName(QStringLiteral("tvwFood"));
     tvwFood->setTreeName(frameFood->title());
 
-    tvwDiet = new NodeTree(central);
+    tvwDiet = new DietView(central);
     tvwDiet->setObjectName(QStringLiteral("tvwDiet"));
+    tvwDiet->setAccessibleName(QStringLiteral("Diet Activity"));
 
-    // The diet tree's caption, written downwards one letter a line.
+    // The diet tree's caption, written downwards one letter a line, and read
+    // out as the words it spells.
     txtActivity = new QLabel(QStringLiteral("D\nI\nE\nT\n\nA\nC\nT\nI\nV\nI\nT\nY"), central);
     txtActivity->setObjectName(QStringLiteral("txtActivity"));
+    txtActivity->setAccessibleName(QStringLiteral("Diet Activity"));
+    txtActivity->setBuddy(tvwDiet);
     txtActivity->setAlignment(Qt::AlignCenter);
     txtActivity->setFrameShape(QFrame::StyledPanel);
     QFont captionFont = txtActivity->font();
@@ -380,7 +384,6 @@ bool MainWindow::loadDatabase()
 bool MainWindow::reloadDatabase()
 {
     tvwFood->clearNodes();
-    tvwDiet->clearNodes();
     setStatusPanel1(QString(), QString());
     return loadDatabase();
 }
@@ -404,63 +407,84 @@ QString MainWindow::chosenMealKey() const
 
 void MainWindow::showPopupMenu()
 {
-    QPoint at = QCursor::pos();
-    for (const NodeTree* tree : {tvwFood, tvwDiet}) {
-        if (const std::optional<QPoint> keyed = tree->keyboardMenuPosition())
-            at = *keyed;
+    const std::optional<QPoint> keyed = tvwFood->keyboardMenuPosition();
+    showPopupMenu(keyed ? *keyed : QCursor::pos());
+}
+
+void MainWindow::showPopupMenu(const QPoint& globalPos)
+{
+    mnuPop_RTB->popup(globalPos);
+}
+
+void MainWindow::settlePendingFood()
+{
+    m_foodEditor->resolvePendingFood();
+}
+
+QDate MainWindow::pickedDate()
+{
+    return dtDatePick->date();
+}
+
+QString MainWindow::pickedMealLabel()
+{
+    return cmbMeal->currentIndex() > 0 ? cmbMeal->currentText() : QString();
+}
+
+std::optional<LoggedFood> MainWindow::food(const QString& foodKey)
+{
+    Recordset& foods = m_context.dataSource().rsFoods;
+    if (!foodKey.isEmpty())
+        m_foodTree->selectFoodRecord(foodKey, QStringLiteral("FOODITEM"));
+    try {
+        if (!foods.hasCurrent() ||
+            (!foodKey.isEmpty() && foods.integer(QStringLiteral("FoodId")) != foodKey.mid(1).toInt()))
+            return std::nullopt;
+        return LoggedFood::fromRecord(foods, m_foodTree->groupName(foods.integer(QStringLiteral("GroupId"))));
+    } catch (const DataError& error) {
+        qWarning() << "food" << foodKey << error.what();
+        return std::nullopt;
     }
-    mnuPop_RTB->popup(at);
+}
+
+QWidget* MainWindow::foodView()
+{
+    return tvwFood;
+}
+
+void MainWindow::clearFoodDropHighlight()
+{
+    tvwFood->setDropHighlight(nullptr);
+}
+
+void MainWindow::focusFoodTree()
+{
+    m_foodTree->foodNodeClick(tvwFood->selectedNode());
+    tvwFood->setFocus();
 }
 
 void MainWindow::editCopy()
 {
-    if (m_state.activeTree == QLatin1String("FOODS")) {
+    if (m_state.activeTree == QLatin1String("FOODS"))
         m_foodTree->copyFood(m_context.dataSource().rsFoods, true);
-        return;
-    }
-    QTreeWidgetItem* node = tvwDiet->selectedNode();
-    if (!node)
-        return;
-    if (NodeTree::tag(node) == QLatin1String("DIETITEM"))
-        m_dietTree->copyDietEntry(0, 1);
-    else if (NodeTree::tag(node) == QLatin1String("DIETMEAL"))
-        m_dietTree->copyDietMeal();
+    else
+        m_dietTree->editCopy();
 }
-
-namespace {
-
-// The meal key of a meal node and the date of a day node.
-QString mealKeyOf(const QTreeWidgetItem* meal)
-{
-    return DietKeys::mealKeyOf(NodeTree::key(meal));
-}
-QDate dayOf(const QTreeWidgetItem* day)
-{
-    return DietKeys::dayDate(day ? day->text(0) : QString());
-}
-
-} // namespace
 
 void MainWindow::editCut()
 {
-    if (m_state.activeTree == QLatin1String("FOODS")) {
+    if (m_state.activeTree == QLatin1String("FOODS"))
         m_foodTree->removeFood(QStringLiteral("CUT"));
-        return;
-    }
-    QTreeWidgetItem* node = tvwDiet->selectedNode();
-    const QString tag = NodeTree::tag(node);
-    if (tag == QLatin1String("DIETITEM"))
-        m_dietTree->removeDietEntry(QStringLiteral("CUT"));
-    else if (tag == QLatin1String("DIETMEAL"))
-        m_dietTree->removeDietMeal(mealKeyOf(node), dayOf(node->parent()), QStringLiteral("CUT"));
+    else
+        m_dietTree->editCut();
 }
 
 void MainWindow::editPaste()
 {
     if (m_state.activeTree == QLatin1String("FOODS"))
         m_foodTree->pasteFood();
-    else if (tvwDiet->selectedNode())
-        m_dietTree->pasteDietEntries();
+    else
+        m_dietTree->editPaste();
 }
 
 void MainWindow::editDelete()
@@ -475,16 +499,8 @@ void MainWindow::editDelete()
             m_foodTree->deleteFoodGroup(NodeTree::key(node));
         return;
     }
-    if (m_state.activeTree != QLatin1String("DIET"))
-        return;
-    QTreeWidgetItem* node = tvwDiet->selectedNode();
-    const QString tag = NodeTree::tag(node);
-    if (tag == QLatin1String("DIETITEM"))
-        m_dietTree->removeDietEntry(QStringLiteral("DELETE"));
-    else if (tag == QLatin1String("DIETMEAL"))
-        m_dietTree->removeDietMeal(mealKeyOf(node), dayOf(node->parent()), QStringLiteral("DELETE"));
-    else if (tag == QLatin1String("DIETDAY"))
-        m_dietTree->removeDietDay(dayOf(node));
+    if (m_state.activeTree == QLatin1String("DIET"))
+        m_dietTree->editDelete();
 }
 
 void MainWindow::editRename()
@@ -494,7 +510,7 @@ void MainWindow::editRename()
 
 void MainWindow::editDietEntry()
 {
-    if (tvwDiet->selectedNode())
+    if (tvwDiet->selectedNode().isValid())
         m_dietTree->dietDoubleClick();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diet/diettree.h"
 #include "ui/commandset.h"
 #include "ui/treestate.h"
 
@@ -7,7 +8,7 @@
 #include <memory>
 
 class AppContext;
-class DietTree;
+class DietView;
 class FoodBuilderWindow;
 class FindController;
 class FoodItemEditor;
@@ -24,7 +25,7 @@ class ReportLauncher;
 // The program's main window: the food tree above, the diet tree below, the
 // menus, toolbar, context menu and status bar, and the routing of the shared
 // edit commands to the tree that last had the focus.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public DietTreeHost
 {
     Q_OBJECT
 
@@ -42,9 +43,9 @@ public:
     // Closes the window without asking anything (after a fatal data failure).
     void unload();
 
-    AppContext& context() { return m_context; }
-    CommandSet& commands() { return m_commands; }
-    TreeState& state() { return m_state; }
+    AppContext& context() override { return m_context; }
+    CommandSet& commands() override { return m_commands; }
+    TreeState& state() override { return m_state; }
     FoodTree& foodTree() { return *m_foodTree; }
     FoodItemEditor& foodEditor() { return *m_foodEditor; }
     DietTree& dietTree() { return *m_dietTree; }
@@ -56,7 +57,7 @@ public:
 
     // Controls other parts of the program work with.
     NodeTree* tvwFood = nullptr;
-    NodeTree* tvwDiet = nullptr;
+    DietView* tvwDiet = nullptr;
     QGroupBox* frameFood = nullptr;
     QLabel* txtActivity = nullptr;
     QDateEdit* dtDatePick = nullptr;
@@ -68,10 +69,11 @@ public:
     QAction* mnuFileBackUp = nullptr;
     QAction* mnuFileRestore = nullptr;
 
-    // Shows the context menu at the pointer.
+    // Shows the context menu at the pointer, or at a place on the screen.
     void showPopupMenu();
+    void showPopupMenu(const QPoint& globalPos) override;
     // Status bar panel 1 (serving size of the selected food) and its tip.
-    void setStatusPanel1(const QString& text, const QString& tip);
+    void setStatusPanel1(const QString& text, const QString& tip) override;
     // Status bar panel 2: the current user's name.
     void refreshUserPanel();
     // The meal key chosen in the main window's meal list ("" for "Select a Meal").
@@ -107,6 +109,15 @@ public:
     void helpContents();
     void helpSearch();
     void helpAbout();
+
+    // What the diet tree asks of the window.
+    void settlePendingFood() override;
+    QDate pickedDate() override;
+    QString pickedMealLabel() override;
+    std::optional<LoggedFood> food(const QString& foodKey) override;
+    QWidget* foodView() override;
+    void clearFoodDropHighlight() override;
+    void focusFoodTree() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -10,7 +10,64 @@
 
 #include <QApplication>
 #include <QScopeGuard>
+#include <QFile>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
+
+namespace {
+
+// The benchmark starts the program as a new process with FOODLARK_STARTUP_PROBE
+// set and waits for one line on standard error: written once the main window
+// has been shown and painted, with the resident memory and the processor time
+// used so far. The program then ends without changing anything.
+bool probeFinished = false;
+
+class StartupProbe : public QObject
+{
+public:
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (event->type() != QEvent::Expose || reported || !window || !window->isExposed())
+            return false;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->windowHandle() == window && qobject_cast<QMainWindow*>(widget)) {
+                reported = true;
+                // After the expose has been handled, that is once the window is painted.
+                QTimer::singleShot(0, this, [this] {
+                    std::fprintf(stderr, "foodlark-probe: shown, rss_kb=%lld cpu_ms=%.1f\n", residentKb(),
+                                 1000.0 * double(std::clock()) / CLOCKS_PER_SEC);
+                    std::fflush(stderr);
+                    probeFinished = true;
+                    QCoreApplication::exit(0);
+                });
+            }
+        }
+        return false;
+    }
+
+private:
+    static long long residentKb()
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+        return -1;
+    }
+
+    bool reported = false;
+};
+
+} // namespace
 
 StartupWindows programWindows()
 {
@@ -29,6 +86,10 @@ int runProgram(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Foodlark"));
     QCoreApplication::setApplicationName(QStringLiteral("Foodlark"));
     QApplication::setWindowIcon(programIcon());
+
+    StartupProbe probe;
+    if (qEnvironmentVariableIsSet("FOODLARK_STARTUP_PROBE"))
+        app.installEventFilter(&probe);
 
     MessageBoxPrompts prompts;
     return runProgramIn(QCoreApplication::applicationDirPath(), prompts);
@@ -57,5 +118,7 @@ int runProgramIn(const QString& folder, PromptService& prompts)
     }
     if (!mainWindow)
         return EXIT_FAILURE;
+    if (probeFinished)
+        return EXIT_SUCCESS;
     return QApplication::exec();
 }

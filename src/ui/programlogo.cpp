@@ -21,8 +21,10 @@ QPixmap programLogo(int size, qreal devicePixelRatio)
 
 QIcon programIcon()
 {
+    // Drawn from the logo when the program was built; a size is read when a
+    // window asks for it.
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(programLogo(size));
+        icon.addFile(QStringLiteral(":/images/lark-%1.png").arg(size), QSize(size, size));
     return icon;
 }

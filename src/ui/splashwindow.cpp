@@ -3,9 +3,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QVBoxLayout>
 
 SplashWindow::SplashWindow(QWidget* parent)
@@ -39,14 +37,11 @@ SplashWindow::SplashWindow(QWidget* parent)
 
 QPixmap SplashWindow::picture(qreal devicePixelRatio)
 {
-    QSvgRenderer renderer(QStringLiteral(":/images/splash.svg"));
-    const QSize size = renderer.defaultSize();
-    QPixmap pixmap(size * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::white);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(QPointF(), QSizeF(size)));
+    // Drawn from splash.svg when the program was built, at one and at two
+    // device pixels per pixel; the sharper one serves every high-density screen.
+    const bool sharp = devicePixelRatio > 1.0;
+    QPixmap pixmap(sharp ? QStringLiteral(":/images/splash@2x.png") : QStringLiteral(":/images/splash.png"));
+    pixmap.setDevicePixelRatio(sharp ? 2.0 : 1.0);
     return pixmap;
 }
 

@@ -23,9 +23,18 @@ struct TreeState
     void setHitNode(NodeTree* tree, QTreeWidgetItem* node)
     {
         hitTree = tree;
+        hitView = tree;
         hitKey = NodeTree::key(node);
+    }
+    // The same for a tree that is not a NodeTree (the diet tree): its view and the node's key.
+    void setHitKey(QWidget* view, const QString& key)
+    {
+        hitTree = nullptr;
+        hitView = view;
+        hitKey = key;
     }
     QTreeWidgetItem* hitNode() const { return hitTree && !hitKey.isEmpty() ? hitTree->node(hitKey) : nullptr; }
     QPointer<NodeTree> hitTree;
+    QPointer<QWidget> hitView;
     QString hitKey;
 };

@@ -301,10 +301,10 @@ private slots:
         for (const QTime& time : times)
             QCOMPARE(fromStoredDateTime(storedDateTime(QDateTime(day(1, 1, 2010), time))),
                      QDateTime(day(1, 1, 2010), time));
-        QCOMPARE(fromStoredDateTime("2003-05-14"), QDateTime(day(14), QTime(0, 0)));
+        QCOMPARE(fromStoredDateTime(u"2003-05-14"), QDateTime(day(14), QTime(0, 0)));
         for (const char* text : {"", "2003-02-30 10:00:00", "2003-05-14 24:00:00", "-003-05-14", "2003/05/14",
                                  "2003-05-14T10:00:00", "2003-05-14 10:00"})
-            QVERIFY2(!fromStoredDateTime(text).isValid(), text);
+            QVERIFY2(!fromStoredDateTime(QString::fromLatin1(text)).isValid(), text);
     }
 
     void positioningHelpersFindByNumberOrOffset()

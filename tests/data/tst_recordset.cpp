@@ -221,6 +221,98 @@ private slots:
             QCOMPARE(ids[7 + i], 80000 + i);
     }
 
+    void idsReadWhenNeededGiveTheSameSet_data()
+    {
+        // Steps taken before the ids are first needed: "add ID DATE FOOD", "edit ID DATE FOOD",
+        // "delete ID", "to ID" (found by its key), "first".
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("nothing") << QStringList{};
+        QTest::newRow("on a row") << QStringList{"to 4"};
+        QTest::newRow("appended rows join the end")
+            << QStringList{"add 20 2003-05-01 Apple", "add 21 2003-05-13 Egg"};
+        QTest::newRow("edited rows keep their place")
+            << QStringList{"edit 2 2001-01-01 Aaa", "edit 1 2009-01-01 Zzz", "edit 2 2010-01-01 Bbb", "to 1"};
+        QTest::newRow("a row with no date edited") << QStringList{"edit 6 2003-05-13 Tea", "to 1"};
+        QTest::newRow("edited rows between the same two")
+            << QStringList{"edit 4 2005-01-01 A", "edit 2 2005-01-01 B"};
+        QTest::newRow("an appended row edited, another deleted") << QStringList{"add 20 2003-05-01 Apple",
+                                                                                "add 21 2003-05-13 Egg",
+                                                                                "edit 20 1999-01-01 Aaa",
+                                                                                "delete 21",
+                                                                                "edit 1 2004-01-01 Egg",
+                                                                                "delete 3",
+                                                                                "first"};
+        QTest::newRow("every row deleted") << QStringList{
+            "delete 1", "delete 2", "delete 3", "delete 4", "delete 6", "add 20 2003-05-01 Apple", "first"};
+    }
+    void idsReadWhenNeededGiveTheSameSet()
+    {
+        QFETCH(QStringList, steps);
+        // The same log twice, one set reading its ids at once, the other when needed.
+        TestContext other;
+        QList<TestContext*> logs = {t.get(), &other};
+        Recordset sets[2];
+        for (int i = 0; i < 2; ++i) {
+            TestContext& log = *logs[i];
+            log.addDietRow("USER1", QDate(2003, 5, 14), "", "Toast");
+            log.addDietRow("USER1", QDate(2003, 5, 14), "", "egg");
+            log.addDietRow("USER1", QDate(2003, 5, 12), "", "Tea");
+            log.addDietRow("USER1", QDate(2003, 5, 14), "", "Egg");
+            log.addDietRow("USER2", QDate(2003, 5, 13), "", "Not mine");
+            log.exec("INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) VALUES (6, 'USER1', "
+                     "NULL, 'Old')");
+            sets[i].openDynaset(log.db(), "DietActivity", "UserName = ?", {"USER1"},
+                                "DietDate, FoodName, DietId",
+                                i == 0 ? Recordset::Keys::AtOnce : Recordset::Keys::WhenNeeded);
+        }
+        // What each set shows: its size, where it stands, then its rows from the first.
+        QStringList seen[2];
+        for (int i = 0; i < 2; ++i) {
+            Recordset& rs = sets[i];
+            for (const QString& step : steps) {
+                const QStringList word = step.split(' ');
+                const int id = word.value(1).toInt();
+                if (word[0] == "first") {
+                    rs.moveFirst();
+                } else if (word[0] == "add") {
+                    rs.addNew();
+                    rs.setValue("DietId", id);
+                    rs.setValue("UserName", "USER1");
+                } else {
+                    QVERIFY(rs.findFirst(Criteria::equals("DietId", id)));
+                    if (word[0] == "edit")
+                        rs.edit();
+                    if (word[0] == "delete")
+                        rs.deleteCurrent();
+                }
+                if (word[0] == "add" || word[0] == "edit") {
+                    rs.setValue("DietDate", QDate::fromString(word[2], Qt::ISODate));
+                    rs.setValue("FoodName", word[3]);
+                    rs.update();
+                }
+            }
+            // Every match of a search in turn, from where the steps left it, then from the first.
+            const Criteria matching = Criteria::contains("FoodName", "A");
+            auto search = [&] {
+                if (rs.hasCurrent()) {
+                    while (rs.findNext(matching))
+                        seen[i] << rs.text("DietId");
+                }
+                seen[i] << "|";
+                for (bool found = rs.findFirst(matching); found; found = rs.findNext(matching))
+                    seen[i] << rs.text("DietId");
+                seen[i] << "|";
+            };
+            search();
+            seen[i] << QString::number(rs.recordCount()) << QString::number(rs.absolutePosition())
+                    << QString::number(rs.bof()) + QString::number(rs.eof());
+            for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+                seen[i] << rs.text("DietId");
+            search(); // with the ids read
+        }
+        QCOMPARE(seen[1], seen[0]);
+    }
+
     void snapshotsRefuseWrites()
     {
         Recordset& rs = ds().rsMeasures;

@@ -3,6 +3,8 @@
 #include "app/configstore.h"
 #include "data/orvdatasource.h"
 #include "diet/diettree.h"
+#include "diet/diettreemodel.h"
+#include "diet/dietview.h"
 #include "diet/servingsdialog.h"
 #include "food/foodtree.h"
 #include "mainwindowfixture.h"
@@ -17,8 +19,10 @@ class DietFixture : public MainWindowFixture
 {
 public:
     DietTree& diet() { return main().dietTree(); }
-    NodeTree* tree() { return main().tvwDiet; }
-    QTreeWidgetItem* node(const QString& key) { return tree()->node(key); }
+    DietView* tree() { return main().tvwDiet; }
+    DietTreeModel& model() { return diet().model(); }
+    QModelIndex node(const QString& key) { return model().node(key); }
+    bool has(const QString& key) { return node(key).isValid(); }
     static QString entry(qint32 dietId) { return QStringLiteral("D%1").arg(dietId); }
     TreeState& state() { return main().state(); }
     OrvDataSource& ds() { return ctx().dataSource(); }
@@ -39,19 +43,19 @@ public:
             diet().loadDietDay(day);
     }
 
-    QPoint pointOf(QTreeWidgetItem* item)
+    QPoint pointOf(const QModelIndex& node)
     {
-        tree()->scrollToItem(item);
-        return tree()->visualItemRect(item).center();
+        tree()->scrollTo(node);
+        return tree()->visualRect(node).center();
     }
-    void click(QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton)
+    void click(const QModelIndex& node, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(tree()->viewport(), button, {}, pointOf(item));
+        QTest::mouseClick(tree()->viewport(), button, {}, pointOf(node));
     }
     // Press, release, then the second press that arrives as a double-click.
-    void doubleClick(QTreeWidgetItem* item)
+    void doubleClick(const QModelIndex& node)
     {
-        const QPoint at = pointOf(item);
+        const QPoint at = pointOf(node);
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseRelease(tree()->viewport(), Qt::LeftButton, {}, at);
@@ -63,15 +67,21 @@ public:
         diet().dietNodeClick(node(key));
     }
 
-    // The state a drag of source (a node of either tree) leaves for its drop.
-    QString dragFrom(NodeTree* from, QTreeWidgetItem* source, Qt::MouseButton button = Qt::LeftButton)
+    // The state a drag of a diet node leaves for its drop.
+    QString dragFrom(const QString& key, Qt::MouseButton button = Qt::LeftButton)
     {
-        state().setHitNode(from, source);
+        state().setHitKey(tree(), key);
         state().popupPending = button == Qt::RightButton;
-        if (from == main().tvwFood)
-            main().foodTree().selectFoodRecord(NodeTree::key(source), NodeTree::tag(source));
-        else
-            diet().view()->selectNode(source);
+        tree()->selectNode(node(key));
+        return key;
+    }
+    // The same for a food of the food tree.
+    QString dragFood(int foodId, int groupId, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTreeWidgetItem* source = foodNode(foodId, groupId);
+        state().setHitNode(main().tvwFood, source);
+        state().popupPending = button == Qt::RightButton;
+        main().foodTree().selectFoodRecord(NodeTree::key(source), NodeTree::tag(source));
         return NodeTree::key(source);
     }
     QTreeWidgetItem* foodNode(int foodId, int groupId)
@@ -81,22 +91,23 @@ public:
             main().foodTree().loadGroupFoods(groupId);
         return main().tvwFood->node(key);
     }
-    void dropFood(int foodId, int groupId, QTreeWidgetItem* target, Qt::MouseButton button = Qt::LeftButton)
+    void dropFood(int foodId, int groupId, const QModelIndex& target, Qt::MouseButton button = Qt::LeftButton)
     {
-        diet().dropOn(target, dragFrom(main().tvwFood, foodNode(foodId, groupId), button));
+        diet().dropOn(target, dragFood(foodId, groupId, button));
     }
     // An entry of Apples as the left-button drop logs it: 1 serving of 100 g.
     qint32 logApples(const QDate& date, const QString& meal)
     {
         foodNode(Fixture::Apples, Fixture::FruitGroup);
         main().foodTree().selectFoodRecord("F9003", "FOODITEM");
-        diet().addDietEntry(1.0, date, "100 g", 3, 100, meal);
+        diet().addDietEntry(1.0, date, {"100 g", 3, 100}, meal);
         return lastDietId();
     }
 
     QVariantList dietRow(qint32 dietId, const QString& columns)
     {
-        return test.rows(QStringLiteral("SELECT %1 FROM DietActivity WHERE DietId = ?").arg(columns), {dietId})
+        return test
+            .rows(QStringLiteral("SELECT %1 FROM DietActivity WHERE DietId = ?").arg(columns), {dietId})
             .value(0);
     }
     QList<QVariantList> allRows() { return test.rows("SELECT * FROM DietActivity ORDER BY DietId"); }
@@ -108,28 +119,45 @@ public:
         return names;
     }
     int dietCount() { return test.scalar(QStringLiteral("SELECT count(*) FROM DietActivity")).toInt(); }
-    qint32 lastDietId() { return test.scalar(QStringLiteral("SELECT max(DietId) FROM DietActivity")).toInt(); }
+    qint32 lastDietId()
+    {
+        return test.scalar(QStringLiteral("SELECT max(DietId) FROM DietActivity")).toInt();
+    }
     // The captions of a node's children; of the days for "".
     QStringList captions(const QString& parentKey = {})
     {
-        QTreeWidgetItem* parent = parentKey.isEmpty() ? tree()->invisibleRootItem() : node(parentKey);
+        const QModelIndex parent = parentKey.isEmpty() ? QModelIndex() : node(parentKey);
         QStringList captions;
-        for (int i = 0; parent && i < parent->childCount(); ++i)
-            captions << parent->child(i)->text(0);
+        if (parentKey.isEmpty() || parent.isValid()) {
+            for (int i = 0; i < model().rowCount(parent); ++i)
+                captions << DietTreeModel::caption(model().index(i, 0, parent));
+        }
         return captions;
     }
-    QString parentKey(const QString& key) { return NodeTree::key(node(key)->parent()); }
+    QString parentKey(const QString& key) { return DietTreeModel::key(node(key).parent()); }
+    QString selectedKey() { return DietTreeModel::key(tree()->selectedNode()); }
+    // Every node the tree holds: days, and the meals and entries of opened days.
+    int nodeCount(const QModelIndex& parent = QModelIndex())
+    {
+        int count = 0;
+        for (int i = 0; i < model().rowCount(parent); ++i)
+            count += 1 + nodeCount(model().index(i, 0, parent));
+        return count;
+    }
 };
 
 // Fills the servings dialog the code under test opens next and presses OK
-// (or Cancel when ok is false).
+// (or Cancel when ok is false); a dialog that stays open after OK (its input
+// refused) is cancelled, so the test goes on.
 inline void whenServings(std::function<void(ServingsDialog*)> fill, bool ok = true)
 {
     whenModal([fill, ok](QWidget* widget) {
         auto* dialog = qobject_cast<ServingsDialog*>(widget);
         if (dialog && fill)
             fill(dialog);
+        if (widget->isVisible() && dialog)
+            (ok ? dialog->OKButton : dialog->CancelButton)->click();
         if (widget->isVisible())
-            dialog ? (ok ? dialog->OKButton : dialog->CancelButton)->click() : void(widget->close());
+            dialog ? dialog->CancelButton->click() : void(widget->close());
     });
 }

@@ -1,6 +1,7 @@
 #include "diet/dietdetailswindow.h"
 #include "dietfixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -16,7 +17,8 @@ const QString kLunch14 = "MLMEAL1DT20030514";
 } // namespace
 
 // The diet tree's nodes and events: lazy loading of days, clicks, keys,
-// images, drags and their allowed targets, the meal choices, and the totals.
+// images, drags and their allowed targets, the meal choices, the totals, and
+// what screen readers and the keyboard get.
 class DietTreeTest : public QObject
 {
     Q_OBJECT
@@ -38,12 +40,12 @@ private slots:
     {
         f = std::make_unique<DietFixture>();
         // addDietRow gives Fat = x, Protein = 2x ... Other2 = 8x.
-        f->test.addDietRow("USER1", kMay14, "MEAL1", "Egg", 1.25);                // D1
-        f->test.addDietRow("USER1", kMay14, "MEAL1", "Toast", 11);                // D2
-        f->test.addDietRow("USER1", kMay14, "MEAL1", "Toast", 0);                 // D3
-        f->test.addDietRow("USER1", kMay14, "", "Apple", 0.5);                    // D4
-        f->test.addDietRow("USER1", kMay14, "MEAL2", "Soup", 100);                // D5
-        f->test.addDietRow("USER1", QDate(2003, 5, 12), "MEAL5", "Tea", 1000);    // D6, MEAL5 is unnamed
+        f->test.addDietRow("USER1", kMay14, "MEAL1", "Egg", 1.25);             // D1
+        f->test.addDietRow("USER1", kMay14, "MEAL1", "Toast", 11);             // D2
+        f->test.addDietRow("USER1", kMay14, "MEAL1", "Toast", 0);              // D3
+        f->test.addDietRow("USER1", kMay14, "", "Apple", 0.5);                 // D4
+        f->test.addDietRow("USER1", kMay14, "MEAL2", "Soup", 100);             // D5
+        f->test.addDietRow("USER1", QDate(2003, 5, 12), "MEAL5", "Tea", 1000); // D6, MEAL5 is unnamed
         f->test.addDietRow("USER2", kMay14, "MEAL1", "Not mine", 10000);
         f->loadShown();
     }
@@ -51,51 +53,97 @@ private slots:
 
     void daysOpenOnceAndShowTheirState()
     {
-        QTreeWidgetItem* day = f->node("DT20030514");
+        QModelIndex day = f->node("DT20030514");
         QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-14"}));
-        QCOMPARE(day->childCount(), 0);
-        QCOMPARE(day->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        // A day not opened yet has no children, but offers the arrow that opens it.
+        QCOMPARE(f->model().rowCount(day), 0);
+        QVERIFY(f->model().hasChildren(day));
         f->doubleClick(day);
         // An entry without a meal hangs under its day; meals and entries are sorted by caption.
         QCOMPARE(f->captions("DT20030514"), (QStringList{"Apple", "Dinner", "Lunch"}));
         QCOMPARE(f->captions(kLunch14), (QStringList{"Egg", "Toast", "Toast"}));
-        QCOMPARE(NodeTree::imageKey(day) + NodeTree::imageKey(f->node("D4")), QString("DayOpenDietItem"));
+        QCOMPARE(DietTreeModel::imageKey(day) + DietTreeModel::imageKey(f->node("D4")),
+                 QString("DayOpenDietItem"));
         // Again on the opened day: nothing is read twice; the day closes as a tree does.
         f->doubleClick(day);
-        QCOMPARE(f->tree()->nodeCount(), 9);
-        QCOMPARE(NodeTree::imageKey(day), QString("DayClosed"));
+        QCOMPARE(f->nodeCount(), 9);
+        QCOMPARE(DietTreeModel::imageKey(day), QString("DayClosed"));
         // Enter opens a day; Esc on an entry or a meal closes its parent and selects it.
         f->click(f->node("DT20030512"));
         QTest::keyClick(f->tree(), Qt::Key_Return);
         QCOMPARE(f->captions("DT20030512"), QStringList{QString()}); // an unnamed meal
         f->tree()->expandAll();
-        QCOMPARE(NodeTree::imageKey(f->node(kLunch14)), QString("MealOpen"));
+        QCOMPARE(DietTreeModel::imageKey(f->node(kLunch14)), QString("MealOpen"));
         f->click(f->node("D2"));
         QTest::keyClick(f->tree(), Qt::Key_Return); // on an entry: nothing
         QTest::keyClick(f->tree(), Qt::Key_Escape);
-        QCOMPARE(f->tree()->selectedNode(), f->node(kLunch14));
-        QCOMPARE(NodeTree::imageKey(f->node(kLunch14)), QString("MealClosed"));
+        QCOMPARE(f->selectedKey(), kLunch14);
+        QCOMPARE(DietTreeModel::imageKey(f->node(kLunch14)), QString("MealClosed"));
         QTest::keyClick(f->tree(), Qt::Key_Escape);
-        QVERIFY(!day->isExpanded());
+        QVERIFY(!f->tree()->isExpanded(f->node("DT20030514")));
         QCOMPARE(ModalGuard::rejected(), QStringList()); // no key opened a dialog
+        // The arrow of a day not opened yet reads the day, as the keyboard's Right does.
+        f->reload();
+        day = f->node("DT20030514");
+        f->tree()->expand(day);
+        QTRY_COMPARE(f->captions("DT20030514"), (QStringList{"Apple", "Dinner", "Lunch"}));
+        f->tree()->selectNode(f->node("DT20030512"));
+        f->tree()->setFocus();
+        QTest::keyClick(f->tree(), Qt::Key_Right);
+        QCOMPARE(f->captions("DT20030512").size(), 1);
     }
 
-    void clicksPositionTheRowAndRightClicksOpenTheMenu()
+    void clicksPositionTheRowAndMenusOpenByMouseAndKeyboard()
     {
         f->diet().loadDietDay(kMay14);
         f->tree()->expandAll();
-        f->ds().rsDietData.moveLast();
-        f->click(f->node("D1"));
-        QCOMPARE(f->ds().rsDietData.integer("DietId"), 1);
+        f->ds().rsDietData.moveFirst();
+        f->click(f->node("D2"));
+        QCOMPARE(f->ds().rsDietData.integer("DietId"), 2);
         QVERIFY(!f->main().mnuPop_RTB->isVisible());
         f->click(f->node("DT20030514"), Qt::RightButton);
         QVERIFY(f->main().mnuPop_RTB->isVisible());
         f->main().mnuPop_RTB->hide();
         f->tree()->collapseAll();
         // A right press that clicks no node leaves nothing pending for the next left click.
-        QTest::mouseClick(f->tree()->viewport(), Qt::RightButton, {}, QPoint(5, f->tree()->viewport()->height() - 5));
+        QTest::mouseClick(f->tree()->viewport(), Qt::RightButton, {},
+                          QPoint(5, f->tree()->viewport()->height() - 5));
         f->click(f->node("DT20030514"));
         QVERIFY(!f->main().mnuPop_RTB->isVisible());
+        // The Menu key and Shift+F10 open it for the selected node, beside the node.
+        f->diet().loadDietDay(kMay14);
+        f->select("D1");
+        f->ds().rsDietData.moveFirst();
+        for (const QKeyCombination& key :
+             {QKeyCombination(Qt::Key_Menu), QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)}) {
+            QTest::keyClick(f->tree(), key.key(), key.keyboardModifiers());
+            QVERIFY(f->main().mnuPop_RTB->isVisible());
+            const QRect node = f->tree()->visualRect(f->node("D1"));
+            QVERIFY(QRect(f->tree()->viewport()->mapToGlobal(node.topLeft()), node.size() + QSize(0, 2))
+                        .contains(f->main().mnuPop_RTB->pos() - QPoint(node.height(), 0)));
+            QVERIFY(f->main().findChild<QAction*>("mnuPop_RTB_DietEntry")->isEnabled());
+            f->main().mnuPop_RTB->hide();
+        }
+        QCOMPARE(f->ds().rsDietData.integer("DietId"), 1);
+    }
+
+    void screenReadersGetNamesAndLevels()
+    {
+        f->tree()->expand(f->node("DT20030514"));
+        // The tree and its caption are read by name, the column by the same name, not "1".
+        QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(f->tree());
+        QCOMPARE(tree->role(), QAccessible::Tree);
+        QCOMPARE(tree->text(QAccessible::Name), QString("Diet Activity"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(f->main().txtActivity)->text(QAccessible::Name),
+                 QString("Diet Activity"));
+        // Each node says what it is.
+        QStringList read;
+        for (int i = 0; i < tree->childCount(); ++i) {
+            QAccessibleInterface* item = tree->child(i);
+            read << item->text(QAccessible::Name) + " " + item->text(QAccessible::Description);
+        }
+        QCOMPARE(read.mid(0, 5), (QStringList{"Diet Activity ", "2003-05-12 day", "2003-05-14 day",
+                                              "Apple diet entry", "Dinner meal"}));
     }
 
     void dragStartPositionsTheEntrysRow()
@@ -114,13 +162,18 @@ private slots:
         QTest::addColumn<QString>("source"); // "F9003" a food; diet node keys otherwise
         QTest::addColumn<QString>("target"); // "" for empty space
         QTest::addColumn<bool>("allowed");
-        QTest::newRow("food on entry") << "F9003" << "D2" << true;
-        QTest::newRow("food on empty space") << "F9003" << "" << true;
-        QTest::newRow("entry on day") << "D1" << "DT20030514" << true;
-        QTest::newRow("entry on entry") << "D1" << "D2" << false;
+        QTest::newRow("food on entry") << "F9003"
+                                       << "D2" << true;
+        QTest::newRow("food on empty space") << "F9003"
+                                             << "" << true;
+        QTest::newRow("entry on day") << "D1"
+                                      << "DT20030514" << true;
+        QTest::newRow("entry on entry") << "D1"
+                                        << "D2" << false;
         QTest::newRow("meal on meal") << kLunch14 << kLunch14 << true;
         QTest::newRow("meal on empty space") << kLunch14 << "" << false;
-        QTest::newRow("day on day") << "DT20030514" << "DT20030512" << false;
+        QTest::newRow("day on day") << "DT20030514"
+                                    << "DT20030512" << false;
     }
     void dragsAreOfferedOnlyTheAllowedTargets()
     {
@@ -130,35 +183,27 @@ private slots:
         f->diet().loadDietDay(kMay14);
         if (!target.isEmpty())
             f->tree()->expandAll(); // else the bottom of the tree stays empty
-        const bool food = source.startsWith('F');
         QMimeData mime;
-        mime.setText(f->dragFrom(food ? f->main().tvwFood : f->tree(),
-                                 food ? f->foodNode(Fixture::Apples, Fixture::FruitGroup) : f->node(source)));
-        QTreeWidgetItem* to = target.isEmpty() ? nullptr : f->node(target);
+        mime.setText(source.startsWith('F') ? f->dragFood(Fixture::Apples, Fixture::FruitGroup)
+                                            : f->dragFrom(source));
+        const QModelIndex to = target.isEmpty() ? QModelIndex() : f->node(target);
         // The pointer enters the tree over the top node, then moves to the target.
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(f->tree()->viewport(), &enter);
-        QDragMoveEvent over(to ? f->pointOf(to) : QPoint(5, f->tree()->viewport()->height() - 5), Qt::CopyAction,
-                            &mime, Qt::LeftButton, {});
+        QDragMoveEvent over(to.isValid() ? f->pointOf(to) : QPoint(5, f->tree()->viewport()->height() - 5),
+                            Qt::CopyAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(f->tree()->viewport(), &over);
         QCOMPARE(over.isAccepted(), allowed);
-        QCOMPARE(f->tree()->dropHighlight(), allowed ? to : nullptr);
+        QCOMPARE(f->tree()->dropHighlight(), allowed ? to : QModelIndex());
         // The drag's end clears the highlight of both trees.
         f->main().tvwFood->setDropHighlight(f->main().tvwFood->node("G2"));
         emit f->tree()->dragFinished();
         QCOMPARE(f->main().tvwFood->dropHighlight(), nullptr);
-        QCOMPARE(f->tree()->dropHighlight(), nullptr);
+        QCOMPARE(f->tree()->dropHighlight(), QModelIndex());
         // Text that is not the dragged node's key is not a drop.
-        QVERIFY(!f->diet().canDropOn(f->tree(), f->node("DT20030512"), "F1001"));
-        f->diet().dropOn(nullptr, "some text");
+        QVERIFY(!f->diet().canDropOn(f->node("DT20030512"), "F1001"));
+        f->diet().dropOn(QModelIndex(), "some text");
         QCOMPARE(f->dietCount(), 7);
-    }
-
-    void newDaysTakeTheirPlaceInDateOrder()
-    {
-        for (const QDate& date : {QDate(2003, 5, 13), QDate(2003, 5, 1), QDate(2004, 1, 1)})
-            f->logApples(date, QString());
-        QCOMPARE(f->captions(), (QStringList{"2003-05-01", "2003-05-12", "2003-05-13", "2003-05-14", "2004-01-01"}));
     }
 
     void mealChoicesAndCaptionsFollowTheSettings()
@@ -174,10 +219,38 @@ private slots:
         QCOMPARE(f->ctx().config().getConfig("SHOWMEALS"), QString("Y"));
         // Renamed meals move to their sorted place; an unnamed one is named so.
         f->reload({QDate(2003, 5, 12), kMay14});
+        f->select(kLunch14);
         f->test.exec("UPDATE CONFIG SET ConfigValue = 'Early' WHERE ConfigItem = 'MEAL1'");
         f->diet().refreshMealCaptions();
-        QCOMPARE(f->node("MLMEAL5DT20030512")->text(0), QString("Invalid Meal Name"));
+        QCOMPARE(DietTreeModel::caption(f->node("MLMEAL5DT20030512")), QString("Invalid Meal Name"));
         QCOMPARE(f->captions("DT20030514"), (QStringList{"Apple", "Dinner", "Early"}));
+        QCOMPARE(f->selectedKey(), kLunch14); // the selection moved with it
+        QCOMPARE(f->captions(kLunch14), (QStringList{"Egg", "Toast", "Toast"}));
+    }
+
+    void rowsThatAreNotQuiteRightAreShownAsSuch()
+    {
+        // Dates that are no dates make one day at the top; a meal key of no meal is named so.
+        for (const char* bad : {"not a date", "2003-02-30", "2003-05-14 08:00"})
+            f->test.exec("INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName, Fat) "
+                         "VALUES ((SELECT max(DietId) + 1 FROM DietActivity), 'USER1', ?, 'MEAL0', 'Odd', 1)",
+                         {bad});
+        f->test.exec("INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName, Fat) "
+                     "VALUES (20, 'USER1', NULL, NULL, 'Dateless', 1e999)");
+        f->test.exec("UPDATE DietActivity SET MealName = 'MEAL12' WHERE DietId = 5");
+        f->reload({QDate(), kMay14});
+        QCOMPARE(f->captions(), (QStringList{"(invalid date)", "2003-05-12", "2003-05-14"}));
+        QCOMPARE(f->captions("DT"), (QStringList{"Breakfast", "Dateless"}));
+        QCOMPARE(f->captions("MLMEAL0DT"), (QStringList{"Odd", "Odd", "Odd"}));
+        QCOMPARE(f->captions("DT20030514"), (QStringList{"(unknown meal)", "Apple", "Lunch"}));
+        // Nothing can be put on a day without a date; its totals show no infinity.
+        QVERIFY(!f->diet().canDropOn(f->node("DT"), f->dragFood(Fixture::Apples, Fixture::FruitGroup)));
+        QPointer<DietDetailsWindow> w = shownTotals("DT");
+        QVERIFY(w);
+        QCOMPARE(w->lblDetailText->text(), QString("(invalid date)"));
+        QCOMPARE(w->txtFat->text(), QString("\u2014"));
+        QCOMPARE(w->txtProtein->text(), QString("0"));
+        w->close();
     }
 
     void totalsOfTheSelectedNode_data()
@@ -185,13 +258,15 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("entry") << "D1" << "Egg" << QStringList{"1.2", "2.5", "3.8", "5", "6.2", "7.5", "8.8", "10"};
+        QTest::newRow("entry") << "D1"
+                               << "Egg" << QStringList{"1.2", "2.5", "3.8", "5", "6.2", "7.5", "8.8", "10"};
         // 12.25 shows 12.2, 36.75 shows 36.8, 49.0 shows 49; not the other user's Lunch.
         QTest::newRow("meal") << kLunch14 << "Lunch"
                               << QStringList{"12.2", "24.5", "36.8", "49", "61.2", "73.5", "85.8", "98"};
         // Every meal of the day and the entry without a meal; not the other day.
-        QTest::newRow("day") << "DT20030514" << "2003-05-14"
-                             << QStringList{"112.8", "225.5", "338.2", "451", "563.8", "676.5", "789.2", "902"};
+        QTest::newRow("day") << "DT20030514"
+                             << "2003-05-14" << QStringList{"112.8", "225.5", "338.2", "451",
+                                                            "563.8", "676.5", "789.2", "902"};
     }
     void totalsOfTheSelectedNode()
     {
@@ -201,15 +276,16 @@ private slots:
         QPointer<DietDetailsWindow> w = shownTotals(key);
         QVERIFY(w && w->isVisible() && !w->isModal());
         QCOMPARE(w->lblDetailText->text(), title);
-        QCOMPARE((QStringList{w->txtFat->text(), w->txtProtein->text(), w->txtCarb->text(), w->txtCalorie->text(),
-                              w->txtSodium->text(), w->txtCholesterol->text(), w->txtOther1->text(),
-                              w->txtOther2->text()}),
+        QCOMPARE((QStringList{w->txtFat->text(), w->txtProtein->text(), w->txtCarb->text(),
+                              w->txtCalorie->text(), w->txtSodium->text(), w->txtCholesterol->text(),
+                              w->txtOther1->text(), w->txtOther2->text()}),
                  expected);
         QCOMPARE(w->lblOther2->text(), QString("Sugars"));
         // Beside the middle of the tree, in its vertical middle.
         const QPoint treeAt = f->tree()->mapTo(&f->main(), QPoint(0, 0));
         QCOMPARE(f->main().mapFromGlobal(w->pos()),
-                 QPoint((treeAt.x() + f->tree()->width()) / 2, treeAt.y() + (f->tree()->height() - w->height()) / 2));
+                 QPoint((treeAt.x() + f->tree()->width()) / 2,
+                        treeAt.y() + (f->tree()->height() - w->height()) / 2));
         // It closes on Esc, and when it loses the focus.
         QVERIFY(QTest::qWaitForWindowActive(w));
         QTest::keyClick(w, Qt::Key_Escape);

@@ -1,5 +1,7 @@
 #include "foodtestsupport.h"
 
+#include "diet/diettreemodel.h"
+#include "diet/dietview.h"
 #include "food/findcontroller.h"
 #include "food/finddialog.h"
 #include "ui/mainwindow.h"
@@ -29,7 +31,7 @@ class FindTest : public QObject, FoodWindow
                        dialog->findChild<QAbstractButton*>("FindButton")->click();
                    });
     }
-    QString dietSelected() { return NodeTree::key(w().tvwDiet->selectedNode()); }
+    QString dietSelected() { return DietTreeModel::key(w().tvwDiet->selectedNode()); }
     int noMatchBoxes() { return int(prompts().texts().count("No Matching Food entry found")); }
 
 private slots:
@@ -87,7 +89,7 @@ private slots:
         run(Command::FindNext);
         // In a day never opened: the day is loaded and the entry shown under its meal.
         QCOMPARE(dietSelected(), QString("D%1").arg(pie));
-        QCOMPARE(NodeTree::key(w().tvwDiet->selectedNode()->parent()), "MLMEAL0DT20030514");
+        QCOMPARE(DietTreeModel::key(w().tvwDiet->selectedNode().parent()), "MLMEAL0DT20030514");
         QCOMPARE(w().focusWidget(), w().tvwDiet);
         QCOMPARE(f->ctx().dataSource().rsDietData.integer("DietId"), pie);
         find("apple", true); // back to the foods: from the top, not after Apples
@@ -120,7 +122,7 @@ private slots:
         QCOMPARE(prompts().count(), 2);
         find("", false); // an empty diet log
         QCOMPARE(noMatchBoxes(), 3);
-        QCOMPARE(w().tvwDiet->selectedNode(), nullptr);
+        QVERIFY(!w().tvwDiet->selectedNode().isValid());
     }
 
     // Pattern characters keep their meaning, quotes, % and _ are plain, and a

@@ -1,5 +1,7 @@
 #include "foodtestsupport.h"
 
+#include "diet/diettreemodel.h"
+#include "diet/dietview.h"
 #include "ui/mainwindow.h"
 
 #include <QDateEdit>
@@ -277,7 +279,7 @@ private slots:
         QCOMPARE(f->test.rows(
                      "SELECT DietDate, MealName, NumServings, FoodName, Calorie, UserName FROM DietActivity"),
                  (QList<QVariantList>{{"2003-06-01", "MEAL1", 1.0, "Bananas, raw", 105.0, "USER1"}}));
-        QCOMPARE(NodeTree::key(w().tvwDiet->selectedNode()), "D1");
+        QCOMPARE(DietTreeModel::key(w().tvwDiet->selectedNode()), "D1");
     }
 
     void aDragStartsOnlyFromAFood()

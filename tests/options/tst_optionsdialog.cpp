@@ -1,5 +1,6 @@
 #include "app/configstore.h"
 #include "diet/diettree.h"
+#include "diet/diettreemodel.h"
 #include "mainwindowfixture.h"
 #include "options/optionsdialog.h"
 #include "ui/nodetree.h"
@@ -157,11 +158,12 @@ private slots:
 
     void userChosenByApplyStaysCurrentAfterCancel()
     {
-        QTreeWidgetItem* day = f->main().tvwDiet->topLevelItem(0);
+        DietTreeModel& days = f->main().dietTree().model();
+        const QPersistentModelIndex day = days.index(0, 0);
         withOptions([&](OptionsDialog& d) {
             retype(d.txtUser[0], "Alice"); // renaming the current user does not rebuild the tree
             d.cmdApply->click();
-            QCOMPARE(f->main().tvwDiet->topLevelItem(0), day);
+            QCOMPARE(QModelIndex(day), days.index(0, 0));
             retype(d.txtUser[2], "Carol");
             choose(d.optUser[2]);
             d.cmdApply->click();
@@ -170,8 +172,8 @@ private slots:
         });
         QCOMPARE(f->ctx().currentUser, QString("USER3"));
         QCOMPARE(f->main().statusPanel2->text(), QString("User:  Carol"));
-        QCOMPARE(f->main().tvwDiet->topLevelItem(0)->text(0), QString("2003-05-13"));
-        QCOMPARE(f->main().tvwDiet->topLevelItemCount(), 1);
+        QCOMPARE(DietTreeModel::caption(days.index(0, 0)), QString("2003-05-13"));
+        QCOMPARE(days.rowCount(), 1);
         // Exactly one USER row carries the mark, so the next start finds the same user.
         QCOMPARE(f->test.scalar("SELECT group_concat(ConfigItem) FROM CONFIG WHERE SelectedConfig <> 0")
                      .toString(),
@@ -193,7 +195,8 @@ private slots:
             entries << f->main().cmbMeal->itemText(i);
         QCOMPARE(entries, (QStringList{"Select a Meal", "Breakfast", "Midday", "Dinner", "Snack", "Supper"}));
         QCOMPARE(f->main().cmbMeal->currentText(), QString("Dinner"));
-        QCOMPARE(f->main().tvwDiet->node("MLMEAL1DT20030512")->text(0), QString("Midday"));
+        QCOMPARE(DietTreeModel::caption(f->main().dietTree().model().node("MLMEAL1DT20030512")),
+                 QString("Midday"));
     }
 
     void aMealTypedAndRemovedCountsAsChanged_data()

@@ -141,7 +141,7 @@ private slots:
         }
         QCOMPARE(edited, QStringList(3, "Diet Information - Toast"));
         // Without a selected node nothing happens.
-        f->tree()->selectNode(nullptr);
+        f->tree()->selectNode(QModelIndex());
         action("mnuEditDietEntry")->trigger();
         f->diet().showDietTotals();
         QCOMPARE(ModalGuard::rejected(), QStringList());

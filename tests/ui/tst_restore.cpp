@@ -5,6 +5,8 @@
 #include "data/schema.h"
 #include "databasefiles.h"
 #include "diet/purgedialog.h"
+#include "diet/diettree.h"
+#include "diet/diettreemodel.h"
 #include "mainwindowfixture.h"
 #include "ui/nodetree.h"
 
@@ -33,8 +35,9 @@ class RestoreTest : public QObject
     QStringList days()
     {
         QStringList captions;
-        for (int i = 0; i < w().tvwDiet->topLevelItemCount(); ++i)
-            captions << w().tvwDiet->topLevelItem(i)->text(0);
+        const DietTreeModel& model = w().dietTree().model();
+        for (int i = 0; i < model.rowCount(); ++i)
+            captions << DietTreeModel::caption(model.index(i, 0));
         return captions;
     }
     // A copy of the fixture's database, changed by statements, as a file of the user's.
