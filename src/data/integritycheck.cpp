@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QtDebug>
 
+#include <condition_variable>
 #include <mutex>
 #include <sqlite3.h>
 
@@ -14,8 +15,10 @@
 struct IntegrityCheck::Run
 {
     std::mutex mutex;
+    std::condition_variable wake; // ends the wait before the check
     sqlite3* connection = nullptr;
     bool stopped = false;
+    bool hurry = false; // someone waits for the finding: no more waiting first
     std::optional<QString> finding; // once the check has ended by itself
     std::unique_ptr<QThread> thread;
 };
@@ -92,12 +95,18 @@ QString IntegrityCheck::check(const QString& path, bool quick)
     return finding;
 }
 
-void IntegrityCheck::start(const QString& path)
+void IntegrityCheck::start(const QString& path, std::chrono::milliseconds delay)
 {
     stop();
     auto run = std::make_shared<Run>();
     QPointer<IntegrityCheck> self(this);
-    run->thread.reset(QThread::create([run, self, path] {
+    run->thread.reset(QThread::create([run, self, path, delay] {
+        {
+            std::unique_lock<std::mutex> lock(run->mutex);
+            run->wake.wait_for(lock, delay, [&] { return run->stopped || run->hurry; });
+            if (run->stopped)
+                return;
+        }
         QString finding;
         sqlite3* connection = openUnlocked(path, &finding);
         bool interrupted = false;
@@ -140,7 +149,8 @@ void IntegrityCheck::start(const QString& path)
             Qt::QueuedConnection);
     }));
     m_run = run;
-    run->thread->start(QThread::LowPriority);
+    // It gives way to everything else the program does.
+    run->thread->start(QThread::IdlePriority);
 }
 
 void IntegrityCheck::stop()
@@ -153,6 +163,7 @@ void IntegrityCheck::stop()
         if (m_run->connection)
             sqlite3_interrupt(m_run->connection);
     }
+    m_run->wake.notify_all();
     m_run->thread->wait();
     m_run.reset();
 }
@@ -161,6 +172,11 @@ std::optional<QString> IntegrityCheck::finish()
 {
     if (!m_run)
         return std::nullopt;
+    {
+        std::lock_guard<std::mutex> lock(m_run->mutex);
+        m_run->hurry = true;
+    }
+    m_run->wake.notify_all();
     m_run->thread->wait();
     std::optional<QString> finding;
     {

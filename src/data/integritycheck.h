@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -18,12 +19,13 @@ public:
     explicit IntegrityCheck(QObject* parent = nullptr);
     ~IntegrityCheck() override;
 
-    // Starts checking the file at path (a check still running is stopped
-    // first); finished() follows on this object's thread.
-    void start(const QString& path);
+    // Starts checking the file at path after delay (a check still running is
+    // stopped first); finished() follows on this object's thread.
+    void start(const QString& path, std::chrono::milliseconds delay = {});
     // Ends a running check at once; it reports nothing.
     void stop();
-    // Waits for the check to end instead, and answers its finding ("" for a
+    // Waits for the check to end instead (starting it at once if it was still
+    // waiting for its delay), and answers its finding ("" for a
     // sound file) unless it has already been reported or was stopped; it
     // reports nothing more.
     std::optional<QString> finish();

@@ -258,7 +258,9 @@ QString OrvDataSource::quickCheck()
 
 void OrvDataSource::startIntegrityCheck()
 {
-    m_integrityCheck->start(m_context.dbPath);
+    // The check reads the whole file: it lets the start-up paint the window
+    // first, so that it takes nothing from what the user waits for.
+    m_integrityCheck->start(m_context.dbPath, std::chrono::milliseconds(300));
 }
 
 void OrvDataSource::replaceFile(const QString& replacement)
