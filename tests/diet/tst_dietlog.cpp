@@ -170,6 +170,12 @@ private slots:
                 .value(0),
             (QVariantList{2.0, "1 half", 5, 50.0, "2003-05-20", "", 10.0, 10.0}));
         QCOMPARE(log->current().date, QDate(2003, 5, 20));
+        // Without measures the serving stays and only the servings scale.
+        const LoggedFood pieFood = food(Fixture::ApplePie);
+        const qint32 pie = log->addEntry(pieFood, 1, kMay14, pieFood.serving, "").value();
+        QVERIFY(log->editEntry(pie, 3, kMay14, std::nullopt, ""));
+        QCOMPARE(t->rows("SELECT NumServings, ServingSize, Fat FROM DietActivity WHERE DietId = ?", {pie}),
+                 (QList<QVariantList>{{3.0, "1 slice", 57.0}}));
         // What cannot be rescaled stays as it is, with the message.
         for (const char* stored : {"NumServings = 0", "USDA_GM_WT = 0"}) {
             t->exec(QString("UPDATE DietActivity SET %1").arg(stored));

@@ -1,5 +1,6 @@
 #include "foodtestsupport.h"
 
+#include "diet/diettree.h"
 #include "diet/diettreemodel.h"
 #include "diet/dietview.h"
 #include "food/findcontroller.h"
@@ -123,6 +124,39 @@ private slots:
         find("", false); // an empty diet log
         QCOMPARE(noMatchBoxes(), 3);
         QVERIFY(!w().tvwDiet->selectedNode().isValid());
+    }
+
+    void findOverALongLogReadsOnlyTheDaysOfItsMatches()
+    {
+        // Three years, three entries a day; now and then an apple.
+        f->test.exec(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 3284) "
+            "INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName) SELECT i + 1, "
+            "'USER1', date('2001-01-01', '+' || (i / 3) || ' days'), CASE i % 3 WHEN 0 THEN '' ELSE "
+            "'MEAL' || (i % 3) END, CASE WHEN i % 97 = 5 THEN 'Green apple' WHEN i % 89 = 1 THEN "
+            "'Apple juice' ELSE 'Bread ' || (i % 11) END FROM n");
+        load();
+        // The matches in the order of the log (by day, name and id), wrapping at the end.
+        QStringList matches, found;
+        QSet<QString> days;
+        for (const QVariantList& row : f->test.rows("SELECT 'D' || DietId, DietDate FROM DietActivity WHERE "
+                                                    "FoodName LIKE '%apple%' ORDER BY 2, FoodName, DietId")) {
+            matches << row[0].toString();
+            days << row[1].toString();
+        }
+        find("APPLE", false);
+        found << dietSelected();
+        for (int i = 0; i < matches.size(); ++i) {
+            run(Command::FindNext);
+            found << dietSelected();
+        }
+        QCOMPARE(found, matches + matches.mid(0, 1));
+        QCOMPARE(prompts().count(), 0);
+        int opened = 0;
+        const DietTreeModel& model = w().dietTree().model();
+        for (int i = 0; i < model.rowCount(); ++i)
+            opened += model.rowCount(model.index(i, 0)) > 0 ? 1 : 0;
+        QCOMPARE(opened, days.size());
     }
 
     // Pattern characters keep their meaning, quotes, % and _ are plain, and a
