@@ -181,11 +181,6 @@ TestContext::TestContext(Fixture::Content content) : folder(content)
     context->dataSource().cmdTableKey();
 }
 
-TestContext::~TestContext()
-{
-    context.reset();
-}
-
 QSqlDatabase TestContext::db()
 {
     return context->dataSource().database();
