@@ -25,25 +25,14 @@ class DamagedFilesTest : public QObject
     Q_OBJECT
 
 private:
+    qint64 full = 0; // the size of a fixture database
+
     static QString bytes(qint64 n) { return QLocale(QLocale::English).toString(n) + " bytes"; }
     static void writeFile(const QString& path, const QByteArray& content)
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
-    }
-    // Runs statements on the file through a connection of the test's own.
-    static void alter(const QString& path, const QStringList& statements)
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "alter");
-            db.setDatabaseName(path);
-            QVERIFY(db.open());
-            for (const QString& statement : statements)
-                Schema::exec(db, statement);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("alter");
     }
     // Starts the program over the folder, which must refuse the file with one
     // box containing phrase and leave the Data folder as it was.
@@ -53,85 +42,67 @@ private:
         const auto before = DatabaseFiles::contents(data);
         ProgramRun run(folder.path());
         QVERIFY(!Startup::openDatabase(run.context));
-        QCOMPARE(run.prompts.count(), 1);
-        const Prompt box = run.prompts.last();
-        QCOMPARE(box.title, QString("Application Error"));
-        QCOMPARE(box.icon, PromptIcon::Critical);
-        QVERIFY2(box.text.contains(phrase), qPrintable(box.text));
+        const QString text = run.prompts.last().text;
+        QCOMPARE(run.prompts.shown(),
+                 QList<Prompt>{applicationError(text.left(text.indexOf("If this behavior")))});
+        QVERIFY2(text.contains(phrase), qPrintable(text));
         // Every new message names the file; the program's older ones keep their words.
-        QVERIFY2(box.text.contains(folder.dbPath()) || phrase.startsWith("Unable to"), qPrintable(box.text));
-        QVERIFY(box.text.endsWith(run.context.supportMessage));
+        QVERIFY2(text.contains(folder.dbPath()) || phrase.startsWith("Unable to"), qPrintable(text));
         QCOMPARE(run.context.shutDownRequested(), fatal);
         QVERIFY(!run.context.dataSource().isConnected());
         QCOMPARE(DatabaseFiles::contents(data), before);
     }
 
 private slots:
+    void initTestCase()
+    {
+        full = fileBytes(FixtureFolder().dbPath()).size();
+        QCOMPARE(full % 4096, 0);
+    }
+
     void damagedFilesAreRefusedAndLeftAlone_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("phrase"); // "%full": the whole file's size
-        QTest::newRow("text file") << "text"
-                                   << "is not a Corvane's Foodlark Database.  ";
-        QTest::newRow("empty file") << "empty"
-                                    << "is empty (0 bytes)";
-        QTest::newRow("40 bytes") << "40"
-                                  << "holds only 40 bytes, not even the whole header";
-        QTest::newRow("100 bytes") << "100"
-                                   << "holds 100 bytes of the %full its header records";
-        QTest::newRow("first 4 KiB") << "4096"
-                                     << "holds 4,096 bytes of the %full its header records";
-        QTest::newRow("half") << "half"
-                              << "holds %half of the %full its header records";
-        QTest::newRow("last page missing") << "lastpage"
-                                           << "holds %lastpage of the %full its header records";
-        QTest::newRow("header garbled") << "header"
-                                        << "is damaged: its header is not valid";
-        QTest::newRow("folder") << "folder"
-                                << "is a folder, not a Corvane's Foodlark Database file";
-        QTest::newRow("named pipe") << "pipe"
-                                    << "is not an ordinary file (it is a named pipe";
-        QTest::newRow("page overwritten, run not closed") << "page"
-                                                          << "is damaged: the database engine's check found";
-        QTest::newRow("log of another copy") << "stale"
-                                             << "holds changes that were made to another copy";
-        QTest::newRow("held by another copy")
-            << "held"
-            << "Unable to open the Corvane's Foodlark Database.  Make sure you don't have another "
-               "instance of Corvane's Foodlark open.  ";
+        QTest::addColumn<qint64>("kept"); // of a file cut short
+        QTest::addColumn<QString>("phrase");
+        const auto row = [](const char* tag, const char* kind, qint64 kept, const QString& phrase) {
+            QTest::newRow(tag) << QString(kind) << kept << phrase;
+        };
+        row("text file", "text", 0, "is not a Corvane's Foodlark Database.  ");
+        row("empty file", "cut", 0, "is empty (0 bytes)");
+        row("40 bytes", "cut", 40, "holds only 40 bytes, not even the whole header");
+        for (const qint64 kept : {qint64(100), qint64(4096), full / 2, full - 4096})
+            row(qPrintable(bytes(kept)), "cut", kept,
+                bytes(kept) + " of the " + bytes(full) + " its header records");
+        row("header garbled", "header", 0, "is damaged: its header is not valid");
+        row("folder", "folder", 0, "is a folder, not a Corvane's Foodlark Database file");
+        row("named pipe", "pipe", 0, "is not an ordinary file (it is a named pipe");
+        row("page overwritten, run not closed", "page", 0, "is damaged: the database engine's check found");
+        row("log of another copy", "stale", 0, "holds changes that were made to another copy");
+        row("held by another copy", "held", 0,
+            "Unable to open the Corvane's Foodlark Database.  Make sure you don't have another instance of "
+            "Corvane's Foodlark open.  ");
     }
     void damagedFilesAreRefusedAndLeftAlone()
     {
         QFETCH(QString, kind);
+        QFETCH(qint64, kept);
         QFETCH(QString, phrase);
         FixtureFolder folder;
         const QString db = folder.dbPath();
         const QByteArray whole = fileBytes(db);
-        const qint64 full = whole.size(), page = 4096;
-        QCOMPARE(full % page, 0);
-        phrase.replace("%full", bytes(full))
-            .replace("%half", bytes(full / 2))
-            .replace("%lastpage", bytes(full - page));
         ProgramRun holder(folder.path());
         if (kind == "text")
             writeFile(db, "Breakfast: porridge\nLunch: soup\nThis is not a database at all.\n");
-        else if (kind == "empty")
-            writeFile(db, {});
-        else if (kind == "40" || kind == "100" || kind == "4096")
-            writeFile(db, whole.left(kind.toInt()));
-        else if (kind == "half")
-            writeFile(db, whole.left(full / 2));
-        else if (kind == "lastpage")
-            writeFile(db, whole.left(full - page));
+        else if (kind == "cut")
+            writeFile(db, whole.left(kept));
         else if (kind == "header")
             writeFile(db, whole.left(16) + QByteArray(2, '\x03') + whole.mid(18)); // page size 771
-        else if (kind == "folder") {
-            QVERIFY(QFile::remove(db));
-            QVERIFY(QDir().mkpath(db));
-        } else if (kind == "pipe") {
-            QVERIFY(QFile::remove(db));
-            QCOMPARE(::mkfifo(QFile::encodeName(db).constData(), 0600), 0);
-        } else if (kind == "page") {
+        else if (kind == "folder" || kind == "pipe")
+            QVERIFY(QFile::remove(db) &&
+                    (kind == "folder" ? QDir().mkpath(db)
+                                      : ::mkfifo(QFile::encodeName(db).constData(), 0600) == 0));
+        else if (kind == "page") {
             // After a run that was cut off, the damage is found at the start.
             QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Clean));
             QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Crash));
@@ -255,7 +226,8 @@ private slots:
         QFETCH(QString, phrase);
         QFETCH(bool, fatal);
         FixtureFolder folder;
-        alter(folder.dbPath(), statements);
+        for (const QString& statement : statements)
+            fileRows(folder.dbPath(), statement);
         expectRefusal(folder, phrase, fatal);
     }
 };

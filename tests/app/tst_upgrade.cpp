@@ -6,7 +6,6 @@
 #include "fulldisk.h"
 
 #include <QDir>
-
 #include <QRegularExpression>
 #include <QTest>
 
@@ -70,9 +69,7 @@ private slots:
         QTest::newRow("blank VERSION, Yes") << "   " << true << Outcome::Full;
         QTest::newRow("10.0.0, Yes") << "10.0.0" << true << Outcome::Full;
         QTest::newRow("2.0.0") << "2.0.0" << true << Outcome::TipsAndVersion;
-        QTest::newRow("2.0.5") << "2.0.5" << true << Outcome::TipsAndVersion;
         QTest::newRow("2.1.0") << "2.1.0" << true << Outcome::VersionOnly;
-        QTest::newRow("2.9.9") << "2.9.9" << true << Outcome::VersionOnly;
         QTest::newRow("3.0.00") << "3.0.00" << true << Outcome::VersionOnly;
         QTest::newRow("3.0.1") << "3.0.1" << true << Outcome::VersionOnly;
     }
@@ -137,14 +134,6 @@ private slots:
         t->prompts.clear();
         QCOMPARE(checkDatabaseVersion(t->ctx()), outcome != Outcome::Declined);
         QCOMPARE(t->prompts.count(), outcome == Outcome::Declined ? 2 : 0);
-    }
-
-    void firstSnapshotKeyAfterTheFullUpgradeIsTwo()
-    {
-        t = std::make_unique<TestContext>(Fixture::Content::NoSnapShot);
-        t->prompts.queueYes();
-        QVERIFY(checkDatabaseVersion(t->ctx()));
-        QCOMPARE(t->ctx().dataSource().getTableKey("SNAPSHOT"), std::optional<qint32>(2));
     }
 
     void failedFullUpgradeLeavesTheDatabaseAsItWas()
