@@ -27,21 +27,21 @@ private:
         "it was before the upgrade, which will be offered again at the next "
         "start.  ";
 
-    // The rows of a table in table order, one text each.
-    QStringList rows(const QString& sql)
-    {
-        QStringList result;
-        for (const QVariantList& row : t->rows(sql))
-            result << row[0].toString();
-        return result;
-    }
-    // "ITEM=value" per configuration row, " *" marking a selected one.
+    // "ITEM=value" per configuration row in table order, " *" marking a selected one.
     QStringList config()
     {
-        return rows("SELECT ConfigItem || '=' || ConfigValue || iif(SelectedConfig, ' *', '') FROM CONFIG "
-                    "ORDER BY rowid");
+        return t
+            ->scalar("SELECT group_concat(ConfigItem || '=' || ConfigValue || iif(SelectedConfig, ' *', ''), "
+                     "'|') FROM CONFIG")
+            .toString()
+            .split('|');
     }
-    QStringList keys() { return rows("SELECT KeyName || '=' || KeyValue FROM TableKey ORDER BY rowid"); }
+    QStringList keys()
+    {
+        return t->scalar("SELECT group_concat(KeyName || '=' || KeyValue, '|') FROM TableKey")
+            .toString()
+            .split('|');
+    }
     // After rows were changed underneath the program, as at a fresh start.
     void reopen() { QVERIFY(t->ctx().dataSource().cmdConfig() && t->ctx().dataSource().cmdTableKey()); }
 

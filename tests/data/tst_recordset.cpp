@@ -293,22 +293,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DataError, ds().rsMeasures.addNew());
         QVERIFY_THROWS_EXCEPTION(DataError, ds().rsMeasures.deleteCurrent());
     }
-
-    void datesAreStoredAsText()
-    {
-        QVERIFY(ds().cmdDietData("USER1") && ds().cmdSnapShotData("USER1"));
-        for (auto [rs, key, column, value] :
-             {std::tuple(&ds().rsDietData, "DietId", "DietDate", QVariant(QDate(2004, 1, 2))),
-              std::tuple(&ds().rsSnapShotData, "SNAPID", "SNAPDATETM",
-                         QVariant(QDateTime({2004, 1, 2}, {23, 30})))}) {
-            rs->addNew();
-            rs->setValue(key, 1);
-            rs->setValue(column, value);
-            rs->update();
-        }
-        QCOMPARE(t->rows("SELECT DietDate, SNAPDATETM FROM DietActivity, SNAPSHOT"),
-                 (QList<QVariantList>{{"2004-01-02", "2004-01-02 23:30:00"}}));
-    }
 };
 
 QTEST_GUILESS_MAIN(RecordsetTest)
