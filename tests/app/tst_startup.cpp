@@ -51,7 +51,9 @@ private:
                  QList<Prompt>{applicationError(text.left(text.indexOf("If this behavior")))});
         QVERIFY2(text.contains(phrase), qPrintable(text));
         // Every new message names the file; the program's older ones keep their words.
-        QVERIFY2(text.contains(folder.dbPath()) || phrase.startsWith("Unable to"), qPrintable(text));
+        QVERIFY2(text.contains(folder.dbPath()) || text.contains(folder.upgradePath()) ||
+                     phrase.startsWith("Unable to"),
+                 qPrintable(text));
         QCOMPARE(run.context.shutDownRequested(), fatal);
         QVERIFY(!run.context.dataSource().isConnected());
         QCOMPARE(DatabaseFiles::contents(data), before);
@@ -112,42 +114,6 @@ private slots:
         QCOMPARE(listing(folder.path() + "/Data"), QStringList());
     }
 
-    // The program respects a read-only mark even where the system would let it
-    // write anyway (as for root, where the tests usually run).
-    void readOnlyFilesAreReportedAndLeftAlone_data()
-    {
-        QTest::addColumn<bool>("templateOnly");
-        QTest::addColumn<bool>("lockFolder");
-        QTest::newRow("read-only Data folder") << false << true;
-        QTest::newRow("read-only database file") << false << false;
-        QTest::newRow("read-only Data folder, template only") << true << true;
-        QTest::newRow("read-only template") << true << false;
-    }
-    void readOnlyFilesAreReportedAndLeftAlone()
-    {
-        QFETCH(bool, templateOnly);
-        QFETCH(bool, lockFolder);
-        FixtureFolder folder(Fixture::Content::Catalogue, false);
-        const QString file = templateOnly ? folder.upgradePath() : folder.dbPath();
-        Fixture::writeDatabase(file);
-        const QByteArray before = fileBytes(file);
-        const QString locked = lockFolder ? folder.path() + "/Data" : file;
-        const QFile::Permissions unlocked = QFile::permissions(locked);
-        QVERIFY(QFile::setPermissions(locked,
-                                      QFile::ReadOwner | (lockFolder ? QFile::ExeOwner : QFile::ReadOwner)));
-        ProgramRun run(folder.path());
-        const bool started = Startup::openDatabase(run.context);
-        QFile::setPermissions(locked, unlocked);
-        QVERIFY(!started);
-        QCOMPARE(run.prompts.shown(),
-                 QList<Prompt>{
-                     applicationError(QString("The Corvane's Foodlark Database '%1' can not be written to.  "
-                                              "Make sure that the file and its folder are not read-only.  ")
-                                          .arg(file))});
-        QCOMPARE(listing(folder.path() + "/Data"), QStringList{QFileInfo(file).fileName()});
-        QCOMPARE(fileBytes(file), before);
-    }
-
     void declinedUpgradeEndsTheProgramAndWritesNothing()
     {
         FixtureFolder folder(Fixture::Content::NoSnapShot);
@@ -185,6 +151,12 @@ private slots:
         row("named pipe", "pipe", 0, "is not an ordinary file (it is a named pipe");
         row("page overwritten, run not closed", "page", 0, "is damaged: the database engine's check found");
         row("log of another copy", "stale", 0, "holds changes that were made to another copy");
+        // The program respects a read-only mark even where the system would let it
+        // write anyway (as for root, where the tests usually run).
+        for (const char* kind :
+             {"read-only file", "read-only folder", "read-only, template only", "read-only folder, template only"})
+            row(kind, kind, 0,
+                "can not be written to.  Make sure that the file and its folder are not read-only.  ");
         row("held by another copy", "held", 0,
             "Unable to open the Corvane's Foodlark Database.  Make sure you don't have another instance of "
             "Corvane's Foodlark open.  ");
@@ -198,7 +170,20 @@ private slots:
         const QString db = folder.dbPath();
         const QByteArray whole = fileBytes(db);
         ProgramRun holder(folder.path());
-        if (kind == "text")
+        const bool templateOnly = kind.endsWith("template only");
+        if (templateOnly)
+            QVERIFY(QFile::rename(db, folder.upgradePath()));
+        else
+            writeFile(folder.upgradePath(), "template"); // must not be taken instead
+        const bool lockFolder = kind.startsWith("read-only folder");
+        const QString file = templateOnly ? folder.upgradePath() : db;
+        const QString locked = lockFolder ? folder.path() + "/Data" : file;
+        const QFile::Permissions unlocked = QFile::permissions(locked);
+        if (kind.startsWith("read-only")) {
+            phrase = QString("The Corvane's Foodlark Database '%1' ").arg(file) + phrase;
+            QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner |
+                                                      (lockFolder ? QFile::ExeOwner : QFile::ReadOwner)));
+        } else if (kind == "text")
             writeFile(db, "Breakfast: porridge\nLunch: soup\nThis is not a database at all.\n");
         else if (kind == "cut")
             writeFile(db, whole.left(kept));
@@ -224,52 +209,28 @@ private slots:
             writeFile(db, earlier);
         } else if (kind == "held")
             QVERIFY(Startup::openDatabase(holder.context));
-        writeFile(folder.upgradePath(), "template"); // must not be taken instead
         expectRefusal(folder, phrase);
+        QFile::setPermissions(locked, unlocked);
     }
 
     // The file of a run that ended cleanly is not checked at the start, so the
-    // start stays quick; the full check then runs beside the program, finds the
-    // damage, and the program ends without having written to the file.
-    void damageFoundAfterTheStartEndsTheRunWithoutWriting()
-    {
-        FixtureFolder folder;
-        QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Clean));
-        QVERIFY(DatabaseFiles::damagePage(folder.dbPath(), "FoodItem") > 0);
-        const QByteArray damaged = fileBytes(folder.dbPath());
-        ProgramRun run(folder.path());
-        OrvDataSource& ds = run.context.dataSource();
-        QVERIFY(Startup::openDatabase(run.context));
-        QSignalSpy checked(&ds.integrityCheck(), &IntegrityCheck::finished);
-        Startup::acceptDatabase(run.context);
-        // Entries logged before the check has finished go to the log only.
-        QVERIFY(ds.cmdDietData("USER1"));
-        QVERIFY(ds.getTableKey("DIETACTIVITY"));
-        QVERIFY(checked.wait(30000));
-        QCOMPARE(checked.first().at(1).toBool(), false);
-        QCOMPARE(run.prompts.count(), 1);
-        QVERIFY2(run.prompts.last().text.contains("is damaged: the database engine's check found"),
-                 qPrintable(run.prompts.last().text));
-        QVERIFY(run.prompts.last().text.contains(QDir(folder.path()).filePath("Data/Backups")));
-        QCOMPARE(run.shutDowns, 1);
-        ds.closeDB();
-        QCOMPARE(fileBytes(folder.dbPath()), damaged);
-        // The next start finds the damage at once: the run was not closed.
-        expectRefusal(folder, "is damaged");
-    }
-
-    // A run closed before its check has reported waits for it: a sound file
-    // gets its log copied in, so the next start needs no check; a damaged one
-    // keeps the log beside it, untouched.
-    void aRunClosedBeforeItsCheckReportedSeesItThrough_data()
+    // start stays quick; the full check then runs beside the program. When it
+    // finds damage, the program ends without having written to the file. A run
+    // closed before its check has reported waits for it: a sound file gets its
+    // log copied in, so the next start needs no check; a damaged one keeps the
+    // log beside it, untouched, and the next start finds the damage at once.
+    void theCheckAfterTheStartSeesItsRunThrough_data()
     {
         QTest::addColumn<bool>("damaged");
-        QTest::newRow("sound") << false;
-        QTest::newRow("damaged") << true;
+        QTest::addColumn<bool>("reported"); // the check reported before the run was closed
+        QTest::newRow("sound, closed at once") << false << false;
+        QTest::newRow("damaged, closed at once") << true << false;
+        QTest::newRow("damaged, reported") << true << true;
     }
-    void aRunClosedBeforeItsCheckReportedSeesItThrough()
+    void theCheckAfterTheStartSeesItsRunThrough()
     {
         QFETCH(bool, damaged);
+        QFETCH(bool, reported);
         FixtureFolder folder;
         QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Clean));
         if (damaged)
@@ -277,14 +238,29 @@ private slots:
         const QByteArray before = fileBytes(folder.dbPath());
         {
             ProgramRun run(folder.path());
+            OrvDataSource& ds = run.context.dataSource();
             QVERIFY(Startup::openDatabase(run.context));
+            QSignalSpy checked(&ds.integrityCheck(), &IntegrityCheck::finished);
             Startup::acceptDatabase(run.context);
-            run.context.dataSource().closeDB();
-            QCOMPARE(run.prompts.count(), 0);
+            if (reported) {
+                // Entries logged before the check has finished go to the log only.
+                QVERIFY(ds.cmdDietData("USER1") && ds.getTableKey("DIETACTIVITY"));
+                QVERIFY(checked.wait(30000));
+                QCOMPARE(checked.first().at(1).toBool(), false);
+                const QString text = run.prompts.last().text;
+                QVERIFY2(text.contains("is damaged: the database engine's check found") &&
+                             text.contains(QDir(folder.path()).filePath("Data/Backups")),
+                         qPrintable(text));
+                QCOMPARE(run.shutDowns, 1);
+            }
+            ds.closeDB();
+            QCOMPARE(run.prompts.count(), int(reported));
         }
         QCOMPARE(DatabaseFile::endedUncleanly(folder.dbPath()), damaged);
-        if (damaged)
+        if (damaged) {
             QCOMPARE(fileBytes(folder.dbPath()), before);
+            expectRefusal(folder, "is damaged");
+        }
     }
 
     void everyTableAndColumnIsChecked_data()
