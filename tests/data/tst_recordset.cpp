@@ -232,21 +232,16 @@ private slots:
         QFETCH(QString, steps);
         // The same log twice, one set reading its ids at once, the other when needed.
         TestContext other;
-        QList<TestContext*> logs = {t.get(), &other};
-        Recordset sets[2];
+        QStringList seen[2]; // what each set shows
         for (int i = 0; i < 2; ++i) {
-            logs[i]->exec("INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) VALUES "
-                          "(1, 'USER1', '2003-05-14', 'Toast'), (2, 'USER1', '2003-05-14', 'egg'), "
-                          "(3, 'USER1', '2003-05-12', 'Tea'), (4, 'USER1', '2003-05-14', 'Egg'), "
-                          "(5, 'USER2', '2003-05-13', 'Not mine'), (6, 'USER1', NULL, 'Old')");
-            sets[i].openDynaset(logs[i]->db(), "DietActivity", "UserName = ?", {"USER1"},
-                                "DietDate, FoodName, DietId",
-                                i == 0 ? Recordset::Keys::AtOnce : Recordset::Keys::WhenNeeded);
-        }
-        // What each set shows: its size, where it stands, then its rows from the first.
-        QStringList seen[2];
-        for (int i = 0; i < 2; ++i) {
-            Recordset& rs = sets[i];
+            TestContext& log = i == 0 ? *t : other;
+            log.exec("INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) VALUES "
+                     "(1, 'USER1', '2003-05-14', 'Toast'), (2, 'USER1', '2003-05-14', 'egg'), "
+                     "(3, 'USER1', '2003-05-12', 'Tea'), (4, 'USER1', '2003-05-14', 'Egg'), "
+                     "(5, 'USER2', '2003-05-13', 'Not mine'), (6, 'USER1', NULL, 'Old')");
+            Recordset rs;
+            rs.openDynaset(log.db(), "DietActivity", "UserName = ?", {"USER1"}, "DietDate, FoodName, DietId",
+                           i == 0 ? Recordset::Keys::AtOnce : Recordset::Keys::WhenNeeded);
             for (const QString& step : steps.split("; ", Qt::SkipEmptyParts)) {
                 const QStringList word = step.split(' ');
                 const int id = word.value(1).toInt();
@@ -276,7 +271,7 @@ private slots:
                     seen[i] << rs.text("DietId");
                 seen[i] << "|" << matches(rs, matching, "DietId") << "|";
             };
-            search();
+            search(); // then its size, where it stands, its rows from the first
             seen[i] << QString::number(rs.recordCount()) << QString::number(rs.absolutePosition())
                     << QString::number(rs.bof()) + QString::number(rs.eof());
             for (rs.moveFirst(); !rs.eof(); rs.moveNext())

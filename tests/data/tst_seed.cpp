@@ -70,47 +70,32 @@ private slots:
         QCOMPARE(originals, 7907);
     }
 
-    void measuresGroupsAndKeysHoldTogether_data()
-    {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* tag, const char* sql, const char* expected) {
-            QTest::newRow(tag) << QString(sql) << QString(expected);
-        };
-        row("every USDA food has measures",
-            "SELECT count(*) FROM FoodItem f WHERE f.USDA_NDB_NO <> 0 AND NOT EXISTS "
-            "(SELECT 1 FROM USDA_Measures m WHERE m.NDB_NO = f.USDA_NDB_NO)",
-            "0");
-        row("an original's serving is its first measure",
-            "SELECT count(*) FROM FoodItem f JOIN USDA_Measures m ON m.NDB_NO = f.USDA_NDB_NO AND "
-            "m.MSRE_NO = 1 AND f.USDA_MSRE_NO = 1 AND m.MSRE_DESC = f.ServingSize AND "
-            "m.GM_WT = f.USDA_GM_WT WHERE f.USDA_NDB_NO = f.FoodId",
-            "7907");
-        row("a measure's weight",
-            "SELECT GM_WT FROM USDA_Measures WHERE NDB_NO = 1001 AND MSRE_DESC = '1 tbsp'", "14.2");
-        row("one favourites root", "SELECT count(*) FROM FoodGroup WHERE GroupTag = 'FAVORITE'", "1");
-        row("roots at the top only",
-            "SELECT count(*) FROM FoodGroup WHERE (ParentGroup = 0) <> (GroupTag IN ('GROUPROOT', "
-            "'FAVORITE'))",
-            "0");
-        row("every food in a group that holds foods",
-            "SELECT count(*) FROM FoodItem f WHERE NOT EXISTS (SELECT 1 FROM FoodGroup g WHERE "
-            "g.GroupId = f.GroupId AND g.GroupTag <> 'GROUPROOT')",
-            "0");
-        // Each key sequence goes on from the highest id in use.
-        row("keys",
-            "SELECT group_concat(KeyName || '=' || (KeyValue = CASE KeyName "
-            "WHEN 'FOODGROUP' THEN (SELECT max(GroupId) FROM FoodGroup) "
-            "WHEN 'FOODITEM' THEN (SELECT max(FoodId) FROM FoodItem) "
-            "WHEN 'DIETACTIVITY' THEN (SELECT coalesce(max(DietId), 0) FROM DietActivity) "
-            "ELSE (SELECT coalesce(max(SNAPID), 0) FROM SNAPSHOT) END), ' ') FROM TableKey",
-            "FOODGROUP=1 FOODITEM=1 DIETACTIVITY=1 SNAPSHOT=1");
-    }
+    // Foods without measures, originals served by their first measure, a
+    // measure's weight, favourites roots, roots not at the top, foods in a group
+    // that holds none, and how far each key lies beyond the highest id in use.
     void measuresGroupsAndKeysHoldTogether()
     {
-        QFETCH(QString, sql);
-        QFETCH(QString, expected);
-        QCOMPARE(rows(sql).value(0).value(0).toString(), expected);
+        const QString key = "(SELECT KeyValue FROM TableKey WHERE KeyName = '%1') - "
+                            "(SELECT coalesce(max(%2), 0) FROM %3), ";
+        QStringList values;
+        for (const QVariant& value :
+             rows("SELECT (SELECT count(*) FROM FoodItem f WHERE f.USDA_NDB_NO <> 0 AND NOT EXISTS "
+                  "(SELECT 1 FROM USDA_Measures m WHERE m.NDB_NO = f.USDA_NDB_NO)), "
+                  "(SELECT count(*) FROM FoodItem f JOIN USDA_Measures m ON m.NDB_NO = f.USDA_NDB_NO AND "
+                  "m.MSRE_NO = 1 AND f.USDA_MSRE_NO = 1 AND m.MSRE_DESC = f.ServingSize AND "
+                  "m.GM_WT = f.USDA_GM_WT WHERE f.USDA_NDB_NO = f.FoodId), "
+                  "(SELECT GM_WT FROM USDA_Measures WHERE NDB_NO = 1001 AND MSRE_DESC = '1 tbsp'), "
+                  "(SELECT count(*) FROM FoodGroup WHERE GroupTag = 'FAVORITE'), "
+                  "(SELECT count(*) FROM FoodGroup WHERE (ParentGroup = 0) <> (GroupTag IN ('GROUPROOT', "
+                  "'FAVORITE'))), "
+                  "(SELECT count(*) FROM FoodItem f WHERE NOT EXISTS (SELECT 1 FROM FoodGroup g WHERE "
+                  "g.GroupId = f.GroupId AND g.GroupTag <> 'GROUPROOT')), " +
+                  key.arg("FOODGROUP", "GroupId", "FoodGroup") + key.arg("FOODITEM", "FoodId", "FoodItem") +
+                  key.arg("DIETACTIVITY", "DietId", "DietActivity") +
+                  key.arg("SNAPSHOT", "SNAPID", "SNAPSHOT") + "0")
+                 .value(0))
+            values << value.toString();
+        QCOMPARE(values.join(' '), "0 7907 14.2 1 0 0 0 0 0 0 0");
     }
 
     void newDatabaseConfiguration()
