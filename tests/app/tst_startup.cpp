@@ -153,8 +153,8 @@ private slots:
         row("log of another copy", "stale", 0, "holds changes that were made to another copy");
         // The program respects a read-only mark even where the system would let it
         // write anyway (as for root, where the tests usually run).
-        for (const char* kind :
-             {"read-only file", "read-only folder", "read-only, template only", "read-only folder, template only"})
+        for (const char* kind : {"read-only file", "read-only folder", "read-only, template only",
+                                 "read-only folder, template only"})
             row(kind, kind, 0,
                 "can not be written to.  Make sure that the file and its folder are not read-only.  ");
         row("held by another copy", "held", 0,
