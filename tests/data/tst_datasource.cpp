@@ -28,24 +28,20 @@ private:
     static QDateTime firstMoment(const QDate& date) { return QDateTime(date, QTime(0, 0, 1)); }
     static QDateTime lastMoment(const QDate& date) { return QDateTime(date, QTime(23, 59, 59)); }
 
-    // A diet log with DietIds 1, 2, ... and fat of the id: meal nullptr is a Null MealName.
+    // A diet log with DietIds 1, 2, ..., each with fat of its id, 2 x fat of protein and so on.
     void addDietLog()
     {
-        const std::tuple<const char*, QDate, const char*, const char*> rows[] = {
-            {"O'Brien's", day(14), "MEAL'1", "banana"},       {"O'Brien's", day(13), "MEAL0", "Toast"},
-            {"O'Brien's", day(14), "MEAL0", "apple"},         {"USER2", day(14), "MEAL0", "Apple"},
-            {"O'Brien's", day(14), "MEAL2", "Apple"},         {"O'Brien's", day(15), nullptr, "Cereal"},
-            {"O'Brien's", day(14), "MEAL0", "Zucchini"},      {"O'Brien's", day(1, 6), "MEAL3", "nuts"},
-            {"O'Brien's", day(31, 12, 2002), "MEAL0", "Egg"}, {"O'Brien's", day(14), "", "Water"},
-            {"O'Brien's", day(14), nullptr, "Yogurt"},
-        };
-        int id = 0;
-        for (const auto& [user, date, meal, food] : rows) {
-            ++id;
-            t->addDietRow(user, date, meal, food, id, id);
-            if (!meal)
-                t->exec("UPDATE DietActivity SET MealName = NULL WHERE DietId = ?", {id});
-        }
+        t->exec(
+            QString("INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName, Fat, Protein, "
+                    "Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2) SELECT column1, column2, "
+                    "column3, column4, column5, column1, 2 * column1, 3 * column1, 4 * column1, 5 * column1, "
+                    "6 * column1, 7 * column1, 8 * column1 FROM (VALUES (1, %1, '2003-05-14', 'MEAL''1', "
+                    "'banana'), (2, %1, '2003-05-13', 'MEAL0', 'Toast'), (3, %1, '2003-05-14', 'MEAL0', "
+                    "'apple'), (4, 'USER2', '2003-05-14', 'MEAL0', 'Apple'), (5, %1, '2003-05-14', 'MEAL2', "
+                    "'Apple'), (6, %1, '2003-05-15', NULL, 'Cereal'), (7, %1, '2003-05-14', 'MEAL0', "
+                    "'Zucchini'), (8, %1, '2003-06-01', 'MEAL3', 'nuts'), (9, %1, '2002-12-31', 'MEAL0', "
+                    "'Egg'), (10, %1, '2003-05-14', '', 'Water'), (11, %1, '2003-05-14', NULL, 'Yogurt'))")
+                .arg("'O''Brien''s'"));
     }
 
     void addSnapShots()
