@@ -7,6 +7,7 @@
 //   foodlark-bench [--runs N] [--only TEXT] [--seed FILE] [--keep FOLDER] [--years N]
 #include "app/appcontext.h"
 #include "app/configstore.h"
+#include "app/processmemory.h"
 #include "app/startup.h"
 #include "benchdatabase.h"
 #include "builder/foodbuilderwindow.h"
@@ -114,19 +115,6 @@ Result measure(const Step& step, int runs)
 QString thousands(qint64 n)
 {
     return QLocale(QLocale::English).toString(n);
-}
-
-// The resident memory of this process in KiB, now ("VmRSS") or at its peak
-// ("VmHWM"); 0 where /proc is missing.
-qint64 residentKiB(const char* which = "VmRSS")
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(which))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return 0;
 }
 
 // Starts a new peak of the resident memory (Linux).
@@ -445,7 +433,7 @@ int main(int argc, char** argv)
                         showReport(lastDay.addDays(-int(pages * perPage / perDay) + 1), false);
                     },
                     [&, path, printed, grown] {
-                        const qint64 before = residentKiB();
+                        const qint64 before = residentMemoryKiB();
                         resetMemoryPeak();
                         PrintJob::savePdf(path, context, {QStringLiteral("Diet Activity Report"), true, false},
                                           [&](PrintSurface& surface, bool selectionOnly) {
@@ -453,7 +441,7 @@ int main(int argc, char** argv)
                                               *printed = surface.page();
                                               return ok;
                                           });
-                        *grown = std::max(*grown, residentKiB("VmHWM") - before);
+                        *grown = std::max(*grown, residentMemoryKiB("VmHWM") - before);
                         return *printed;
                     },
                     10000,

@@ -28,7 +28,8 @@ void reportFailedUpgrade(AppContext& context, const DataError& error)
     context.fatalError(
         QStringLiteral("Unable to upgrade the %1 Database.  It has been left as it was before the "
                        "upgrade, which will be offered again at the next start.  ")
-            .arg(context.appTitle));
+            .arg(context.appTitle),
+        error);
 }
 
 // The first write of the full upgrade. A database of a release before 2.0.0

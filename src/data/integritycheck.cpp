@@ -149,8 +149,9 @@ void IntegrityCheck::start(const QString& path, std::chrono::milliseconds delay)
             Qt::QueuedConnection);
     }));
     m_run = run;
-    // It gives way to everything else the program does.
-    run->thread->start(QThread::IdlePriority);
+    // Not at idle priority: a program closing while the check runs waits for
+    // it, and on a busy machine an idle thread can take many times as long.
+    run->thread->start(QThread::LowPriority);
 }
 
 void IntegrityCheck::stop()

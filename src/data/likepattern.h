@@ -25,8 +25,7 @@ public:
 
     // Makes the SQL function pattern_matches(pattern, text) known to the
     // database connection: true when text matches pattern as matches() does,
-    // so a query can find the first match in its own order. Done again, it
-    // changes nothing.
+    // so a query can find the first match in its own order.
     static void installIn(const QSqlDatabase& db);
     // An SQLite LIKE pattern (escape character \) that every text the
     // pattern matches also matches; a quick first sieve for the database.

@@ -5,6 +5,7 @@
 #include "data/databasefile.h"
 #include "data/dateliterals.h"
 #include "data/integritycheck.h"
+#include "data/likepattern.h"
 #include "data/schema.h"
 
 #include <QDir>
@@ -134,6 +135,14 @@ bool OrvDataSource::connectDB()
                 }
             }
             query.finish();
+            if (opened) {
+                try {
+                    LikePattern::installIn(db);
+                } catch (const DataError& error) {
+                    qWarning() << "connectDB:" << error.what();
+                    opened = false;
+                }
+            }
             if (!opened)
                 db.close();
         }
@@ -291,11 +300,11 @@ bool OrvDataSource::keepDietMonths()
         if (Schema::hasDietMonths(db))
             return true;
         if (!db.transaction())
-            throw DataError(db.lastError().text().toStdString());
+            throw DataError::fromEngine(db.lastError());
         try {
             Schema::rebuildDietMonths(db);
             if (!db.commit())
-                throw DataError(db.lastError().text().toStdString());
+                throw DataError::fromEngine(db.lastError());
         } catch (const DataError&) {
             db.rollback();
             throw;
@@ -303,7 +312,7 @@ bool OrvDataSource::keepDietMonths()
         return true;
     } catch (const DataError& error) {
         qWarning() << "keepDietMonths:" << error.what();
-        m_context.fatalError(QString::fromLatin1(kDietData));
+        fail(kDietData, error);
         return false;
     }
 }
@@ -476,10 +485,10 @@ std::optional<QVector<QDate>> OrvDataSource::dietDays(const QString& user)
                                    ? QStringLiteral("DietMonths")
                                    : QStringLiteral("(") + Schema::dietMonthsOfLog() + QLatin1Char(')');
         if (!query.prepare(QStringLiteral("SELECT Month, Days FROM %1 WHERE UserName = ? ORDER BY Month").arg(months)))
-            throw DataError(query.lastError().text().toStdString());
+            throw DataError::fromEngine(query.lastError());
         query.addBindValue(user);
         if (!query.exec())
-            throw DataError(query.lastError().text().toStdString());
+            throw DataError::fromEngine(query.lastError());
         QVector<QDate> days;
         while (query.next()) {
             const QString month = query.value(0).toString();
@@ -497,7 +506,7 @@ std::optional<QVector<QDate>> OrvDataSource::dietDays(const QString& user)
         return days;
     } catch (const DataError& error) {
         qWarning() << kDietData << error.what();
-        m_context.fatalError(QString::fromLatin1(kDietData));
+        fail(kDietData, error);
         return std::nullopt;
     }
 }

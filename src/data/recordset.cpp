@@ -527,8 +527,8 @@ QString Recordset::matchCondition(const Criteria& criteria, QVariantList& params
         return QStringLiteral("%1 = ?").arg(column);
     }
     if (criteria.op == Criteria::Op::Like) {
-        // The database's LIKE sifts the rows quickly; the pattern decides.
-        LikePattern::installIn(m_db);
+        // The database's LIKE sifts the rows quickly; the pattern decides
+        // (a function the data source gives each connection it opens).
         params << LikePattern(criteria.value.toString()).sqlFilter() << criteria.value;
         return QStringLiteral("%1 LIKE ? ESCAPE '\\' AND pattern_matches(?, %1)").arg(column);
     }

@@ -136,7 +136,7 @@ bool hasDietMonths(const QSqlDatabase& db)
             "OR (type = 'trigger' AND tbl_name = 'DietActivity' AND name IN "
             "('DietMonthsInsert', 'DietMonthsDelete', 'DietMonthsUpdate'))")) ||
         !query.next())
-        throw DataError(query.lastError().text().toStdString());
+        throw DataError::fromEngine(query.lastError());
     return query.value(0).toInt() == 4;
 }
 
@@ -320,14 +320,14 @@ void writeFile(const QString& path, const std::function<void(const QSqlDatabase&
         db.setDatabaseName(path);
         try {
             if (!db.open())
-                throw DataError(db.lastError().text().toStdString());
+                throw DataError::fromEngine(db.lastError());
             exec(db, QStringLiteral("PRAGMA synchronous = OFF"));
             exec(db, QStringLiteral("PRAGMA journal_mode = MEMORY"));
             if (!db.transaction())
-                throw DataError(db.lastError().text().toStdString());
+                throw DataError::fromEngine(db.lastError());
             fill(db);
             if (!db.commit())
-                throw DataError(db.lastError().text().toStdString());
+                throw DataError::fromEngine(db.lastError());
             if (compact)
                 exec(db, QStringLiteral("VACUUM"));
         } catch (const DataError& error) {

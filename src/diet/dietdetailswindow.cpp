@@ -72,10 +72,9 @@ void DietDetailsWindow::setValues(const QString& detailText, const Nutrients& va
     // Nutrients::columns() order: Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2.
     QLineEdit* boxes[] = {txtFat, txtProtein, txtCarb, txtCalorie, txtSodium, txtCholesterol, txtOther1, txtOther2};
     // A stored value beyond any number (a damaged row) makes a sum that is no
-    // number either: it shows as a dash, never as "inf" or "nan".
+    // number either: the format says so, never "inf" or "nan".
     for (int i = 0; i < 8; ++i)
-        boxes[i]->setText(std::isfinite(values.values[i]) ? formatOneDecimal(values.values[i])
-                                                          : QStringLiteral("\u2014"));
+        boxes[i]->setText(formatOneDecimal(values.values[i]));
 }
 
 void DietDetailsWindow::keyPressEvent(QKeyEvent* event)

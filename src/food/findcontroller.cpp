@@ -70,7 +70,8 @@ void FindController::findFood(bool next)
     } catch (const DataError& error) {
         qWarning() << "findFood:" << error.what();
         context.fatalError(foods ? QStringLiteral("Unable to retrieve Food Data.  ")
-                                 : QStringLiteral("Unable to retrieve Diet Data.  "));
+                                 : QStringLiteral("Unable to retrieve Diet Data.  "),
+                           error);
         return;
     }
     if (found && (foods ? showFoodMatch(records) : showDietMatch(records)))

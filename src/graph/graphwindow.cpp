@@ -209,8 +209,8 @@ bool GraphWindow::buildGraph()
     DietGraphData data;
     try {
         data = DietGraphData::fromRecordset(m_context.dataSource().rsDietGraph);
-    } catch (const DataError&) {
-        m_context.fatalError(QStringLiteral("Unable to retrieve Diet Graph Data.  "));
+    } catch (const DataError& error) {
+        m_context.fatalError(QStringLiteral("Unable to retrieve Diet Graph Data.  "), error);
         return false;
     }
     return buildGraph(data);

@@ -228,9 +228,9 @@ bool SnapshotWindow::load()
         rows.reserve(rs.recordCount());
         for (rs.moveFirst(); !rs.eof(); rs.moveNext())
             rows.append(makeRow(SnapshotEntry::read(rs, m_slots)));
-    } catch (const DataError&) {
+    } catch (const DataError& error) {
         qDeleteAll(rows);
-        m_context.fatalError(QStringLiteral("Unable to retrieve SnapShot Data.  "));
+        m_context.fatalError(QStringLiteral("Unable to retrieve SnapShot Data.  "), error);
         return false;
     }
     m_filling = true;

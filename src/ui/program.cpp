@@ -1,6 +1,7 @@
 #include "ui/program.h"
 
 #include "app/appcontext.h"
+#include "app/processmemory.h"
 #include "app/startup.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
@@ -10,7 +11,6 @@
 
 #include <QApplication>
 #include <QScopeGuard>
-#include <QFile>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -23,27 +23,27 @@ namespace {
 // set and waits for one line on standard error: written once the main window
 // has been shown and painted, with the resident memory and the processor time
 // used so far. The program then ends without changing anything.
-bool probeFinished = false;
-
 class StartupProbe : public QObject
 {
 public:
+    bool finished = false;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* window = qobject_cast<QWindow*>(watched);
-        if (event->type() != QEvent::Expose || reported || !window || !window->isExposed())
+        if (event->type() != QEvent::Expose || m_reported || !window || !window->isExposed())
             return false;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (widget->windowHandle() == window && qobject_cast<QMainWindow*>(widget)) {
-                reported = true;
+                m_reported = true;
                 // After the expose has been handled, that is once the window is painted.
                 QTimer::singleShot(0, this, [this] {
-                    std::fprintf(stderr, "foodlark-probe: shown, rss_kb=%lld cpu_ms=%.1f\n", residentKb(),
+                    std::fprintf(stderr, "foodlark-probe: shown, rss_kb=%lld cpu_ms=%.1f\n",
+                                 static_cast<long long>(residentMemoryKiB()),
                                  1000.0 * double(std::clock()) / CLOCKS_PER_SEC);
                     std::fflush(stderr);
-                    probeFinished = true;
+                    finished = true;
                     QCoreApplication::exit(0);
                 });
             }
@@ -52,19 +52,7 @@ protected:
     }
 
 private:
-    static long long residentKb()
-    {
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-        return -1;
-    }
-
-    bool reported = false;
+    bool m_reported = false;
 };
 
 } // namespace
@@ -87,10 +75,6 @@ int runProgram(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Foodlark"));
     QApplication::setWindowIcon(programIcon());
 
-    StartupProbe probe;
-    if (qEnvironmentVariableIsSet("FOODLARK_STARTUP_PROBE"))
-        app.installEventFilter(&probe);
-
     MessageBoxPrompts prompts;
     return runProgramIn(QCoreApplication::applicationDirPath(), prompts);
 }
@@ -98,6 +82,9 @@ int runProgram(int argc, char** argv)
 int runProgramIn(const QString& folder, PromptService& prompts)
 {
     AppContext context(folder, prompts);
+    StartupProbe probe;
+    if (qEnvironmentVariableIsSet("FOODLARK_STARTUP_PROBE"))
+        QCoreApplication::instance()->installEventFilter(&probe);
     // A failure no handler caught ends the run on the error path.
     auto* app = dynamic_cast<Application*>(QCoreApplication::instance());
     if (app)
@@ -118,7 +105,7 @@ int runProgramIn(const QString& folder, PromptService& prompts)
     }
     if (!mainWindow)
         return EXIT_FAILURE;
-    if (probeFinished)
+    if (probe.finished)
         return EXIT_SUCCESS;
     return QApplication::exec();
 }
