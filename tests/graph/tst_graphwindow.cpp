@@ -48,37 +48,29 @@ private:
         return QStringList{g->chart->title(), days->titleText(), sums()->titleText()} + days->categoriesLabels();
     }
 
-    // Prints onto drawings of pages chartsPerPage chart heights high; the titles on each page.
+    // Prints onto a drawing of pages chartsPerPage chart heights high; the titles on each page.
     QList<QStringList> print(GraphPrintPlan::Mode mode, double chartsPerPage)
     {
         const double dpi = 600;
         const QSize size(int(g->MSChart1->width() * dpi / g->MSChart1->logicalDpiX()) + 10,
                          int(g->MSChart1->height() * dpi / g->MSChart1->logicalDpiY() * chartsPerPage));
-        QList<QStringList> pages;
-        QPainter painter;
-        std::unique_ptr<QBuffer> page;
-        std::unique_ptr<QSvgGenerator> drawing;
-        const auto newPage = [&] {
-            page = std::make_unique<QBuffer>();
-            drawing = std::make_unique<QSvgGenerator>();
-            drawing->setOutputDevice(page.get());
-            drawing->setResolution(int(dpi));
-            drawing->setSize(size);
-            return painter.begin(drawing.get());
-        };
-        const auto endPage = [&] {
-            painter.end();
-            pages.append(QStringList());
-            for (const QRegularExpressionMatch& title :
-                 QRegularExpression("Diet Activity Graph of [^<]*").globalMatch(QString::fromUtf8(page->data())))
-                pages.last() << title.captured();
-        };
-        newPage();
+        QBuffer drawn;
+        QSvgGenerator drawing;
+        drawing.setOutputDevice(&drawn);
+        drawing.setResolution(int(dpi));
+        drawing.setSize(size);
+        QPainter painter(&drawing);
         g->printGraphs(mode, painter, QRectF(QPointF(0, 0), size), dpi, [&] {
-            endPage();
-            return newPage();
+            painter.drawText(0, 0, "NEW PAGE");
+            return true;
         });
-        endPage();
+        painter.end();
+        QList<QStringList> pages;
+        for (const QString& page : QString::fromUtf8(drawn.data()).split("NEW PAGE")) {
+            pages.append(QStringList());
+            for (const QRegularExpressionMatch& title : QRegularExpression("Diet Activity Graph of [^<]*").globalMatch(page))
+                pages.last() << title.captured();
+        }
         return pages;
     }
     static QString title(const QString& nutrient) { return "Diet Activity Graph of " + nutrient + " for 05/01/03 - 05/31/03"; }
