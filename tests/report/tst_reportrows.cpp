@@ -188,18 +188,15 @@ private slots:
     void snapshotReportRows_data()
     {
         QTest::addColumn<bool>("labelled");
-        QTest::addColumn<QList<QStringList>>("rows"); // the headers, then the rows
-        QTest::addColumn<QString>("alignments");
+        QTest::addColumn<QList<QStringList>>("rows"); // the headers ("<" left aligned, ">" right), then the rows
         QTest::newRow("labels 2 and 5") << true
-                                        << QList<QStringList>{{"Date", "Waist", "Pulse", "  Comments"},
+                                        << QList<QStringList>{{"<Date", ">Waist", ">Pulse", "<  Comments"},
                                                               {"2003/05/14 07:30 AM", " 32.5", " ", "  after run"},
-                                                              {"2003/05/15 11:30 PM", "-1", " 60", "  late"}}
-                                        << "LRRL";
+                                                              {"2003/05/15 11:30 PM", "-1", " 60", "  late"}};
         QTest::newRow("no labels") << false
-                                   << QList<QStringList>{{"Date", "  Comments"},
+                                   << QList<QStringList>{{"<Date", "<  Comments"},
                                                          {"2003/05/14 07:30 AM", "  after run"},
-                                                         {"2003/05/15 11:30 PM", "  late"}}
-                                   << "LL";
+                                                         {"2003/05/15 11:30 PM", "  late"}};
     }
     void snapshotReportRows()
     {
@@ -214,15 +211,11 @@ private slots:
         SnapshotReport report(t->ctx());
         report.build(ds().rsSnapShotReport);
         QList<QStringList> rows{{}};
-        QString alignments;
-        for (int column = 0; column < report.columnCount(); ++column) {
-            rows[0].append(report.headerText(column));
-            alignments += report.alignment(column) == Qt::AlignRight ? 'R' : 'L';
-        }
+        for (int column = 0; column < report.columnCount(); ++column)
+            rows[0].append((report.alignment(column) == Qt::AlignRight ? ">" : "<") + report.headerText(column));
         for (int row = 0; row < report.rowCount(); ++row)
             rows.append(cells(report, row));
         QTEST(rows, "rows");
-        QTEST(alignments, "alignments");
         QCOMPARE(report.key(0), QString("K2"));
     }
 
