@@ -58,89 +58,41 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void criteriaDialogs_data()
-    {
-        QTest::addColumn<ReportCriteriaDialog::Kind>("kind");
-        QTest::addColumn<QStringList>("texts"); // name, caption, label, the options checked at first
-        QTest::addColumn<QString>("closing");
-        QTest::addColumn<QString>("result");
-        using K = ReportCriteriaDialog::Kind;
-        const QString reported = "Enter the Date Range you want reported:";
-        QTest::newRow("diet report") << K::DietReport << QStringList{"frmReportCrit", "Diet Activity Report Criteria",
-                                                                     reported, "chkShowPercentages"}
-                                     << "OK" << "OK";
-        QTest::newRow("diet graph") << K::DietGraph << QStringList{"frmReportCritGraph", "Diet Activity Graph Criteria",
-                                                                   "Enter the Date Range you want to graph:"}
-                                    << "close box" << "CANCEL";
-        QTest::newRow("snapshot report")
-            << K::SnapshotReport << QStringList{"frmReportCritSnap", "Snapshot Activity Report Criteria", reported}
-            << "Escape" << "CANCEL";
-    }
-    void criteriaDialogs()
-    {
-        QFETCH(ReportCriteriaDialog::Kind, kind);
-        QFETCH(QString, closing);
-        ReportCriteriaDialog dialog(kind);
-        QStringList texts{dialog.objectName(), dialog.windowTitle(), dialog.Label1->text()};
-        for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
-            if (box->isChecked())
-                texts << box->objectName();
-        QTEST(texts, "texts");
-        for (QDateTimeEdit* picker : {dialog.dtLoDate, dialog.dtHighDate})
-            QVERIFY(qAbs(picker->dateTime().secsTo(QDateTime::currentDateTime())) < 120);
-        if (dialog.chkTotalsOnly) {
-            // Daily totals alone turn the meal subtotals and snapshots off, and let them be chosen again.
-            dialog.chkMealBreak->setChecked(true);
-            dialog.chkShowSnapshot->setChecked(true);
-            for (bool on : {true, false}) {
-                dialog.chkTotalsOnly->click();
-                for (QCheckBox* box : {dialog.chkMealBreak, dialog.chkShowSnapshot})
-                    QVERIFY(!box->isChecked() && box->isEnabled() == !on);
-            }
-        }
-        dialog.show();
-        QCOMPARE(dialog.dialogResult(), QString());
-        if (closing == "OK")
-            dialog.OKButton->click();
-        else if (closing == "Escape")
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        else
-            dialog.close();
-        QTEST(dialog.dialogResult(), "result");
-        QVERIFY(dialog.isHidden());
-    }
-
     void launches_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("menu");       // held with the "Report" button while it runs; "" for none
-        QTest::addColumn<QStringList>("answer"); // Cancel, or OK after checking the options named
-        // The windows, the output's caption, then some of its texts.
+        QTest::addColumn<QString>("menu"); // held with the "Report" button while it runs; "" for none
+        // How the criteria dialog is closed (after checking the options named).
+        QTest::addColumn<QStringList>("answer");
+        // The criteria dialog's name, caption and label, the output's name and caption, then some of its texts.
         QTest::addColumn<QStringList>("shown");
-        const QString diet = "mnuToolsDietReport", graph = "mnuToolsDietGraph";
-        const QStringList cancel{"Cancel"};
-        QTest::newRow("Tools menu: diet, cancelled") << diet << diet << cancel << QStringList{"frmReportCrit"};
-        QTest::newRow("Report button") << "tbReport" << diet << cancel << QStringList{"frmReportCrit"};
-        QTest::newRow("drop-down: graph") << "DIETGRAPH" << graph << cancel << QStringList{"frmReportCritGraph"};
-        QTest::newRow("Tools menu: snapshots") << "mnuToolsSnapshotReport" << "" << cancel
-                                               << QStringList{"frmReportCritSnap"};
+        const QString diet = "mnuToolsDietReport", graph = "mnuToolsDietGraph", reported = "Enter the Date Range you want reported:";
+        const QStringList dietDialog{"frmReportCrit", "Diet Activity Report Criteria", reported};
+        const QStringList graphDialog{"frmReportCritGraph", "Diet Activity Graph Criteria",
+                                      "Enter the Date Range you want to graph:"};
+        const QStringList snapDialog{"frmReportCritSnap", "Snapshot Activity Report Criteria", reported};
+        QTest::newRow("Tools menu: diet, cancelled") << diet << diet << QStringList{"Cancel"} << dietDialog;
+        QTest::newRow("Report button, Escape") << "tbReport" << diet << QStringList{"Escape"} << dietDialog;
+        QTest::newRow("drop-down: graph, close box") << "DIETGRAPH" << graph << QStringList{"close box"} << graphDialog;
+        QTest::newRow("Tools menu: snapshots") << "mnuToolsSnapshotReport" << "" << QStringList{"Cancel"} << snapDialog;
+        // Percentages are on at first.
         QTest::newRow("drop-down: diet report")
             << "DIETRPT" << diet << QStringList{"OK", "chkMealBreak", "chkShowAverages"}
-            << QStringList{"frmReportCrit", "frmReport", "Diet Activity Report  05/14/03 - 05/15/03",
-                           "  05/14/2003 - Breakfast Totals:", "     Daily Averages:"};
+            << dietDialog + QStringList{"frmReport", "Diet Activity Report  05/14/03 - 05/15/03", "  05/14/2003 - Breakfast Totals:",
+                                        "     Daily Averages:", "     Calculated Percentage of Calories:"};
         // Whole days: from one second after midnight of the first.
         QTest::newRow("drop-down: snapshot report")
             << "SNAPSHOTRPT" << "" << QStringList{"OK"}
-            << QStringList{"frmReportCritSnap", "frmReportSnap", "Snapshot Activity Report  05/14/03 - 05/15/03",
-                           "2003/05/14 12:00 AM", "2003/05/15 11:30 PM"};
+            << snapDialog + QStringList{"frmReportSnap", "Snapshot Activity Report  05/14/03 - 05/15/03",
+                                        "2003/05/14 12:00 AM", "2003/05/15 11:30 PM"};
         QTest::newRow("Tools menu: diet graph")
             << graph << graph << QStringList{"OK"}
-            << QStringList{"frmReportCritGraph", "frmGraph", "Diet Activity Graph  05/14/03 - 05/15/03",
-                           "05/14/03 - 05/15/03", "2 days"};
+            << graphDialog + QStringList{"frmGraph", "Diet Activity Graph  05/14/03 - 05/15/03", "05/14/03 - 05/15/03", "2 days"};
     }
-    // Cancel runs no query and shows nothing; OK shows the output over the
-    // picked days, over the main window. The launch's commands are held while
-    // it runs, and every query's rows are closed afterwards.
+    // The criteria dialog starts at the present moment; OK shows the output
+    // over the picked days, over the main window; any other way out runs no
+    // query and shows nothing. The launch's commands are held while it runs,
+    // and every query's rows are closed afterwards.
     void launches()
     {
         QFETCH(QString, command);
@@ -151,13 +103,27 @@ private slots:
         addSnapshot(2, QDateTime(kFirst, QTime(0, 0, 1)), "first second");
         addSnapshot(3, QDateTime(kLast, QTime(23, 30)), "late");
         QStringList seen, texts;
-        bool held = false, overMain = false;
+        bool held = false, now = false, totalsOnly = true, overMain = false;
         whenModal([&](QWidget* window) {
             auto* dialog = qobject_cast<ReportCriteriaDialog*>(window);
-            seen << window->objectName();
+            seen << window->objectName() << window->windowTitle() << dialog->Label1->text();
             held = !action("tbReport")->isEnabled() && !action(menu.isEmpty() ? "mnuToolsDietReport" : menu)->isEnabled();
+            now = qAbs(dialog->dtLoDate->dateTime().secsTo(QDateTime::currentDateTime())) < 120 &&
+                  qAbs(dialog->dtHighDate->dateTime().secsTo(QDateTime::currentDateTime())) < 120;
+            if (dialog->chkTotalsOnly) {
+                // Daily totals alone turn the meal subtotals and snapshots off, and let them be chosen again.
+                dialog->chkMealBreak->setChecked(true);
+                dialog->chkShowSnapshot->setChecked(true);
+                for (bool on : {true, false}) {
+                    dialog->chkTotalsOnly->click();
+                    for (QCheckBox* box : {dialog->chkMealBreak, dialog->chkShowSnapshot})
+                        totalsOnly = totalsOnly && !box->isChecked() && box->isEnabled() == !on;
+                }
+            }
+            if (answer.first() == "Escape")
+                return QTest::keyClick(dialog, Qt::Key_Escape);
             if (answer.first() != "OK")
-                return dialog->CancelButton->click();
+                return answer.first() == "Cancel" ? dialog->CancelButton->click() : void(dialog->close());
             whenModal([&](QWidget* output) {
                 seen << output->objectName() << output->windowTitle();
                 overMain = output->parentWidget() == &f->main();
@@ -175,10 +141,11 @@ private slots:
             dialog->OKButton->click();
         });
         action(command)->trigger();
-        QCOMPARE(seen, shown.mid(0, answer.first() == "OK" ? 3 : 1));
+        QCOMPARE(seen, shown.mid(0, answer.first() == "OK" ? 5 : 3));
+        QVERIFY(now && totalsOnly);
         QCOMPARE(held, !menu.isEmpty());
         QCOMPARE(overMain, answer.first() == "OK");
-        for (const QString& text : shown.mid(3))
+        for (const QString& text : shown.mid(5))
             QVERIFY2(texts.contains(text), qPrintable(text));
         for (const char* name : {"mnuToolsDietReport", "mnuToolsDietGraph", "tbReport"})
             QVERIFY(action(name)->isEnabled());
