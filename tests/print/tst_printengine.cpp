@@ -1,12 +1,9 @@
 #include "fixture.h"
-#include "print/cprintlistview.h"
-#include "print/imagelist.h"
 #include "print/printfunctions.h"
 #include "print/recordingsurface.h"
+#include "printtestlist.h"
 #include "report/reportprintsetup.h"
 
-#include <QItemSelectionModel>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -27,41 +24,7 @@ const double kRowsTop = kHeaderTop + 200 + 2 * kPixel;
 // On the next pages the column titles stand at the top margin.
 const double kNextRowsTop = kMargin + 200 + 2 * kPixel;
 
-// A list of rows of single letters, one column 2000 twips wide.
-struct List
-{
-    QStandardItemModel model;
-    QItemSelectionModel selection{&model};
-    PrintableList list;
-    ImageList images;
-
-    explicit List(const QStringList& headers = {"Name"}, const QVector<double>& widths = {2000})
-    {
-        model.setHorizontalHeaderLabels(headers);
-        list.model = &model;
-        list.selection = &selection;
-        list.columnWidths = widths;
-        list.rowHeight = kRowHeight;
-        list.twipsPerPixelX = list.twipsPerPixelY = kPixel;
-        QImage picture(16, 16, QImage::Format_RGB32);
-        picture.fill(Qt::red);
-        images.add("meal", picture);
-    }
-    void addRow(const QStringList& cells, bool bold = false, const QString& image = {})
-    {
-        QList<QStandardItem*> items;
-        for (const QString& cell : cells)
-            items.append(new QStandardItem(cell));
-        items[0]->setData(bold, PrintableList::BoldRole);
-        items[0]->setData(image, PrintableList::ImageKeyRole);
-        model.appendRow(items);
-    }
-    void addRows(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            addRow({QString("row %1").arg(i)});
-    }
-};
+using List = PrintTestList;
 
 } // namespace
 
@@ -76,12 +39,7 @@ class PrintEngineTest : public QObject
     std::unique_ptr<CPrintListView> printerFor(RecordingSurface& surface, List& list)
     {
         auto printer = std::make_unique<CPrintListView>(surface, run->context);
-        printer->setControl(list.list);
-        printer->imageList = &list.images;
-        printer->page.setMargins(1);
-        printer->title.text = "TITLE";
-        printer->title.font = FontSpec{"Times New Roman", 14, true};
-        printer->title.alignment = CText::kCentre;
+        list.setUp(*printer);
         return printer;
     }
 

@@ -1,15 +1,13 @@
 #include "fixture.h"
 #include "mainwindowfixture.h"
-#include "print/cprintlistview.h"
-#include "print/imagelist.h"
 #include "print/paintersurface.h"
 #include "print/printjob.h"
+#include "printtestlist.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPrintPreviewWidget>
 #include <QRegularExpression>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,27 +19,17 @@ class PrintJobTest : public QObject
 
     QTemporaryDir dir;
     std::unique_ptr<ProgramRun> run;
-    QStandardItemModel model;
-    ImageList images;
+    PrintTestList list{{"Food", "Calories"}, {4000, 1000}};
     int pages = 0;
 
     // 100 rows of a list of two columns, landscape, a title and a numbered footer.
     PrintJob::Layout layout(bool withImages = true)
     {
         return [this, withImages](PrintSurface& surface, bool) {
-            PrintableList list;
-            list.model = &model;
-            list.columnWidths = {4000, 1000};
-            list.rowHeight = 300;
-            list.font = FontSpec{"DejaVu Sans", 9};
             CPrintListView printer(surface, run->context);
-            printer.setControl(list);
-            printer.imageList = withImages ? &images : nullptr;
-            printer.page.setMargins(1);
+            list.setUp(printer, "Apples and pears");
+            printer.imageList = withImages ? &list.images : nullptr;
             printer.page.orientation = PrintSurface::kLandscape;
-            printer.title.text = "Apples and pears";
-            printer.title.font = FontSpec{"Times New Roman", 14, true};
-            printer.title.alignment = CText::kCentre;
             printer.page.footer.text = "Page <pag>";
             printer.page.footer.alignment = CText::kCentre;
             const bool ok = printer.printControl();
@@ -53,13 +41,8 @@ class PrintJobTest : public QObject
 private slots:
     void initTestCase()
     {
-        model.setHorizontalHeaderLabels({"Food", "Calories"});
         for (int i = 0; i < 100; ++i)
-            model.appendRow({new QStandardItem(QString("Apple %1").arg(i)), new QStandardItem("52.0")});
-        QImage picture(16, 16, QImage::Format_RGB32);
-        picture.fill(Qt::blue);
-        images.add("meal", picture);
-        model.item(0)->setData("meal", PrintableList::ImageKeyRole);
+            list.addRow({QString("Apple %1").arg(i), "52.0"}, false, i == 0 ? "meal" : "");
     }
 
     void init() { run = std::make_unique<ProgramRun>(dir.path()); }
