@@ -122,8 +122,10 @@ private slots:
             }
             if (answer.first() == "Escape")
                 return QTest::keyClick(dialog, Qt::Key_Escape);
-            if (answer.first() != "OK")
-                return answer.first() == "Cancel" ? dialog->CancelButton->click() : void(dialog->close());
+            if (answer.first() == "close box")
+                return void(dialog->close());
+            if (answer.first() == "Cancel")
+                return dialog->CancelButton->click();
             whenModal([&](QWidget* output) {
                 seen << output->objectName() << output->windowTitle();
                 overMain = output->parentWidget() == &f->main();
