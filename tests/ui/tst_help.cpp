@@ -1,16 +1,12 @@
-#include "mainwindowfixture.h"
+#include "ui/aboutwindow.h"
 #include "ui/helpwindow.h"
+#include "uitestsupport.h"
 
-#include <QAction>
-#include <QDialog>
 #include <QDir>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
-#include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
 
@@ -31,18 +27,23 @@ QStringList texts(const QListWidget* list)
 
 } // namespace
 
-// The bundled help pages and their index, and the help window.
-class HelpTest : public QObject
+// The bundled help pages and their index, the help window, and the about window.
+class HelpTest : public MainWindowTest
 {
     Q_OBJECT
 
 private slots:
+    void init()
+    {
+        f = std::make_unique<MainWindowFixture>();
+        f->load();
+    }
+    void cleanup() { f.reset(); }
+
     void everyPageIsReachableFromTheContents()
     {
-        MainWindowFixture f;
-        f.load();
-        f.main().commands().action(Command::HelpContents, Surface::Menu)->trigger();
-        HelpWindow* window = helpWindowsOf(&f.main()).value(0);
+        w().commands().action(Command::HelpContents, Surface::Menu)->trigger();
+        HelpWindow* window = helpWindowsOf(&w()).value(0);
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QString("Corvane's Foodlark Help"));
         QCOMPARE(window->currentFile(), QString("welcome.html"));
@@ -59,8 +60,8 @@ private slots:
         opened.sort();
         QCOMPARE(opened, QDir(HelpCatalogue::kBundledRoot).entryList({"*.html"}, QDir::Files, QDir::Name));
         // The toolbar's Help button shows the same window again.
-        f.main().commands().action(Command::HelpContents, Surface::Toolbar)->trigger();
-        QCOMPARE(helpWindowsOf(&f.main()), QList<HelpWindow*>{window});
+        w().commands().action(Command::HelpContents, Surface::Toolbar)->trigger();
+        QCOMPARE(helpWindowsOf(&w()), QList<HelpWindow*>{window});
     }
 
     void everyKeywordAndLinkLeadsToAPlaceOnAPage()
@@ -85,10 +86,8 @@ private slots:
 
     void everyMenuCommandIsDescribed()
     {
-        MainWindowFixture f;
-        f.load();
         const HelpCatalogue help;
-        for (QAction* action : f.main().findChildren<QAction*>()) {
+        for (QAction* action : w().findChildren<QAction*>()) {
             if (action->objectName().startsWith("mnu") && !action->text().isEmpty() && !action->menu())
                 QVERIFY2(help.pageText("menus.html").contains(action->text().remove('&').trimmed()),
                          qPrintable(action->text()));
@@ -99,16 +98,15 @@ private slots:
 
     void keywordsAndTextSearchFindPages()
     {
-        MainWindowFixture f;
-        f.load();
-        f.main().commands().action(Command::HelpSearch, Surface::Menu)->trigger();
-        HelpWindow* window = helpWindowsOf(&f.main()).value(0);
+        w().commands().action(Command::HelpSearch, Surface::Menu)->trigger();
+        HelpWindow* window = helpWindowsOf(&w()).value(0);
         QVERIFY(window);
         QCOMPARE(window->tabs->currentIndex(), 1);
         QTest::keyClicks(window->txtKeyword, "mark pref");
         QCOMPARE(texts(window->lstKeywords), QStringList{"Mark Preferred"});
         QTest::keyClick(window->txtKeyword, Qt::Key_Return);
         QCOMPARE(window->currentFile() + "#" + window->browser->source().fragment(), QString("loggingfood.html#servings"));
+        QCOMPARE(window->tvwContents->currentItem()->text(0), window->browser->documentTitle()); // the contents follow
         // A keyword of several pages names each page.
         window->txtKeyword->clear();
         QTest::keyClicks(window->txtKeyword, "delet");
@@ -131,37 +129,29 @@ private slots:
         QCOMPARE(window->currentFile(), QString("loggingfood.html"));
     }
 
-    void theSnapshotContextBelongsToItsWindow()
-    {
-        MainWindowFixture f;
-        f.load();
-        QPointer<HelpWindow> help;
-        auto* dialog = new QDialog(&f.main());
-        whenModal([&](QWidget* modal) {
-            help = HelpWindow::showContext(f.ctx(), modal, HelpCatalogue::kSnapshotContext);
-            modal->close();
-        });
-        dialog->exec();
-        QVERIFY(help);
-        QCOMPARE(HelpCatalogue::kSnapshotContext, 30);
-        QCOMPARE(help->currentFile(), QString("snapshot.html"));
-        QCOMPARE(help->tvwContents->currentItem()->text(0), QString("Physical Snapshots"));
-        QCOMPARE(help->parentWidget(), dialog);
-        delete dialog;
-        QVERIFY(!help);
-    }
-
     void missingPagesAreReported()
     {
-        TestContext test;
         QTemporaryDir empty;
-        QWidget owner;
-        QVERIFY(!HelpWindow::showContents(test.ctx(), &owner, empty.path()));
-        QVERIFY(!HelpWindow::showContext(test.ctx(), &owner, 30, empty.path()));
-        QVERIFY(helpWindowsOf(&owner).isEmpty());
-        QCOMPARE(test.prompts.texts(), QStringList(2, "Unable to display Help Contents. "
+        QVERIFY(!HelpWindow::showContents(f->ctx(), &w(), empty.path()));
+        QVERIFY(!HelpWindow::showContext(f->ctx(), &w(), 30, empty.path()));
+        QVERIFY(helpWindowsOf(&w()).isEmpty());
+        QCOMPARE(f->prompts().texts(), QStringList(2, "Unable to display Help Contents. "
                                                       "There is no Help associated with this project."));
-        QCOMPARE(test.prompts.last().icon, PromptIcon::Information);
+        QCOMPARE(f->prompts().last().icon, PromptIcon::Information);
+    }
+
+    void aboutShowsTheMaker()
+    {
+        const auto check = [this](AboutWindow& about) {
+            QCOMPARE(about.windowTitle(), QString("About Corvane's Foodlark"));
+            QVERIFY(!about.picIcon->pixmap().isNull());
+            QCOMPARE(about.lblInternet->text(), "Internet:  " + f->ctx().webAddress);
+            QVERIFY(about.lblEmail->text().contains(f->ctx().supportAddress));
+            QVERIFY(about.lblLegal->text().contains("public domain"));
+            QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+            QVERIFY(!about.isVisible());
+        };
+        QVERIFY(onDialog<AboutWindow>([this] { w().commands().action(Command::About, Surface::Menu)->trigger(); }, check));
     }
 };
 

@@ -1,29 +1,21 @@
-#include "app/appcontext.h"
-#include "data/orvdatasource.h"
-#include "fixture.h"
-#include "mainwindowfixture.h"
-#include "ui/mainwindow.h"
+#include "ui/introduction.h"
 #include "ui/messageboxprompts.h"
 #include "ui/program.h"
 #include "ui/splashwindow.h"
 #include "ui/startupwindows.h"
 #include "ui/tipwindow.h"
+#include "uitestsupport.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSet>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QTextEdit>
 #include <QThread>
 #include <QTimer>
 
 // The start-up's windows: the splash while the main window loads, the main
 // window shown only after the splash is gone, the introduction offered over
-// it, and the end of the program when loading fails.
+// it and its start-up switch, and the end of the program when loading fails.
 class StartupWindowsTest : public QObject
 {
     Q_OBJECT
@@ -46,8 +38,6 @@ private slots:
         // alone, never in the user's settings.
         QVERIFY(configHome.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-        QCOMPARE(QSettings(QStringLiteral("Foodlark"), QStringLiteral("Foodlark")).fileName(),
-                 configHome.filePath("Foodlark/Foodlark.conf"));
     }
     void init() { t = std::make_unique<TestContext>(); }
     void cleanup()
@@ -59,21 +49,16 @@ private slots:
     void theSplashShowsTheArtworkAndClosesOnAClickOrAKey()
     {
         const QImage picture = SplashWindow::picture().toImage();
-        QCOMPARE(picture.size(), QSize(520, 280));
         QSet<QRgb> colours; // a drawing, not an empty or one-coloured area
-        for (int y = 0; y < picture.height(); y += 2) {
-            for (int x = 0; x < picture.width(); x += 2)
-                colours.insert(picture.pixel(x, y));
-        }
-        QVERIFY2(colours.size() > 200, qPrintable(QString::number(colours.size())));
+        for (int i = 0; i < picture.width() * picture.height(); i += 3)
+            colours.insert(picture.pixel(i % picture.width(), i / picture.width()));
+        QVERIFY2(picture.size() == QSize(520, 280) && colours.size() > 200, qPrintable(QString::number(colours.size())));
         // Twice the resolution on a high-density screen, the same size on screen.
         QCOMPARE(SplashWindow::picture(2.0).size(), QSize(1040, 560));
         QCOMPARE(SplashWindow::picture(2.0).deviceIndependentSize(), QSizeF(520, 280));
         for (const bool click : {true, false}) {
             SplashWindow splash;
-            QCOMPARE(splash.findChild<QLabel*>("picLogo")->pixmap().toImage().convertToFormat(
-                         QImage::Format_RGB32),
-                     picture.convertToFormat(QImage::Format_RGB32));
+            QCOMPARE(splash.findChild<QLabel*>("picLogo")->pixmap().toImage(), picture);
             splash.show();
             QVERIFY(QTest::qWaitForWindowExposed(&splash));
             click ? QTest::mouseClick(&splash, Qt::LeftButton) : QTest::keyClick(&splash, Qt::Key_Space);
@@ -81,27 +66,10 @@ private slots:
         }
     }
 
-    // The boxes on the screen: their icon and buttons, the answer, the text as
+    // A box on the screen: its icon and buttons, the answer, the text as
     // typed (never markup), and never behind the splash.
-    void messageBoxesShowPlainTextAboveTheSplash_data()
-    {
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<bool>("yesNo");
-        QTest::addColumn<int>("boxIcon");
-        QTest::addColumn<int>("click");
-        QTest::addColumn<int>("answer");
-        QTest::newRow("failure") << int(PromptIcon::Critical) << false << int(QMessageBox::Critical)
-                                 << int(QMessageBox::Ok) << int(PromptAnswer::Ok);
-        QTest::newRow("no") << int(PromptIcon::None) << true << int(QMessageBox::NoIcon)
-                            << int(QMessageBox::No) << int(PromptAnswer::No);
-    }
     void messageBoxesShowPlainTextAboveTheSplash()
     {
-        QFETCH(int, icon);
-        QFETCH(bool, yesNo);
-        QFETCH(int, boxIcon);
-        QFETCH(int, click);
-        QFETCH(int, answer);
         const QString text = "Delete all Diet Data for <b>Lunch</b> &amp; <i>tea</i>?";
         SplashWindow splash;
         splash.show();
@@ -112,15 +80,14 @@ private slots:
             seen = QString("%1|%2|%3|%4|%5")
                        .arg(box->windowTitle(), box->text())
                        .arg(box->textFormat() == Qt::PlainText)
-                       .arg(box->icon())
+                       .arg(box->icon() == QMessageBox::Critical)
                        .arg(splash.isVisible());
-            box->button(QMessageBox::StandardButton(click))->click();
+            box->button(QMessageBox::No)->click();
         });
-        MessageBoxPrompts prompts;
-        const PromptAnswer given = prompts.ask(
-            {PromptIcon(icon), yesNo ? PromptButtons::YesNo : PromptButtons::Ok, "Application Error", text});
-        QCOMPARE(seen, QString("Application Error|%1|1|%2|0").arg(text).arg(boxIcon));
-        QCOMPARE(int(given), answer);
+        const PromptAnswer given =
+            MessageBoxPrompts().ask({PromptIcon::Critical, PromptButtons::YesNo, "Application Error", text});
+        QCOMPARE(seen, QString("Application Error|%1|1|1|0").arg(text));
+        QCOMPARE(given, PromptAnswer::No);
     }
 
     void theSplashShowsWhileTheMainWindowLoads_data()
@@ -181,8 +148,13 @@ private slots:
             QVERIFY(tip);
             for (QWidget* window : QApplication::topLevelWidgets()) {
                 if (qobject_cast<MainWindow*>(window) && window->isVisible())
-                    introduction = window->windowTitle() + " | " + tip->windowTitle();
+                    introduction = window->windowTitle();
             }
+            // The text's breaks as paragraphs, for reading only.
+            introduction += QStringList{"", tip->windowTitle(), tip->chkLoadTipsAtStartup->text(),
+                                        tip->cmdOK->text(), QString::number(tip->rtbTip->isReadOnly()),
+                                        tip->rtbTip->toPlainText()}
+                                .join(" | ");
             tip->chkLoadTipsAtStartup->click(); // no introduction next time
             tip->cmdOK->click();
             // The user ends the run once the program waits in its event loop.
@@ -202,11 +174,29 @@ private slots:
             QTimer::singleShot(0, *closeMain);
         });
         QCOMPARE(runProgramIn(folder.path(), prompts), EXIT_SUCCESS);
-        QCOMPARE(introduction, QString("Corvane's Foodlark 3.0.0 | Corvane's Foodlark Introduction"));
+        QString text = introductionText();
+        QVERIFY(text.size() == 663 && text.startsWith("Do you know everything about what you are putting into") &&
+                text.contains("the facts at hand.\r\n\r\nFortunately, with Corvane's Foodlark, ") &&
+                text.endsWith("With Corvane's Foodlark, you can take the mystery out of the food you eat. "));
+        QCOMPARE(introduction, "Corvane's Foodlark 3.0.0 | Corvane's Foodlark Introduction | &Show at Startup | "
+                               "Continue | 1 | " + text.replace("\r\n", "\n"));
         QCOMPARE(prompts.count() + visible(), 0);
         // Closed by the program, so no longer held by it.
         QCOMPARE(fileRows(folder.dbPath(), "SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'"),
                  QList<QVariantList>{{"N"}});
+    }
+
+    // Every click of the introduction's box is stored at once, not when it closes.
+    void theIntroductionStoresEveryChangeOfItsBox()
+    {
+        TipWindow tip(t->ctx());
+        tip.show();
+        QStringList seen;
+        for (int click = 0; click < 3; ++click) {
+            QTest::mouseClick(tip.chkLoadTipsAtStartup, Qt::LeftButton);
+            seen << t->scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'").toString();
+        }
+        QCOMPARE(seen, (QStringList{"N", "Y", "N"}));
     }
 
     void aFailedLoadEndsTheProgram_data()
