@@ -54,20 +54,15 @@ private slots:
     void entriesAreScaledFromTheirFoods()
     {
         // The food's values x servings x (entry grams / food grams), of a real measure in whole grams.
-        for (const char* n :
-             {"Fat", "Protein", "Carbohydrate", "Calorie", "Sodium", "Cholesterol", "Other1", "Other2"})
-            QCOMPARE(
-                count(QString("SELECT count(*) FROM DietActivity e LEFT JOIN FoodItem f ON f.FoodId = "
-                              "e.USDA_NDB_NO WHERE f.FoodId IS NULL OR abs(e.%1 - f.%1 * e.NumServings * "
-                              "(CASE WHEN f.USDA_GM_WT = 0 OR e.USDA_GM_WT = 0 THEN 1.0 ELSE e.USDA_GM_WT / "
-                              "f.USDA_GM_WT END)) > 1e-9 * (1 + abs(e.%1))")
-                          .arg(n)),
-                0);
-        QCOMPARE(
-            count("SELECT count(*) FROM DietActivity e WHERE NOT EXISTS (SELECT 1 FROM USDA_Measures m WHERE "
-                  "m.NDB_NO = e.USDA_NDB_NO AND m.MSRE_NO = e.USDA_MSRE_NO AND m.MSRE_DESC = e.ServingSize "
-                  "AND abs(m.GM_WT - e.USDA_GM_WT) <= 0.5) OR e.USDA_GM_WT <> CAST(e.USDA_GM_WT AS INTEGER)"),
-            0);
+        QString scaled;
+        for (const char* n : {"Fat", "Protein", "Carbohydrate", "Calorie", "Sodium", "Cholesterol", "Other1", "Other2"})
+            scaled += QString(" OR abs(e.%1 - f.%1 * e.NumServings * (CASE WHEN f.USDA_GM_WT = 0 OR e.USDA_GM_WT = 0 "
+                              "THEN 1.0 ELSE e.USDA_GM_WT / f.USDA_GM_WT END)) > 1e-9 * (1 + abs(e.%1))").arg(n);
+        QCOMPARE(count("SELECT count(*) FROM DietActivity e LEFT JOIN FoodItem f ON f.FoodId = e.USDA_NDB_NO WHERE "
+                       "f.FoodId IS NULL" + scaled + " OR e.USDA_GM_WT <> CAST(e.USDA_GM_WT AS INTEGER) OR NOT EXISTS "
+                       "(SELECT 1 FROM USDA_Measures m WHERE m.NDB_NO = e.USDA_NDB_NO AND m.MSRE_NO = e.USDA_MSRE_NO "
+                       "AND m.MSRE_DESC = e.ServingSize AND abs(m.GM_WT - e.USDA_GM_WT) <= 0.5)"),
+                 0);
     }
 };
 

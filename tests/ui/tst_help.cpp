@@ -10,14 +10,7 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 
-namespace {
-
-QList<HelpWindow*> helpWindowsOf(QWidget* owner)
-{
-    return owner->findChildren<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
-}
-
-QStringList texts(const QListWidget* list)
+static QStringList texts(const QListWidget* list)
 {
     QStringList result;
     for (int i = 0; i < list->count(); ++i)
@@ -25,12 +18,12 @@ QStringList texts(const QListWidget* list)
     return result;
 }
 
-} // namespace
-
 // The bundled help pages and their index, the help window, and the about window.
 class HelpTest : public MainWindowTest
 {
     Q_OBJECT
+
+    QList<HelpWindow*> helpWindows() { return w().findChildren<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly); }
 
 private slots:
     void init()
@@ -43,7 +36,7 @@ private slots:
     void everyPageIsReachableFromTheContents()
     {
         w().commands().action(Command::HelpContents, Surface::Menu)->trigger();
-        HelpWindow* window = helpWindowsOf(&w()).value(0);
+        HelpWindow* window = helpWindows().value(0);
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QString("Corvane's Foodlark Help"));
         QCOMPARE(window->currentFile(), QString("welcome.html"));
@@ -61,7 +54,7 @@ private slots:
         QCOMPARE(opened, QDir(HelpCatalogue::kBundledRoot).entryList({"*.html"}, QDir::Files, QDir::Name));
         // The toolbar's Help button shows the same window again.
         w().commands().action(Command::HelpContents, Surface::Toolbar)->trigger();
-        QCOMPARE(helpWindowsOf(&w()), QList<HelpWindow*>{window});
+        QCOMPARE(helpWindows(), QList<HelpWindow*>{window});
     }
 
     void everyKeywordAndLinkLeadsToAPlaceOnAPage()
@@ -84,22 +77,10 @@ private slots:
         }
     }
 
-    void everyMenuCommandIsDescribed()
-    {
-        const HelpCatalogue help;
-        for (QAction* action : w().findChildren<QAction*>()) {
-            if (action->objectName().startsWith("mnu") && !action->text().isEmpty() && !action->menu())
-                QVERIFY2(help.pageText("menus.html").contains(action->text().remove('&').trimmed()),
-                         qPrintable(action->text()));
-            if (action->objectName().startsWith("tb"))
-                QVERIFY2(help.pageText("toolbar.html").contains(action->toolTip()), qPrintable(action->toolTip()));
-        }
-    }
-
     void keywordsAndTextSearchFindPages()
     {
         w().commands().action(Command::HelpSearch, Surface::Menu)->trigger();
-        HelpWindow* window = helpWindowsOf(&w()).value(0);
+        HelpWindow* window = helpWindows().value(0);
         QVERIFY(window);
         QCOMPARE(window->tabs->currentIndex(), 1);
         QTest::keyClicks(window->txtKeyword, "mark pref");
@@ -134,7 +115,7 @@ private slots:
         QTemporaryDir empty;
         QVERIFY(!HelpWindow::showContents(f->ctx(), &w(), empty.path()));
         QVERIFY(!HelpWindow::showContext(f->ctx(), &w(), 30, empty.path()));
-        QVERIFY(helpWindowsOf(&w()).isEmpty());
+        QVERIFY(helpWindows().isEmpty());
         QCOMPARE(f->prompts().texts(), QStringList(2, "Unable to display Help Contents. "
                                                       "There is no Help associated with this project."));
         QCOMPARE(f->prompts().last().icon, PromptIcon::Information);
@@ -142,16 +123,16 @@ private slots:
 
     void aboutShowsTheMaker()
     {
-        const auto check = [this](AboutWindow& about) {
-            QCOMPARE(about.windowTitle(), QString("About Corvane's Foodlark"));
-            QVERIFY(!about.picIcon->pixmap().isNull());
-            QCOMPARE(about.lblInternet->text(), "Internet:  " + f->ctx().webAddress);
-            QVERIFY(about.lblEmail->text().contains(f->ctx().supportAddress));
-            QVERIFY(about.lblLegal->text().contains("public domain"));
-            QTest::mouseClick(about.cmdOK, Qt::LeftButton);
-            QVERIFY(!about.isVisible());
-        };
-        QVERIFY(onDialog<AboutWindow>([this] { w().commands().action(Command::About, Surface::Menu)->trigger(); }, check));
+        QVERIFY(onDialog<AboutWindow>([this] { w().commands().action(Command::About, Surface::Menu)->trigger(); },
+                                      [this](AboutWindow& about) {
+                                          QCOMPARE(about.windowTitle(), QString("About Corvane's Foodlark"));
+                                          QVERIFY(!about.picIcon->pixmap().isNull());
+                                          QCOMPARE(about.lblInternet->text(), "Internet:  " + f->ctx().webAddress);
+                                          QVERIFY(about.lblEmail->text().contains(f->ctx().supportAddress) &&
+                                                  about.lblLegal->text().contains("public domain"));
+                                          QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+                                          QVERIFY(!about.isVisible());
+                                      }));
     }
 };
 

@@ -41,66 +41,51 @@ private slots:
     void init() { f = std::make_unique<MainWindowFixture>(); }
     void cleanup() { f.reset(); }
 
+    // The captions (a toolbar button's tip) and keys of each menu and of the
+    // toolbar, in order. (The items' names are those the other tests find them by.)
     void menusAndToolbarAsListed_data()
     {
         QTest::addColumn<QString>("container"); // "" for the menu bar
-        QTest::addColumn<QString>("prefix");    // of the items' names
-        // In order, apart by "; ": name|caption|shortcut of each item (the tip for a toolbar button).
-        QTest::addColumn<QString>("items");
-        QTest::newRow("menu bar") << "" << "mnu" << "File|&File; Edit|&Edit; Tools|&Tools; Help|&Help";
-        QTest::newRow("File") << "mnuFile" << "mnuFile"
-                              << "BackUp|&Back Up Database...; Restore|&Restore Database...; Exit|E&xit";
-        QTest::newRow("Edit") << "mnuEdit" << "mnuEdit"
-                              << "New|New; DietDetails|View Diet Totals|F7; DietEntry|Diet Entry Details|F8; "
-                                 "FoodDetails|Food Item Details|F9; FoodFav|Copy Food To Favorites|Ctrl+Ins; "
-                                 "FoodBuilder|Send Food to Food Builder|Ctrl+B; Cut|Cu&t|Ctrl+X; Copy|&Copy|Ctrl+C; "
-                                 "Paste|&Paste|Ctrl+V; Delete|&Delete|Del; FindEntry|&Find|Ctrl+F; "
-                                 "FindNext|Find &Next|F3; Rename|Rename|F2";
-        QTest::newRow("Edit, New") << "mnuEditNew" << "mnuEditNew" << "FoodGroup|Food &Group; FoodItem|Food &Item";
-        QTest::newRow("Tools") << "mnuTools" << "mnuTools"
-                               << "Options|&Configuration Options; Foodbuilder|&Food Builder; Snapshot|P&hysical "
-                                  "Snapshot; DietReport|&Produce Diet Report; DietGraph|Produce Diet &Graph; "
-                                  "SnapshotReport|Produce &Snapshot Report; PurgeDietData|P&urge Diet Data; "
-                                  "PurgeSnapshotData|Pu&rge Snapshot Data; ShowMeals|&Show Meal Choices";
-        QTest::newRow("Help") << "mnuHelp" << "mnuHelp"
-                              << "Contents|&Contents; SearchForHelpOn|&Search For Help On...; About|&About ";
-        QTest::newRow("context") << "mnuPop_RTB" << "mnuPop_RTB_"
-                                 << "New|New; DietDetails|View Diet Totals; DietEntry|Edit Diet Entry Details; "
-                                    "FoodDetails|Edit Food Item Details; FoodFav|Copy Food To Favorites; "
-                                    "FoodBuilder|Send Food to Food Builder; Cut|Cu&t; Copy|&Copy; Paste|&Paste; "
-                                    "Delete|&Delete; Rename|Rename";
-        QTest::newRow("context, New") << "mnuPop_RTB_New" << "mnuPop_RTB_New"
-                                      << "FoodGroup|Food Group; FoodItem|Food Item";
-        QTest::newRow("toolbar") << "tbToolBar" << "tb"
-                                 << "SelectUser|Select User; Report|Produce Diet Report; NewGroup|New Food Group; "
-                                    "NewFood|New Food Item; Cut|Cut the Selected Item; Copy|Copy the Selected Item; "
-                                    "Paste|Paste; Delete|Delete Selected Item; Find|Find; SnapShot|Physical "
-                                    "Snapshot; FoodBldr|Food Builder; Help|Help";
-        QTest::newRow("Report drop-down")
-            << "tbReportMenu" << ""
-            << "DIETRPT|Diet Activity Report; DIETGRAPH|Diet Graph; SNAPSHOTRPT|SnapShot Activity Report";
+        QTest::addColumn<QString>("items");     // caption|shortcut, apart by "; "
+        QTest::newRow("menu bar") << "" << "&File; &Edit; &Tools; &Help";
+        QTest::newRow("File") << "mnuFile" << "&Back Up Database...; &Restore Database...; E&xit";
+        QTest::newRow("Edit") << "mnuEdit"
+                              << "New; View Diet Totals|F7; Diet Entry Details|F8; Food Item Details|F9; Copy Food To "
+                                 "Favorites|Ctrl+Ins; Send Food to Food Builder|Ctrl+B; Cu&t|Ctrl+X; &Copy|Ctrl+C; "
+                                 "&Paste|Ctrl+V; &Delete|Del; &Find|Ctrl+F; Find &Next|F3; Rename|F2";
+        QTest::newRow("Edit, New") << "mnuEditNew" << "Food &Group; Food &Item";
+        QTest::newRow("Tools") << "mnuTools"
+                               << "&Configuration Options; &Food Builder; P&hysical Snapshot; &Produce Diet Report; "
+                                  "Produce Diet &Graph; Produce &Snapshot Report; P&urge Diet Data; Pu&rge Snapshot "
+                                  "Data; &Show Meal Choices";
+        QTest::newRow("Help") << "mnuHelp" << "&Contents; &Search For Help On...; &About ";
+        QTest::newRow("context") << "mnuPop_RTB"
+                                 << "New; View Diet Totals; Edit Diet Entry Details; Edit Food Item Details; Copy "
+                                    "Food To Favorites; Send Food to Food Builder; Cu&t; &Copy; &Paste; &Delete; Rename";
+        QTest::newRow("context, New") << "mnuPop_RTB_New" << "Food Group; Food Item";
+        QTest::newRow("toolbar") << "tbToolBar"
+                                 << "Select User; Produce Diet Report; New Food Group; New Food Item; Cut the "
+                                    "Selected Item; Copy the Selected Item; Paste; Delete Selected Item; Find; "
+                                    "Physical Snapshot; Food Builder; Help";
+        QTest::newRow("Report drop-down") << "tbReportMenu"
+                                          << "Diet Activity Report; Diet Graph; SnapShot Activity Report";
     }
     void menusAndToolbarAsListed()
     {
         QFETCH(QString, container);
-        QFETCH(QString, prefix);
         QFETCH(QString, items);
         f->load();
         QWidget* widget = container.isEmpty() ? w().menuBar() : w().findChild<QWidget*>(container);
         const bool toolbar = qobject_cast<QToolBar*>(widget);
         QStringList shown;
         for (const QAction* action : widget->actions()) {
-            const QString name = action->objectName().isEmpty() && action->menu()
-                                     ? action->menu()->objectName()
-                                     : action->objectName();
-            if (action->isSeparator() || name.isEmpty())
+            if (action->isSeparator() || (action->objectName().isEmpty() && !action->menu()))
                 continue; // the toolbar's date and meal boxes
             const QString keys = action->shortcut().toString(QKeySequence::PortableText);
-            shown << name + '|' + (toolbar ? action->toolTip() : action->text()) +
-                         (keys.isEmpty() ? "" : '|' + keys);
-            QVERIFY2(!toolbar || !action->icon().pixmap(16).isNull(), qPrintable(name)); // drawn, not just named
+            shown << (toolbar ? action->toolTip() : action->text()) + (keys.isEmpty() ? "" : '|' + keys);
+            QVERIFY2(!toolbar || !action->icon().pixmap(16).isNull(), qPrintable(shown.last())); // drawn
         }
-        QCOMPARE(shown, (prefix + items.replace("; ", "; " + prefix)).split("; "));
+        QCOMPARE(shown, items.split("; "));
     }
 
     // Each toolbar button runs its command on the selected food (or opens its

@@ -54,8 +54,8 @@ private slots:
             colours.insert(picture.pixel(i % picture.width(), i / picture.width()));
         QVERIFY2(picture.size() == QSize(520, 280) && colours.size() > 200, qPrintable(QString::number(colours.size())));
         // Twice the resolution on a high-density screen, the same size on screen.
-        QCOMPARE(SplashWindow::picture(2.0).size(), QSize(1040, 560));
-        QCOMPARE(SplashWindow::picture(2.0).deviceIndependentSize(), QSizeF(520, 280));
+        const QPixmap sharp = SplashWindow::picture(2.0);
+        QVERIFY(sharp.size() == QSize(1040, 560) && sharp.deviceIndependentSize() == QSizeF(520, 280));
         for (const bool click : {true, false}) {
             SplashWindow splash;
             QCOMPARE(splash.findChild<QLabel*>("picLogo")->pixmap().toImage(), picture);
@@ -122,12 +122,9 @@ private slots:
             QVERIFY(window.isVisible() && context.mainWindow == &window);
         };
         const std::unique_ptr<QMainWindow> window = openWindows(t->ctx(), windows);
-        QVERIFY(window && window->isVisible());
-        QVERIFY(splashDuringLoad && hiddenDuringLoad);
-        QCOMPARE(visible(true), 0);
+        QVERIFY(window && window->isVisible() && splashDuringLoad && hiddenDuringLoad && visible(true) == 0);
         QCOMPARE(offered, introductions);
-        QCOMPARE(window->windowTitle(), "Corvane's Foodlark 3.0.0");
-        QCOMPARE(t->ctx().currentUser, "USER1");
+        QCOMPARE(window->windowTitle() + "|" + t->ctx().currentUser, "Corvane's Foodlark 3.0.0|USER1");
         // A fatal data failure unloads the main window, which ends the program.
         t->ctx().fatalError(QStringLiteral("Unable to retrieve Diet Data.  "));
         QVERIFY(!window->isVisible());
@@ -220,11 +217,9 @@ private slots:
         };
         windows.showIntroduction = [&](AppContext&, QMainWindow&) { ++offered; };
         QCOMPARE(openWindows(t->ctx(), windows), nullptr);
-        QCOMPARE(offered, 0);
-        QCOMPARE(visible(), 0);
+        QCOMPARE(offered + visible(), 0);
         QCOMPARE(t->ctx().mainWindow, nullptr);
-        QCOMPARE(t->prompts.count(), fatal ? 1 : 0);
-        QCOMPARE(t->prompts.last().title, fatal ? "Application Error" : "");
+        QCOMPARE(t->prompts.count() == 1 ? t->prompts.last().title : "none", fatal ? "Application Error" : "none");
     }
 };
 
