@@ -85,7 +85,7 @@ private slots:
             message += f->ctx().supportMessage; // the whole box
         } else
             QCOMPARE(QCoreApplication::sendEvent(&handler, &event), false);
-        QCOMPARE(f->prompts().count() + f->test.shutDowns, 2);
+        QCOMPARE(std::make_pair(f->prompts().count(), f->test.shutDowns), std::make_pair(1, 1));
         QCOMPARE(f->prompts().last().title, QString("Application Error"));
         QVERIFY2(f->prompts().last().text.startsWith(message), qPrintable(f->prompts().last().text));
         QVERIFY(!w().isVisible());
