@@ -28,9 +28,7 @@ class ApplicationTest : public MainWindowTest
     {
         start();
         QVERIFY(!f->ctx().dataSource().logHeld());
-        application()->onFailure = [this](const std::exception& failure) {
-            f->ctx().unexpectedFailure(failure);
-        };
+        application()->onFailure = [this](const std::exception& failure) { f->ctx().unexpectedFailure(failure); };
     }
 
 private slots:
@@ -54,10 +52,9 @@ private slots:
         // A column gone from under the running program: once a crash.
         QTest::newRow("data failure: a column gone, met on a click on a food") << 0 << data;
         QTest::newRow("full disk") << 13
-                                   << data +
-                                          "The disk that holds '%data' is full: make room on it before you "
-                                          "start Corvane's Foodlark again.  Everything stored before this "
-                                          "message has been kept.  ";
+                                   << data + "The disk that holds '%data' is full: make room on it before you start "
+                                             "Corvane's Foodlark again.  Everything stored before this message has "
+                                             "been kept.  ";
         QTest::newRow("damaged file") << 11
                                       << data + "The Corvane's Foodlark Database '%data/MeboData.mdb' is "
                                                 "damaged; nothing more is written to it.  ";

@@ -124,8 +124,7 @@ private slots:
         QCOMPARE(window->windowTitle() + "|" + t->ctx().currentUser, "Corvane's Foodlark 3.0.0|USER1");
         // A fatal data failure unloads the main window, which ends the program.
         t->ctx().fatalError(QStringLiteral("Unable to retrieve Diet Data.  "));
-        QVERIFY(!window->isVisible());
-        QVERIFY(!t->ctx().dataSource().isConnected());
+        QVERIFY(!window->isVisible() && !t->ctx().dataSource().isConnected());
     }
 
     // The program as it runs over a program folder: the database opened, the
