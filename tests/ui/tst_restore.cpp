@@ -1,5 +1,4 @@
 #include "data/databasebackup.h"
-#include "data/schema.h"
 #include "databasefiles.h"
 #include "diet/diettree.h"
 #include "diet/diettreemodel.h"
@@ -28,24 +27,6 @@ class RestoreTest : public MainWindowTest
         for (int i = 0; i < model.rowCount(); ++i)
             captions << DietTreeModel::caption(model.index(i, 0));
         return captions;
-    }
-    // A database file of the user's: a copy of the fixture's (or another
-    // program's, of no tables), changed by statements.
-    QString databaseFile(const QString& name, const QStringList& statements = {}, bool ours = true)
-    {
-        const QString path = elsewhere.filePath(name);
-        if (ours)
-            Fixture::writeDatabase(path);
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
-            db.setDatabaseName(path);
-            db.open();
-            for (const QString& statement : statements)
-                Schema::exec(db, statement);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("other");
-        return path;
     }
     // Runs command and picks path in the file dialog it opens; returns where the dialog started.
     QString chooseIn(const std::function<void()>& command, const QString& path, QString* offered = nullptr)
@@ -84,27 +65,28 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, reason);
         start();
-        QString path = elsewhere.filePath(kind + ".mdb");
+        // A file of the user's: a copy of the fixture's database, changed.
+        const QString path = kind == "live" ? f->test.folder.dbPath() : elsewhere.filePath(kind + ".mdb");
+        if (QStringList{"text", "half", "newer", "damaged"}.contains(kind))
+            Fixture::writeDatabase(path);
+        const QByteArray whole = fileBytes(path);
         QFile file(path);
-        if (kind == "text" || kind == "half") {
-            const QByteArray whole = fileBytes(databaseFile("whole.mdb"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(kind == "text" ? QByteArray("Monday: porridge\n") : whole.left(whole.size() / 2));
-            file.close();
-        } else if (kind == "foreign")
-            path = databaseFile("foreign.mdb", {"CREATE TABLE Notes (Text TEXT)"}, false);
+        if (kind == "text" || kind == "half")
+            QVERIFY(file.open(QIODevice::WriteOnly) &&
+                    file.write(kind == "text" ? QByteArray("Monday: porridge\n") : whole.left(whole.size() / 2)) > 0);
+        else if (kind == "foreign") // another program's, of no tables of ours
+            fileRows(path, "CREATE TABLE Notes (Text TEXT)");
         else if (kind == "newer")
-            path = databaseFile("newer.mdb", {"UPDATE CONFIG SET ConfigValue = '3.1.0' WHERE ConfigItem = 'VERSION'"});
+            fileRows(path, "UPDATE CONFIG SET ConfigValue = '3.1.0' WHERE ConfigItem = 'VERSION'");
         else if (kind == "damaged")
-            QVERIFY(DatabaseFiles::damagePage(path = databaseFile("damaged.mdb"), "FoodItem") > 0);
+            QVERIFY(DatabaseFiles::damagePage(path, "FoodItem") > 0);
         else if (kind == "log") { // the files of another program folder whose run was cut off
             FixtureFolder other;
             QVERIFY(DatabaseFiles::runSession(other.path(), 2, Ending::Crash));
             QVERIFY(QFile::copy(other.dbPath(), path) && QFile::copy(other.dbPath() + "-wal", path + "-wal"));
-        } else if (kind == "live")
-            path = f->test.folder.dbPath();
-        else if (kind == "folder")
+        } else if (kind == "folder")
             QVERIFY(QDir().mkpath(path));
+        file.close();
         const auto before = DatabaseFiles::contents(data());
         const int roots = w().tvwFood->topLevelItemCount();
         w().restoreFrom(path);
