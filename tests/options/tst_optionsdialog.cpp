@@ -8,9 +8,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
-namespace {
-
-void retype(QLineEdit* edit, const QString& text)
+static void retype(QLineEdit* edit, const QString& text)
 {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
@@ -18,12 +16,10 @@ void retype(QLineEdit* edit, const QString& text)
 }
 
 // Clicks an option button on its indicator (its text may not fill the button).
-void choose(QRadioButton* option)
+static void choose(QRadioButton* option)
 {
     QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
 }
-
-} // namespace
 
 // The options dialog through its widgets, and the main window's follow-up.
 class OptionsDialogTest : public MainWindowTest
