@@ -29,27 +29,18 @@ private slots:
         QVERIFY(run->context.dataSource().connectDB());
     }
 
-    void usersLogTheirDaysAsPromised()
+    void usersLogTheirDaysAndTheKeysGoOnFromThem()
     {
-        QCOMPARE(
-            value(
-                "SELECT group_concat(UserName) FROM (SELECT DISTINCT UserName FROM DietActivity ORDER BY 1)"),
-            "USER1,USER2,USER3,USER4");
+        QCOMPARE(value("SELECT group_concat(UserName) FROM (SELECT DISTINCT UserName FROM DietActivity ORDER BY 1)"),
+                 "USER1,USER2,USER3,USER4");
         QVERIFY(count("SELECT count(*) FROM SNAPSHOT") >= 2000);
         // The busiest user: about 55,000 entries over ten years to yesterday, four meals a day.
         const int busiest = count("SELECT count(*) FROM DietActivity WHERE UserName = 'USER1'");
         QVERIFY2(busiest >= 50000 && busiest <= 60000, qPrintable(QString::number(busiest)));
-        QCOMPARE(count("SELECT count(DISTINCT DietDate) FROM DietActivity WHERE UserName = 'USER1'"), 3650);
-        QCOMPARE(value("SELECT max(DietDate) FROM DietActivity WHERE UserName = 'USER1'"),
-                 QDate::currentDate().addDays(-1).toString(Qt::ISODate));
-        QCOMPARE(
-            count("SELECT count(*) FROM (SELECT count(DISTINCT MealName) AS meals FROM DietActivity WHERE "
-                  "UserName = 'USER1' GROUP BY DietDate) WHERE meals <> 4"),
-            0);
-    }
-
-    void keySequencesHoldTheHighestIds()
-    {
+        QCOMPARE(value("SELECT count(*) || ' ' || max(DietDate) || ' ' || min(meals) || max(meals) FROM (SELECT DietDate, "
+                       "count(DISTINCT MealName) AS meals FROM DietActivity WHERE UserName = 'USER1' GROUP BY 1)"),
+                 "3650 " + QDate::currentDate().addDays(-1).toString(Qt::ISODate) + " 44");
+        // The key sequences hold the highest ids, so that the program can go on from them.
         QCOMPARE(value("SELECT group_concat(KeyName) FROM TableKey WHERE KeyValue = CASE KeyName "
                        "WHEN 'FOODGROUP' THEN (SELECT max(GroupId) FROM FoodGroup) "
                        "WHEN 'FOODITEM' THEN (SELECT max(FoodId) FROM FoodItem) "
@@ -61,20 +52,15 @@ private slots:
     void entriesAreScaledFromTheirFoods()
     {
         // The food's values x servings x (entry grams / food grams), of a real measure in whole grams.
-        for (const char* n :
-             {"Fat", "Protein", "Carbohydrate", "Calorie", "Sodium", "Cholesterol", "Other1", "Other2"})
-            QCOMPARE(
-                count(QString("SELECT count(*) FROM DietActivity e LEFT JOIN FoodItem f ON f.FoodId = "
-                              "e.USDA_NDB_NO WHERE f.FoodId IS NULL OR abs(e.%1 - f.%1 * e.NumServings * "
-                              "(CASE WHEN f.USDA_GM_WT = 0 OR e.USDA_GM_WT = 0 THEN 1.0 ELSE e.USDA_GM_WT / "
-                              "f.USDA_GM_WT END)) > 1e-9 * (1 + abs(e.%1))")
-                          .arg(n)),
-                0);
-        QCOMPARE(
-            count("SELECT count(*) FROM DietActivity e WHERE NOT EXISTS (SELECT 1 FROM USDA_Measures m WHERE "
-                  "m.NDB_NO = e.USDA_NDB_NO AND m.MSRE_NO = e.USDA_MSRE_NO AND m.MSRE_DESC = e.ServingSize "
-                  "AND abs(m.GM_WT - e.USDA_GM_WT) <= 0.5) OR e.USDA_GM_WT <> CAST(e.USDA_GM_WT AS INTEGER)"),
-            0);
+        QString scaled;
+        for (const char* n : {"Fat", "Protein", "Carbohydrate", "Calorie", "Sodium", "Cholesterol", "Other1", "Other2"})
+            scaled += QString(" OR abs(e.%1 - f.%1 * e.NumServings * (CASE WHEN f.USDA_GM_WT = 0 OR e.USDA_GM_WT = 0 "
+                              "THEN 1.0 ELSE e.USDA_GM_WT / f.USDA_GM_WT END)) > 1e-9 * (1 + abs(e.%1))").arg(n);
+        QCOMPARE(count("SELECT count(*) FROM DietActivity e LEFT JOIN FoodItem f ON f.FoodId = e.USDA_NDB_NO WHERE "
+                       "f.FoodId IS NULL" + scaled + " OR e.USDA_GM_WT <> CAST(e.USDA_GM_WT AS INTEGER) OR NOT EXISTS "
+                       "(SELECT 1 FROM USDA_Measures m WHERE m.NDB_NO = e.USDA_NDB_NO AND m.MSRE_NO = e.USDA_MSRE_NO "
+                       "AND m.MSRE_DESC = e.ServingSize AND abs(m.GM_WT - e.USDA_GM_WT) <= 0.5)"),
+                 0);
     }
 };
 

@@ -1,21 +1,14 @@
+#include "../ui/uitestsupport.h"
 #include "app/configstore.h"
 #include "diet/diettree.h"
 #include "diet/diettreemodel.h"
-#include "mainwindowfixture.h"
 #include "options/optionsdialog.h"
-#include "ui/nodetree.h"
 
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTest>
 
-namespace {
-
-void retype(QLineEdit* edit, const QString& text)
+static void retype(QLineEdit* edit, const QString& text)
 {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
@@ -23,39 +16,30 @@ void retype(QLineEdit* edit, const QString& text)
 }
 
 // Clicks an option button on its indicator (its text may not fill the button).
-void choose(QRadioButton* option)
+static void choose(QRadioButton* option)
 {
     QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
 }
 
-} // namespace
-
 // The options dialog through its widgets, and the main window's follow-up.
-class OptionsDialogTest : public QObject
+class OptionsDialogTest : public MainWindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindowFixture> f;
-
     // Opens Tools > Configuration Options and runs steps on the dialog; whatever they leave open is cancelled.
     void withOptions(const std::function<void(OptionsDialog&)>& steps)
     {
-        bool ran = false;
-        whenModal([&](QWidget* modal) {
-            if (auto* dialog = qobject_cast<OptionsDialog*>(modal)) {
-                ran = true;
-                steps(*dialog);
-            }
-            if (modal->isVisible())
-                modal->close();
-        });
-        f->main().toolsOptions();
-        QVERIFY(ran);
+        QVERIFY(onDialog<OptionsDialog>([this] { w().toolsOptions(); }, steps));
     }
     QString stored(const QString& item)
     {
         return f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = ?", {item}).toString();
+    }
+    // The items that carry the current-user mark.
+    QString marked()
+    {
+        return f->test.scalar("SELECT group_concat(ConfigItem) FROM CONFIG WHERE SelectedConfig <> 0").toString();
     }
     QList<QVariantList> allConfig() { return f->test.rows("SELECT * FROM CONFIG ORDER BY rowid"); }
 
@@ -68,26 +52,6 @@ private slots:
         f->load();
     }
     void cleanup() { f.reset(); }
-
-    void tabsShowTheStoredOptions()
-    {
-        withOptions([](OptionsDialog& d) {
-            QCOMPARE(d.windowTitle(), QString("Configuration Options"));
-            QStringList captions, tips;
-            for (int i = 0; i < d.tabOptions->count(); ++i) {
-                captions << d.tabOptions->tabText(i);
-                tips << d.tabOptions->tabToolTip(i);
-            }
-            QCOMPARE(captions, (QStringList{"Multi User Configuration", "Optional Field Labels", "Meal Definition",
-                                            "Snapshot Field Labels"}));
-            QCOMPARE(tips, (QStringList{"Set up user names and select current user",
-                                        "Set labels for optional nutrient fields", "Define Meal Names",
-                                        "Set labels for Shapshot values"}));
-            QVERIFY(d.optUser[0]->isChecked());
-            QCOMPARE(d.txtUser[1]->text() + "|" + d.txtMealDesc[3]->text() + "|" + d.txtSnapShot[3]->text(),
-                     QString("User 2|Snack|Thighs"));
-        });
-    }
 
     void preConfiguredSets_data()
     {
@@ -122,24 +86,27 @@ private slots:
             QCOMPARE(stored(OptionsModel::snapshotKey(i)), labels[i]);
     }
 
+    // Apply stores, Cancel then keeps what Apply stored, and the main window
+    // shows the meals as renamed (its chosen meal and the diet tree's captions).
     void valuesAreStoredAsTheyAreKept_data()
     {
         QTest::addColumn<QString>("other1"); // as typed, then as kept (and shown after Apply)
         QTest::addColumn<QString>("kept");
         const QString fish = QString::fromUtf8("\xF0\x9F\x90\x9F"); // two UTF-16 units
-        QTest::newRow("13 characters") << "Monounsatura1"
-                                       << "Monounsatu";
+        QTest::newRow("13 characters") << "Monounsatura1" << "Monounsatu";
         QTest::newRow("a pair across the cut") << "Omega-3 w" + fish << "Omega-3 w";
-        QTest::newRow("a pair before the cut") << "Omega-3 " + fish + "x"
-                                               << "Omega-3 " + fish;
+        QTest::newRow("a pair before the cut") << "Omega-3 " + fish + "x" << "Omega-3 " + fish;
     }
     void valuesAreStoredAsTheyAreKept()
     {
         QFETCH(QString, other1);
         QFETCH(QString, kept);
+        w().dietTree().loadDietDay(QDate(2003, 5, 12));
+        w().cmbMeal->setCurrentIndex(3);
         withOptions([&](OptionsDialog& d) {
             d.txtOther1->setText(other1);
             retype(d.txtUser[1], "  Bob ");
+            retype(d.txtMealDesc[1], "Midday");
             d.txtMealDesc[4]->setText("  \tBrunch\n ");
             retype(d.txtSnapShot[5], " Hips ");
             d.cmdApply->click();
@@ -147,79 +114,46 @@ private slots:
             QCOMPARE(d.txtOther1->text(), kept);
             d.cmdCancel->click();
         });
-        // Cancel keeps what Apply stored: labels cut safely, user names as typed, the rest trimmed of
-        // spaces (and of nothing else).
+        // Labels cut safely, user names as typed, the rest trimmed of spaces (and of nothing else).
         QCOMPARE(stored("OTHER1"), kept);
-        QCOMPARE(stored("USER2"), QString("  Bob "));
-        QCOMPARE(stored("MEAL4") + "|" + stored("SNAPSHOT6"), QString("\tBrunch\n|Hips"));
-        QCOMPARE(f->test.scalar("SELECT group_concat(ConfigItem) FROM CONFIG WHERE SelectedConfig <> 0").toString(),
-                 QString("USER1"));
+        QCOMPARE(QStringList({stored("USER2"), stored("MEAL4"), stored("SNAPSHOT6"), marked()}),
+                 (QStringList{"  Bob ", "\tBrunch\n", "Hips", "USER1"}));
+        QStringList entries{w().cmbMeal->currentText(),
+                            DietTreeModel::caption(w().dietTree().model().node("MLMEAL1DT20030512"))};
+        for (int i = 0; i < w().cmbMeal->count(); ++i)
+            entries << w().cmbMeal->itemText(i);
+        QCOMPARE(entries, (QStringList{"Dinner", "Midday", "Select a Meal", "Breakfast", "Midday", "Dinner", "Snack",
+                                       "\tBrunch\n"}));
     }
 
+    // The dialog shows the stored options; a user chosen by Apply stays current after Cancel.
     void userChosenByApplyStaysCurrentAfterCancel()
     {
-        DietTreeModel& days = f->main().dietTree().model();
+        DietTreeModel& days = w().dietTree().model();
         const QPersistentModelIndex day = days.index(0, 0);
         withOptions([&](OptionsDialog& d) {
+            QStringList shown{d.windowTitle(), d.txtUser[1]->text(), d.txtMealDesc[3]->text(), d.txtSnapShot[3]->text()};
+            for (int i = 0; i < d.tabOptions->count(); ++i)
+                shown << d.tabOptions->tabText(i) + "|" + d.tabOptions->tabToolTip(i);
+            QCOMPARE(shown, (QStringList{"Configuration Options", "User 2", "Snack", "Thighs",
+                                         "Multi User Configuration|Set up user names and select current user",
+                                         "Optional Field Labels|Set labels for optional nutrient fields",
+                                         "Meal Definition|Define Meal Names",
+                                         "Snapshot Field Labels|Set labels for Shapshot values"}));
+            QVERIFY(d.optUser[0]->isChecked());
             retype(d.txtUser[0], "Alice"); // renaming the current user does not rebuild the tree
             d.cmdApply->click();
             QCOMPARE(QModelIndex(day), days.index(0, 0));
             retype(d.txtUser[2], "Carol");
             choose(d.optUser[2]);
             d.cmdApply->click();
-            QCOMPARE(f->ctx().currentUser, QString("USER3"));
             d.cmdCancel->click();
         });
-        QCOMPARE(f->ctx().currentUser, QString("USER3"));
-        QCOMPARE(f->main().statusPanel2->text(), QString("User:  Carol"));
-        QCOMPARE(DietTreeModel::caption(days.index(0, 0)), QString("2003-05-13"));
-        QCOMPARE(days.rowCount(), 1);
+        QCOMPARE(f->ctx().currentUser + "|" + w().statusPanel2->text(), QString("USER3|User:  Carol"));
+        QCOMPARE(DietTreeModel::caption(days.index(0, 0)) + "|" + QString::number(days.rowCount()),
+                 QString("2003-05-13|1"));
         // Exactly one USER row carries the mark, so the next start finds the same user.
-        QCOMPARE(f->test.scalar("SELECT group_concat(ConfigItem) FROM CONFIG WHERE SelectedConfig <> 0")
-                     .toString(),
-                 QString("USER3"));
-        QCOMPARE(f->ctx().config().findCurrentUser(), QString("USER3"));
-    }
-
-    void renamedMealsReachTheMainWindow()
-    {
-        f->main().dietTree().loadDietDay(QDate(2003, 5, 12));
-        f->main().cmbMeal->setCurrentIndex(3);
-        withOptions([](OptionsDialog& d) {
-            retype(d.txtMealDesc[1], "Midday");
-            retype(d.txtMealDesc[5], "Supper");
-            d.cmdOK->click();
-        });
-        QStringList entries;
-        for (int i = 0; i < f->main().cmbMeal->count(); ++i)
-            entries << f->main().cmbMeal->itemText(i);
-        QCOMPARE(entries, (QStringList{"Select a Meal", "Breakfast", "Midday", "Dinner", "Snack", "Supper"}));
-        QCOMPARE(f->main().cmbMeal->currentText(), QString("Dinner"));
-        QCOMPARE(DietTreeModel::caption(f->main().dietTree().model().node("MLMEAL1DT20030512")),
-                 QString("Midday"));
-    }
-
-    void aMealTypedAndRemovedCountsAsChanged_data()
-    {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<bool>("changed");
-        QTest::newRow("meal") << "txtMealDesc4" << true;
-        QTest::newRow("user") << "txtUser1" << false;
-    }
-    void aMealTypedAndRemovedCountsAsChanged()
-    {
-        QFETCH(QString, box);
-        QFETCH(bool, changed);
-        OptionsDialog dialog(f->ctx());
-        dialog.show();
-        auto* edit = dialog.findChild<QLineEdit*>(box);
-        const QString before = edit->text();
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_X);
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QCOMPARE(edit->text(), before);
-        QCOMPARE(dialog.mealsChanged(), changed);
-        QVERIFY(!dialog.userChanged());
+        QCOMPARE(marked() + "|" + f->ctx().config().findCurrentUser(), QString("USER3|USER3"));
     }
 
     void missingValueRefused_data()

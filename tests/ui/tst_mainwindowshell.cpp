@@ -1,43 +1,44 @@
 #include "app/windowsettings.h"
-#include "data/orvdatasource.h"
 #include "diet/servingsdialog.h"
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
-#include "mainwindowfixture.h"
 #include "options/optionsdialog.h"
+#include "ui/aboutwindow.h"
+#include "ui/helpwindow.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
-#include "ui/nodetree.h"
+#include "uitestsupport.h"
 
 #include <QAccessible>
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QGroupBox>
-#include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTest>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTextBrowser>
 #include <QToolBar>
+#include <QTreeWidgetItemIterator>
+
+static QStringList texts(const QListWidget* list)
+{
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result << list->item(i)->text();
+    return result;
+}
 
 // The main window's shell: menus, context menu and toolbar as listed and
-// where they go, the commands of parts not in this build, the pane layout and
-// the smallest size, names for screen readers, the keyboard's context menu,
-// the window's place in the settings and the meal drop-down.
-class MainWindowShellTest : public QObject
+// where they go, the pane layout and the smallest size, names for screen
+// readers, the keyboard's context menu, the window's place in the settings,
+// the meal drop-down, and the help and about windows the Help menu opens.
+class MainWindowShellTest : public MainWindowTest
 {
     Q_OBJECT
 
-    std::unique_ptr<MainWindowFixture> f;
-
-    MainWindow& w() { return f->main(); }
-    void loadShown()
-    {
-        f->load();
-        w().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w()));
-    }
     // A rectangle of the window in twips, as the layout rules state it.
     QRectF twips(const QRect& r)
     {
@@ -47,64 +48,44 @@ class MainWindowShellTest : public QObject
     // The inner size of the window in twips: the toolbar and the panes below it.
     QSizeF scale()
     {
-        return twips(QRect(0, 0, w().centralWidget()->width(),
-                           w().centralWidget()->height() + w().findChild<QToolBar*>("tbToolBar")->height()))
-            .size();
+        const int height = w().centralWidget()->height() + w().findChild<QToolBar*>("tbToolBar")->height();
+        return twips(QRect(0, 0, w().centralWidget()->width(), height)).size();
     }
+
+    QList<HelpWindow*> helpWindows() { return w().findChildren<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly); }
 
 private slots:
     void init() { f = std::make_unique<MainWindowFixture>(); }
     void cleanup() { f.reset(); }
 
+    // The captions (a toolbar button's tip) and keys of each menu and of the
+    // toolbar, in order. (The items' names are those the other tests find them by.)
     void menusAndToolbarAsListed_data()
     {
         QTest::addColumn<QString>("container"); // "" for the menu bar
-        // In order, apart by "; ": name|caption|shortcut of each item (the tip for a toolbar button).
-        QTest::addColumn<QString>("items");
-        QTest::newRow("menu bar") << ""
-                                  << "mnuFile|&File; mnuEdit|&Edit; mnuTools|&Tools; mnuHelp|&Help";
-        QTest::newRow("File") << "mnuFile"
-                              << "mnuFileBackUp|&Back Up Database...; mnuFileRestore|&Restore Database...; "
-                                 "mnuFileExit|E&xit";
-        QTest::newRow("Edit")
-            << "mnuEdit"
-            << "mnuEditNew|New; mnuEditDietDetails|View Diet Totals|F7; mnuEditDietEntry|Diet Entry "
-               "Details|F8; mnuEditFoodDetails|Food Item Details|F9; mnuEditFoodFav|Copy Food To "
-               "Favorites|Ctrl+Ins; mnuEditFoodBuilder|Send Food to Food Builder|Ctrl+B; "
-               "mnuEditCut|Cu&t|Ctrl+X; mnuEditCopy|&Copy|Ctrl+C; mnuEditPaste|&Paste|Ctrl+V; "
-               "mnuEditDelete|&Delete|Del; mnuEditFindEntry|&Find|Ctrl+F; mnuEditFindNext|Find &Next|F3; "
-               "mnuEditRename|Rename|F2";
-        QTest::newRow("Edit, New") << "mnuEditNew"
-                                   << "mnuEditNewFoodGroup|Food &Group; mnuEditNewFoodItem|Food &Item";
-        QTest::newRow("Tools")
-            << "mnuTools"
-            << "mnuToolsOptions|&Configuration Options; mnuToolsFoodbuilder|&Food Builder; "
-               "mnuToolsSnapshot|P&hysical Snapshot; mnuToolsDietReport|&Produce Diet Report; "
-               "mnuToolsDietGraph|Produce Diet &Graph; mnuToolsSnapshotReport|Produce &Snapshot Report; "
-               "mnuToolsPurgeDietData|P&urge Diet Data; mnuToolsPurgeSnapshotData|Pu&rge Snapshot Data; "
-               "mnuToolsShowMeals|&Show Meal Choices";
-        QTest::newRow("Help") << "mnuHelp"
-                              << "mnuHelpContents|&Contents; mnuHelpSearchForHelpOn|&Search For Help On...; "
-                                 "mnuHelpAbout|&About ";
-        QTest::newRow("context")
-            << "mnuPop_RTB"
-            << "mnuPop_RTB_New|New; mnuPop_RTB_DietDetails|View Diet Totals; mnuPop_RTB_DietEntry|Edit Diet "
-               "Entry Details; mnuPop_RTB_FoodDetails|Edit Food Item Details; mnuPop_RTB_FoodFav|Copy Food "
-               "To Favorites; mnuPop_RTB_FoodBuilder|Send Food to Food Builder; mnuPop_RTB_Cut|Cu&t; "
-               "mnuPop_RTB_Copy|&Copy; mnuPop_RTB_Paste|&Paste; mnuPop_RTB_Delete|&Delete; "
-               "mnuPop_RTB_Rename|Rename";
-        QTest::newRow("context, New")
-            << "mnuPop_RTB_New"
-            << "mnuPop_RTB_NewFoodGroup|Food Group; mnuPop_RTB_NewFoodItem|Food Item";
-        QTest::newRow("toolbar")
-            << "tbToolBar"
-            << "tbSelectUser|Select User; tbReport|Produce Diet Report; tbNewGroup|New Food Group; "
-               "tbNewFood|New Food Item; tbCut|Cut the Selected Item; tbCopy|Copy the Selected Item; "
-               "tbPaste|Paste; tbDelete|Delete Selected Item; tbFind|Find; tbSnapShot|Physical Snapshot; "
-               "tbFoodBldr|Food Builder; tbHelp|Help";
-        QTest::newRow("Report drop-down")
-            << "tbReportMenu"
-            << "DIETRPT|Diet Activity Report; DIETGRAPH|Diet Graph; SNAPSHOTRPT|SnapShot Activity Report";
+        QTest::addColumn<QString>("items");     // caption|shortcut, apart by "; "
+        QTest::newRow("menu bar") << "" << "&File; &Edit; &Tools; &Help";
+        QTest::newRow("File") << "mnuFile" << "&Back Up Database...; &Restore Database...; E&xit";
+        QTest::newRow("Edit") << "mnuEdit"
+                              << "New; View Diet Totals|F7; Diet Entry Details|F8; Food Item Details|F9; Copy Food To "
+                                 "Favorites|Ctrl+Ins; Send Food to Food Builder|Ctrl+B; Cu&t|Ctrl+X; &Copy|Ctrl+C; "
+                                 "&Paste|Ctrl+V; &Delete|Del; &Find|Ctrl+F; Find &Next|F3; Rename|F2";
+        QTest::newRow("Edit, New") << "mnuEditNew" << "Food &Group; Food &Item";
+        QTest::newRow("Tools") << "mnuTools"
+                               << "&Configuration Options; &Food Builder; P&hysical Snapshot; &Produce Diet Report; "
+                                  "Produce Diet &Graph; Produce &Snapshot Report; P&urge Diet Data; Pu&rge Snapshot "
+                                  "Data; &Show Meal Choices";
+        QTest::newRow("Help") << "mnuHelp" << "&Contents; &Search For Help On...; &About ";
+        QTest::newRow("context") << "mnuPop_RTB"
+                                 << "New; View Diet Totals; Edit Diet Entry Details; Edit Food Item Details; Copy "
+                                    "Food To Favorites; Send Food to Food Builder; Cu&t; &Copy; &Paste; &Delete; Rename";
+        QTest::newRow("context, New") << "mnuPop_RTB_New" << "Food Group; Food Item";
+        QTest::newRow("toolbar") << "tbToolBar"
+                                 << "Select User; Produce Diet Report; New Food Group; New Food Item; Cut the "
+                                    "Selected Item; Copy the Selected Item; Paste; Delete Selected Item; Find; "
+                                    "Physical Snapshot; Food Builder; Help";
+        QTest::newRow("Report drop-down") << "tbReportMenu"
+                                          << "Diet Activity Report; Diet Graph; SnapShot Activity Report";
     }
     void menusAndToolbarAsListed()
     {
@@ -115,15 +96,11 @@ private slots:
         const bool toolbar = qobject_cast<QToolBar*>(widget);
         QStringList shown;
         for (const QAction* action : widget->actions()) {
-            const QString name = action->objectName().isEmpty() && action->menu()
-                                     ? action->menu()->objectName()
-                                     : action->objectName();
-            if (action->isSeparator() || name.isEmpty())
+            if (action->isSeparator() || (action->objectName().isEmpty() && !action->menu()))
                 continue; // the toolbar's date and meal boxes
             const QString keys = action->shortcut().toString(QKeySequence::PortableText);
-            shown << name + '|' + (toolbar ? action->toolTip() : action->text()) +
-                         (keys.isEmpty() ? "" : '|' + keys);
-            QVERIFY2(!toolbar || !action->icon().isNull(), qPrintable(name));
+            shown << (toolbar ? action->toolTip() : action->text()) + (keys.isEmpty() ? "" : '|' + keys);
+            QVERIFY2(!toolbar || !action->icon().pixmap(16).isNull(), qPrintable(shown.last())); // drawn
         }
         QCOMPARE(shown, items.split("; "));
     }
@@ -134,49 +111,36 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("result"); // dialog|question|foods|food nodes in Favorites|help windows
-        const QString keep = "|7|1|0";
-        QTest::newRow("SelectUser") << "tbSelectUser"
-                                    << "frmOptions|" + keep;
-        QTest::newRow("NewGroup") << "tbNewGroup"
-                                  << "||7|2|0";
-        QTest::newRow("NewFood") << "tbNewFood"
-                                 << "frmFoodData|" + keep;
-        QTest::newRow("Cut") << "tbCut"
-                             << "|Are you sure you want to Cut Food Item: Apples, raw" + keep;
-        QTest::newRow("Copy, Paste") << "tbCopy"
-                                     << "||8|2|0";
-        QTest::newRow("Delete") << "tbDelete"
-                                << "|Are you sure you want to Delete Food Item: Apples, raw" + keep;
-        QTest::newRow("Find") << "tbFind"
-                              << "frmFind|" + keep;
-        QTest::newRow("Help") << "tbHelp"
-                              << "||7|1|1";
+        const QString keep = "|7|1|0", ask = "|Are you sure you want to %1 Food Item: Apples, raw" + keep;
+        QTest::newRow("SelectUser") << "tbSelectUser" << "frmOptions|" + keep;
+        QTest::newRow("NewGroup") << "tbNewGroup" << "||7|2|0";
+        QTest::newRow("NewFood") << "tbNewFood" << "frmFoodData|" + keep;
+        QTest::newRow("Cut") << "tbCut" << ask.arg("Cut");
+        QTest::newRow("Copy, Paste") << "tbCopy" << "||8|2|0";
+        QTest::newRow("Delete") << "tbDelete" << ask.arg("Delete");
+        QTest::newRow("Find") << "tbFind" << "frmFind|" + keep;
+        QTest::newRow("Help") << "tbHelp" << "||7|1|1";
     }
     void everyToolbarButtonGoesToItsCommand()
     {
         QFETCH(QString, button);
         QFETCH(QString, result);
         loadShown();
-        NodeTree* tree = w().tvwFood;
-        tree->setFocus();
-        tree->selectNode(tree->node("F60001"));
-        w().foodTree().foodNodeClick(tree->node("F60001"));
+        clickFood("F60001");
         QString opened;
         whenModal([&](QWidget* dialog) {
             opened = dialog->objectName();
             dialog->close();
         });
         f->prompts().queueNo();
-        w().findChild<QAction*>(button)->trigger();
+        action(button)->trigger();
         if (button == "tbCopy") // and back into the favourites
-            w().findChild<QAction*>("tbPaste")->trigger();
-        int helpWindows = 0;
-        for (QWidget* window : QApplication::topLevelWidgets())
-            helpWindows += window->objectName() == "frmHelp" && window->isVisible() ? 1 : 0;
+            action("tbPaste")->trigger();
+        const auto* help = w().findChild<QWidget*>("frmHelp");
         QCOMPARE(QStringList({opened, f->prompts().last().text,
                               f->test.scalar("SELECT count(*) FROM FoodItem").toString(),
-                              QString::number(tree->node("G2")->childCount()), QString::number(helpWindows)})
-                     .join('|'),
+                              QString::number(w().tvwFood->node("G2")->childCount()),
+                              QString::number(help && help->isVisible())}).join('|'),
                  result);
         QCOMPARE(ModalGuard::rejected(), QStringList());
     }
@@ -185,25 +149,41 @@ private slots:
     {
         for (const char* key : {"closed", "open", "GroupClosed", "GroupOpen", "FoodItem", "DayClosed",
                                 "DayOpen", "MealClosed", "MealOpen", "DietItem"})
-            QVERIFY2(!Icons::tree(key).isNull(), key);
+            QVERIFY2(!Icons::tree(key).pixmap(16).isNull(), key);
     }
 
-    void toolsAndReportsAreOnWithAFoodSelected()
+    // The Menu key and Shift+F10 open the context menu of the clicked food just
+    // below it, as a right click on it would. (The diet tree's own keyboard
+    // menu is tested with the diet tree.)
+    void theContextMenuOpensFromTheKeyboard()
     {
         loadShown();
-        NodeTree* tree = w().tvwFood;
-        tree->scrollToItem(tree->node("F60001"));
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                          tree->visualItemRect(tree->node("F60001")).center());
-        for (const char* name : {"mnuEditCopy", "mnuEditFoodBuilder", "mnuToolsFoodbuilder", "mnuToolsSnapshot",
-                                 "mnuToolsDietReport", "mnuToolsDietGraph", "mnuToolsSnapshotReport", "tbReport",
-                                 "tbSnapShot", "tbFoodBldr", "DIETRPT", "DIETGRAPH", "SNAPSHOTRPT"})
-            QVERIFY2(w().findChild<QAction*>(name)->isEnabled(), name);
+        clickFood("F60001");
+        NodeTree* view = w().tvwFood;
+        const QRect row = view->visualItemRect(view->node("F60001"));
+        const QPoint below = view->viewport()->mapToGlobal(QPoint(row.left(), row.bottom()));
+        for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Menu), Qt::ShiftModifier | Qt::Key_F10}) {
+            QTest::keyClick(view, keys.key(), keys.keyboardModifiers());
+            QVERIFY(w().mnuPop_RTB->isVisible());
+            const QPoint at = w().mnuPop_RTB->pos();
+            QVERIFY2(qAbs(at.y() - below.y()) <= 2 && at.x() >= below.x(),
+                     qPrintable(QString("%1,%2").arg(at.x()).arg(at.y())));
+            w().mnuPop_RTB->hide();
+        }
+        QVERIFY(!w().state().popupPending);
     }
 
+    // The first start shows the day, the meal and the caption whole; the panes
+    // follow the window down to the lowest layout and the smallest size.
     void panesFollowTheWindowSizeDownToTheLowestLayout()
     {
-        loadShown();
+        loadShown(); // at the default place, 6500 twips square
+        for (QWidget* box : QList<QWidget*>{w().dtDatePick, w().cmbMeal})
+            QVERIFY(box->isVisible() && w().rect().contains(QRect(box->mapTo(&w(), QPoint()), box->size())));
+        QVERIFY(!w().findChild<QWidget*>("qt_toolbar_ext_button")->isVisible()); // nothing in the overflow
+        QVERIFY(w().txtActivity->height() >= w().txtActivity->sizeHint().height());
+        w().resize(300, 300); // no smaller than that, whatever is asked for
+        QCOMPARE(w().size(), w().minimumSize());
         w().resize(900, 700);
         QTRY_COMPARE(w().size(), QSize(900, 700));
         const QSizeF s = scale();
@@ -218,9 +198,7 @@ private slots:
             {caption.height(), diet.height()}};
         const double pixel = 1440.0 / w().logicalDpiX() + 0.01; // a pixel of rounding either way
         for (const auto& [actual, expected] : rules)
-            QVERIFY2(qAbs(actual - expected) <= pixel,
-                     qPrintable(QString("%1 for %2").arg(actual).arg(expected)));
-        QVERIFY(w().tvwDiet->geometry().bottom() < w().centralWidget()->height());
+            QVERIFY2(qAbs(actual - expected) <= pixel, qPrintable(QString("%1 for %2").arg(actual).arg(expected)));
         // A window lower than 1751 twips keeps the last layout (if a window
         // manager lets it be smaller than its minimum).
         const QList<QRect> before = {w().frameFood->geometry(), w().tvwDiet->geometry()};
@@ -231,24 +209,6 @@ private slots:
         QCOMPARE((QList<QRect>{w().frameFood->geometry(), w().tvwDiet->geometry()}), before);
     }
 
-    void theFirstStartShowsTheDayMealAndCaptionWhole()
-    {
-        loadShown(); // at the default place, 6500 twips square
-        QToolBar* bar = w().findChild<QToolBar*>("tbToolBar");
-        for (QWidget* box : QList<QWidget*>{w().dtDatePick, w().cmbMeal}) {
-            QVERIFY2(box->isVisible(), box->objectName().toUtf8());
-            QVERIFY(w().rect().contains(QRect(box->mapTo(&w(), QPoint()), box->size())));
-        }
-        QVERIFY(!bar->findChild<QWidget*>("qt_toolbar_ext_button")->isVisible()); // nothing in the overflow
-        QVERIFY2(w().txtActivity->height() >= w().txtActivity->sizeHint().height(),
-                 qPrintable(QString::number(w().txtActivity->height())));
-        // The window is no smaller than that, whatever is asked for; the default stays as it is.
-        w().resize(300, 300);
-        QCOMPARE(w().size(), w().minimumSize());
-        QVERIFY(w().cmbMeal->isVisible());
-        QCOMPARE(WindowSettings().read().width, 6500.0);
-    }
-
     // What a screen reader says of each control: every control that takes
     // the focus has a name, and the drop-downs (which Qt would name by their
     // values), the trees and the four "Current User" buttons have the names
@@ -256,46 +216,39 @@ private slots:
     void everyControlIsNamedForAScreenReader_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::addColumn<QStringList>("names"); // object name=accessible name
-        QTest::newRow("main window") << "frmMain"
-                                     << QStringList{"tvwFood=Food Groups", "dtDatePick=Diet Date",
-                                                    "cmbMeal=Meal"};
-        QTest::newRow("servings") << "dlgServings"
-                                  << QStringList{"cmbServings=Number of Servings", "cmbServSize=Serving Size",
-                                                 "dtDate=Date", "cmbMeal=Meal"};
-        QTest::newRow("food item") << "frmFoodData"
-                                   << QStringList{"txtFoodName=Food Name", "cmbServSize=Serving Size",
-                                                  "txtOther1=Fiber"};
-        QTest::newRow("options") << "frmOptions" << QStringList{"optUser3=Current User: User 4"};
+        QTest::addColumn<QString>("names"); // object name=accessible name, apart by "; "
+        QTest::newRow("main window") << "frmMain" << "tvwFood=Food Groups; dtDatePick=Diet Date; cmbMeal=Meal";
+        QTest::newRow("servings")
+            << "dlgServings" << "cmbServings=Number of Servings; cmbServSize=Serving Size; dtDate=Date; cmbMeal=Meal";
+        QTest::newRow("food item") << "frmFoodData" << "txtFoodName=Food Name; cmbServSize=Serving Size; txtOther1=Fiber";
+        QTest::newRow("options") << "frmOptions" << "optUser3=Current User: User 4";
     }
     void everyControlIsNamedForAScreenReader()
     {
         QFETCH(QString, window);
-        QFETCH(QStringList, names);
+        QFETCH(QString, names);
         loadShown();
+        const auto nameOf = [](QWidget* widget) {
+            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        };
         QStringList unnamed, seen;
         auto check = [&](QWidget* shown) {
-            auto nameOf = [](QWidget* widget) {
-                return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
-            };
             // Every tab's controls too, not those of the lists' own windows. (The
             // diet tree is named with the diet tree; a date box's own text box
             // is not shown to a screen reader.)
             for (QWidget* control : shown->findChildren<QWidget*>()) {
-                if (!control->isHidden() && control->window() == shown &&
-                    control->focusPolicy() != Qt::NoFocus && control->objectName() != "qt_spinbox_lineedit" &&
-                    control != w().tvwDiet && nameOf(control).isEmpty())
+                if (!control->isHidden() && control->window() == shown && control->focusPolicy() != Qt::NoFocus &&
+                    control->objectName() != "qt_spinbox_lineedit" && control != w().tvwDiet &&
+                    nameOf(control).isEmpty())
                     unnamed << control->metaObject()->className() + QString(":") + control->objectName();
             }
-            for (const QString& name : names)
-                seen << name.section('=', 0, 0) + "=" +
-                            nameOf(shown->findChild<QWidget*>(name.section('=', 0, 0)));
-            if (shown == &w()) // the tree's one column reads as the tree, not as "1"
-                seen << QAccessible::queryAccessibleInterface(w().tvwFood)->child(0)->text(QAccessible::Name);
+            for (const QString& name : names.split("; "))
+                seen << name.section('=', 0, 0) + "=" + nameOf(shown->findChild<QWidget*>(name.section('=', 0, 0)));
         };
         if (window == "frmMain") {
-            check(&w());
-            names << "Food Groups";
+            check(&w()); // the tree's one column reads as the tree, not as "1"
+            seen << QAccessible::queryAccessibleInterface(w().tvwFood)->child(0)->text(QAccessible::Name);
+            names += "; Food Groups";
         } else if (window == "dlgServings") {
             ServingsDialog dialog(f->ctx(), &w());
             fillMealCombo(f->ctx().config(), dialog.cmbMeal, "Lunch");
@@ -304,45 +257,11 @@ private slots:
         } else if (window == "frmOptions") {
             check(std::make_unique<OptionsDialog>(f->ctx(), &w()).get());
         } else {
-            whenModal([&](QWidget* dialog) {
-                check(dialog);
-                dialog->close();
-            });
             w().tvwFood->selectNode(w().tvwFood->node("F60001"));
-            w().foodEditor().showFoodDetails();
+            QVERIFY(onDialog<QDialog>([this] { w().foodEditor().showFoodDetails(); }, [&](QDialog& d) { check(&d); }));
         }
         QCOMPARE(unnamed.join(", "), QString());
-        QCOMPARE(seen, names);
-    }
-
-    // The Menu key and Shift+F10 open the context menu of the selected node,
-    // just below it, in either tree, as a right click on it would.
-    void theContextMenuOpensFromTheKeyboard_data()
-    {
-        // The diet tree's own keyboard menu is tested with the diet tree.
-        QTest::addColumn<int>("key");
-        QTest::newRow("Menu key") << int(Qt::Key_Menu);
-        QTest::newRow("Shift+F10") << (Qt::ShiftModifier | Qt::Key_F10).toCombined();
-    }
-    void theContextMenuOpensFromTheKeyboard()
-    {
-        QFETCH(int, key);
-        loadShown();
-        NodeTree* view = w().tvwFood;
-        QTreeWidgetItem* node = view->node("F60001");
-        view->setFocus();
-        view->selectNode(node);
-        w().mnuPop_RTB->hide();
-        const QKeyCombination keys = QKeyCombination::fromCombined(key);
-        QTest::keyClick(view, keys.key(), keys.keyboardModifiers());
-        QVERIFY(w().mnuPop_RTB->isVisible());
-        QVERIFY(w().findChild<QAction*>("mnuPop_RTB_FoodDetails")->isEnabled());
-        const QRect row = view->visualItemRect(node);
-        const QPoint below = view->viewport()->mapToGlobal(QPoint(row.left(), row.bottom()));
-        QVERIFY2(qAbs(w().mnuPop_RTB->pos().y() - below.y()) <= 2 && w().mnuPop_RTB->pos().x() >= below.x(),
-                 qPrintable(QString("%1,%2").arg(w().mnuPop_RTB->pos().x()).arg(w().mnuPop_RTB->pos().y())));
-        w().mnuPop_RTB->hide();
-        QVERIFY(!w().state().popupPending);
+        QCOMPARE(seen, names.split("; "));
     }
 
     void thePlaceIsReadFromTheSettingsAndStoredUnlessMinimised_data()
@@ -358,9 +277,7 @@ private slots:
         WindowSettings().write(stored);
         loadShown();
         const int dpiX = w().logicalDpiX(), dpiY = w().logicalDpiY();
-        QCOMPARE(QRect(w().pos(), w().size()),
-                 QRect(qRound(1500 * dpiX / 1440.0), qRound(1200 * dpiY / 1440.0),
-                       qRound(11000 * dpiX / 1440.0), qRound(7200 * dpiY / 1440.0)));
+        QCOMPARE(QRect(w().pos(), w().size()), WindowSettings::toPixels(stored, dpiX, dpiY));
         w().move(120, 90);
         w().resize(700, 480);
         if (minimised) {
@@ -379,33 +296,116 @@ private slots:
     void showMealsAtLoad_data()
     {
         QTest::addColumn<QString>("stored"); // "-" for no SHOWMEALS item at all
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("Y") << "Y" << true;
-        QTest::newRow("N") << "N" << false;
-        QTest::newRow("y") << "y" << false;
-        QTest::newRow("missing") << "-" << false;
+        for (const char* stored : {"Y", "y", "-"})
+            QTest::newRow(stored) << stored;
     }
     void showMealsAtLoad()
     {
         QFETCH(QString, stored);
-        QFETCH(bool, shown);
+        const bool shown = stored == "Y";
+        f->test.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'SHOWMEALS'", {stored});
         if (stored == "-")
             f->test.exec("DELETE FROM CONFIG WHERE ConfigItem = 'SHOWMEALS'");
-        else
-            f->test.exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = 'SHOWMEALS'", {stored});
         loadShown();
         QCOMPARE(w().cmbMeal->isVisible(), shown);
-        QCOMPARE(w().cmbMeal->currentText(), "Select a Meal");
-        fillMealCombo(f->ctx().config(), w().cmbMeal, "Lunch"); // the entries replaced, not added to
-        QCOMPARE(w().cmbMeal->count(), 5);
-        QCOMPARE(w().cmbMeal->currentText(), "Lunch");
-        QAction* menu = w().findChild<QAction*>("mnuToolsShowMeals");
+        QCOMPARE(w().cmbMeal->currentText() + "|" + QString::number(w().cmbMeal->count()), "Select a Meal|5");
+        QAction* menu = action("mnuToolsShowMeals");
         QCOMPARE(menu->isChecked(), shown);
         // The menu item turns it round and stores the switch.
         menu->trigger();
         QTRY_COMPARE(w().cmbMeal->isVisible(), !shown);
         QCOMPARE(f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWMEALS'"),
                  stored == "-" ? QVariant() : QVariant(shown ? "N" : "Y"));
+    }
+
+    // The bundled help pages and their index, the help window, and the about window.
+    void everyKeywordAndLinkLeadsToAPlaceOnAPage()
+    {
+        HelpWindow::registerBundledPages();
+        const HelpCatalogue help;
+        auto leads = [&help](const QString& file, const QString& anchor) {
+            return help.topic(file) && (anchor.isEmpty() || help.pageHtml(file).contains("id=\"" + anchor + "\""));
+        };
+        QVERIFY(help.keywords().size() > 100);
+        for (const HelpKeyword& k : help.keywords())
+            QVERIFY2(leads(k.file, k.anchor), qPrintable(k.keyword));
+        for (int i = 1; i < help.keywords().size(); ++i) // alphabetical without regard to case
+            QVERIFY(help.keywords()[i - 1].keyword.compare(help.keywords()[i].keyword, Qt::CaseInsensitive) <= 0);
+        static const QRegularExpression link("href=\"([^\"#]*)(?:#([^\"]*))?\"");
+        for (const HelpTopic& topic : help.topics()) {
+            for (const QRegularExpressionMatch& m : link.globalMatch(help.pageHtml(topic.file)))
+                QVERIFY2(leads(m.captured(1).isEmpty() ? topic.file : m.captured(1), m.captured(2)),
+                         qPrintable(topic.file + " -> " + m.captured(0)));
+        }
+    }
+
+    void theHelpWindowReachesEveryPage()
+    {
+        f->load();
+        w().commands().action(Command::HelpContents, Surface::Menu)->trigger();
+        HelpWindow* window = helpWindows().value(0);
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle() + "|" + window->currentFile(), "Corvane's Foodlark Help|welcome.html");
+        QStringList opened;
+        for (QTreeWidgetItemIterator it(window->tvwContents, QTreeWidgetItemIterator::NoChildren); *it; ++it) {
+            window->tvwContents->setCurrentItem(*it);
+            QVERIFY(window->browser->documentTitle() == (*it)->text(0) && window->browser->toPlainText().size() > 200);
+            opened << window->currentFile();
+        }
+        opened.sort();
+        QCOMPARE(opened, QDir(HelpCatalogue::kBundledRoot).entryList({"*.html"}, QDir::Files, QDir::Name));
+        // The toolbar's Help button and Search For Help On show the same window again.
+        w().commands().action(Command::HelpContents, Surface::Toolbar)->trigger();
+        w().commands().action(Command::HelpSearch, Surface::Menu)->trigger();
+        QCOMPARE(helpWindows(), QList<HelpWindow*>{window});
+        // Keywords and the text search find pages.
+        QCOMPARE(window->tabs->currentIndex(), 1);
+        QTest::keyClicks(window->txtKeyword, "mark pref");
+        QCOMPARE(texts(window->lstKeywords), QStringList{"Mark Preferred"});
+        QTest::keyClick(window->txtKeyword, Qt::Key_Return);
+        QCOMPARE(window->currentFile() + "#" + window->browser->source().fragment(), QString("loggingfood.html#servings"));
+        // A keyword of several pages names each page.
+        window->txtKeyword->clear();
+        QTest::keyClicks(window->txtKeyword, "delet");
+        QCOMPARE(texts(window->lstKeywords).mid(0, 2),
+                 (QStringList{"delete \u2013 Organizing Foods", "delete \u2013 Changing Diet Entries"}));
+        // The text search wants every word and lists the pages whose title has them first.
+        window->tabs->setCurrentIndex(2);
+        window->txtSearch->setText("xylophone");
+        window->cmdSearch->click();
+        QCOMPARE(texts(window->lstResults), QStringList{"No topics found."});
+        window->txtSearch->setText("snapshot purge");
+        window->cmdSearch->click();
+        QCOMPARE(texts(window->lstResults),
+                 (QStringList{"Physical Snapshots", "Menu Commands", "Purging Old Data",
+                              "Backups and Restoring", "Configuration Options"}));
+    }
+
+    void missingPagesAreReported()
+    {
+        f->load();
+        QTemporaryDir empty;
+        QVERIFY(!HelpWindow::showContents(f->ctx(), &w(), empty.path()));
+        QVERIFY(!HelpWindow::showContext(f->ctx(), &w(), 30, empty.path()));
+        QVERIFY(helpWindows().isEmpty());
+        QCOMPARE(f->prompts().texts(), QStringList(2, "Unable to display Help Contents. "
+                                                      "There is no Help associated with this project."));
+        QCOMPARE(f->prompts().last().icon, PromptIcon::Information);
+    }
+
+    void aboutShowsTheMaker()
+    {
+        f->load();
+        QVERIFY(onDialog<AboutWindow>([this] { w().commands().action(Command::About, Surface::Menu)->trigger(); },
+                                      [this](AboutWindow& about) {
+                                          QCOMPARE(about.windowTitle(), QString("About Corvane's Foodlark"));
+                                          QVERIFY(!about.picIcon->pixmap().isNull());
+                                          QCOMPARE(about.lblInternet->text(), "Internet:  " + f->ctx().webAddress);
+                                          QVERIFY(about.lblEmail->text().contains(f->ctx().supportAddress) &&
+                                                  about.lblLegal->text().contains("public domain"));
+                                          QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+                                          QVERIFY(!about.isVisible());
+                                      }));
     }
 };
 

@@ -1,29 +1,21 @@
-#include "app/appcontext.h"
-#include "data/orvdatasource.h"
-#include "fixture.h"
-#include "mainwindowfixture.h"
-#include "ui/mainwindow.h"
+#include "ui/introduction.h"
 #include "ui/messageboxprompts.h"
 #include "ui/program.h"
 #include "ui/splashwindow.h"
 #include "ui/startupwindows.h"
 #include "ui/tipwindow.h"
+#include "uitestsupport.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSet>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QTextEdit>
 #include <QThread>
 #include <QTimer>
 
 // The start-up's windows: the splash while the main window loads, the main
 // window shown only after the splash is gone, the introduction offered over
-// it, and the end of the program when loading fails.
+// it and its start-up switch, and the end of the program when loading fails.
 class StartupWindowsTest : public QObject
 {
     Q_OBJECT
@@ -46,8 +38,6 @@ private slots:
         // alone, never in the user's settings.
         QVERIFY(configHome.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-        QCOMPARE(QSettings(QStringLiteral("Foodlark"), QStringLiteral("Foodlark")).fileName(),
-                 configHome.filePath("Foodlark/Foodlark.conf"));
     }
     void init() { t = std::make_unique<TestContext>(); }
     void cleanup()
@@ -59,21 +49,16 @@ private slots:
     void theSplashShowsTheArtworkAndClosesOnAClickOrAKey()
     {
         const QImage picture = SplashWindow::picture().toImage();
-        QCOMPARE(picture.size(), QSize(520, 280));
         QSet<QRgb> colours; // a drawing, not an empty or one-coloured area
-        for (int y = 0; y < picture.height(); y += 2) {
-            for (int x = 0; x < picture.width(); x += 2)
-                colours.insert(picture.pixel(x, y));
-        }
-        QVERIFY2(colours.size() > 200, qPrintable(QString::number(colours.size())));
+        for (int i = 0; i < picture.width() * picture.height(); i += 3)
+            colours.insert(picture.pixel(i % picture.width(), i / picture.width()));
+        QVERIFY2(picture.size() == QSize(520, 280) && colours.size() > 200, qPrintable(QString::number(colours.size())));
         // Twice the resolution on a high-density screen, the same size on screen.
-        QCOMPARE(SplashWindow::picture(2.0).size(), QSize(1040, 560));
-        QCOMPARE(SplashWindow::picture(2.0).deviceIndependentSize(), QSizeF(520, 280));
+        const QPixmap sharp = SplashWindow::picture(2.0);
+        QVERIFY(sharp.size() == QSize(1040, 560) && sharp.deviceIndependentSize() == QSizeF(520, 280));
         for (const bool click : {true, false}) {
             SplashWindow splash;
-            QCOMPARE(splash.findChild<QLabel*>("picLogo")->pixmap().toImage().convertToFormat(
-                         QImage::Format_RGB32),
-                     picture.convertToFormat(QImage::Format_RGB32));
+            QCOMPARE(splash.findChild<QLabel*>("picLogo")->pixmap().toImage(), picture);
             splash.show();
             QVERIFY(QTest::qWaitForWindowExposed(&splash));
             click ? QTest::mouseClick(&splash, Qt::LeftButton) : QTest::keyClick(&splash, Qt::Key_Space);
@@ -81,27 +66,10 @@ private slots:
         }
     }
 
-    // The boxes on the screen: their icon and buttons, the answer, the text as
+    // A box on the screen: its icon and buttons, the answer, the text as
     // typed (never markup), and never behind the splash.
-    void messageBoxesShowPlainTextAboveTheSplash_data()
-    {
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<bool>("yesNo");
-        QTest::addColumn<int>("boxIcon");
-        QTest::addColumn<int>("click");
-        QTest::addColumn<int>("answer");
-        QTest::newRow("failure") << int(PromptIcon::Critical) << false << int(QMessageBox::Critical)
-                                 << int(QMessageBox::Ok) << int(PromptAnswer::Ok);
-        QTest::newRow("no") << int(PromptIcon::None) << true << int(QMessageBox::NoIcon)
-                            << int(QMessageBox::No) << int(PromptAnswer::No);
-    }
     void messageBoxesShowPlainTextAboveTheSplash()
     {
-        QFETCH(int, icon);
-        QFETCH(bool, yesNo);
-        QFETCH(int, boxIcon);
-        QFETCH(int, click);
-        QFETCH(int, answer);
         const QString text = "Delete all Diet Data for <b>Lunch</b> &amp; <i>tea</i>?";
         SplashWindow splash;
         splash.show();
@@ -109,18 +77,14 @@ private slots:
         whenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             QVERIFY(box);
-            seen = QString("%1|%2|%3|%4|%5")
-                       .arg(box->windowTitle(), box->text())
-                       .arg(box->textFormat() == Qt::PlainText)
-                       .arg(box->icon())
-                       .arg(splash.isVisible());
-            box->button(QMessageBox::StandardButton(click))->click();
+            const bool plain = box->textFormat() == Qt::PlainText && box->icon() == QMessageBox::Critical;
+            seen = QStringList{box->windowTitle(), box->text(), plain ? "plain" : "", splash.isVisible() ? "" : "above"}
+                       .join('|');
+            box->button(QMessageBox::No)->click();
         });
-        MessageBoxPrompts prompts;
-        const PromptAnswer given = prompts.ask(
-            {PromptIcon(icon), yesNo ? PromptButtons::YesNo : PromptButtons::Ok, "Application Error", text});
-        QCOMPARE(seen, QString("Application Error|%1|1|%2|0").arg(text).arg(boxIcon));
-        QCOMPARE(int(given), answer);
+        QCOMPARE(MessageBoxPrompts().ask({PromptIcon::Critical, PromptButtons::YesNo, "Application Error", text}),
+                 PromptAnswer::No);
+        QCOMPARE(seen, "Application Error|" + text + "|plain|above");
     }
 
     void theSplashShowsWhileTheMainWindowLoads_data()
@@ -155,16 +119,12 @@ private slots:
             QVERIFY(window.isVisible() && context.mainWindow == &window);
         };
         const std::unique_ptr<QMainWindow> window = openWindows(t->ctx(), windows);
-        QVERIFY(window && window->isVisible());
-        QVERIFY(splashDuringLoad && hiddenDuringLoad);
-        QCOMPARE(visible(true), 0);
+        QVERIFY(window && window->isVisible() && splashDuringLoad && hiddenDuringLoad && visible(true) == 0);
         QCOMPARE(offered, introductions);
-        QCOMPARE(window->windowTitle(), "Corvane's Foodlark 3.0.0");
-        QCOMPARE(t->ctx().currentUser, "USER1");
+        QCOMPARE(window->windowTitle() + "|" + t->ctx().currentUser, "Corvane's Foodlark 3.0.0|USER1");
         // A fatal data failure unloads the main window, which ends the program.
         t->ctx().fatalError(QStringLiteral("Unable to retrieve Diet Data.  "));
-        QVERIFY(!window->isVisible());
-        QVERIFY(!t->ctx().dataSource().isConnected());
+        QVERIFY(!window->isVisible() && !t->ctx().dataSource().isConnected());
     }
 
     // The program as it runs over a program folder: the database opened, the
@@ -181,9 +141,15 @@ private slots:
             QVERIFY(tip);
             for (QWidget* window : QApplication::topLevelWidgets()) {
                 if (qobject_cast<MainWindow*>(window) && window->isVisible())
-                    introduction = window->windowTitle() + " | " + tip->windowTitle();
+                    introduction = window->windowTitle();
             }
-            tip->chkLoadTipsAtStartup->click(); // no introduction next time
+            // The text's breaks as paragraphs, for reading only.
+            introduction += QStringList{"", tip->windowTitle(), tip->chkLoadTipsAtStartup->text(),
+                                        tip->cmdOK->text(), QString::number(tip->rtbTip->isReadOnly()),
+                                        tip->rtbTip->toPlainText()}
+                                .join(" | ");
+            for (int i = 0; i < 3; ++i)
+                tip->chkLoadTipsAtStartup->click(); // off, on, off: no introduction next time
             tip->cmdOK->click();
             // The user ends the run once the program waits in its event loop.
             auto closeMain = std::make_shared<std::function<void()>>();
@@ -202,39 +168,39 @@ private slots:
             QTimer::singleShot(0, *closeMain);
         });
         QCOMPARE(runProgramIn(folder.path(), prompts), EXIT_SUCCESS);
-        QCOMPARE(introduction, QString("Corvane's Foodlark 3.0.0 | Corvane's Foodlark Introduction"));
+        QString text = introductionText();
+        QVERIFY(text.size() == 663 && text.startsWith("Do you know everything about what you are putting into") &&
+                text.contains("the facts at hand.\r\n\r\nFortunately, with Corvane's Foodlark, ") &&
+                text.endsWith("With Corvane's Foodlark, you can take the mystery out of the food you eat. "));
+        QCOMPARE(introduction, "Corvane's Foodlark 3.0.0 | Corvane's Foodlark Introduction | &Show at Startup | "
+                               "Continue | 1 | " + text.replace("\r\n", "\n"));
         QCOMPARE(prompts.count() + visible(), 0);
         // Closed by the program, so no longer held by it.
         QCOMPARE(fileRows(folder.dbPath(), "SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'"),
                  QList<QVariantList>{{"N"}});
     }
 
-    void aFailedLoadEndsTheProgram_data()
-    {
-        QTest::addColumn<bool>("fatal"); // a fatal data failure while loading, else no window at all
-        QTest::newRow("fatal failure while loading") << true;
-        QTest::newRow("no main window") << false;
-    }
+    // A fatal data failure while loading, or no main window at all.
     void aFailedLoadEndsTheProgram()
     {
-        QFETCH(bool, fatal);
-        int offered = 0;
-        StartupWindows windows;
-        windows.loadMainWindow = [&](AppContext& context) -> std::unique_ptr<QMainWindow> {
-            auto window = std::make_unique<MainWindow>(context);
-            window->load();
-            if (!fatal)
-                return nullptr;
-            context.fatalError(QStringLiteral("Unable to retrieve Food Data.  "));
-            return window;
-        };
-        windows.showIntroduction = [&](AppContext&, QMainWindow&) { ++offered; };
-        QCOMPARE(openWindows(t->ctx(), windows), nullptr);
-        QCOMPARE(offered, 0);
-        QCOMPARE(visible(), 0);
-        QCOMPARE(t->ctx().mainWindow, nullptr);
-        QCOMPARE(t->prompts.count(), fatal ? 1 : 0);
-        QCOMPARE(t->prompts.last().title, fatal ? "Application Error" : "");
+        for (const bool fatal : {true, false}) {
+            t = std::make_unique<TestContext>();
+            int offered = 0;
+            StartupWindows windows;
+            windows.loadMainWindow = [&](AppContext& context) -> std::unique_ptr<QMainWindow> {
+                auto window = std::make_unique<MainWindow>(context);
+                window->load();
+                if (!fatal)
+                    return nullptr;
+                context.fatalError(QStringLiteral("Unable to retrieve Food Data.  "));
+                return window;
+            };
+            windows.showIntroduction = [&](AppContext&, QMainWindow&) { ++offered; };
+            QCOMPARE(openWindows(t->ctx(), windows), nullptr);
+            QCOMPARE(offered + visible(), 0);
+            QCOMPARE(t->ctx().mainWindow, nullptr);
+            QCOMPARE(t->prompts.count() == 1 ? t->prompts.last().title : "none", fatal ? "Application Error" : "none");
+        }
     }
 };
 
