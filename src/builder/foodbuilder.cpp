@@ -95,10 +95,7 @@ void FoodBuilder::empty()
 
 QString FoodBuilder::formatTotal(double value)
 {
-    QString text = QString::number(value, 'f', 2);
-    if (text == QLatin1String("-0.00"))
-        text.remove(0, 1);
-    return text;
+    return formatFixed(value, 2);
 }
 
 QString FoodBuilder::servingsText(double servings)
