@@ -86,6 +86,11 @@ QString formatServings(double servings)
     return formatFixed(servings, 2);
 }
 
+bool withinServingsLimit(double servings)
+{
+    return std::isfinite(servings) && std::abs(servings) <= kMostServings;
+}
+
 QString plainNumber(double value)
 {
     return shortest(value == 0 ? 0.0 : value);

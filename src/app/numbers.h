@@ -50,5 +50,12 @@ QString formatOneDecimal(double value);
 // A number of servings with the format "#0.00" (0.25 -> "0.25", 1 -> "1.00").
 QString formatServings(double servings);
 
+// The most servings one diet entry or food builder entry takes: more is a
+// typing slip, which the servings dialogs refuse as not numeric.
+constexpr double kMostServings = 10000;
+
+// Whether servings is finite and no further from zero than kMostServings.
+bool withinServingsLimit(double servings);
+
 // A number in its shortest plain form without blanks or separators (2.5 -> "2.5", 1 -> "1").
 QString plainNumber(double value);

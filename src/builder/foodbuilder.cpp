@@ -120,7 +120,7 @@ QStringList FoodBuilder::totalsCaptions(const QString& other1, const QString& ot
 
 bool FoodBuilder::servingsInRange(double servings)
 {
-    return std::isfinite(servings) && servings >= 0 && servings <= kMaxServings;
+    return servings >= 0 && withinServingsLimit(servings);
 }
 
 std::optional<double> FoodBuilder::parseServings(const QString& text)

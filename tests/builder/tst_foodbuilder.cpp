@@ -1,3 +1,4 @@
+#include "app/numbers.h"
 #include "builder/foodbuilder.h"
 #include "data/orvdatasource.h"
 #include "fixture.h"
@@ -68,7 +69,7 @@ private slots:
         QTest::newRow("servings not a number")
             << 100 << Changes{{"100 g", 3, 100, std::numeric_limits<double>::quiet_NaN()}} << O::OutOfRange << 10.0;
         QTest::newRow("servings beyond the limit")
-            << 100 << Changes{{"100 g", 3, 100, FoodBuilder::kMaxServings + 1}} << O::OutOfRange << 10.0;
+            << 100 << Changes{{"100 g", 3, 100, kMostServings + 1}} << O::OutOfRange << 10.0;
     }
     void anEntrysServingScalesItsValues()
     {

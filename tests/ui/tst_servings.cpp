@@ -1,6 +1,9 @@
 #include "../support/fixture.h"
 
+#include "app/numbers.h"
 #include "builder/fbservingsdialog.h"
+#include "builder/foodbuilder.h"
+#include "diet/dietscaling.h"
 #include "diet/servingsdialog.h"
 
 #include <QComboBox>
@@ -9,7 +12,7 @@
 
 // What the diet's and the food builder's serving dialogs have in common: the
 // number of servings box (its list, its first text, a text box that a screen
-// reader names after its label).
+// reader names after its label) and the most servings they take.
 class ServingsTest : public QObject
 {
     Q_OBJECT
@@ -34,6 +37,26 @@ private slots:
         }
         // The builder's serving size is always typed into as well.
         QCOMPARE(builder.cmbServSize->lineEdit()->accessibleName(), QString("Serving Size"));
+    }
+
+    void bothTakeTheSameMostServings_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("dietTakes");
+        QTest::addColumn<bool>("builderTakes");
+        QTest::newRow("the most") << "10000" << true << true;
+        QTest::newRow("just past it") << "10000.01" << false << false;
+        QTest::newRow("a million") << "1e6" << false << false;
+        // Only the diet takes servings back; the builder has no use for them.
+        QTest::newRow("the most taken back") << "-10000" << true << false;
+        QTest::newRow("past it taken back") << "-10000.01" << false << false;
+    }
+    void bothTakeTheSameMostServings()
+    {
+        QFETCH(QString, typed);
+        const double servings = parseNumber(typed).value();
+        QTEST(DietScaling::isPlausible(servings, Nutrients{}), "dietTakes");
+        QTEST(FoodBuilder::parseServings(typed).has_value(), "builderTakes");
     }
 };
 
