@@ -1,49 +1,70 @@
 #include "app/configstore.h"
 #include "app/startup.h"
+#include "data/databasefile.h"
+#include "data/integritycheck.h"
 #include "data/orvdatasource.h"
+#include "databasefiles.h"
 #include "fixture.h"
 
 #include <QDir>
+#include <QLocale>
+#include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+
+using DatabaseFiles::Ending;
+
 // The start-up steps before any window: finding (or moving into place) the
-// database file, opening it with its configuration and keys, checking its
-// version, and what the user sees when any of that is impossible (damaged and
-// foreign files: tst_damagedfiles). Each case runs in a temporary program
-// folder of its own.
+// database file, opening it with its configuration and keys, and what the user
+// sees when any of that is impossible. Database files as disks and copying
+// habits leave them (cut short, emptied, damaged, replaced by something else,
+// paired with a log of another copy, lacking tables or columns) are refused at
+// the start with a box that names the file and the trouble, and everything in
+// the Data folder is left exactly as it was. Each case runs in a temporary
+// program folder of its own.
 class StartupTest : public QObject
 {
     Q_OBJECT
 
 private:
-    static QStringList listing(const QString& folder)
-    {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
-    static void writeFile(const QString& path, const QByteArray& bytes)
+    qint64 full = 0; // the size of a fixture database
+
+    static QString bytes(qint64 n) { return QLocale(QLocale::English).toString(n) + " bytes"; }
+    static void writeFile(const QString& path, const QByteArray& content)
     {
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    }
+    static QStringList listing(const QString& folder) { return DatabaseFiles::contents(folder).keys(); }
+    // Starts the program over the folder, which must refuse the file with one
+    // box containing phrase and leave the Data folder as it was.
+    static void expectRefusal(FixtureFolder& folder, const QString& phrase, bool fatal = false)
+    {
+        const QString data = folder.path() + "/Data";
+        const auto before = DatabaseFiles::contents(data);
+        ProgramRun run(folder.path());
+        QVERIFY(!Startup::openDatabase(run.context));
+        const QString text = run.prompts.last().text;
+        QCOMPARE(run.prompts.shown(),
+                 QList<Prompt>{applicationError(text.left(text.indexOf("If this behavior")))});
+        QVERIFY2(text.contains(phrase), qPrintable(text));
+        // Every new message names the file; the program's older ones keep their words.
+        QVERIFY2(text.contains(folder.dbPath()) || text.contains(folder.upgradePath()) ||
+                     phrase.startsWith("Unable to"),
+                 qPrintable(text));
+        QCOMPARE(run.context.shutDownRequested(), fatal);
+        QVERIFY(!run.context.dataSource().isConnected());
+        QCOMPARE(DatabaseFiles::contents(data), before);
     }
 
 private slots:
-    void programWideValues()
-    {
-        FixtureFolder folder;
-        ProgramRun run(folder.path() + "/"); // taken without its trailing separator
-        QCOMPARE(run.context.appTitle, QString("Corvane's Foodlark"));
-        QCOMPARE(run.context.supportMessage, QString("If this behavior continues contact Corvane Corporation "
-                                                     "Support at support@corvane.example."));
-        QCOMPARE(run.context.dbPath, folder.dbPath());
-        QCOMPARE(run.context.upgradePath, folder.upgradePath());
-        QCOMPARE(AppContext::appVersion(), QString("3.0.0"));
-        QCOMPARE(AppContext::versionNotice(), QString("3.00"));
-    }
-
     void probeTellsOnlyAMissingFileApart()
     {
         FixtureFolder folder;
+        ProgramRun run(folder.path() + "/"); // taken without its trailing separator
+        QCOMPARE(run.context.dbPath + run.context.upgradePath, folder.dbPath() + folder.upgradePath());
         QCOMPARE(Startup::probeFile(folder.dbPath()), Startup::Probe::Found);
         QCOMPARE(Startup::probeFile(folder.path() + "/Gone/MeboData.mdb"), Startup::Probe::NotFound);
         QCOMPARE(Startup::probeFile(folder.dbPath() + "/MeboData.mdb"),
@@ -86,43 +107,11 @@ private slots:
                              run.context.supportMessage;
         QCOMPARE(run.prompts.shown(), (QList<Prompt>{{PromptIcon::Critical, PromptButtons::Ok,
                                                       "Critical Application Error", text}}));
-        QCOMPARE(listing(folder.path() + "/Data"), QStringList()); // no empty database made
-    }
-
-    // The program respects a read-only mark even where the system would let it
-    // write anyway (as for root, where the tests usually run).
-    void readOnlyFilesAreReportedAndLeftAlone_data()
-    {
-        QTest::addColumn<bool>("templateOnly");
-        QTest::addColumn<bool>("lockFolder");
-        QTest::newRow("read-only Data folder") << false << true;
-        QTest::newRow("read-only database file") << false << false;
-        QTest::newRow("read-only Data folder, template only") << true << true;
-        QTest::newRow("read-only template") << true << false;
-    }
-    void readOnlyFilesAreReportedAndLeftAlone()
-    {
-        QFETCH(bool, templateOnly);
-        QFETCH(bool, lockFolder);
-        FixtureFolder folder(Fixture::Content::Catalogue, false);
-        const QString file = templateOnly ? folder.upgradePath() : folder.dbPath();
-        Fixture::writeDatabase(file);
-        const QByteArray before = fileBytes(file);
-        const QString locked = lockFolder ? folder.path() + "/Data" : file;
-        const QFile::Permissions unlocked = QFile::permissions(locked);
-        QVERIFY(QFile::setPermissions(locked,
-                                      QFile::ReadOwner | (lockFolder ? QFile::ExeOwner : QFile::ReadOwner)));
-        ProgramRun run(folder.path());
-        const bool started = Startup::openDatabase(run.context);
-        QFile::setPermissions(locked, unlocked);
-        QVERIFY(!started);
-        QCOMPARE(run.prompts.shown(),
-                 QList<Prompt>{
-                     applicationError(QString("The Corvane's Foodlark Database '%1' can not be written to.  "
-                                              "Make sure that the file and its folder are not read-only.  ")
-                                          .arg(file))});
-        QCOMPARE(listing(folder.path() + "/Data"), QStringList{QFileInfo(file).fileName()});
-        QCOMPARE(fileBytes(file), before);
+        // No empty database is made, neither here nor by a connection on its own.
+        run.prompts.clear();
+        QVERIFY(!run.context.dataSource().connectDB());
+        QCOMPARE(run.prompts.count(), 1);
+        QCOMPARE(listing(folder.path() + "/Data"), QStringList());
     }
 
     void declinedUpgradeEndsTheProgramAndWritesNothing()
@@ -135,6 +124,193 @@ private slots:
         QCOMPARE(run.prompts.count(), 2); // the question and what came of it
         QVERIFY(!run.context.dataSource().isConnected());
         QCOMPARE(fileBytes(folder.dbPath()), before);
+    }
+
+    void initTestCase()
+    {
+        full = fileBytes(FixtureFolder().dbPath()).size();
+        QCOMPARE(full % 4096, 0);
+    }
+
+    void damagedFilesAreRefusedAndLeftAlone_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<qint64>("kept"); // of a file cut short
+        QTest::addColumn<QString>("phrase");
+        const auto row = [](const char* tag, const char* kind, qint64 kept, const QString& phrase) {
+            QTest::newRow(tag) << QString(kind) << kept << phrase;
+        };
+        row("text file", "text", 0, "is not a Corvane's Foodlark Database.  ");
+        row("empty file", "cut", 0, "is empty (0 bytes)");
+        row("40 bytes", "cut", 40, "holds only 40 bytes, not even the whole header");
+        for (const qint64 kept : {qint64(100), qint64(4096), full / 2, full - 4096})
+            row(qPrintable(bytes(kept)), "cut", kept,
+                bytes(kept) + " of the " + bytes(full) + " its header records");
+        row("header garbled", "header", 0, "is damaged: its header is not valid");
+        row("folder", "folder", 0, "is a folder, not a Corvane's Foodlark Database file");
+        row("named pipe", "pipe", 0, "is not an ordinary file (it is a named pipe");
+        row("page overwritten, run not closed", "page", 0, "is damaged: the database engine's check found");
+        row("log of another copy", "stale", 0, "holds changes that were made to another copy");
+        // The program respects a read-only mark even where the system would let it
+        // write anyway (as for root, where the tests usually run).
+        for (const char* kind : {"read-only file", "read-only folder", "read-only, template only",
+                                 "read-only folder, template only"})
+            row(kind, kind, 0,
+                "can not be written to.  Make sure that the file and its folder are not read-only.  ");
+        row("held by another copy", "held", 0,
+            "Unable to open the Corvane's Foodlark Database.  Make sure you don't have another instance of "
+            "Corvane's Foodlark open.  ");
+    }
+    void damagedFilesAreRefusedAndLeftAlone()
+    {
+        QFETCH(QString, kind);
+        QFETCH(qint64, kept);
+        QFETCH(QString, phrase);
+        FixtureFolder folder;
+        const QString db = folder.dbPath();
+        const QByteArray whole = fileBytes(db);
+        ProgramRun holder(folder.path());
+        const bool templateOnly = kind.endsWith("template only");
+        if (templateOnly)
+            QVERIFY(QFile::rename(db, folder.upgradePath()));
+        else
+            writeFile(folder.upgradePath(), "template"); // must not be taken instead
+        const bool lockFolder = kind.startsWith("read-only folder");
+        const QString file = templateOnly ? folder.upgradePath() : db;
+        const QString locked = lockFolder ? folder.path() + "/Data" : file;
+        const QFile::Permissions unlocked = QFile::permissions(locked);
+        if (kind.startsWith("read-only")) {
+            phrase = QString("The Corvane's Foodlark Database '%1' ").arg(file) + phrase;
+            QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner |
+                                                      (lockFolder ? QFile::ExeOwner : QFile::ReadOwner)));
+        } else if (kind == "text")
+            writeFile(db, "Breakfast: porridge\nLunch: soup\nThis is not a database at all.\n");
+        else if (kind == "cut")
+            writeFile(db, whole.left(kept));
+        else if (kind == "header")
+            writeFile(db, whole.left(16) + QByteArray(2, '\x03') + whole.mid(18)); // page size 771
+        else if (kind == "folder" || kind == "pipe")
+            QVERIFY(QFile::remove(db) &&
+                    (kind == "folder" ? QDir().mkpath(db)
+                                      : ::mkfifo(QFile::encodeName(db).constData(), 0600) == 0));
+        else if (kind == "page") {
+            // After a run that was cut off, the damage is found at the start.
+            QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Clean));
+            QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Crash));
+            QVERIFY(DatabaseFile::readLog(db).frames > 0);
+            QVERIFY(DatabaseFiles::damagePage(db, "FoodItem") > 0);
+            phrase += " \"" + IntegrityCheck::check(db, true).simplified() + "\"";
+        } else if (kind == "stale") {
+            // A copy of the file from an earlier run put back beside the log of a run cut off later.
+            QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Clean));
+            const QByteArray earlier = fileBytes(db);
+            QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Clean));
+            QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Crash));
+            writeFile(db, earlier);
+        } else if (kind == "held")
+            QVERIFY(Startup::openDatabase(holder.context));
+        expectRefusal(folder, phrase);
+        QFile::setPermissions(locked, unlocked);
+    }
+
+    // The file of a run that ended cleanly is not checked at the start, so the
+    // start stays quick; the full check then runs beside the program. When it
+    // finds damage, the program ends without having written to the file. A run
+    // closed before its check has reported waits for it: a sound file gets its
+    // log copied in, so the next start needs no check; a damaged one keeps the
+    // log beside it, untouched, and the next start finds the damage at once.
+    void theCheckAfterTheStartSeesItsRunThrough_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<bool>("reported"); // the check reported before the run was closed
+        QTest::newRow("sound, closed at once") << false << false;
+        QTest::newRow("damaged, closed at once") << true << false;
+        QTest::newRow("damaged, reported") << true << true;
+    }
+    void theCheckAfterTheStartSeesItsRunThrough()
+    {
+        QFETCH(bool, damaged);
+        QFETCH(bool, reported);
+        FixtureFolder folder;
+        QVERIFY(DatabaseFiles::runSession(folder.path(), 3, Ending::Clean));
+        if (damaged)
+            QVERIFY(DatabaseFiles::damagePage(folder.dbPath(), "FoodItem") > 0);
+        const QByteArray before = fileBytes(folder.dbPath());
+        {
+            ProgramRun run(folder.path());
+            OrvDataSource& ds = run.context.dataSource();
+            QVERIFY(Startup::openDatabase(run.context));
+            QSignalSpy checked(&ds.integrityCheck(), &IntegrityCheck::finished);
+            Startup::acceptDatabase(run.context);
+            if (reported) {
+                // Entries logged before the check has finished go to the log only.
+                QVERIFY(ds.cmdDietData("USER1") && ds.getTableKey("DIETACTIVITY"));
+                QVERIFY(checked.wait(30000));
+                QCOMPARE(checked.first().at(1).toBool(), false);
+                const QString text = run.prompts.last().text;
+                QVERIFY2(text.contains("is damaged: the database engine's check found") &&
+                             text.contains(QDir(folder.path()).filePath("Data/Backups")),
+                         qPrintable(text));
+                QCOMPARE(run.shutDowns, 1);
+            }
+            ds.closeDB();
+            QCOMPARE(run.prompts.count(), int(reported));
+        }
+        QCOMPARE(DatabaseFile::endedUncleanly(folder.dbPath()), damaged);
+        if (damaged) {
+            QCOMPARE(fileBytes(folder.dbPath()), before);
+            expectRefusal(folder, "is damaged");
+        }
+    }
+
+    void everyTableAndColumnIsChecked_data()
+    {
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<QString>("phrase");
+        QTest::addColumn<bool>("fatal");
+        const QString lacks = "lacks what this version of Corvane's Foodlark needs: ";
+        // The configuration and key tables are read first, with their own words.
+        QTest::newRow("CONFIG") << QStringList{"DROP TABLE CONFIG"}
+                                << "Unable to retrieve Configuration Data.  " << true;
+        QTest::newRow("TableKey") << QStringList{"DROP TABLE TableKey"}
+                                  << "Unable to retrieve Table Key Data.  " << true;
+        for (const char* table : {"FoodGroup", "FoodItem", "USDA_Measures", "DietActivity", "Meal"})
+            QTest::newRow(table) << QStringList{QString("DROP TABLE %1").arg(table)}
+                                 << lacks + "the table " + table + "." << false;
+        QTest::newRow("SnapShot") << QStringList{"DROP TABLE SNAPSHOT"} << lacks + "the table SnapShot."
+                                  << false;
+        const QList<QPair<QString, QString>> columns = {
+            {"CONFIG", "ConfigItem"},     {"CONFIG", "SelectedConfig"}, {"TableKey", "KeyValue"},
+            {"FoodGroup", "GroupTag"},    {"FoodItem", "ServingSize"},  {"FoodItem", "USDA_GM_WT"},
+            {"USDA_Measures", "MSRE_NO"}, {"DietActivity", "MealName"}, {"DietActivity", "Other2"},
+            {"Meal", "MealName"},         {"SnapShot", "SNAPVAL7"},
+        };
+        for (const auto& [table, column] : columns) {
+            QTest::newRow(qPrintable(table + "." + column))
+                << QStringList{QString("ALTER TABLE %1 RENAME COLUMN %2 TO Old%2").arg(table, column)}
+                << lacks + "the column " + table + "." + column + "." << false;
+        }
+        QTest::newRow("a table and two columns")
+            << QStringList{"DROP TABLE Meal", "ALTER TABLE FoodItem RENAME COLUMN Fat TO OldFat",
+                           "ALTER TABLE DietActivity RENAME COLUMN DietDate TO OldDate"}
+            << lacks + "the table Meal and the columns FoodItem.Fat and DietActivity.DietDate." << false;
+        QTest::newRow("garbled key")
+            << QStringList{"UPDATE TableKey SET KeyValue = 'abc' WHERE KeyName = 'DIETACTIVITY'"}
+            << "DIETACTIVITY holds 'abc', which is not a whole number" << false;
+        QTest::newRow("fractional key, no key row")
+            << QStringList{"UPDATE TableKey SET KeyValue = 12.5 WHERE KeyName = 'FOODITEM'",
+                           "DELETE FROM TableKey WHERE KeyName = 'SNAPSHOT'"}
+            << "FOODITEM holds '12.5', which is not a whole number and it has no row for SNAPSHOT" << false;
+    }
+    void everyTableAndColumnIsChecked()
+    {
+        QFETCH(QStringList, statements);
+        QFETCH(QString, phrase);
+        QFETCH(bool, fatal);
+        FixtureFolder folder;
+        for (const QString& statement : statements)
+            fileRows(folder.dbPath(), statement);
+        expectRefusal(folder, phrase, fatal);
     }
 };
 

@@ -26,26 +26,19 @@ class BackupTest : public QObject
         return QDateTime(QDate(2026, 12, 6), QTime(14, 0)).addSecs(minute * 60);
     }
 
-    // Every row of every table, in a form two databases can be compared by.
-    static QStringList dump(const QSqlDatabase& db)
+    // Every row of every table, each led by its table's name.
+    static QList<QVariantList> dump(const QSqlDatabase& db)
     {
-        QStringList rows;
+        QList<QVariantList> rows;
         for (const char* table : {"CONFIG", "TableKey", "FoodGroup", "FoodItem", "USDA_Measures",
-                                  "DietActivity", "Meal", "SNAPSHOT"}) {
-            for (const QVariantList& row :
-                 queryRows(db, QString("SELECT * FROM %1 ORDER BY rowid").arg(table))) {
-                QStringList values;
-                for (const QVariant& value : row)
-                    values << value.toString();
-                rows << QLatin1String(table) + ": " + values.join('|');
-            }
-        }
+                                  "DietActivity", "Meal", "SNAPSHOT"})
+            rows += queryRows(db, QString("SELECT '%1', * FROM %1 ORDER BY rowid").arg(table));
         return rows;
     }
-    static QStringList dumpOf(const QString& path)
+    static QList<QVariantList> dumpOf(const QString& path)
     {
         QSqlDatabase db = DatabaseBackup::openReadOnly(path);
-        const QStringList rows = dump(db);
+        const QList<QVariantList> rows = dump(db);
         DatabaseBackup::closeReadOnly(db);
         return rows;
     }

@@ -1,49 +1,29 @@
 #include "app/startup.h"
-#include "data/databasebackup.h"
 #include "data/integritycheck.h"
 #include "data/orvdatasource.h"
-#include "data/schema.h"
 #include "databasefiles.h"
 #include "fixture.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 #include <QThread>
 
-// A copy of the program killed at random points while it backs up or
-// restores the database: Data/MeboData.mdb holds, whole, either the database
-// it had or the one put in its place, every backup under a backup's name is
-// whole, and the program starts normally afterwards. FOODLARK_KILL_TRIALS
-// sets the trials per kind (20), FOODLARK_KILL_SEED the random seed;
+using DatabaseFiles::Ending;
+
+// A second running copy of the program (worker.cpp). While one copy runs the
+// file is its own. A copy killed at any point, while it writes, backs up or
+// restores, leaves Data/MeboData.mdb whole, holding everything it had stored
+// (or, for a restore, the database put in its place), every backup whole,
+// and a program that starts normally. FOODLARK_KILL_TRIALS sets the trials
+// per kind of the random kills (20), FOODLARK_KILL_SEED their seed;
 // scripts/killtrials.sh runs many more.
 class KillTrialsTest : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir elsewhere;
-
-    // A database of the fixture with entries diet entries.
-    QString databaseWith(int entries)
-    {
-        const QString path = elsewhere.filePath(QString("with%1.mdb").arg(entries));
-        Fixture::writeDatabase(path);
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "entries");
-            db.setDatabaseName(path);
-            db.open();
-            for (int i = 1; i <= entries; ++i)
-                Schema::exec(db,
-                             "INSERT INTO DietActivity (DietId, UserName, DietDate, FoodName) "
-                             "VALUES (?, 'USER1', '2003-05-14', 'Apples, raw')",
-                             {i});
-            Schema::exec(db, "UPDATE TableKey SET KeyValue = ? WHERE KeyName = 'DIETACTIVITY'", {entries});
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("entries");
-        return path;
-    }
     static QByteArray readLine(QProcess& process)
     {
         while (!process.canReadLine())
@@ -51,8 +31,63 @@ class KillTrialsTest : public QObject
                 return "<no answer>";
         return process.readLine().trimmed();
     }
+    static void start(QProcess& worker, const QStringList& arguments)
+    {
+        worker.start(QStringLiteral(FOODLARK_WORKER), arguments);
+        QCOMPARE(readLine(worker), QByteArray("ready"));
+    }
+    static void kill(QProcess& worker)
+    {
+        worker.kill();
+        QVERIFY(worker.waitForFinished(20000));
+        QVERIFY2(worker.exitStatus() == QProcess::CrashExit, worker.readAllStandardError().constData());
+    }
 
 private slots:
+    void secondCopyIsKeptOutAndStoredRowsSurviveAKill()
+    {
+        FixtureFolder folder;
+        QProcess writer;
+        start(writer, {folder.path(), "write"});
+        QList<int> printed;
+        while (printed.size() < 300) {
+            const QByteArray line = readLine(writer);
+            QVERIFY2(line.toInt() > 0, line.constData());
+            printed << line.toInt();
+            if (printed.size() == 100) { // in the middle of the writes
+                ProgramRun second(folder.path());
+                QVERIFY(!second.context.dataSource().connectDB());
+                QCOMPARE(second.prompts.shown(),
+                         QList<Prompt>{
+                             applicationError("Unable to open the Corvane's Foodlark Database.  Make sure "
+                                              "you don't have another instance of Corvane's Foodlark "
+                                              "open.  ")});
+            }
+        }
+        kill(writer);
+        // Ids printed between the last read and the kill count too; a line cut short does not.
+        const QList<QByteArray> rest = writer.readAllStandardOutput().split('\n');
+        for (int i = 0; i + 1 < rest.size(); ++i)
+            printed << rest[i].toInt();
+
+        ProgramRun next(folder.path());
+        QVERIFY(Startup::openDatabase(next.context));
+        QCOMPARE(next.prompts.count(), 0);
+        OrvDataSource& ds = next.context.dataSource();
+        QCOMPARE(queryRows(ds.database(), "PRAGMA integrity_check"), QList<QVariantList>{{"ok"}});
+        QSet<int> stored;
+        for (const QVariantList& row : queryRows(ds.database(), "SELECT DietId FROM DietActivity"))
+            stored << row[0].toInt();
+        for (int id : printed)
+            QVERIFY2(stored.contains(id), qPrintable(QString("entry %1 was lost").arg(id)));
+        // Ids are handed out before their row is stored, and go on from there.
+        const int lastKey =
+            queryRows(ds.database(), "SELECT KeyValue FROM TableKey WHERE KeyName = 'DIETACTIVITY'")[0][0]
+                .toInt();
+        QVERIFY(*std::max_element(stored.begin(), stored.end()) <= lastKey);
+        QCOMPARE(ds.getTableKey("DIETACTIVITY"), std::optional<qint32>(lastKey + 1));
+    }
+
     void aKilledCopyLeavesAWholeDatabase_data()
     {
         QTest::addColumn<QString>("mode");
@@ -70,25 +105,23 @@ private slots:
                                  : QRandomGenerator::system()->generate();
         qInfo("%d trials, seed %u", trials, seed);
         QRandomGenerator random(seed);
-        const QString three = databaseWith(3), five = databaseWith(5);
-        FixtureFolder folder(Fixture::Content::Catalogue, false);
-        QVERIFY(QFile::copy(three, folder.dbPath()));
+        // Databases of three and of five diet entries; the program starts with three.
+        FixtureFolder folder, three, five;
+        QVERIFY(DatabaseFiles::runSession(three.path(), 3, Ending::Clean));
+        QVERIFY(DatabaseFiles::runSession(five.path(), 5, Ending::Clean));
+        QVERIFY(QFile::remove(folder.dbPath()) && QFile::copy(three.dbPath(), folder.dbPath()));
         const QString backups = folder.path() + "/Data/Backups";
         const QList<int> wanted = mode == "backup" ? QList<int>{3} : QList<int>{3, 5};
 
         for (int trial = 0; trial < trials; ++trial) {
             QProcess worker;
-            worker.start(QStringLiteral(FOODLARK_BACKUPWORKER), {folder.path(), mode, five, three});
-            QCOMPARE(readLine(worker), QByteArray("ready"));
+            start(worker, {folder.path(), mode, five.dbPath(), three.dbPath()});
             // Killed after a few whole steps, somewhere within the next.
             for (int steps = random.bounded(3); steps > 0; --steps)
                 QVERIFY(readLine(worker) != "<no answer>");
             QThread::usleep(random.bounded(30000));
-            worker.kill();
-            QVERIFY(worker.waitForFinished(20000));
-            QVERIFY2(worker.exitStatus() == QProcess::CrashExit, worker.readAllStandardError().constData());
+            kill(worker);
 
-            // The next start goes through without a word, over a whole database.
             ProgramRun run(folder.path());
             QVERIFY2(Startup::openDatabase(run.context), qPrintable(run.prompts.texts().join('\n')));
             QCOMPARE(run.prompts.count(), 0);

@@ -13,6 +13,17 @@
 #include <QPushButton>
 #include <QTest>
 
+inline const QDate kMay14(2003, 5, 14);
+inline const QString kNutrients = "Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2";
+
+// A data row of text columns.
+inline void textRow(const char* tag, const QStringList& columns)
+{
+    QTestData& row = QTest::newRow(tag);
+    for (const QString& column : columns)
+        row << column;
+}
+
 // A shown main window over a fixture database, with the moves a user makes in
 // the diet tree and the reads that check what the log holds.
 class DietFixture : public MainWindowFixture
@@ -24,6 +35,12 @@ public:
     QModelIndex node(const QString& key) { return model().node(key); }
     bool has(const QString& key) { return node(key).isValid(); }
     static QString entry(qint32 dietId) { return QStringLiteral("D%1").arg(dietId); }
+    // The DietDate and MealName a node key stands for: "MLMEAL2DT20030520" is {"2003-05-20", "MEAL2"}.
+    static QVariantList placeOf(const QString& key)
+    {
+        return {QDate::fromString(key.right(8), "yyyyMMdd").toString(Qt::ISODate),
+                key.startsWith("ML") ? key.mid(2, 5) : ""};
+    }
     TreeState& state() { return main().state(); }
     OrvDataSource& ds() { return ctx().dataSource(); }
     QString supportError() { return "Unable to update Diet Data.  " + ctx().supportMessage; }

@@ -27,8 +27,9 @@ private:
             auto* d = qobject_cast<PurgeDialog*>(modal);
             if (!d)
                 return void(modal->close());
-            opened = QStringList{d->windowTitle(), d->lblPurge->text(), d->dtLoDate->date().toString(Qt::ISODate),
-                                 d->dtHighDate->date().toString(Qt::ISODate)};
+            opened =
+                QStringList{d->windowTitle(), d->lblPurge->text(), d->dtLoDate->date().toString(Qt::ISODate),
+                            d->dtHighDate->date().toString(Qt::ISODate)};
             d->dtLoDate->setDate(first);
             d->dtHighDate->setDate(last);
             d->OKButton->click();
@@ -61,12 +62,13 @@ private slots:
         QVERIFY(f->diet().copyDietEntry(0, 1));
         purge(true, QDate(2003, 5, 13), QDate(2003, 5, 13));
         const QString today = QDate::currentDate().toString(Qt::ISODate);
-        QCOMPARE(opened, (QStringList{"Purge Diet Activity Data", "Purge Diet Activity Data for the following Date Range",
-                                      today, today}));
-        QCOMPARE(f->prompts().texts(),
-                 QStringList{"Are you sure you want to Delete all Diet Activity Data from 05/13/2003 to 05/13/2003?"});
-        QCOMPARE(f->prompts().last().title, QString("Delete Confirmation"));
-        QCOMPARE(f->prompts().last().buttons, PromptButtons::YesNo);
+        QCOMPARE(opened,
+                 (QStringList{"Purge Diet Activity Data",
+                              "Purge Diet Activity Data for the following Date Range", today, today}));
+        const Prompt question{
+            PromptIcon::Question, PromptButtons::YesNo, "Delete Confirmation",
+            "Are you sure you want to Delete all Diet Activity Data from 05/13/2003 to 05/13/2003?"};
+        QCOMPARE(f->prompts().shown(), QList<Prompt>{question});
         QCOMPARE(f->foodNames(), (QStringList{"Toast", "Soup", "Coffee"})); // other users' rows stay
         // The log as it was before the purge is kept in an automatic backup.
         const QStringList backups = QDir(f->ctx().backupFolder()).entryList(QDir::Files);
@@ -80,7 +82,8 @@ private slots:
         // The copied entry, whose row is gone, is pasted again as a new row.
         f->select("DT20030514");
         f->diet().pasteDietEntries();
-        QCOMPARE(f->dietRow(f->lastDietId(), "DietDate, MealName, FoodName"), (QVariantList{"2003-05-14", "MEAL0", "Egg"}));
+        QCOMPARE(f->dietRow(f->lastDietId(), "DietDate, MealName, FoodName"),
+                 (QVariantList{"2003-05-14", "MEAL0", "Egg"}));
     }
 
     void reversedDatesOrNoKeepTheDialog()
@@ -89,8 +92,9 @@ private slots:
         purge(true, QDate(2003, 5, 14), QDate(2003, 5, 13), PromptAnswer::Yes, [&](PurgeDialog& d) {
             QVERIFY(d.isVisible());
             QCOMPARE(d.dtLoDate->date(), QDate(2003, 5, 14));
-            QCOMPARE(f->prompts().texts(), QStringList{"The First Date must be less than or equal to the Second Date."});
-            QCOMPARE(f->prompts().last().buttons, PromptButtons::Ok);
+            QCOMPARE(f->prompts().last(),
+                     (Prompt{PromptIcon::Exclamation, PromptButtons::Ok, "Corvane's Foodlark",
+                             "The First Date must be less than or equal to the Second Date."}));
             d.CancelButton->click();
             QCOMPARE(d.purgeResult(), QString("CANCEL"));
         });
@@ -141,15 +145,19 @@ private slots:
         const QStringList taken{"2003-05-12 23:59:59", "2003-05-13 00:00:00", "2003-05-13 00:00:01",
                                 "2003-05-13 22:15:00", "2003-05-14 23:59:59", "2003-05-15 00:00:00"};
         for (int i = 0; i <= taken.size(); ++i)
-            f->test.exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPDATETM) VALUES (?, ?, 70, ?)",
-                         {i + 1, i < taken.size() ? "USER1" : "USER2", taken.value(i, "2003-05-13 22:15:00")});
+            f->test.exec(
+                "INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPDATETM) VALUES (?, ?, 70, ?)",
+                {i + 1, i < taken.size() ? "USER1" : "USER2", taken.value(i, "2003-05-13 22:15:00")});
         const QList<QVariantList> diet = f->allRows();
         purge(false, QDate(2003, 5, 13), QDate(2003, 5, 14));
         QCOMPARE(opened.first(), QString("Purge Snapshot Activity Data"));
-        QCOMPARE(f->prompts().last().text,
-                 QString("Are you sure you want to Delete all Snapshot Activity Data from 05/13/2003 to 05/14/2003?"));
+        QCOMPARE(
+            f->prompts().last().text,
+            QString(
+                "Are you sure you want to Delete all Snapshot Activity Data from 05/13/2003 to 05/14/2003?"));
         // 00:00:00 of the first day is before the range; 11:59:59 PM of the last is in it.
-        QCOMPARE(f->test.rows("SELECT SNAPID FROM SNAPSHOT ORDER BY SNAPID"), (QList<QVariantList>{{1}, {2}, {6}, {7}}));
+        QCOMPARE(f->test.rows("SELECT SNAPID FROM SNAPSHOT ORDER BY SNAPID"),
+                 (QList<QVariantList>{{1}, {2}, {6}, {7}}));
         QCOMPARE(f->allRows(), diet);
     }
 };

@@ -47,7 +47,6 @@ private slots:
             texts << dialog->findChild<QAbstractButton*>(name)->text();
         QCOMPARE(texts, (QStringList{"Find Food", "Search", "Search Foods Data", "Search Diet Data",
                                      "Find &Next", "Cancel"}));
-        QVERIFY(dialog->findChild<QRadioButton*>("optFood")->isChecked());
         find("butter");
         QCOMPARE(w().finder().dialog(), dialog);
         QCOMPARE(dialog->findText(), "butter");
@@ -59,7 +58,6 @@ private slots:
         find("APPLE");
         QCOMPARE(selected(), "F60001"); // the favourites come first in recordset order
         QCOMPARE(foods().integer("FoodId"), int(Fixture::FavApples));
-        QCOMPARE(status(), "Serving Size:  100 g");
         QCOMPARE(w().focusWidget(), tree());
         find("APPLE"); // the same text continues from the match
         // A match in a group never opened: the group is loaded and shows it.
@@ -77,15 +75,16 @@ private slots:
 
     void switchingTheTargetStartsAtTheTop()
     {
-        f->test.addDietRow("USER1", QDate(2003, 5, 12), "", "Apple juice");
+        // The log's order is by day, then name: not the order the rows were made in.
         const qint32 pie = f->test.addDietRow("USER1", QDate(2003, 5, 14), "MEAL0", "apple pie");
         f->test.addDietRow("USER1", QDate(2003, 5, 13), "", "Toast");
+        const qint32 juice = f->test.addDietRow("USER1", QDate(2003, 5, 12), "", "Apple juice");
         load();
         find("apple");
         run(Command::FindNext);
         QCOMPARE(selected(), "F9003");
         find("apple", false);
-        QCOMPARE(dietSelected(), "D1");
+        QCOMPARE(dietSelected(), QString("D%1").arg(juice));
         run(Command::FindNext);
         // In a day never opened: the day is loaded and the entry shown under its meal.
         QCOMPARE(dietSelected(), QString("D%1").arg(pie));
@@ -101,9 +100,8 @@ private slots:
     {
         load("F9040");
         find("zucchini");
-        QCOMPARE(last().text, "No Matching Food entry found");
-        QCOMPARE(last().icon, PromptIcon::None);
-        QCOMPARE(last().buttons, PromptButtons::Ok);
+        QCOMPARE(last(), (Prompt{PromptIcon::None, PromptButtons::Ok, "Corvane's Foodlark",
+                                 "No Matching Food entry found"}));
         run(Command::FindNext);
         QCOMPARE(noMatchBoxes(), 2);
         QCOMPARE(foods().integer("FoodId"), int(Fixture::Bananas));

@@ -48,8 +48,7 @@ private slots:
         const DietGraphData data = graph();
         // A week apart, and still neighbours.
         QCOMPARE(data.labels(), (QStringList{"1 ", "2 "}));
-        QCOMPARE(data.date(0), QDate(2003, 5, 13));
-        QCOMPARE(data.date(1), QDate(2003, 5, 20));
+        QCOMPARE((QList<QDate>{data.date(0), data.date(1)}), (QList<QDate>{{2003, 5, 13}, {2003, 5, 20}}));
         const QList<QList<QVariant>> expected = {{6.0, 8.0},  {1.5, 2.0},   {9.0, 12.0},  {7.5, 10.0},
                                                  {4.5, 6.0},  {3.0, 4.0},   {10.5, 14.0}, {12.0, 16.0}};
         for (int n = 0; n < DietGraphData::kNutrients; ++n)
@@ -65,7 +64,6 @@ private slots:
         QTest::addColumn<QList<QVariant>>("sums");
         QTest::addColumn<bool>("offered");
         QTest::newRow("nothing recorded") << QVariantList{{}, {}} << QList<QVariant>{"Null"} << false;
-        QTest::newRow("zeros") << QVariantList{0.0, {}} << QList<QVariant>{0.0} << false;
         QTest::newRow("below zero") << QVariantList{-1.0, 0.5} << QList<QVariant>{-0.5} << false;
         QTest::newRow("some") << QVariantList{{}, 0.25} << QList<QVariant>{0.25} << true;
     }

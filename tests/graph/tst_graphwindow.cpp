@@ -2,79 +2,22 @@
 #include "fixture.h"
 #include "graph/graphwindow.h"
 
+#include <QBuffer>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSvgGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
-
-namespace {
-
-// A page that keeps the texts painted on it, standing in for a printer page.
-class TextPage : public QPaintDevice
-{
-public:
-    static constexpr int kDpi = 600;
-    explicit TextPage(QSize size) : m_size(size) {}
-    QPaintEngine* paintEngine() const override { return &m_engine; }
-    QStringList titles() const { return m_engine.texts.filter(QRegularExpression("^Diet Activity Graph of ")); }
-
-protected:
-    int metric(PaintDeviceMetric metric) const override
-    {
-        switch (metric) {
-        case PdmWidth:
-            return m_size.width();
-        case PdmHeight:
-            return m_size.height();
-        case PdmWidthMM:
-            return m_size.width() * 254 / kDpi / 10;
-        case PdmHeightMM:
-            return m_size.height() * 254 / kDpi / 10;
-        case PdmDepth:
-            return 32;
-        case PdmNumColors:
-            return 1 << 24;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return int(QPaintDevice::devicePixelRatioFScale());
-        default: // the resolutions
-            return kDpi;
-        }
-    }
-
-private:
-    struct Engine : QPaintEngine
-    {
-        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
-        bool begin(QPaintDevice*) override { return true; }
-        bool end() override { return true; }
-        void updateState(const QPaintEngineState&) override {}
-        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-        // Shapes are not kept (and must be overridden: the defaults call each other).
-        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-        void drawPolygon(const QPoint*, int, PolygonDrawMode) override {}
-        void drawPath(const QPainterPath&) override {}
-        void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
-        Type type() const override { return User; }
-        QStringList texts;
-    };
-    QSize m_size;
-    mutable Engine m_engine;
-};
-
-} // namespace
 
 // The diet graph window over the graph query's rows of a small log.
 class GraphWindowTest : public QObject
@@ -97,25 +40,37 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(g.get()));
     }
     QLineSeries* line() { return qobject_cast<QLineSeries*>(g->chart->series().value(0)); }
-    QString axisTitle(Qt::Orientation orientation) { return g->chart->axes(orientation).value(0)->titleText(); }
+    QValueAxis* sums() { return qobject_cast<QValueAxis*>(g->chart->axes(Qt::Vertical).value(0)); }
+    // The chart's title, its axes' titles and the days' labels.
+    QStringList captions()
+    {
+        auto* days = qobject_cast<QCategoryAxis*>(g->chart->axes(Qt::Horizontal).value(0));
+        return QStringList{g->chart->title(), days->titleText(), sums()->titleText()} + days->categoriesLabels();
+    }
 
-    // Prints onto recorded pages chartsPerPage chart heights high; the titles of each page.
+    // Prints onto a drawing of pages chartsPerPage chart heights high; the titles on each page.
     QList<QStringList> print(GraphPrintPlan::Mode mode, double chartsPerPage)
     {
-        const double dpi = TextPage::kDpi;
+        const double dpi = 600;
         const QSize size(int(g->MSChart1->width() * dpi / g->MSChart1->logicalDpiX()) + 10,
                          int(g->MSChart1->height() * dpi / g->MSChart1->logicalDpiY() * chartsPerPage));
-        TextPage paper(size);
-        QPainter painter(&paper);
-        QList<QStringList> pages;
-        qsizetype printed = 0;
-        const auto endPage = [&] {
-            pages.append(paper.titles().mid(printed));
-            printed += pages.last().size();
+        QBuffer drawn;
+        QSvgGenerator drawing;
+        drawing.setOutputDevice(&drawn);
+        drawing.setResolution(int(dpi));
+        drawing.setSize(size);
+        QPainter painter(&drawing);
+        g->printGraphs(mode, painter, QRectF(QPointF(0, 0), size), dpi, [&] {
+            painter.drawText(0, 0, "NEW PAGE");
             return true;
-        };
-        g->printGraphs(mode, painter, QRectF(QPointF(0, 0), size), dpi, endPage);
-        endPage();
+        });
+        painter.end();
+        QList<QStringList> pages;
+        for (const QString& page : QString::fromUtf8(drawn.data()).split("NEW PAGE")) {
+            pages.append(QStringList());
+            for (const QRegularExpressionMatch& title : QRegularExpression("Diet Activity Graph of [^<]*").globalMatch(page))
+                pages.last() << title.captured();
+        }
         return pages;
     }
     static QString title(const QString& nutrient) { return "Diet Activity Graph of " + nutrient + " for 05/01/03 - 05/31/03"; }
@@ -140,23 +95,17 @@ private slots:
     {
         open();
         // The optional nutrients go by the user's labels; Other2 has nothing to show.
-        QCOMPARE(g->rbNutrient[6]->text(), QString("Fiber"));
-        QCOMPARE(g->rbNutrient[7]->text(), QString("Sugars"));
-        QVERIFY(g->rbNutrient[6]->isVisible() && g->rbNutrient[6]->isEnabled());
-        QVERIFY(!g->rbNutrient[7]->isVisible() && !g->rbNutrient[7]->isEnabled());
+        QCOMPARE((QStringList{g->rbNutrient[6]->text(), g->rbNutrient[7]->text()}), (QStringList{"Fiber", "Sugars"}));
+        QCOMPARE((QList<bool>{g->rbNutrient[6]->isVisible(), g->rbNutrient[6]->isEnabled(), g->rbNutrient[7]->isVisible(),
+                              g->rbNutrient[7]->isEnabled()}),
+                 (QList<bool>{true, true, false, false}));
         QVERIFY(g->MSChart1->isVisible() && !g->lblNoData->isVisible());
-        QCOMPARE(g->chart->title(), title("Calories"));
-        QCOMPARE(axisTitle(Qt::Horizontal), QString("Day"));
-        QCOMPARE(axisTitle(Qt::Vertical), QString("Calories"));
-        auto* days = qobject_cast<QCategoryAxis*>(g->chart->axes(Qt::Horizontal).value(0));
-        QCOMPARE(days->categoriesLabels(), (QStringList{"1 ", "2 "}));
-        QVERIFY(!days->isLineVisible()); // no tick marks
-        auto* sums = qobject_cast<QValueAxis*>(g->chart->axes(Qt::Vertical).value(0));
-        QCOMPARE(sums->max(), 8.0);
+        QCOMPARE(captions(), (QStringList{title("Calories"), "Day", "Calories", "1 ", "2 "}));
+        QVERIFY(!g->chart->axes(Qt::Horizontal).value(0)->isLineVisible()); // no tick marks
+        QCOMPARE(sums()->max(), 8.0);
 
         g->rbNutrient[6]->click();
-        QCOMPARE(g->chart->title(), title("Fiber"));
-        QCOMPARE(axisTitle(Qt::Vertical), QString("Fiber"));
+        QCOMPARE(captions(), (QStringList{title("Fiber"), "Day", "Fiber", "1 ", "2 "}));
         // A bar's tip names its day and sum; beside or above a bar there is none.
         QCOMPARE(g->tipAt(QPointF(2.1, 1.0)), QString("Day 2: Tue 2003/05/20\nFiber: 14.0"));
         QCOMPARE(g->tipAt(QPointF(2.1, 14.5)), QString());
@@ -170,8 +119,7 @@ private slots:
         g->rbNutrient[1]->click();
         QCOMPARE(line()->points(), (QList<QPointF>{{1, 1}, {2, 2}}));
         // The line keeps the scale the sums ask for.
-        QCOMPARE(sums->max(), 2.0);
-        QCOMPARE(sums->tickCount(), 5);
+        QCOMPARE((QList<double>{sums()->max(), double(sums()->tickCount())}), (QList<double>{2, 5}));
         QCOMPARE(g->chart->title(), title("Fat"));
     }
 
@@ -183,11 +131,9 @@ private slots:
                                                           "There was no diet activity data for the criteria entered."})});
         QVERIFY(!g->MSChart1->isVisible() && g->lblNoData->isVisible());
         QCOMPARE(g->lblNoData->text(), QString("Your criteria returned no data."));
-        for (QWidget* control : std::initializer_list<QWidget*>{g->cmdPrint, g->cmdPrintAll, g->cmdSaveImage,
-                                                                 g->rbStyle[0], g->rbStyle[1]})
-            QVERIFY(!control->isEnabled());
-        for (QRadioButton* choice : g->rbNutrient)
-            QVERIFY(!choice->isEnabled());
+        QList<QWidget*> off{g->cmdPrint, g->cmdPrintAll, g->cmdSaveImage, g->rbStyle[0], g->rbStyle[1]};
+        off.append(QList<QWidget*>(g->rbNutrient.begin(), g->rbNutrient.end()));
+        QVERIFY(std::none_of(off.begin(), off.end(), [](QWidget* control) { return control->isEnabled(); }));
         QVERIFY(g->cmdQuit->isEnabled());
     }
 

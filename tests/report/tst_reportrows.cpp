@@ -42,8 +42,6 @@ QStringList cells(const ReportTable& report, int row)
     return texts;
 }
 
-const QString kShares = "*     Calculated Percentage of Calories:";
-
 } // namespace
 
 class ReportRowsTest : public QObject
@@ -90,36 +88,40 @@ private slots:
         t->ctx().currentUser = "USER1";
     }
 
-    // The rows as outline() joins them: "*" marks a bold row, " " is a blank one.
+    // The rows as outline() gives them: "*" marks a bold row, " " is a blank one.
     void dietRowsInOrder_data()
     {
         QTest::addColumn<QString>("flags");
         QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("rows");
-        QTest::newRow("one row") << "" << QStringList{"14|MEAL0|Apples"}
-                                 << "*05/14/2003| |Apples|   [1 serving]| |*05/14/2003 Totals:| | |*Report Grand Totals:";
+        QTest::addColumn<QStringList>("rows");
+        const auto day = [](int d) { return QStringList{QString("*05/%1/2003").arg(d), " "}; };
+        const auto entry = [](const QString& food) { return QStringList{food, "   [1 serving]", " "}; };
+        const auto dayTotals = [](int d, const QStringList& shares = {}) {
+            return QStringList{QString("*05/%1/2003 Totals:").arg(d)} + shares + QStringList{" ", " "};
+        };
+        const auto meal = [&](int d, const QString& name, const QString& food) {
+            const QString heading = QString("*  05/%1/2003 - %2").arg(d).arg(name);
+            return QStringList{heading, " "} + entry(food) + QStringList{heading + " Totals:", " "};
+        };
+        const QStringList grand{"*Report Grand Totals:"}, shares{"*     Calculated Percentage of Calories:"};
+        QTest::newRow("one row") << "" << QStringList{"14|MEAL0|Apples"} << day(14) + entry("Apples") + dayTotals(14) + grand;
         QTest::newRow("totals only") << "totals" << QStringList{"14|MEAL0|A", "14|MEAL1|B", "15|MEAL0|C"}
-                                     << "*05/14/2003|*05/15/2003| | |*Report Grand Totals:";
+                                     << QStringList{"*05/14/2003", "*05/15/2003", " ", " "} + grand;
         // The change from no meal key gives one blank row.
         QTest::newRow("meals, some without a key")
             << "meals" << QStringList{"14|-|A", "14|MEAL0|B", "14|MEAL1|C", "15|MEAL0|D"}
-            << "*05/14/2003| |A|   [1 serving]| |*  05/14/2003 - Breakfast| |B|   [1 serving]| "
-               "|*  05/14/2003 - Breakfast Totals:| |*  05/14/2003 - Lunch| |C|   [1 serving]| "
-               "|*  05/14/2003 - Lunch Totals:| | |*05/14/2003 Totals:| | |*05/15/2003| |*  05/15/2003 - Breakfast| "
-               "|D|   [1 serving]| |*  05/15/2003 - Breakfast Totals:| |*05/15/2003 Totals:| | |*Report Grand Totals:";
+            << day(14) + entry("A") + meal(14, "Breakfast", "B") + meal(14, "Lunch", "C") + QStringList{" "} + dayTotals(14) +
+                   day(15) + meal(15, "Breakfast", "D") + dayTotals(15) + grand;
         // MEAL2 is labelled "Lunch" too (in the test): grouped by key, not by label.
-        QTest::newRow("two keys, one label")
-            << "meals,samelabel" << QStringList{"14|MEAL1|A", "14|MEAL2|B"}
-            << "*05/14/2003| |*  05/14/2003 - Lunch| |A|   [1 serving]| |*  05/14/2003 - Lunch Totals:| "
-               "|*  05/14/2003 - Lunch| |B|   [1 serving]| |*  05/14/2003 - Lunch Totals:| |*05/14/2003 Totals:| | "
-               "|*Report Grand Totals:";
+        QTest::newRow("two keys, one label") << "meals,samelabel" << QStringList{"14|MEAL1|A", "14|MEAL2|B"}
+                                             << day(14) + meal(14, "Lunch", "A") + meal(14, "Lunch", "B") + dayTotals(14) + grand;
         QTest::newRow("shares and averages")
             << "shares,averages" << QStringList{"14|MEAL0|A", "16|MEAL0|B"}
-            << "*05/14/2003| |A|   [1 serving]| |*05/14/2003 Totals:|" + kShares + "| | |*05/16/2003| |B|   [1 serving]| "
-               "|*05/16/2003 Totals:|" + kShares + "| | |*Report Grand Totals:|" + kShares + "|*     Daily Averages:";
+            << day(14) + entry("A") + dayTotals(14, shares) + day(16) + entry("B") + dayTotals(16, shares) + grand + shares +
+                   QStringList{"*     Daily Averages:"};
         QTest::newRow("totals only with shares") << "totals,shares" << QStringList{"14|MEAL0|A"}
-                                                 << "*05/14/2003|" + kShares + "| | |*Report Grand Totals:|" + kShares;
-        QTest::newRow("no rows") << "shares,averages" << QStringList{} << "";
+                                                 << QStringList{"*05/14/2003"} + shares + QStringList{" ", " "} + grand + shares;
+        QTest::newRow("no rows") << "shares,averages" << QStringList{} << QStringList{};
     }
     void dietRowsInOrder()
     {
@@ -131,7 +133,7 @@ private slots:
             addEntry(*t, entry);
         addEntry(*t, "20|MEAL0|after the range");
         t->addDietRow("USER2", QDate(2003, 5, 14), "MEAL0", "someone else's");
-        QTEST(outline(*dietReport(flags, 1, 19)).join('|'), "rows");
+        QTEST(outline(*dietReport(flags, 1, 19)), "rows");
     }
 
     void dietCellsOfEachKind()
@@ -188,18 +190,15 @@ private slots:
     void snapshotReportRows_data()
     {
         QTest::addColumn<bool>("labelled");
-        QTest::addColumn<QList<QStringList>>("rows"); // the headers, then the rows
-        QTest::addColumn<QString>("alignments");
+        QTest::addColumn<QList<QStringList>>("rows"); // the headers ("<" left aligned, ">" right), then the rows
         QTest::newRow("labels 2 and 5") << true
-                                        << QList<QStringList>{{"Date", "Waist", "Pulse", "  Comments"},
+                                        << QList<QStringList>{{"<Date", ">Waist", ">Pulse", "<  Comments"},
                                                               {"2003/05/14 07:30 AM", " 32.5", " ", "  after run"},
-                                                              {"2003/05/15 11:30 PM", "-1", " 60", "  late"}}
-                                        << "LRRL";
+                                                              {"2003/05/15 11:30 PM", "-1", " 60", "  late"}};
         QTest::newRow("no labels") << false
-                                   << QList<QStringList>{{"Date", "  Comments"},
+                                   << QList<QStringList>{{"<Date", "<  Comments"},
                                                          {"2003/05/14 07:30 AM", "  after run"},
-                                                         {"2003/05/15 11:30 PM", "  late"}}
-                                   << "LL";
+                                                         {"2003/05/15 11:30 PM", "  late"}};
     }
     void snapshotReportRows()
     {
@@ -214,15 +213,11 @@ private slots:
         SnapshotReport report(t->ctx());
         report.build(ds().rsSnapShotReport);
         QList<QStringList> rows{{}};
-        QString alignments;
-        for (int column = 0; column < report.columnCount(); ++column) {
-            rows[0].append(report.headerText(column));
-            alignments += report.alignment(column) == Qt::AlignRight ? 'R' : 'L';
-        }
+        for (int column = 0; column < report.columnCount(); ++column)
+            rows[0].append((report.alignment(column) == Qt::AlignRight ? ">" : "<") + report.headerText(column));
         for (int row = 0; row < report.rowCount(); ++row)
             rows.append(cells(report, row));
         QTEST(rows, "rows");
-        QTEST(alignments, "alignments");
         QCOMPARE(report.key(0), QString("K2"));
     }
 

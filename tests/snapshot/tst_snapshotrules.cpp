@@ -13,18 +13,16 @@ class SnapshotRulesTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Only numbers (or nothing) pass as numbers; the texts take anything. (How
+    // numbers are read is tested with the other number formats.)
     void onlyNumbersPassAsNumbers_data()
     {
         QTest::addColumn<QStringList>("inputs");
         QTest::addColumn<QString>("message");
-        const QString both = "Snapshot value(s) Weight, Waist must be numeric!";
-        QTest::newRow("numbers and blanks") << QStringList{" 70.5 ", "", "BP 120/80"} << "";
-        QTest::newRow("signs and exponents") << QStringList{"-1", "1e3", ""} << "";
-        QTest::newRow("blank text") << QStringList{"  ", "\t", " "} << "";
-        QTest::newRow("abc and x1") << QStringList{"abc", "x1", ""} << both;
+        QTest::newRow("numbers, blanks, any text") << QStringList{" 70.5 ", "\t", "BP 120/80"} << "";
         QTest::newRow("second only") << QStringList{"80", "12,5", ""} << "Snapshot value(s) Waist must be numeric!";
-        QTest::newRow("inf and nan") << QStringList{"inf", "nan", ""} << both;
-        QTest::newRow("too large for a number") << QStringList{"1e999", "-1e400", ""} << both;
+        QTest::newRow("nan and too large")
+            << QStringList{"nan", "1e999", ""} << "Snapshot value(s) Weight, Waist must be numeric!";
     }
     void onlyNumbersPassAsNumbers()
     {
@@ -42,17 +40,11 @@ private slots:
         QTest::addColumn<QString>("storedComment");
         QTest::addColumn<QTime>("storedTime");
         const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // two UTF-16 units
-        QTest::newRow("blank number is null")
-            << QTime(7, 5) << QStringList{"", "80.25", " "} << "" << QVariantList{{}, {}, 80.25, {}, {}, {}, " ", {}}
-            << "" << QTime(7, 5);
-        QTest::newRow("seconds dropped") << QTime(22, 15, 59, 900) << QStringList{"1", "2", "x"} << "it's \"fine\""
-                                         << QVariantList{{}, {}, 2.0, {}, {}, {}, "x", {}} << "it's \"fine\""
-                                         << QTime(22, 15);
-        QTest::newRow("long texts cut") << QTime(0, 0) << QStringList{"0", "0", QString(20, 'b')} << QString(250, 'c')
-                                        << QVariantList{{}, {}, 0.0, {}, {}, {}, QString(15, 'b'), {}}
-                                        << QString(199, 'c') << QTime(0, 0);
-        QTest::newRow("no half characters")
-            << QTime(12, 0) << QStringList{"", "", QString(14, 'b') + smile} << QString(198, 'c') + smile
+        QTest::newRow("seconds dropped, texts cut")
+            << QTime(22, 15, 59, 900) << QStringList{"0", QString(20, 'b')} << QString(250, 'c')
+            << QVariantList{{}, {}, 0.0, {}, {}, {}, QString(15, 'b'), {}} << QString(199, 'c') << QTime(22, 15);
+        QTest::newRow("a blank number is null, no half characters")
+            << QTime(12, 0) << QStringList{" ", QString(14, 'b') + smile} << QString(198, 'c') + smile
             << QVariantList{{}, {}, {}, {}, {}, {}, QString(14, 'b'), {}} << QString(198, 'c') << QTime(12, 0);
     }
     void saveStoresWhatTheInputsSay()
@@ -60,15 +52,13 @@ private slots:
         QFETCH(QTime, time);
         QFETCH(QStringList, inputs);
         QFETCH(QString, comment);
-        // Values 3 and 7 are shown; the inputs hold one text more than there are positions.
+        // Values 3 and 7 are shown.
         const SnapshotSlots layout(Labels{"", "", "Weight", "", "", "", "Mood"});
-        const SnapshotEntry entry =
-            SnapshotEntry::fromInputs(layout, QDate(2003, 5, 14), time, inputs.mid(1), comment);
-        QVariantList values(entry.values.begin(), entry.values.end());
-        QTEST(values, "values");
+        const SnapshotEntry entry = SnapshotEntry::fromInputs(layout, QDate(2003, 5, 14), time, inputs, comment);
+        QTEST(QVariantList(entry.values.begin(), entry.values.end()), "values");
         QTEST(entry.comment, "storedComment");
-        QCOMPARE(entry.taken.date(), QDate(2003, 5, 14));
-        QTEST(entry.taken.time(), "storedTime");
+        QFETCH(QTime, storedTime);
+        QCOMPARE(entry.taken, QDateTime(QDate(2003, 5, 14), storedTime, Qt::UTC));
     }
 
     void rowsShowTheTimeAndEveryShownValue_data()

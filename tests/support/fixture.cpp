@@ -31,6 +31,7 @@ struct Food
     double nutrients[8];
 };
 
+// clang-format off
 const Food kFoods[] = {
     {Butter, "Butter, salted", DairyGroup, "1 tbsp", 1001, 2, 14.2, {11.52, 0.12, 0.01, 101.8, 101.4, 30.5, 0, 0.01}},
     {Milk, "Milk, whole", DairyGroup, "1 cup", 1077, 1, 244, {7.93, 7.69, 11.71, 149, 105, 24, 0, 12.3}},
@@ -40,6 +41,7 @@ const Food kFoods[] = {
     {ApplePie, "apple pie (home)", MyFoodsGroup, "1 slice", 0, 0, 0, {19, 4, 58, 411, 327, 0, 2, 20}},
     {FavApples, "Apples, raw", FavoritesRoot, "100 g", 9003, 3, 100, {10, 1, 20, 50, 1, 0, 2, 10}},
 };
+// clang-format on
 
 struct Measure
 {
@@ -50,11 +52,10 @@ struct Measure
 };
 
 const Measure kMeasures[] = {
-    {1001, 1, "1 cup", 227}, {1001, 2, "1 tbsp", 14.2},   {1001, 3, "100 g", 100},
-    {1077, 1, "1 cup", 244}, {1077, 2, "1 fl oz", 30.5},  {1077, 3, "100 g", 100},
-    {9003, 1, "1 oz", 28.35}, {9003, 2, "1 cup", 240},    {9003, 3, "100 g", 100},
-    {9003, 4, "1 small bite", 0.4},                        {9040, 1, "1 medium", 118},
-    {9040, 2, "100 g", 100},
+    {1001, 1, "1 cup", 227},        {1001, 2, "1 tbsp", 14.2},  {1001, 3, "100 g", 100},
+    {1077, 1, "1 cup", 244},        {1077, 2, "1 fl oz", 30.5}, {1077, 3, "100 g", 100},
+    {9003, 1, "1 oz", 28.35},       {9003, 2, "1 cup", 240},    {9003, 3, "100 g", 100},
+    {9003, 4, "1 small bite", 0.4}, {9040, 1, "1 medium", 118}, {9040, 2, "100 g", 100},
 };
 
 } // namespace
@@ -72,23 +73,24 @@ void writeDatabase(const QString& path, Content content)
         const bool current = content == Content::Catalogue;
         db.transaction();
         Schema::createTables(db, current);
-        const QString group = QStringLiteral("INSERT INTO FoodGroup VALUES (?, ?, ?, ?)");
-        Schema::exec(db, group, {UsdaRoot, "USDA Foods", 0, "GROUPROOT"});
-        Schema::exec(db, group, {FavoritesRoot, "Favorites", 0, "FAVORITE"});
-        Schema::exec(db, group, {MyFoodsRoot, "My Foods", 0, "GROUPROOT"});
-        Schema::exec(db, group, {DairyGroup, "Dairy and Egg Products", UsdaRoot, "GROUP"});
-        Schema::exec(db, group, {FruitGroup, "Fruits and Fruit Juices", UsdaRoot, "GROUP"});
-        Schema::exec(db, group, {VegetableGroup, "Vegetables", UsdaRoot, "GROUP"});
-        Schema::exec(db, group, {MyFoodsGroup, "My Foods", MyFoodsRoot, "GROUP"});
+        // clang-format off
+        for (const auto& [id, name, parent, tag] :
+             {std::tuple(UsdaRoot, "USDA Foods", 0, "GROUPROOT"), {FavoritesRoot, "Favorites", 0, "FAVORITE"},
+              {MyFoodsRoot, "My Foods", 0, "GROUPROOT"}, {DairyGroup, "Dairy and Egg Products", UsdaRoot, "GROUP"},
+              {FruitGroup, "Fruits and Fruit Juices", UsdaRoot, "GROUP"}, {VegetableGroup, "Vegetables", UsdaRoot, "GROUP"},
+              {MyFoodsGroup, "My Foods", MyFoodsRoot, "GROUP"}})
+            Schema::exec(db, QStringLiteral("INSERT INTO FoodGroup VALUES (?, ?, ?, ?)"), {id, name, parent, tag});
+        // clang-format on
         for (const Food& f : kFoods) {
             QVariantList row = {f.id, f.name, f.group, f.serving, f.ndb, f.msre, f.grams};
             for (double n : f.nutrients)
                 row << n;
-            Schema::exec(db,
-                         QStringLiteral("INSERT INTO FoodItem (FoodId, FoodName, GroupId, ServingSize, USDA_NDB_NO, "
-                                        "USDA_MSRE_NO, USDA_GM_WT, Fat, Protein, Carbohydrate, Calorie, Sodium, "
-                                        "Cholesterol, Other1, Other2) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-                         row);
+            Schema::exec(
+                db,
+                QStringLiteral("INSERT INTO FoodItem (FoodId, FoodName, GroupId, ServingSize, USDA_NDB_NO, "
+                               "USDA_MSRE_NO, USDA_GM_WT, Fat, Protein, Carbohydrate, Calorie, Sodium, "
+                               "Cholesterol, Other1, Other2) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+                row);
         }
         for (const Measure& m : kMeasures)
             Schema::exec(db, QStringLiteral("INSERT INTO USDA_Measures VALUES (?, ?, ?, ?)"),
@@ -96,9 +98,9 @@ void writeDatabase(const QString& path, Content content)
         for (const char* meal : {"Breakfast", "Lunch", "Dinner", "Snack"})
             Schema::exec(db, QStringLiteral("INSERT INTO Meal VALUES (?)"), {meal});
         const QString key = QStringLiteral("INSERT INTO TableKey VALUES (?, ?)");
-        Schema::exec(db, key, {"FOODGROUP", kLastGroupId});
-        Schema::exec(db, key, {"FOODITEM", kLastFoodId});
-        Schema::exec(db, key, {"DIETACTIVITY", 0});
+        for (const auto& [name, value] :
+             {std::pair("FOODGROUP", kLastGroupId), {"FOODITEM", kLastFoodId}, {"DIETACTIVITY", 0}})
+            Schema::exec(db, key, {name, value});
         if (current) {
             Schema::exec(db, key, {"SNAPSHOT", 0});
             Schema::writeNewDatabaseConfig(db, AppContext::appVersion());
@@ -106,7 +108,8 @@ void writeDatabase(const QString& path, Content content)
             // The items of a release before 2.0.0: users and optional labels only.
             const QString item = QStringLiteral("INSERT INTO CONFIG VALUES (?, ?, ?)");
             for (int i = 1; i <= 4; ++i)
-                Schema::exec(db, item, {QStringLiteral("USER%1").arg(i), QStringLiteral("User %1").arg(i), i == 1});
+                Schema::exec(db, item,
+                             {QStringLiteral("USER%1").arg(i), QStringLiteral("User %1").arg(i), i == 1});
             Schema::exec(db, item, {"OTHER1", "Fiber", 0});
             Schema::exec(db, item, {"OTHER2", "Sugars", 0});
         }
@@ -181,11 +184,6 @@ TestContext::TestContext(Fixture::Content content) : folder(content)
     context->dataSource().cmdTableKey();
 }
 
-TestContext::~TestContext()
-{
-    context.reset();
-}
-
 QSqlDatabase TestContext::db()
 {
     return context->dataSource().database();
@@ -207,17 +205,19 @@ void TestContext::exec(const QString& sql, const QVariantList& params)
     Schema::exec(db(), sql, params);
 }
 
-qint32 TestContext::addDietRow(const QString& user, const QDate& date, const QString& meal, const QString& food,
-                               double fat, qint32 dietId)
+qint32 TestContext::addDietRow(const QString& user, const QDate& date, const QString& meal,
+                               const QString& food, double fat, qint32 dietId)
 {
     if (dietId == 0)
         dietId = scalar(QStringLiteral("SELECT coalesce(max(DietId), 0) + 1 FROM DietActivity")).toInt();
-    exec(QStringLiteral("INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, GroupName, FoodName, "
-                        "NumServings, ServingSize, USDA_NDB_NO, USDA_MSRE_NO, USDA_GM_WT, Fat, Protein, Carbohydrate, "
-                        "Calorie, Sodium, Cholesterol, Other1, Other2) "
-                        "VALUES (?, ?, ?, ?, 'Test Group', ?, 1, '1 serving', 0, 0, 0, ?, ?, ?, ?, ?, ?, ?, ?)"),
-         {dietId, user, storedDate(date), meal, food, fat, fat * 2, fat * 3, fat * 4, fat * 5, fat * 6, fat * 7,
-          fat * 8});
-    exec(QStringLiteral("UPDATE TableKey SET KeyValue = max(KeyValue, ?) WHERE KeyName = 'DIETACTIVITY'"), {dietId});
+    exec(QStringLiteral(
+             "INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, GroupName, FoodName, "
+             "NumServings, ServingSize, USDA_NDB_NO, USDA_MSRE_NO, USDA_GM_WT, Fat, Protein, Carbohydrate, "
+             "Calorie, Sodium, Cholesterol, Other1, Other2) "
+             "VALUES (?, ?, ?, ?, 'Test Group', ?, 1, '1 serving', 0, 0, 0, ?, ?, ?, ?, ?, ?, ?, ?)"),
+         {dietId, user, storedDate(date), meal, food, fat, fat * 2, fat * 3, fat * 4, fat * 5, fat * 6,
+          fat * 7, fat * 8});
+    exec(QStringLiteral("UPDATE TableKey SET KeyValue = max(KeyValue, ?) WHERE KeyName = 'DIETACTIVITY'"),
+         {dietId});
     return dietId;
 }

@@ -82,7 +82,6 @@ class TestContext
 {
 public:
     explicit TestContext(Fixture::Content content = Fixture::Content::Catalogue);
-    ~TestContext();
 
     FixtureFolder folder;
     ScriptedPrompts prompts;

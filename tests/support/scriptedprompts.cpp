@@ -5,8 +5,6 @@
 PromptAnswer ScriptedPrompts::ask(const Prompt& prompt)
 {
     m_shown.append(prompt);
-    if (onPrompt)
-        onPrompt(prompt);
     if (prompt.buttons == PromptButtons::Ok)
         return PromptAnswer::Ok;
     if (m_answers.isEmpty()) {

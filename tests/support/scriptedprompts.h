@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QStringList>
-#include <functional>
 
 // A PromptService for tests: records every box and answers questions from a
 // queue. A question asked with an empty queue is answered No and counted, so a
@@ -23,12 +22,7 @@ public:
     Prompt last() const { return m_shown.isEmpty() ? Prompt{} : m_shown.last(); }
     int count() const { return int(m_shown.size()); }
     int unanswered() const { return m_unanswered; }
-    int pendingAnswers() const { return int(m_answers.size()); }
     void clear();
-
-    // Called for every box before it is answered (for example to look at the
-    // state of a window while the box is up).
-    std::function<void(const Prompt&)> onPrompt;
 
 private:
     QList<Prompt> m_shown;
