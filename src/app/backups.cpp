@@ -27,6 +27,27 @@ QString native(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+// Tells the windows that the program is at work for as long as it lives.
+class Working
+{
+public:
+    explicit Working(const std::function<void(bool)>& busy) : m_busy(busy)
+    {
+        if (m_busy)
+            m_busy(true);
+    }
+    ~Working()
+    {
+        if (m_busy)
+            m_busy(false);
+    }
+    Working(const Working&) = delete;
+    Working& operator=(const Working&) = delete;
+
+private:
+    const std::function<void(bool)>& m_busy;
+};
+
 // "1 food", "7,915 foods".
 QString count(int n, const QString& one, const QString& many)
 {
@@ -241,11 +262,40 @@ bool confirm(AppContext& context, const Candidate& candidate, const QString& pat
     return context.askYesNo(question(candidate, path), QStringLiteral("Restore Database"));
 }
 
-Outcome restore(AppContext& context, const QString& path, QString* keptAs)
+Outcome restore(AppContext& context, const QString& path, const RestoreHooks& hooks)
 {
-    if (!confirm(context, inspect(context, path), path) || !replaceDatabase(context, path, keptAs))
+    Candidate candidate;
+    {
+        const Working working(hooks.busy);
+        candidate = inspect(context, path);
+    }
+    if (!confirm(context, candidate, path))
         return Outcome::Unchanged;
-    return Startup::openDatabase(context) ? Outcome::Restored : Outcome::Ended;
+    QString keptAs;
+    bool replaced = false;
+    {
+        const Working working(hooks.busy);
+        replaced = replaceDatabase(context, path, &keptAs);
+    }
+    if (!replaced)
+        return Outcome::Unchanged;
+    // From here on the windows show a database that is no longer open: the
+    // new one is opened as at a start (it may ask for an upgrade), then read.
+    bool loaded = Startup::openDatabase(context);
+    if (loaded) {
+        const Working working(hooks.busy);
+        loaded = !hooks.reload || hooks.reload();
+        if (loaded)
+            Startup::acceptDatabase(context);
+    }
+    if (!loaded) {
+        context.shutDown();
+        return Outcome::Ended;
+    }
+    context.inform(QStringLiteral("The database has been restored from '%1'.  The database that was in use "
+                                  "before is kept as '%2'.")
+                       .arg(native(path), native(keptAs)));
+    return Outcome::Restored;
 }
 
 bool replaceDatabase(AppContext& context, const QString& path, QString* keptAs)

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 
 class AppContext;
 
@@ -50,13 +51,23 @@ bool replaceDatabase(AppContext& context, const QString& path, QString* keptAs =
 
 enum class Outcome {
     Unchanged, // refused, declined or failed: the database in use is as it was, still open
-    Restored,  // the file is in place and open; the windows must read it afresh
-    Ended,     // the file is in place but could not be opened (the box said why): the program ends
+    Restored,  // the file is in place, open, read by the windows and accepted
+    Ended,     // the file is in place but could not be opened or read (a box said why): the program ends
 };
 
-// All of it: inspect, confirm, replaceDatabase, then open the file in place
-// through the start-up's checks and version check (an older file is offered
-// the upgrade).
-Outcome restore(AppContext& context, const QString& path, QString* keptAs = nullptr);
+// What the windows do in a restore; either may be left empty. busy(true) comes
+// before each step the user waits for and busy(false) after it; reload reads
+// the restored database into the windows, false when that failed.
+struct RestoreHooks
+{
+    std::function<void(bool working)> busy;
+    std::function<bool()> reload;
+};
+
+// The whole restore of the file at path: inspect, confirm, replaceDatabase,
+// then open the file in place through the start-up's checks and version check
+// (an older file is offered the upgrade), reload, accept the database and say
+// where the one before it is kept. On Ended the program has been shut down.
+Outcome restore(AppContext& context, const QString& path, const RestoreHooks& hooks = {});
 
 } // namespace Backups

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -82,9 +83,12 @@ QString formatOneDecimal(double value)
 
 QString formatServings(double servings)
 {
-    if (!std::isfinite(servings))
-        return kNotANumberText;
-    return QString::number(servings, 'f', 2);
+    return formatFixed(servings, 2);
+}
+
+bool withinServingsLimit(double servings)
+{
+    return std::isfinite(servings) && std::abs(servings) <= kMostServings;
 }
 
 QString plainNumber(double value)
@@ -106,14 +110,21 @@ std::optional<double> parseNumber(const QString& text)
     return value;
 }
 
-QString formatNutrient(double value)
+QString formatFixed(double value, int decimals)
 {
     if (!std::isfinite(value))
         return kNotANumberText;
-    QString text = QString::number(value, 'f', 3);
-    if (text == QLatin1String("-0.000"))
+    QString text = QString::number(value, 'f', decimals);
+    // A negative value that rounds to nothing has only zeros after its minus.
+    const auto zeroOrPoint = [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); };
+    if (text.startsWith(QLatin1Char('-')) && std::all_of(text.cbegin() + 1, text.cend(), zeroOrPoint))
         text.remove(0, 1);
     return text;
+}
+
+QString formatNutrient(double value)
+{
+    return formatFixed(value, 3);
 }
 
 bool fitsNutrientBox(double value)

@@ -30,8 +30,13 @@ std::optional<double> parseNumber(const QString& text);
 // "nan", and never a number that would hide the fault.
 extern const QString kNotANumberText;
 
-// The "0.000" format of nutrient values in the food item editor: at least one
-// digit before the point, exactly three after, rounded; no "-0.000".
+// value with at least one digit before the point and exactly decimals after,
+// rounded ("0.00" for 2 decimals, "0.000" for 3); a value that rounds to zero
+// shows no minus ("0.00", never "-0.00"); one that is not finite shows as
+// kNotANumberText.
+QString formatFixed(double value, int decimals);
+
+// The "0.000" format of nutrient values in the food item editor.
 QString formatNutrient(double value);
 
 // Whether value shows in full in a nutrient box: at most seven digits before
@@ -44,6 +49,13 @@ QString formatOneDecimal(double value);
 
 // A number of servings with the format "#0.00" (0.25 -> "0.25", 1 -> "1.00").
 QString formatServings(double servings);
+
+// The most servings one diet entry or food builder entry takes: more is a
+// typing slip, which the servings dialogs refuse as not numeric.
+constexpr double kMostServings = 10000;
+
+// Whether servings is finite and no further from zero than kMostServings.
+bool withinServingsLimit(double servings);
 
 // A number in its shortest plain form without blanks or separators (2.5 -> "2.5", 1 -> "1").
 QString plainNumber(double value);

@@ -1,8 +1,9 @@
 #include "builder/fbservingsdialog.h"
 
 #include "app/appcontext.h"
-#include "app/numbers.h"
 #include "builder/foodbuilder.h"
+#include "ui/accessiblecombobox.h"
+#include "ui/servingscombo.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -25,15 +26,7 @@ FBServingsDialog::FBServingsDialog(AppContext& context, QWidget* parent) : QDial
     cmbServSize->setMinimumContentsLength(18);
     cmbServSize->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
-    cmbServings = new QComboBox(this);
-    cmbServings->setObjectName(QStringLiteral("cmbServings"));
-    cmbServings->setEditable(true);
-    cmbServings->setInsertPolicy(QComboBox::NoInsert);
-    // Typed servings stay as typed: completing "0" to "0.25" would change the entry.
-    cmbServings->setCompleter(nullptr);
-    for (int quarter = 1; quarter <= 39; ++quarter)
-        cmbServings->addItem(formatServings(quarter * 0.25));
-    cmbServings->setEditText(QStringLiteral("1.00"));
+    cmbServings = ServingsCombo::create(this);
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
@@ -54,6 +47,9 @@ FBServingsDialog::FBServingsDialog(AppContext& context, QWidget* parent) : QDial
     layout->addSpacing(6);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Once the form's labels are in the dialog.
+    AccessibleComboBox::nameEditor(cmbServSize);
+    AccessibleComboBox::nameEditor(cmbServings);
 
     connect(OKButton, &QPushButton::clicked, this, &FBServingsDialog::okClicked);
     connect(CancelButton, &QPushButton::clicked, this, [this] {

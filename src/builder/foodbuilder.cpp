@@ -95,10 +95,7 @@ void FoodBuilder::empty()
 
 QString FoodBuilder::formatTotal(double value)
 {
-    QString text = QString::number(value, 'f', 2);
-    if (text == QLatin1String("-0.00"))
-        text.remove(0, 1);
-    return text;
+    return formatFixed(value, 2);
 }
 
 QString FoodBuilder::servingsText(double servings)
@@ -123,7 +120,7 @@ QStringList FoodBuilder::totalsCaptions(const QString& other1, const QString& ot
 
 bool FoodBuilder::servingsInRange(double servings)
 {
-    return std::isfinite(servings) && servings >= 0 && servings <= kMaxServings;
+    return servings >= 0 && withinServingsLimit(servings);
 }
 
 std::optional<double> FoodBuilder::parseServings(const QString& text)

@@ -61,10 +61,9 @@ public:
     // A number of servings in its shortest form (1, 2.5, 0.25).
     static QString servingsText(double servings);
 
-    // A number of servings as typed: a finite number from 0 to kMaxServings.
+    // A number of servings as typed: a finite number from 0 to kMostServings.
     static std::optional<double> parseServings(const QString& text);
     static bool servingsInRange(double servings);
-    static constexpr double kMaxServings = 10000;
 
     // The message of the first of Save's checks that fails (a food name, a
     // serving size, a group), empty when all pass.

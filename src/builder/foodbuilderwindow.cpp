@@ -10,6 +10,7 @@
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
 #include "ui/mainwindow.h"
+#include "ui/plainbutton.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -95,16 +96,10 @@ void FoodBuilderWindow::buildControls()
     cmbGroups->setObjectName(QStringLiteral("cmbGroups"));
     cmbGroups->setPlaceholderText(QStringLiteral("Select a Food Group"));
 
-    auto button = [this](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    cmdUpdate = button("cmdUpdate", QStringLiteral("Update Selected Entry"));
-    cmdDelete = button("cmdDelete", QStringLiteral("Delete Selected Entry"));
-    cmdSave = button("cmdSave", QStringLiteral("Save Food Item"));
-    cmdHide = button("cmdHide", QStringLiteral("Hide Food Builder"));
+    cmdUpdate = plainButton("cmdUpdate", QStringLiteral("Update Selected Entry"), QString(), this);
+    cmdDelete = plainButton("cmdDelete", QStringLiteral("Delete Selected Entry"), QString(), this);
+    cmdSave = plainButton("cmdSave", QStringLiteral("Save Food Item"), QString(), this);
+    cmdHide = plainButton("cmdHide", QStringLiteral("Hide Food Builder"), QString(), this);
 
     auto* fields = new QGridLayout();
     fields->addWidget(new QLabel(QStringLiteral("Food Name"), this), 0, 0);

@@ -118,11 +118,6 @@ QString suggestedName(const QDate& day)
     return QStringLiteral("MeboData-%1.mdb").arg(day.toString(Qt::ISODate));
 }
 
-bool isAutomatic(const QString& fileName)
-{
-    return automaticPattern().match(fileName).hasMatch();
-}
-
 QDateTime madeAt(const QString& fileName)
 {
     const QRegularExpressionMatch match = automaticPattern().match(fileName);

@@ -25,8 +25,6 @@ constexpr int kKept = 10;
 QString automaticName(const QString& reason, const QDateTime& when);
 // "MeboData-2026-12-06.mdb": the name offered for a backup the user makes.
 QString suggestedName(const QDate& day);
-// Whether fileName is an automatic backup's name (the rotation's to remove).
-bool isAutomatic(const QString& fileName);
 // When the automatic backup named fileName was made; invalid for other names.
 QDateTime madeAt(const QString& fileName);
 

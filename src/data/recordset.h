@@ -220,3 +220,16 @@ private:
     QVector<QVariant> m_buffer;
     QVector<bool> m_dirty;
 };
+
+// Closes a recordset when the scope is left, however it is left.
+class CloseOnExit
+{
+public:
+    explicit CloseOnExit(Recordset& recordset) : m_recordset(recordset) {}
+    ~CloseOnExit() { m_recordset.close(); }
+    CloseOnExit(const CloseOnExit&) = delete;
+    CloseOnExit& operator=(const CloseOnExit&) = delete;
+
+private:
+    Recordset& m_recordset;
+};

@@ -13,11 +13,6 @@ QString dayText(const QDate& date)
     return date.toString(Qt::ISODate);
 }
 
-QDate dayDate(const QString& dayText)
-{
-    return QDate::fromString(dayText, Qt::ISODate);
-}
-
 QString mealNodeKey(const QString& mealKey, const QDate& date)
 {
     return QStringLiteral("ML") + mealKey + dayKey(date);

@@ -16,8 +16,6 @@ inline const QString kEntry = QStringLiteral("DIETITEM");
 QString dayKey(const QDate& date);
 // "2003-05-14": the caption of a day node, which sorts in date order.
 QString dayText(const QDate& date);
-// The date of a day node, read from its caption.
-QDate dayDate(const QString& dayText);
 // "MLMEAL2DT20030514": the meal MEAL2 of 14 May 2003.
 QString mealNodeKey(const QString& mealKey, const QDate& date);
 // The meal key of a meal node: the five characters after "ML".

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "data/dateliterals.h"
 #include "data/orvdatasource.h"
+#include "data/recordset.h"
 #include "data/transaction.h"
 #include "diet/dietscaling.h"
 
@@ -17,19 +18,6 @@ QString storedMeal(const QString& mealKey)
 {
     return mealKey.isNull() ? QStringLiteral("") : mealKey;
 }
-
-// Closes a recordset when the scope is left, however it is left.
-class CloseOnExit
-{
-public:
-    explicit CloseOnExit(Recordset& recordset) : m_recordset(recordset) {}
-    ~CloseOnExit() { m_recordset.close(); }
-    CloseOnExit(const CloseOnExit&) = delete;
-    CloseOnExit& operator=(const CloseOnExit&) = delete;
-
-private:
-    Recordset& m_recordset;
-};
 
 DietLogEntry entryOf(const Recordset& rows)
 {

@@ -1,5 +1,7 @@
 #include "diet/dietscaling.h"
 
+#include "app/numbers.h"
+
 #include <cmath>
 
 namespace DietScaling {
@@ -42,9 +44,8 @@ std::optional<double> editRatio(double measureGrams, double entryGramWeight)
 
 bool isPlausible(double servings, const Nutrients& scaled)
 {
-    constexpr double kMostServings = 1e6;
     constexpr double kMostOfANutrient = 1e9;
-    if (!std::isfinite(servings) || std::abs(servings) > kMostServings)
+    if (!withinServingsLimit(servings))
         return false;
     for (double value : scaled.values) {
         if (!std::isfinite(value) || std::abs(value) > kMostOfANutrient)

@@ -29,8 +29,8 @@ std::optional<Nutrients> rescaledEntry(const Nutrients& present, double oldServi
 std::optional<double> editRatio(double measureGrams, double entryGramWeight);
 
 // Whether servings and the nutrients they come to are amounts someone could
-// have eaten: finite, at most a million servings, and no nutrient beyond a
-// billion of its unit. Anything else is a typing slip the servings dialog
+// have eaten: within the servings limit (kMostServings), and no nutrient
+// beyond a billion of its unit. Anything else is a typing slip the servings dialog
 // refuses.
 bool isPlausible(double servings, const Nutrients& scaled);
 

@@ -5,6 +5,7 @@
 #include "app/numbers.h"
 #include "data/orvdatasource.h"
 #include "data/positioning.h"
+#include "data/recordset.h"
 #include "diet/dietdetailswindow.h"
 #include "diet/dietkeys.h"
 #include "diet/dietscaling.h"
@@ -31,19 +32,6 @@ namespace {
 const QString kFoodItem = QStringLiteral("FOODITEM");
 const char* const kUpdateFailed = "Unable to update Diet Data.  ";
 const char* const kReadFailed = "Unable to retrieve Diet Data.  ";
-
-// Closes a recordset when the scope is left, however it is left.
-class CloseOnExit
-{
-public:
-    explicit CloseOnExit(Recordset& recordset) : m_recordset(recordset) {}
-    ~CloseOnExit() { m_recordset.close(); }
-    CloseOnExit(const CloseOnExit&) = delete;
-    CloseOnExit& operator=(const CloseOnExit&) = delete;
-
-private:
-    Recordset& m_recordset;
-};
 
 // The gram weights of rsMeasures in list order; rsMeasures is left on its first row.
 QList<double> measureGrams(Recordset& measures)

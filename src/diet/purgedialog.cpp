@@ -1,11 +1,10 @@
 #include "diet/purgedialog.h"
 
 #include "app/appcontext.h"
+#include "ui/daterangeframe.h"
 
 #include <QCoreApplication>
 #include <QDateEdit>
-#include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -15,9 +14,7 @@ namespace {
 QDateEdit* datePicker(const char* name)
 {
     auto* picker = new QDateEdit(QDate::currentDate());
-    picker->setObjectName(QLatin1String(name));
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    DateRangeFrame::setUpPicker(picker, name);
     return picker;
 }
 
@@ -34,25 +31,11 @@ PurgeDialog::PurgeDialog(AppContext& context, const QString& purgeType, QWidget*
     lblPurge->setObjectName(QStringLiteral("lblPurge"));
     dtLoDate = datePicker("dtLoDate");
     dtHighDate = datePicker("dtHighDate");
-    auto* dates = new QFormLayout;
-    dates->addRow(QStringLiteral("&First Date:"), dtLoDate);
-    dates->addRow(QStringLiteral("&Second Date:"), dtHighDate);
-
-    auto* buttons = new QDialogButtonBox;
-    OKButton = buttons->addButton(QDialogButtonBox::Ok);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setText(QStringLiteral("OK"));
-    CancelButton = buttons->addButton(QDialogButtonBox::Cancel);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setText(QStringLiteral("Cancel"));
+    QVBoxLayout* layout = DateRangeFrame::layOut(this, lblPurge, QStringLiteral("&First Date:"), dtLoDate,
+                                                 QStringLiteral("&Second Date:"), dtHighDate);
+    DateRangeFrame::finish(this, layout, OKButton, CancelButton);
     connect(OKButton, &QPushButton::clicked, this, &PurgeDialog::confirm);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblPurge);
-    layout->addLayout(dates);
-    layout->addWidget(buttons);
-    setFixedSize(sizeHint());
 }
 
 std::optional<PurgeRange> PurgeDialog::chooseRange(AppContext& context, const QString& purgeType,

@@ -5,6 +5,7 @@
 #include "data/positioning.h"
 #include "data/recordset.h"
 #include "ui/accessiblecombobox.h"
+#include "ui/servingscombo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,15 +22,7 @@ ServingsDialog::ServingsDialog(AppContext& context, QWidget* parent) : QDialog(p
     setWindowTitle(QStringLiteral("Diet Information"));
     setModal(true);
 
-    cmbServings = new QComboBox(this);
-    cmbServings->setObjectName(QStringLiteral("cmbServings"));
-    cmbServings->setEditable(true);
-    cmbServings->setInsertPolicy(QComboBox::NoInsert);
-    // Typed servings stay as typed: completing "0" to "0.25" would log the wrong amount.
-    cmbServings->setCompleter(nullptr);
-    for (int quarter = 1; quarter <= 39; ++quarter)
-        cmbServings->addItem(formatServings(quarter * 0.25));
-    cmbServings->setEditText(QStringLiteral("1.00"));
+    cmbServings = ServingsCombo::create(this);
 
     cmbServSize = new QComboBox(this);
     cmbServSize->setObjectName(QStringLiteral("cmbServSize"));

@@ -5,6 +5,7 @@
 #include "graph/daybars.h"
 #include "data/orvdatasource.h"
 #include "report/reportformat.h"
+#include "ui/plainbutton.h"
 #include "ui/waitcursor.h"
 
 #include <QCategoryAxis>
@@ -117,17 +118,11 @@ void GraphWindow::buildControls()
     }
     rbStyle[0]->setChecked(true);
 
-    auto button = [](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    cmdPrint = button("cmdPrint", QStringLiteral("Print Current Graph"));
-    cmdPrintAll = button("cmdPrintAll", QStringLiteral("Print All Graphs"));
-    cmdSaveImage = button("cmdSaveImage", QStringLiteral("Save Image..."));
+    cmdPrint = plainButton("cmdPrint", QStringLiteral("Print Current Graph"));
+    cmdPrintAll = plainButton("cmdPrintAll", QStringLiteral("Print All Graphs"));
+    cmdSaveImage = plainButton("cmdSaveImage", QStringLiteral("Save Image..."));
     cmdSaveImage->setToolTip(QStringLiteral("Save the graph shown as a PNG or SVG picture"));
-    cmdQuit = button("cmdQuit", QStringLiteral("Done"));
+    cmdQuit = plainButton("cmdQuit", QStringLiteral("Done"));
     connect(cmdPrint, &QPushButton::clicked, this, [this] { printGraphs(GraphPrintPlan::Mode::Current); });
     connect(cmdPrintAll, &QPushButton::clicked, this, [this] { printGraphs(GraphPrintPlan::Mode::All); });
     connect(cmdSaveImage, &QPushButton::clicked, this, &GraphWindow::saveImageAs);

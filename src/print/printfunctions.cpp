@@ -152,11 +152,6 @@ bool rowFits(const PrintSurface& printer, double height, double bottom)
     return printer.scaleHeight() - bottom > printer.currentY() + height;
 }
 
-bool textFits(const PrintSurface& printer, const QString& text, double height, double bottom)
-{
-    return rowFits(printer, std::max(height, printer.textHeight(text)), bottom);
-}
-
 void applyFont(PrintSurface& printer, const FontSpec& font)
 {
     printer.setFont(font);
@@ -167,11 +162,6 @@ void replacePageNumber(const PrintSurface& printer, QString& text)
     const qsizetype at = text.indexOf(QLatin1String("<pag>"));
     if (at >= 0)
         text.replace(at, 5, QString::number(printer.page()));
-}
-
-qint32 largerOf(qint32 a, qint32 b)
-{
-    return a > b ? a : b;
 }
 
 QString cutToWidth(const PrintSurface& printer, QString text, double width)

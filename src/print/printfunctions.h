@@ -35,12 +35,9 @@ void printRow(PrintSurface& printer, int row, const PrintableList& list, const I
 // True when a line of the given height still ends above the bottom margin
 // (strictly: a line ending on the margin does not fit).
 bool rowFits(const PrintSurface& printer, double height, double bottom);
-// As rowFits, with the larger of height and the text's height.
-bool textFits(const PrintSurface& printer, const QString& text, double height, double bottom);
 void applyFont(PrintSurface& printer, const FontSpec& font);
 // Replaces the first "<pag>" in text by the current page number.
 void replacePageNumber(const PrintSurface& printer, QString& text);
-qint32 largerOf(qint32 a, qint32 b);
 // text without its last characters until it is no wider than width.
 QString cutToWidth(const PrintSurface& printer, QString text, double width);
 

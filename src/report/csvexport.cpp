@@ -3,7 +3,6 @@
 #include "app/configstore.h"
 
 #include <QAbstractItemModel>
-#include <QBuffer>
 #include <QDir>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -75,15 +74,6 @@ bool write(const QAbstractItemModel& model, QIODevice& device)
             return false;
     }
     return true;
-}
-
-QByteArray toCsv(const QAbstractItemModel& model)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    write(model, buffer);
-    return bytes;
 }
 
 bool writeFile(const QAbstractItemModel& model, const QString& path, QString* error)

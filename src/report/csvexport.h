@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 class QAbstractItemModel;
@@ -19,7 +18,6 @@ namespace CsvExport {
 QString cell(const QString& text);
 // Writes the list to device; false when the device refused the bytes.
 bool write(const QAbstractItemModel& model, QIODevice& device);
-QByteArray toCsv(const QAbstractItemModel& model);
 // Writes the list to the file at path, which is replaced only once the
 // whole file is written. On a failure gives false and a message naming
 // the file in error.

@@ -1,9 +1,9 @@
 #include "report/reportcriteriadialog.h"
 
+#include "ui/daterangeframe.h"
+
 #include <QCheckBox>
 #include <QDateTimeEdit>
-#include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -13,9 +13,7 @@ namespace {
 QDateTimeEdit* datePicker(const char* name)
 {
     auto* picker = new QDateTimeEdit;
-    picker->setObjectName(QLatin1String(name));
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    DateRangeFrame::setUpPicker(picker, name);
     // The day is shown; the time of day is kept as it was when the dialog opened.
     picker->setDateTime(QDateTime::currentDateTime());
     return picker;
@@ -56,13 +54,8 @@ ReportCriteriaDialog::ReportCriteriaDialog(Kind kind, QWidget* parent) : QDialog
     Label1->setObjectName(QStringLiteral("Label1"));
     dtLoDate = datePicker("dtLoDate");
     dtHighDate = datePicker("dtHighDate");
-    auto* dates = new QFormLayout;
-    dates->addRow(QStringLiteral("&From:"), dtLoDate);
-    dates->addRow(QStringLiteral("&To:"), dtHighDate);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addLayout(dates);
+    QVBoxLayout* layout = DateRangeFrame::layOut(this, Label1, QStringLiteral("&From:"), dtLoDate,
+                                                 QStringLiteral("&To:"), dtHighDate);
 
     if (kind == Kind::DietReport) {
         chkShowAverages = checkBox("chkShowAverages", QStringLiteral("Show Daily Averages"), false);
@@ -79,13 +72,7 @@ ReportCriteriaDialog::ReportCriteriaDialog(Kind kind, QWidget* parent) : QDialog
         connect(chkTotalsOnly, &QCheckBox::toggled, this, &ReportCriteriaDialog::totalsOnlyChanged);
     }
 
-    auto* buttons = new QDialogButtonBox;
-    OKButton = buttons->addButton(QDialogButtonBox::Ok);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setText(QStringLiteral("OK"));
-    CancelButton = buttons->addButton(QDialogButtonBox::Cancel);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setText(QStringLiteral("Cancel"));
+    DateRangeFrame::finish(this, layout, OKButton, CancelButton);
     connect(OKButton, &QPushButton::clicked, this, [this] {
         m_dialogResult = QStringLiteral("OK");
         accept();
@@ -94,8 +81,6 @@ ReportCriteriaDialog::ReportCriteriaDialog(Kind kind, QWidget* parent) : QDialog
         m_dialogResult = QStringLiteral("CANCEL");
         reject();
     });
-    layout->addWidget(buttons);
-    setFixedSize(sizeHint());
 }
 
 void ReportCriteriaDialog::totalsOnlyChanged(bool checked)

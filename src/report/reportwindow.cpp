@@ -6,6 +6,7 @@
 #include "report/csvexport.h"
 #include "report/reportmodel.h"
 #include "report/reportprintsetup.h"
+#include "ui/plainbutton.h"
 #include "ui/waitcursor.h"
 
 #include <QCheckBox>
@@ -22,15 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton* button(const char* name, const QString& caption, const QString& tip)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QString askForFile(QWidget* parent, const QString& caption, const QString& suggested, const QString& filter)
 {
@@ -75,14 +67,14 @@ ReportWindow::ReportWindow(AppContext& context, const QString& name, const QStri
     chkGridlines->setObjectName(QStringLiteral("chkGridlines"));
     connect(chkGridlines, &QCheckBox::toggled, lstReport, &QTableView::setShowGrid);
 
-    cmdPreview =
-        button("cmdPreview", QStringLiteral("Preview"), QStringLiteral("Show the pages as they will print"));
-    cmdPrint = button("cmdPrint", QStringLiteral("Print"), QStringLiteral("Print the report"));
-    cmdSavePdf =
-        button("cmdSavePdf", QStringLiteral("Save as PDF"), QStringLiteral("Save the pages as a PDF file"));
-    cmdExport = button("cmdExport", QStringLiteral("Export..."),
-                       QStringLiteral("Save the rows as a CSV file for a spreadsheet"));
-    cmdQuit = button("cmdQuit", QStringLiteral("Done"), QStringLiteral("Close the report"));
+    cmdPreview = plainButton("cmdPreview", QStringLiteral("Preview"),
+                             QStringLiteral("Show the pages as they will print"));
+    cmdPrint = plainButton("cmdPrint", QStringLiteral("Print"), QStringLiteral("Print the report"));
+    cmdSavePdf = plainButton("cmdSavePdf", QStringLiteral("Save as PDF"),
+                             QStringLiteral("Save the pages as a PDF file"));
+    cmdExport = plainButton("cmdExport", QStringLiteral("Export..."),
+                            QStringLiteral("Save the rows as a CSV file for a spreadsheet"));
+    cmdQuit = plainButton("cmdQuit", QStringLiteral("Done"), QStringLiteral("Close the report"));
     connect(cmdPreview, &QPushButton::clicked, this, &ReportWindow::previewReport);
     connect(cmdPrint, &QPushButton::clicked, this, &ReportWindow::printReport);
     connect(cmdSavePdf, &QPushButton::clicked, this, [this] {

@@ -8,6 +8,7 @@
 #include "ui/helpcatalogue.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
+#include "ui/plainbutton.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -49,15 +50,6 @@ protected:
             option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
     }
 };
-
-QPushButton* button(const char* name, const QString& caption, const QString& tip)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QLatin1String(name));
-    if (!tip.isEmpty())
-        b->setToolTip(tip);
-    return b;
-}
 
 qint32 idOf(const QTreeWidgetItem* row)
 {
@@ -143,20 +135,19 @@ void SnapshotWindow::buildControls()
     connect(dtDate, &QDateEdit::dateChanged, this, &SnapshotWindow::changed);
     connect(dtTime, &QTimeEdit::timeChanged, this, &SnapshotWindow::changed);
 
-    cmdNew = button("cmdNew", QStringLiteral("New"), QStringLiteral("Start a new SnapShot"));
-    cmdSave = button("cmdSave", QStringLiteral("Save"), QStringLiteral("Save SnapShot Data"));
-    cmdEdit = button("cmdEdit", QStringLiteral("Edit"), QString());
-    cmdDelete = button("cmdDelete", QStringLiteral("Delete"), QStringLiteral("Delete Selected SnapShot Entry"));
-    cmdReport = button("cmdReport", QStringLiteral("Report"), QStringLiteral("Produce SnapShot Report"));
-    cmdHelp = button("cmdHelp", QStringLiteral("Help"), QStringLiteral("Physical Snapshot Help"));
+    cmdNew = plainButton("cmdNew", QStringLiteral("New"), QStringLiteral("Start a new SnapShot"));
+    cmdSave = plainButton("cmdSave", QStringLiteral("Save"), QStringLiteral("Save SnapShot Data"));
+    cmdEdit = plainButton("cmdEdit", QStringLiteral("Edit"));
+    cmdDelete =
+        plainButton("cmdDelete", QStringLiteral("Delete"), QStringLiteral("Delete Selected SnapShot Entry"));
+    cmdReport = plainButton("cmdReport", QStringLiteral("Report"), QStringLiteral("Produce SnapShot Report"));
+    cmdHelp = plainButton("cmdHelp", QStringLiteral("Help"), QStringLiteral("Physical Snapshot Help"));
     cmdHelp->setIcon(Icons::toolbar(QStringLiteral("Help")));
-    cmdDone = button("cmdDone", QStringLiteral("Done"), QStringLiteral("Leave Physical Snapshot Window"));
+    cmdDone =
+        plainButton("cmdDone", QStringLiteral("Done"), QStringLiteral("Leave Physical Snapshot Window"));
     cmdEdit->setEnabled(false);
     cmdDelete->setEnabled(false);
     cmdSave->setEnabled(false);
-    // Enter in an input must not press a button by itself.
-    for (QPushButton* b : {cmdNew, cmdSave, cmdEdit, cmdDelete, cmdReport, cmdHelp, cmdDone})
-        b->setAutoDefault(false);
     connect(cmdNew, &QPushButton::clicked, this, &SnapshotWindow::newEntry);
     connect(cmdSave, &QPushButton::clicked, this, &SnapshotWindow::save);
     connect(cmdEdit, &QPushButton::clicked, this, &SnapshotWindow::editEntry);

@@ -637,33 +637,16 @@ void MainWindow::restoreFrom(const QString& path)
     // A pending food edit belongs to the database in use: it is stored (or
     // dropped, as the user says) before that database is replaced.
     m_foodEditor->resolvePendingFood();
-    std::optional<WaitCursor> wait(std::in_place);
-    const Backups::Candidate candidate = Backups::inspect(m_context, path);
-    wait.reset();
-    if (!Backups::confirm(m_context, candidate, path))
-        return;
-    QString keptAs;
-    wait.emplace();
-    const bool replaced = Backups::replaceDatabase(m_context, path, &keptAs);
-    wait.reset();
-    if (!replaced)
-        return;
-    // From here on the windows show a database that is no longer open: the
-    // new one is opened as at a start (it may ask for an upgrade), then read.
-    if (!Startup::openDatabase(m_context)) {
-        m_context.shutDown();
-        return;
-    }
-    wait.emplace();
-    const bool loaded = reloadDatabase();
-    if (loaded)
-        Startup::acceptDatabase(m_context);
-    wait.reset();
-    if (loaded)
-        m_context.inform(
-            QStringLiteral("The database has been restored from '%1'.  The database that was in use "
-                           "before is kept as '%2'.")
-                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(keptAs)));
+    std::optional<WaitCursor> wait;
+    Backups::RestoreHooks hooks;
+    hooks.busy = [&wait](bool working) {
+        if (working)
+            wait.emplace();
+        else
+            wait.reset();
+    };
+    hooks.reload = [this] { return reloadDatabase(); };
+    Backups::restore(m_context, path, hooks);
 }
 
 void MainWindow::helpContents()

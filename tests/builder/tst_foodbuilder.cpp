@@ -1,3 +1,4 @@
+#include "app/numbers.h"
 #include "builder/foodbuilder.h"
 
 #include <QTest>
@@ -60,7 +61,7 @@ private slots:
             << 100 << Changes{{"1 small bite", 4, 0, 1}} << O::Done << 10.0;
         QTest::newRow("negative, not a number, past the limit: all refused")
             << 100
-            << Changes{{"100 g", 3, 100, -1}, {"100 g", 3, 100, nan}, {"100 g", 3, 100, FoodBuilder::kMaxServings + 1}}
+            << Changes{{"100 g", 3, 100, -1}, {"100 g", 3, 100, nan}, {"100 g", 3, 100, kMostServings + 1}}
             << O::OutOfRange << 10.0;
     }
     void anEntrysServingScalesItsValues()

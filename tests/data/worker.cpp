@@ -74,7 +74,6 @@ int main(int argc, char** argv)
                 const QString file = files.value(i % qMax(1, int(files.size())));
                 if (Backups::restore(context, file) != Backups::Outcome::Restored)
                     return 1;
-                Startup::acceptDatabase(context);
                 std::printf("%s\n", qPrintable(file));
             }
             std::fflush(stdout);

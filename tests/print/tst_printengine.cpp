@@ -250,17 +250,6 @@ private slots:
         QVERIFY2(run->prompts.last().icon == PromptIcon::Exclamation && run->prompts.last().text.startsWith(number),
                  qPrintable(run->prompts.last().text));
     }
-
-    void textFitsTakesTheTallerOfTextAndHeight()
-    {
-        RecordingSurface surface(QSizeF(kWide, 1000));
-        surface.setCurrentY(700);
-        // Room of 299 twips above a bottom margin of 1 twip: a 10 pt line (200) fits, a 300 twip one not.
-        QVERIFY(PrintFunctions::textFits(surface, "A", 100, 1));
-        QVERIFY(!PrintFunctions::textFits(surface, "A", 299, 1));
-        surface.setFont(FontSpec{"Arial", 15});
-        QVERIFY(!PrintFunctions::textFits(surface, "A", 100, 1));
-    }
 };
 
 QTEST_MAIN(PrintEngineTest)
