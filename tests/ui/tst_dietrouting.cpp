@@ -58,24 +58,6 @@ private slots:
         QVERIFY(commands.isEnabled(Command::Paste, Surface::Toolbar));
     }
 
-    void beforeEitherTreeHadTheFocus()
-    {
-        f->state().activeTree.clear();
-        f->select("D1");
-        QCOMPARE(questionOf([this] { f->main().editDelete(); }), QString()); // Delete does nothing
-        // Copy, Cut and Paste go to the diet tree.
-        f->main().editCopy();
-        QVERIFY(f->diet().dietClipboardFull());
-        QCOMPARE(questionOf([this] { f->main().editCut(); }),
-                 QString("Are you sure you want to Cut the selected Diet Entry?"));
-        f->main().editPaste();
-        QCOMPARE(f->dietCount(), 3);
-        // The food tree's commands do not reach the diet.
-        f->state().activeTree = "FOODS";
-        QCOMPARE(questionOf([this] { f->main().editDelete(); }), QString());
-        QCOMPARE(questionOf([this] { f->main().editCut(); }), QString());
-    }
-
     void everySurfaceOfACommandDoesTheSame_data()
     {
         QTest::addColumn<QString>("key");
