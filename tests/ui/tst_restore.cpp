@@ -188,6 +188,12 @@ private slots:
                  "Upgrade Notification|Database Upgrade Complete");
         QCOMPARE(f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'VERSION'"), "3.0.0");
         QCOMPARE(f->test.shutDowns, 0);
+        // Declining the upgrade of another older file ends the run: the file in use is gone.
+        f->prompts().clear();
+        f->prompts().queueYes();
+        f->prompts().queueNo();
+        w().restoreFrom(older);
+        QCOMPARE(std::make_pair(f->prompts().count(), f->test.shutDowns), std::make_pair(3, 1));
     }
 };
 
