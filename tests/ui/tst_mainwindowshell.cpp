@@ -154,23 +154,14 @@ private slots:
     // the focus has a name, and the drop-downs (which Qt would name by their
     // values), the trees and the four "Current User" buttons have the names
     // of their captions or labels.
-    void everyControlIsNamedForAScreenReader_data()
-    {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("names"); // object name=accessible name, apart by "; "
-        QTest::newRow("main window") << "frmMain" << "tvwFood=Food Groups; dtDatePick=Diet Date; cmbMeal=Meal";
-        QTest::newRow("options") << "frmOptions" << "optUser3=Current User: User 4";
-    }
     void everyControlIsNamedForAScreenReader()
     {
-        QFETCH(QString, window);
-        QFETCH(QString, names);
         loadShown();
         const auto nameOf = [](QWidget* widget) {
             return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
         };
         QStringList unnamed, seen;
-        auto check = [&](QWidget* shown) {
+        auto check = [&](QWidget* shown, const QStringList& named) {
             // Every tab's controls too, not those of the lists' own windows. (The
             // diet tree is named with the diet tree; a date box's own text box
             // is not shown to a screen reader.)
@@ -180,18 +171,16 @@ private slots:
                     nameOf(control).isEmpty())
                     unnamed << control->metaObject()->className() + QString(":") + control->objectName();
             }
-            for (const QString& name : names.split("; "))
-                seen << name.section('=', 0, 0) + "=" + nameOf(shown->findChild<QWidget*>(name.section('=', 0, 0)));
+            for (const QString& name : named)
+                seen << name + "=" + nameOf(shown->findChild<QWidget*>(name));
         };
-        if (window == "frmMain") {
-            check(&w()); // the tree's one column reads as the tree, not as "1"
-            seen << QAccessible::queryAccessibleInterface(w().tvwFood)->child(0)->text(QAccessible::Name);
-            names += "; Food Groups";
-        } else {
-            check(std::make_unique<OptionsDialog>(f->ctx(), &w()).get());
-        }
+        check(&w(), {"tvwFood", "dtDatePick", "cmbMeal"});
+        check(std::make_unique<OptionsDialog>(f->ctx(), &w()).get(), {"optUser3"});
+        // The tree's one column reads as the tree, not as "1".
+        seen << QAccessible::queryAccessibleInterface(w().tvwFood)->child(0)->text(QAccessible::Name);
         QCOMPARE(unnamed.join(", "), QString());
-        QCOMPARE(seen, names.split("; "));
+        QCOMPARE(seen, (QStringList{"tvwFood=Food Groups", "dtDatePick=Diet Date", "cmbMeal=Meal",
+                                    "optUser3=Current User: User 4", "Food Groups"}));
     }
 
     void thePlaceIsReadFromTheSettingsAndStoredUnlessMinimised_data()
@@ -311,7 +300,7 @@ private slots:
                               "Backups and Restoring", "Configuration Options"}));
     }
 
-    void missingPagesAreReported()
+    void missingPagesAreReportedAndAboutShowsTheMaker()
     {
         f->load();
         QTemporaryDir empty;
@@ -321,11 +310,7 @@ private slots:
         QCOMPARE(f->prompts().texts(), QStringList(2, "Unable to display Help Contents. "
                                                       "There is no Help associated with this project."));
         QCOMPARE(f->prompts().last().icon, PromptIcon::Information);
-    }
-
-    void aboutShowsTheMaker()
-    {
-        f->load();
+        // The about window, which needs no pages.
         QVERIFY(onDialog<AboutWindow>([this] { w().commands().action(Command::About, Surface::Menu)->trigger(); },
                                       [this](AboutWindow& about) {
                                           QCOMPARE(about.windowTitle(), QString("About Corvane's Foodlark"));
