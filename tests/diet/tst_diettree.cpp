@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 
 namespace {
 
@@ -249,6 +250,29 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w));
         f->main().activateWindow();
         QTRY_VERIFY(w.isNull());
+    }
+    void aLongLogScrollsToItsEndsAndOpensItsFirstEntry()
+    {
+        // Three years, three entries a day: the days are read only as they are used,
+        // and yet the ends of the tree and the first entry are the log's own.
+        f = std::make_unique<DietFixture>();
+        f->test.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 3284) "
+                     "INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName, Fat) "
+                     "SELECT i + 1, 'USER1', date('2001-01-01', '+' || (i / 3) || ' days'), "
+                     "CASE i % 3 WHEN 0 THEN '' ELSE 'MEAL' || (i % 3) END, 'Bread ' || (i % 11), 1 FROM n");
+        f->loadShown();
+        QScrollBar* bar = f->tree()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        const QPoint bottom = f->tree()->viewport()->rect().bottomLeft() + QPoint(5, -5);
+        QCOMPARE(DietTreeModel::key(f->tree()->indexAt(bottom)), QString("DT20031231"));
+        bar->setValue(bar->minimum());
+        const QModelIndex top = f->tree()->indexAt(QPoint(5, 5));
+        QCOMPARE(DietTreeModel::key(top), QString("DT20010101"));
+        f->tree()->expand(top);
+        QTRY_COMPARE(f->model().rowCount(top), 3);
+        QCOMPARE(DietTreeModel::key(f->model().index(0, 0, top)) + " " +
+                     DietTreeModel::caption(f->model().index(0, 0, top)),
+                 QString("D1 Bread 0"));
     }
 };
 
