@@ -66,10 +66,6 @@ private slots:
         QTest::addColumn<QString>("taken"); // as stored
         QTest::addColumn<QVariantList>("values");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("evening") << "2003-05-14 22:15:00" << QVariantList{99.0, 70.5, {}, {}, {}, {}, "120/80", {}}
-                                 << QStringList{"2003/05/14 10:15 PM", "70.5", "120/80", "note"};
-        QTest::newRow("noon, nulls") << "2010-01-02 12:00:59" << QVariantList{{}, {}, {}, {}, {}, {}, {}, {}}
-                                     << QStringList{"2010/01/02 12:00 PM", " ", " ", "note"};
         QTest::newRow("after midnight") << "1999-12-31 00:05:00" << QVariantList{{}, 80.0, {}, {}, {}, {}, "", {}}
                                         << QStringList{"1999/12/31 12:05 AM", "80", "", "note"};
         QTest::newRow("a day without a time") << "2004-02-29" << QVariantList{{}, 1e-7, {}, {}, {}, {}, "x", {}}
