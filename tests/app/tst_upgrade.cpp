@@ -68,7 +68,6 @@ private slots:
         QTest::newRow("no VERSION, No") << QString() << false << Outcome::Declined;
         QTest::newRow("10.0.0, Yes") << "10.0.0" << true << Outcome::Full;
         QTest::newRow("2.0.0") << "2.0.0" << true << Outcome::TipsAndVersion;
-        QTest::newRow("2.1.0") << "2.1.0" << true << Outcome::VersionOnly;
         QTest::newRow("3.0.00") << "3.0.00" << true << Outcome::VersionOnly;
     }
     void storedVersionChoosesTheUpgrade()

@@ -143,7 +143,6 @@ private slots:
         // By date, food ignoring case, id; the user's key in any case.
         QCOMPARE(walk(ds().cmdDietData(kUser), ds().rsDietData, "DietId"), "9 2 3 5 1 10 11 7 6 8");
         QCOMPARE(walk(ds().cmdDietData("o'BRIEN'S"), ds().rsDietData, "DietId"), "9 2 3 5 1 10 11 7 6 8");
-        QCOMPARE(walk(ds().cmdDietData("USER2"), ds().rsDietData, "DietId"), "4");
         QCOMPARE(walk(ds().cmdDietDates(kUser), ds().rsDietDates, "DietDate"),
                  "2002-12-31 2003-05-13 2003-05-14 2003-05-15 2003-06-01");
         QCOMPARE(walk(ds().cmdDietItems(day(14), kUser), ds().rsDietItems, "DietId"), "3 5 1 10 11 7");
@@ -171,7 +170,6 @@ private slots:
         ds().rsDietGraph.moveNext();
         QCOMPARE(fatOfSums(true, ds().rsDietGraph, "Tot"), "37"); // 1 + 3 + 5 + 7 + 10 + 11
         QCOMPARE(fatOfSums(ds().cmdDietTotal(day(14), kUser), ds().rsDietTotal, "t"), "37");
-        QCOMPARE(fatOfSums(ds().cmdDietTotal(day(14), "USER2"), ds().rsDietTotal, "t"), "4");
         QCOMPARE(fatOfSums(ds().cmdDietTotal(day(16), kUser), ds().rsDietTotal, "t"), "Null");
         QCOMPARE(fatOfSums(ds().cmdDietMealTotal(day(14), "MEAL0", kUser), ds().rsDietMealTotal, "t"), "10");
         QCOMPARE(fatOfSums(ds().cmdDietMealTotal(day(14), "MEAL'1", kUser), ds().rsDietMealTotal, "t"), "1");
