@@ -64,24 +64,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DataError, rs.findFirst(Criteria::equals("FoodId", 1)));
     }
 
-    void findsFollowRecordsetOrderAndBookmarksReturn()
-    {
-        Recordset& rs = foods();
-        // Equality on text ignores case, as does the contains match; a failed search does not move.
-        QCOMPARE(matches(rs, Criteria::equals("FoodName", "APPLES, RAW")), "60001 9003");
-        QVERIFY(rs.noMatch());
-        QCOMPARE(rs.integer("FoodId"), int(Fixture::Apples));
-        QCOMPARE(matches(rs, Criteria::contains("FoodName", "APPLE")), "60001 9003 50001");
-        // The key column is found without a query, a number in another column with one.
-        QCOMPARE(matches(rs, Criteria::equals("FoodId", Fixture::Milk), "FoodName"), "Milk, whole");
-        QCOMPARE(matches(rs, Criteria::equals("USDA_NDB_NO", 9040)), "9040");
-        const Recordset::Bookmark mark = rs.bookmark();
-        rs.moveFirst();
-        rs.setBookmark(mark);
-        QCOMPARE(rs.integer("FoodId"), int(Fixture::Bananas));
-        QVERIFY_THROWS_EXCEPTION(DataError, rs.setBookmark(999999));
-    }
-
     // A search as the Find window makes it, on a dynaset and on a snapshot alike.
     void searchesMatchNamesByPattern_data()
     {
