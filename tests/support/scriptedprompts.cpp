@@ -7,11 +7,7 @@ PromptAnswer ScriptedPrompts::ask(const Prompt& prompt)
     m_shown.append(prompt);
     if (prompt.buttons == PromptButtons::Ok)
         return PromptAnswer::Ok;
-    if (m_answers.isEmpty()) {
-        ++m_unanswered;
-        return PromptAnswer::No;
-    }
-    return m_answers.takeFirst();
+    return m_answers.isEmpty() ? PromptAnswer::No : m_answers.takeFirst();
 }
 
 QStringList ScriptedPrompts::texts() const
@@ -26,7 +22,6 @@ void ScriptedPrompts::clear()
 {
     m_shown.clear();
     m_answers.clear();
-    m_unanswered = 0;
 }
 
 bool operator==(const Prompt& a, const Prompt& b)

@@ -6,8 +6,7 @@
 #include <QStringList>
 
 // A PromptService for tests: records every box and answers questions from a
-// queue. A question asked with an empty queue is answered No and counted, so a
-// test can tell an unexpected question from an expected one.
+// queue. A question asked with an empty queue is answered No.
 class ScriptedPrompts : public PromptService
 {
 public:
@@ -21,13 +20,11 @@ public:
     QStringList texts() const;
     Prompt last() const { return m_shown.isEmpty() ? Prompt{} : m_shown.last(); }
     int count() const { return int(m_shown.size()); }
-    int unanswered() const { return m_unanswered; }
     void clear();
 
 private:
     QList<Prompt> m_shown;
     QList<PromptAnswer> m_answers;
-    int m_unanswered = 0;
 };
 
 // Boxes compare whole, and QCOMPARE shows both whole when they differ.
