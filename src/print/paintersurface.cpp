@@ -27,7 +27,7 @@ QPageSize pageSizeOf(int code)
 
 } // namespace
 
-PainterSurface::PainterSurface(QPagedPaintDevice& device) : m_device(&device)
+PainterSurface::PainterSurface(QPagedPaintDevice& device) : m_device(device)
 {
     // Positions count from the paper's corner; the callers keep their own margins.
     device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
@@ -35,16 +35,6 @@ PainterSurface::PainterSurface(QPagedPaintDevice& device) : m_device(&device)
     const int code = layout.pageSize().windowsId();
     m_paperSize = code > 0 ? code : kA4;
     m_orientation = layout.orientation() == QPageLayout::Landscape ? kLandscape : kPortrait;
-    m_qfont.setFamily(m_font.name);
-    m_qfont.setPointSizeF(m_font.size);
-}
-
-PainterSurface::PainterSurface(int imageDpi) : m_imageDpi(qMax(1, imageDpi))
-{
-    m_measureImage = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
-    const int dotsPerMetre = qRound(m_imageDpi / 0.0254);
-    m_measureImage->setDotsPerMeterX(dotsPerMetre);
-    m_measureImage->setDotsPerMeterY(dotsPerMetre);
     m_qfont.setFamily(m_font.name);
     m_qfont.setPointSizeF(m_font.size);
 }
@@ -58,7 +48,7 @@ PainterSurface::~PainterSurface()
 void PainterSurface::setPaperSize(int code)
 {
     const QPageSize size = pageSizeOf(code);
-    if (m_device && !m_device->setPageSize(size))
+    if (!m_device.setPageSize(size))
         throw PrintError(380, QStringLiteral("Invalid property value (paper size %1).").arg(code));
     m_paperSize = code;
 }
@@ -67,21 +57,13 @@ void PainterSurface::setOrientation(int orientation)
 {
     if (orientation != kPortrait && orientation != kLandscape)
         throw PrintError(380, QStringLiteral("Invalid property value (orientation %1).").arg(orientation));
-    if (m_device)
-        m_device->setPageOrientation(qtOrientation(orientation));
+    m_device.setPageOrientation(qtOrientation(orientation));
     m_orientation = orientation;
 }
 
 QSizeF PainterSurface::pageSizeTwips() const
 {
-    if (m_device) {
-        const QRectF page = m_device->pageLayout().fullRect(QPageLayout::Millimeter);
-        return page.size() * kTwipsPerMillimetre;
-    }
-    QSizeF size = pageSizeOf(m_paperSize).size(QPageSize::Millimeter) * kTwipsPerMillimetre;
-    if (m_orientation == kLandscape)
-        size.transpose();
-    return size;
+    return m_device.pageLayout().fullRect(QPageLayout::Millimeter).size() * kTwipsPerMillimetre;
 }
 
 double PainterSurface::scaleWidth() const
@@ -94,21 +76,14 @@ double PainterSurface::scaleHeight() const
     return pageSizeTwips().height();
 }
 
-QPaintDevice* PainterSurface::measuringDevice() const
-{
-    if (m_device)
-        return m_device;
-    return m_images.empty() ? m_measureImage.get() : m_images.back().get();
-}
-
 double PainterSurface::dpiX() const
 {
-    return m_device ? m_device->logicalDpiX() : m_imageDpi;
+    return m_device.logicalDpiX();
 }
 
 double PainterSurface::dpiY() const
 {
-    return m_device ? m_device->logicalDpiY() : m_imageDpi;
+    return m_device.logicalDpiY();
 }
 
 QPointF PainterSurface::toDevice(double x, double y) const
@@ -131,25 +106,12 @@ void PainterSurface::setFont(const FontSpec& font)
 
 double PainterSurface::textWidth(const QString& text) const
 {
-    return QFontMetricsF(m_qfont, measuringDevice()).horizontalAdvance(text) * kTwipsPerInch / dpiX();
+    return QFontMetricsF(m_qfont, &m_device).horizontalAdvance(text) * kTwipsPerInch / dpiX();
 }
 
 double PainterSurface::textHeight(const QString&) const
 {
-    return QFontMetricsF(m_qfont, measuringDevice()).height() * kTwipsPerInch / dpiY();
-}
-
-void PainterSurface::startImagePage()
-{
-    const QSizeF twips = pageSizeTwips();
-    auto image =
-        std::make_unique<QImage>(qCeil(twips.width() * m_imageDpi / kTwipsPerInch),
-                                 qCeil(twips.height() * m_imageDpi / kTwipsPerInch), QImage::Format_RGB32);
-    image->setDotsPerMeterX(m_measureImage->dotsPerMeterX());
-    image->setDotsPerMeterY(m_measureImage->dotsPerMeterY());
-    image->fill(Qt::white);
-    m_images.push_back(std::move(image));
-    m_painter.begin(m_images.back().get());
+    return QFontMetricsF(m_qfont, &m_device).height() * kTwipsPerInch / dpiY();
 }
 
 void PainterSurface::start()
@@ -158,12 +120,8 @@ void PainterSurface::start()
         return;
     if (m_done)
         throw PrintError(PrintError::kPrinterFault, QStringLiteral("The document has already ended."));
-    if (m_device) {
-        if (!m_painter.begin(m_device))
-            throw PrintError(startFailureNumber, startFailure);
-    } else {
-        startImagePage();
-    }
+    if (!m_painter.begin(&m_device))
+        throw PrintError(startFailureNumber, startFailure);
     m_started = true;
     m_painter.setRenderHint(QPainter::Antialiasing);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -175,7 +133,7 @@ void PainterSurface::drawText(double x, double y, const QString& text)
 {
     start();
     const QPointF topLeft = toDevice(x, y);
-    const QFontMetricsF metrics(m_qfont, measuringDevice());
+    const QFontMetricsF metrics(m_qfont, &m_device);
     m_painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
 }
 
@@ -194,15 +152,9 @@ void PainterSurface::paintPicture(const QImage& picture, double x, double y, dou
 void PainterSurface::startNewPage()
 {
     start();
-    if (m_device) {
-        if (!m_device->newPage())
-            throw PrintError(PrintError::kPrinterFault,
-                             QStringLiteral("The printer could not start a new page."));
-    } else {
-        m_painter.end();
-        startImagePage();
-        m_painter.setPen(QPen(Qt::black, kLineTwips * dpiX() / kTwipsPerInch));
-    }
+    if (!m_device.newPage())
+        throw PrintError(PrintError::kPrinterFault,
+                         QStringLiteral("The printer could not start a new page."));
     m_painter.setFont(m_qfont);
     ++m_page;
 }
@@ -224,13 +176,4 @@ void PainterSurface::killDoc()
         onCancel();
     if (m_painter.isActive())
         m_painter.end();
-    m_images.clear();
-}
-
-QList<QImage> PainterSurface::images() const
-{
-    QList<QImage> pages;
-    for (const auto& image : m_images)
-        pages.append(*image);
-    return pages;
 }

@@ -5,20 +5,16 @@
 #include <QFont>
 #include <QPainter>
 #include <functional>
-#include <memory>
-#include <vector>
 
 class QPagedPaintDevice;
 
-// A print surface that draws with QPainter: on a paged device (a printer,
-// a PDF file) or, for looking at the pages, on one image per page. The
-// paper's corner is the origin: the device's margins are set to none.
+// A print surface that draws with QPainter on a paged device (a printer, a
+// PDF file). The paper's corner is the origin: the device's margins are set
+// to none.
 class PainterSurface : public PrintSurface
 {
 public:
     explicit PainterSurface(QPagedPaintDevice& device);
-    // Pages drawn as images at the given resolution (dots per inch).
-    explicit PainterSurface(int imageDpi);
     ~PainterSurface() override;
     PainterSurface(const PainterSurface&) = delete;
     PainterSurface& operator=(const PainterSurface&) = delete;
@@ -46,9 +42,6 @@ public:
     // Run when the document is cancelled (a printer drops its job).
     std::function<void()> onCancel;
 
-    // Image pages: the pages laid out so far.
-    QList<QImage> images() const;
-
 protected:
     void drawText(double x, double y, const QString& text) override;
     void startNewPage() override;
@@ -56,16 +49,11 @@ protected:
 private:
     void start();
     QSizeF pageSizeTwips() const;
-    QPaintDevice* measuringDevice() const;
     double dpiX() const;
     double dpiY() const;
     QPointF toDevice(double x, double y) const;
-    void startImagePage();
 
-    QPagedPaintDevice* m_device = nullptr;
-    int m_imageDpi = 0;
-    std::vector<std::unique_ptr<QImage>> m_images;
-    std::unique_ptr<QImage> m_measureImage;
+    QPagedPaintDevice& m_device;
     QPainter m_painter;
     FontSpec m_font;
     QFont m_qfont;
