@@ -1,6 +1,6 @@
 #include "benchdatabase.h"
 
-#include "data/dateliterals.h"
+#include "data/storeddates.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 

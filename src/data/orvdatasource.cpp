@@ -3,7 +3,7 @@
 #include "app/appcontext.h"
 #include "app/databasemessages.h"
 #include "data/databasefile.h"
-#include "data/dateliterals.h"
+#include "data/storeddates.h"
 #include "data/integritycheck.h"
 #include "data/likepattern.h"
 #include "data/schema.h"

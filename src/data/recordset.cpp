@@ -1,6 +1,6 @@
 #include "data/recordset.h"
 
-#include "data/dateliterals.h"
+#include "data/storeddates.h"
 #include "data/likepattern.h"
 
 #include <QSqlError>

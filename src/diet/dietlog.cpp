@@ -1,7 +1,7 @@
 #include "diet/dietlog.h"
 
 #include "app/appcontext.h"
-#include "data/dateliterals.h"
+#include "data/storeddates.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
 #include "data/transaction.h"

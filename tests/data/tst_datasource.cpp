@@ -1,4 +1,4 @@
-#include "data/dateliterals.h"
+#include "data/storeddates.h"
 #include "data/orvdatasource.h"
 #include "data/positioning.h"
 #include "data/recordset.h"

@@ -2,7 +2,7 @@
 
 #include "modalguard.h"
 
-#include "data/dateliterals.h"
+#include "data/storeddates.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
 #include "data/schema.h"
