@@ -201,8 +201,6 @@ void GraphWindow::addGoalLine()
     m_goalLine->setVisible(false);
     chart->legend()->setAlignment(Qt::AlignTop);
     chart->legend()->setFont(arial(9));
-    for (QLegendMarker* marker : chart->legend()->markers(m_points))
-        marker->setVisible(false);
     connect(m_goalLine, &QLineSeries::hovered, this, [this](const QPointF&, bool state) {
         if (state)
             QToolTip::showText(QCursor::pos(), QStringLiteral("Goal: ") + DailyGoals::text(m_goals[m_shown]),
@@ -342,6 +340,9 @@ void GraphWindow::fillSeries()
     m_goalLine->replace(GoalLine::points(m_goals[m_shown], m_data.rowCount()));
     m_goalLine->setVisible(m_goalLine->count() > 0);
     chart->legend()->setVisible(m_goalLine->isVisible());
+    // The legend names the goal alone (a marker shows again with its series).
+    for (QLegendMarker* marker : chart->legend()->markers(m_points))
+        marker->setVisible(false);
     const GoalLine::Range range = GoalLine::range(m_data, m_shown, m_goals[m_shown]);
     const DietGraphData::Scale scale = DietGraphData::valueScale(range.lo, range.hi);
     m_valueAxis->setRange(scale.min, scale.max);

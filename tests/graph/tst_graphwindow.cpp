@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
@@ -173,6 +174,11 @@ private slots:
         g->rbStyle[1]->click();
         QVERIFY(goal->isVisible() && line()->isVisible());
         QCOMPARE(goal->points(), across);
+        QStringList named;
+        for (QLegendMarker* marker : g->chart->legend()->markers())
+            if (marker->isVisible())
+                named << marker->label();
+        QCOMPARE(named, QStringList{"Goal"});
         g->rbNutrient[3]->click(); // sodium: the scale reaches the goal of 100
         QCOMPARE(goal->points(), (QList<QPointF>{{0.5, 100}, {2.5, 100}}));
         QCOMPARE(sums()->max(), 100.0);
