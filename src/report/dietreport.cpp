@@ -108,10 +108,14 @@ void DietReport::addPercentages(const Sums& sums)
     add(Kind::Percentages, QStringLiteral("     Calculated Percentage of Calories:"), values);
 }
 
-void DietReport::addGoalShares(const QString& first, const Sums& sums)
+void DietReport::addGoalShares(const QString& first, const Sums& sums, int days)
 {
-    if (m_goalRows)
-        add(Kind::GoalShares, first, sums);
+    if (!m_goalRows)
+        return;
+    Sums perDay;
+    for (int i = 0; i < 8; ++i)
+        perDay[i] = sums[i] / days;
+    add(Kind::GoalShares, first, perDay);
 }
 
 QString DietReport::mealLabel(const QString& mealKey)
@@ -292,12 +296,13 @@ bool DietReport::build(Recordset& dietRows)
     add(Kind::GrandTotal, QStringLiteral("Report Grand Totals:"), reportTotals);
     if (o.showPercentages)
         addPercentages(reportTotals);
-    Sums averages;
-    for (int i = 0; i < 8; ++i)
-        averages[i] = reportTotals[i] / m_dayCount;
-    addGoalShares(QStringLiteral("     Average Day's Share of Daily Goals:"), averages);
-    if (o.showAverages)
+    addGoalShares(QStringLiteral("     Average Day's Share of Daily Goals:"), reportTotals, m_dayCount);
+    if (o.showAverages) {
+        Sums averages;
+        for (int i = 0; i < 8; ++i)
+            averages[i] = reportTotals[i] / m_dayCount;
         add(Kind::Averages, QStringLiteral("     Daily Averages:"), averages);
+    }
     m_shared.clear();
     m_servingLines.clear();
     m_snapshots.clear();

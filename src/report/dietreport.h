@@ -90,7 +90,8 @@ private:
     void addBlank() { add(Kind::Blank, QStringLiteral(" ")); }
     void addTexts(Kind kind, const QString& first, const QStringList& texts);
     void addPercentages(const Sums& sums);
-    void addGoalShares(const QString& first, const Sums& sums);
+    // The shares of the goals that sums over days days make a day (no row without goals).
+    void addGoalShares(const QString& first, const Sums& sums, int days = 1);
     void addMealHeader(const QString& day, const QString& mealKey);
     bool readSnapshots(const QDate& first, const QDate& last);
     void addSnapshotRows(const QDate& day);
