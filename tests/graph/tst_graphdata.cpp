@@ -1,7 +1,6 @@
 #include "data/orvdatasource.h"
 #include "fixture.h"
 #include "graph/dietgraphdata.h"
-#include "graph/goalline.h"
 #include "graph/graphprintplan.h"
 
 #include <QTest>
@@ -101,22 +100,6 @@ private slots:
         QFETCH(double, lo);
         QFETCH(double, hi);
         QTEST(DietGraphData::valueScale(lo, hi), "scale");
-    }
-
-    // The goal line runs across every day's slot; the scale reaches it.
-    void goalLineAndItsRange()
-    {
-        QCOMPARE(GoalLine::points(1800.0, 3), (QList<QPointF>{{0.5, 1800}, {3.5, 1800}}));
-        for (const auto& [goal, days] : {std::pair<std::optional<double>, int>{std::nullopt, 3}, {0.0, 3}, {5.0, 0}})
-            QVERIFY(GoalLine::points(goal, days).isEmpty());
-        const DietGraphData data({QDate(2003, 5, 1), QDate(2003, 5, 2)}, {QVector<std::optional<double>>{-2.0, 8.0}});
-        const auto range = [&](std::optional<double> goal) {
-            const GoalLine::Range r = GoalLine::range(data, DietGraphData::Calories, goal);
-            return QList<double>{r.lo, r.hi};
-        };
-        QCOMPARE(range(20.0), (QList<double>{-2, 20}));
-        QCOMPARE(range(5.0), (QList<double>{-2, 8}));
-        QCOMPARE(range(std::nullopt), (QList<double>{-2, 8}));
     }
 
     void printRunsPlaceWholeCharts_data()
