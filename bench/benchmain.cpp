@@ -14,12 +14,14 @@
 #include "data/databasebackup.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
+#include "diet/dietdetailswindow.h"
 #include "diet/diettree.h"
 #include "diet/diettreemodel.h"
 #include "diet/dietview.h"
 #include "food/findcontroller.h"
 #include "food/finddialog.h"
 #include "food/foodtree.h"
+#include "goals/dailygoals.h"
 #include "graph/graphwindow.h"
 #include "snapshot/snapshotwindow.h"
 #include "print/printsurface.h"
@@ -92,6 +94,15 @@ struct Step
     std::function<QString()> note = nullptr;
 };
 
+double median(QList<double> times)
+{
+    if (times.isEmpty())
+        return 0;
+    std::sort(times.begin(), times.end());
+    const qsizetype mid = times.size() / 2;
+    return times.size() % 2 ? times[mid] : (times[mid - 1] + times[mid]) / 2;
+}
+
 Result measure(const Step& step, int runs)
 {
     QList<double> times;
@@ -104,11 +115,9 @@ Result measure(const Step& step, int runs)
         result.rows = step.run();
         times.append(double(timer.nsecsElapsed()) / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    const qsizetype mid = times.size() / 2;
-    result.median = times.size() % 2 ? times[mid] : (times[mid - 1] + times[mid]) / 2;
-    result.fastest = times.first();
-    result.slowest = times.last();
+    result.median = median(times);
+    result.fastest = *std::min_element(times.begin(), times.end());
+    result.slowest = *std::max_element(times.begin(), times.end());
     return result;
 }
 
@@ -401,13 +410,24 @@ int main(int argc, char** argv)
             ds.cmdConfig();
         context.currentUser = busiest;
     };
-    auto showReport = [&](const QDate& from, bool everyOption) {
+    // The busiest user's daily goals, as set on the options' Daily Goals page.
+    auto setGoals = [&] {
+        shown();
+        std::array<QString, kNutrientCount> goals;
+        for (int n = 0; n < kNutrientCount; ++n)
+            goals[n] = DailyGoals::text(DailyGoals::referenceValues().goal(n));
+        DailyGoals::write(context, busiest, goals);
+    };
+    auto showReport = [&](const QDate& from, bool everyOption, bool goals = false) {
         prepareReport();
+        if (goals)
+            setGoals();
         if (!ds.cmdDietReport(from, lastDay, busiest))
             return -1;
         report = std::make_unique<DietReportWindow>(context);
         report->ShowPercentages = true;
         report->MealBreak = report->ShowSnapshot = report->ShowAverages = everyOption;
+        report->ShowGoals = goals;
         report->buildReport();
         report->show();
         QCoreApplication::processEvents();
@@ -454,6 +474,8 @@ int main(int argc, char** argv)
     };
 
     // The steps, in the order the program meets them. Add new ones here.
+    // The diet report's times without and with the goals, run by run.
+    QList<double> withoutGoalsMs, withGoalsMs;
     const QList<Step> steps = {
         {QStringLiteral("connectDB"), [&] { ds.closeDB(); },
          [&] {
@@ -638,6 +660,29 @@ int main(int argc, char** argv)
          [&] { return showReport(yearStart, false); }, 200},
         {QStringLiteral("diet report: 10 years, every option"), prepareReport,
          [&] { return showReport(firstDay, true); }, 1500},
+        // The same with each day's share of the goals, which may cost at most
+        // 10% more: each run is paired with one without goals just before it
+        // (timed alike), so that a busy machine slows both.
+        {QStringLiteral("diet report: 10 years, every option, goals"),
+         [&] {
+             QElapsedTimer timer;
+             timer.start();
+             showReport(firstDay, true, false);
+             withoutGoalsMs.append(double(timer.nsecsElapsed()) / 1e6);
+         },
+         [&] {
+             QElapsedTimer timer;
+             timer.start();
+             const int rows = showReport(firstDay, true, true);
+             withGoalsMs.append(double(timer.nsecsElapsed()) / 1e6);
+             return rows;
+         },
+         1500,
+         [&] {
+             return QStringLiteral("  without goals %1 ms: with goals %2 times that (at most 1.10)")
+                 .arg(median(withoutGoalsMs), 0, 'f', 2)
+                 .arg(median(withGoalsMs) / median(withoutGoalsMs), 0, 'f', 3);
+         }},
         {QStringLiteral("diet report: scroll a page of 10 years"),
          [&] {
              if (!report || report->model().rowCount() < 100000)
@@ -700,6 +745,22 @@ int main(int argc, char** argv)
              const std::optional<DietEntryDetails> entry = log.details(id);
              log.editEntry(id, entry->servings + 0.5, entry->entry.date, std::nullopt, entry->entry.mealKey);
              return -1;
+         },
+         kFrameMs},
+        // View Diet Totals of the last day, with its shares of the goals.
+        {QStringLiteral("View Diet Totals of a day, with goals"),
+         [&] {
+             setGoals();
+             for (DietDetailsWindow* shownTotals : main()->findChildren<DietDetailsWindow*>())
+                 delete shownTotals;
+             DietTree& tree = main()->dietTree();
+             tree.loadDietDay(lastDay);
+             tree.view()->selectNode(tree.model().dayNode(lastDay));
+         },
+         [&] {
+             main()->dietTree().showDietTotals();
+             QCoreApplication::processEvents();
+             return main()->findChildren<DietDetailsWindow*>().size();
          },
          kFrameMs},
         {QStringLiteral("scroll the diet tree to its end"),

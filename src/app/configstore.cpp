@@ -50,6 +50,16 @@ QString ConfigStore::getConfig(const QString& item)
     return QString();
 }
 
+bool ConfigStore::hasConfig(const QString& item)
+{
+    try {
+        return moveToItem(kItem, item);
+    } catch (const DataError& error) {
+        qWarning() << "hasConfig" << item << error.what();
+    }
+    return false;
+}
+
 void ConfigStore::setConfig(const QString& item, const QString& value, bool selected)
 {
     Recordset& rs = m_context.dataSource().rsConfig;

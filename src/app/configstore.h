@@ -16,6 +16,8 @@ public:
 
     // The item's value, "" when there is no such item.
     QString getConfig(const QString& item);
+    // Whether there is an item of that key (a blank one too).
+    bool hasConfig(const QString& item);
     // Stores the first 79 characters of value and the flag in an existing item;
     // a missing item is left alone. A failed write is reported, and the program goes on.
     void setConfig(const QString& item, const QString& value, bool selected);

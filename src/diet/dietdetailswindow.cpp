@@ -31,8 +31,14 @@ DietDetailsWindow::DietDetailsWindow(const QString& other1, const QString& other
 
     auto* grid = new QGridLayout();
     grid->setHorizontalSpacing(8);
-    grid->setColumnMinimumWidth(2, 12);
+    grid->setColumnMinimumWidth(3, 12);
+    // Each box with its label before it and its goal after it.
+    int boxes = 0;
     auto box = [&](const char* name, QLabel* label, int row, int column) {
+        auto* goal = new QLabel(this);
+        goal->setObjectName(QStringLiteral("lblGoal%1").arg(boxes));
+        lblGoal[boxes++] = goal;
+        grid->addWidget(goal, row, column + 2);
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QLatin1String(name));
         edit->setReadOnly(true);
@@ -49,14 +55,15 @@ DietDetailsWindow::DietDetailsWindow(const QString& other1, const QString& other
     lblOther1->setObjectName(QStringLiteral("lblOther1"));
     lblOther2 = label(other2);
     lblOther2->setObjectName(QStringLiteral("lblOther2"));
+    // In nutrient order, so that lblGoal follows it.
     txtFat = box("txtFat", label(QStringLiteral("Fat")), 0, 0);
-    txtProtein = box("txtProtein", label(QStringLiteral("Protein")), 0, 3);
+    txtProtein = box("txtProtein", label(QStringLiteral("Protein")), 0, 4);
     txtCarb = box("txtCarb", label(QStringLiteral("Carbohydrates")), 1, 0);
-    txtCalorie = box("txtCalorie", label(QStringLiteral("Calories")), 1, 3);
+    txtCalorie = box("txtCalorie", label(QStringLiteral("Calories")), 1, 4);
+    txtSodium = box("txtSodium", label(QStringLiteral("Sodium")), 2, 4);
     txtCholesterol = box("txtCholesterol", label(QStringLiteral("Cholesterol")), 2, 0);
-    txtSodium = box("txtSodium", label(QStringLiteral("Sodium")), 2, 3);
     txtOther1 = box("txtOther1", lblOther1, 3, 0);
-    txtOther2 = box("txtOther2", lblOther2, 3, 3);
+    txtOther2 = box("txtOther2", lblOther2, 3, 4);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 10, 12, 12);
@@ -75,6 +82,12 @@ void DietDetailsWindow::setValues(const QString& detailText, const Nutrients& va
     // number either: the format says so, never "inf" or "nan".
     for (int i = 0; i < 8; ++i)
         boxes[i]->setText(formatOneDecimal(values.values[i]));
+}
+
+void DietDetailsWindow::setGoals(const DailyGoals& goals, const Nutrients& totals)
+{
+    for (int i = 0; i < kNutrientCount; ++i)
+        lblGoal[i]->setText(DailyGoals::note(totals[i], goals.goal(i)));
 }
 
 void DietDetailsWindow::keyPressEvent(QKeyEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diet/dietscaling.h"
+#include "goals/dailygoals.h"
 
 #include <QFrame>
 
@@ -20,6 +21,9 @@ public:
 
     // Shows the values, each rounded to one decimal, under the title line.
     void setValues(const QString& detailText, const Nutrients& values);
+    // Shows beside each total that has a goal the goal and the share of it
+    // (a day's totals; entries and meals show none).
+    void setGoals(const DailyGoals& goals, const Nutrients& totals);
 
     QLabel* lblDetailText = nullptr;
     QLabel* lblOther1 = nullptr;
@@ -32,6 +36,8 @@ public:
     QLineEdit* txtSodium = nullptr;
     QLineEdit* txtOther1 = nullptr;
     QLineEdit* txtOther2 = nullptr;
+    // Beside each box, in nutrient order: its goal and share, or nothing.
+    std::array<QLabel*, kNutrientCount> lblGoal{};
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

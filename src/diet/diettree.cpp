@@ -506,6 +506,8 @@ void DietTree::showDietTotals()
     auto* window = new DietDetailsWindow(config.getConfig(QStringLiteral("OTHER1")),
                                          config.getConfig(QStringLiteral("OTHER2")), main);
     window->setValues(DietTreeModel::caption(node), *values);
+    if (tag != kEntry && tag != kMeal) // a day's totals measure up to the user's daily goals
+        window->setGoals(DailyGoals::read(config, context.currentUser), *values);
     window->adjustSize();
     // Beside the middle of the diet tree, in the tree's vertical middle.
     const QPoint treeTopLeft = m_view->mapTo(main, QPoint(0, 0));

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/configstore.h"
 #include "graph/daybars.h"
+#include "graph/goalline.h"
 #include "data/orvdatasource.h"
 #include "report/reportformat.h"
 #include "ui/plainbutton.h"
@@ -20,6 +21,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPrintDialog>
@@ -183,6 +186,28 @@ void GraphWindow::buildChart()
     m_bars = new DayBars(chart, m_dayAxis, m_valueAxis);
     m_bars->setColors(QPen(color.darker(120), 1), color.lighter(150));
     m_bars->tipAt = [this](const QPointF& value) { return tipAt(value); };
+    addGoalLine();
+}
+
+void GraphWindow::addGoalLine()
+{
+    // Over the bars (made after them), named in a legend of its own while it shows.
+    m_goalLine = new QLineSeries;
+    m_goalLine->setName(QStringLiteral("Goal"));
+    chart->addSeries(m_goalLine);
+    m_goalLine->setPen(QPen(QColor(0xcc, 0x00, 0x00), 2, Qt::DashLine));
+    m_goalLine->attachAxis(m_dayAxis);
+    m_goalLine->attachAxis(m_valueAxis);
+    m_goalLine->setVisible(false);
+    chart->legend()->setAlignment(Qt::AlignTop);
+    chart->legend()->setFont(arial(9));
+    connect(m_goalLine, &QLineSeries::hovered, this, [this](const QPointF&, bool state) {
+        if (state)
+            QToolTip::showText(QCursor::pos(), QStringLiteral("Goal: ") + DailyGoals::text(m_goals[m_shown]),
+                               MSChart1);
+        else
+            QToolTip::hideText();
+    });
 }
 
 void GraphWindow::setGraphTitle(const QString& title)
@@ -214,6 +239,7 @@ bool GraphWindow::buildGraph()
 bool GraphWindow::buildGraph(const DietGraphData& data)
 {
     m_data = data;
+    m_goals = DailyGoals::read(m_context.config(), m_context.currentUser).inReportOrder();
     if (m_data.isEmpty()) {
         setControlsEnabled(false);
         MSChart1->setVisible(false);
@@ -311,8 +337,14 @@ void GraphWindow::fillSeries()
     m_bars->setValues(m_line ? QVector<std::optional<double>>() : values);
     m_bars->setVisible(!m_line);
     m_points->setVisible(m_line);
-    const DietGraphData::Scale scale =
-        DietGraphData::valueScale(std::min(0.0, m_data.lowest(m_shown)), m_data.highest(m_shown));
+    m_goalLine->replace(GoalLine::points(m_goals[m_shown], m_data.rowCount()));
+    m_goalLine->setVisible(m_goalLine->count() > 0);
+    chart->legend()->setVisible(m_goalLine->isVisible());
+    // The legend names the goal alone (a marker shows again with its series).
+    for (QLegendMarker* marker : chart->legend()->markers(m_points))
+        marker->setVisible(false);
+    const GoalLine::Range range = GoalLine::range(m_data, m_shown, m_goals[m_shown]);
+    const DietGraphData::Scale scale = DietGraphData::valueScale(range.lo, range.hi);
     m_valueAxis->setRange(scale.min, scale.max);
     m_valueAxis->setTickCount(scale.ticks);
 }

@@ -2,6 +2,7 @@
 
 #include "graph/dietgraphdata.h"
 #include "graph/graphprintplan.h"
+#include "goals/dailygoals.h"
 
 #include <QDialog>
 #include <array>
@@ -98,6 +99,7 @@ public:
 private:
     void buildControls();
     void buildChart();
+    void addGoalLine();
     void fillSeries();
     void setAxisLabels();
     void setControlsEnabled(bool enabled);
@@ -110,6 +112,9 @@ private:
     bool m_line = false;
     DayBars* m_bars = nullptr;
     QLineSeries* m_points = nullptr;
+    // The "Goal" line of the nutrient shown, and the user's goals in the order of the choices.
+    QLineSeries* m_goalLine = nullptr;
+    DailyGoals::Goals m_goals{};
     QCategoryAxis* m_dayAxis = nullptr;
     QValueAxis* m_valueAxis = nullptr;
 };

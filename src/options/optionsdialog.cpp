@@ -1,6 +1,7 @@
 #include "options/optionsdialog.h"
 
 #include "app/configstore.h"
+#include "options/goalspage.h"
 #include "options/snapshotlabelsets.h"
 
 #include <QButtonGroup>
@@ -66,6 +67,7 @@ OptionsDialog::OptionsDialog(AppContext& context, QWidget* parent) : QDialog(par
         {buildOptionalFields(), "Optional Field Labels", "Set labels for optional nutrient fields"},
         {buildMeals(), "Meal Definition", "Define Meal Names"},
         {buildSnapshots(), "Snapshot Field Labels", "Set labels for Shapshot values"},
+        {goalsPage = new GoalsPage, "Daily Goals", "Set each user's daily nutrient goals"},
     };
     for (const auto& tab : tabs) {
         const int index = tabOptions->addTab(tab.page, QLatin1String(tab.caption));
@@ -92,6 +94,17 @@ OptionsDialog::OptionsDialog(AppContext& context, QWidget* parent) : QDialog(par
     layout->addWidget(tabOptions);
     layout->addWidget(buttons);
 
+    // The goals page names the users and the optional nutrients as the boxes do.
+    for (int i = 0; i < OptionsValues::kUsers; ++i)
+        connect(txtUser[i], &QLineEdit::textChanged, goalsPage, [this, i](const QString& name) {
+            goalsPage->setUserName(i, name);
+        });
+    connect(txtOther1, &QLineEdit::textChanged, goalsPage, [this](const QString& label) {
+        goalsPage->setOtherLabel(0, label);
+    });
+    connect(txtOther2, &QLineEdit::textChanged, goalsPage, [this](const QString& label) {
+        goalsPage->setOtherLabel(1, label);
+    });
     showValues(m_model.load());
     // Only edits after loading count as meal changes.
     for (QLineEdit* meal : txtMealDesc)
@@ -218,6 +231,7 @@ void OptionsDialog::showValues(const OptionsValues& values)
         txtMealDesc[i]->setText(values.meals[i]);
     for (int i = 0; i < OptionsValues::kSnapshotLabels; ++i)
         txtSnapShot[i]->setText(values.snapshots[i]);
+    goalsPage->setGoals(values.goals, values.currentUser);
 }
 
 OptionsValues OptionsDialog::values() const
@@ -232,16 +246,23 @@ OptionsValues OptionsDialog::values() const
         values.meals[i] = txtMealDesc[i]->text();
     for (int i = 0; i < OptionsValues::kSnapshotLabels; ++i)
         values.snapshots[i] = txtSnapShot[i]->text();
+    values.goals = goalsPage->goals();
     return values;
 }
 
 bool OptionsDialog::save()
 {
     OptionsValues edited = values();
-    if (!m_model.save(edited))
+    if (!m_model.save(edited)) {
+        if (const std::optional<OptionsModel::GoalPlace> goal = m_model.refusedGoal()) {
+            tabOptions->setCurrentWidget(goalsPage);
+            goalsPage->showGoal(goal->user, goal->nutrient);
+        }
         return false;
+    }
     // The boxes show what was stored.
     txtOther1->setText(edited.other1);
     txtOther2->setText(edited.other2);
+    goalsPage->setGoals(edited.goals, goalsPage->user());
     return true;
 }

@@ -6,6 +6,7 @@
 #include <array>
 
 class AppContext;
+class GoalsPage;
 class QButtonGroup;
 class QLineEdit;
 class QPushButton;
@@ -13,8 +14,8 @@ class QRadioButton;
 class QTabWidget;
 
 // "Configuration Options" (frmOptions): user names and the current user, the
-// optional nutrient labels, the meal labels and the snapshot labels with their
-// ready-made sets. OK and Apply store what the boxes hold; Cancel closes
+// optional nutrient labels, the meal labels, the snapshot labels with their
+// ready-made sets, and each user's daily goals. OK and Apply store what the boxes hold; Cancel closes
 // without storing (what an earlier Apply stored stays). The caller reads
 // userChanged() and mealsChanged() afterwards.
 class OptionsDialog : public QDialog
@@ -37,6 +38,7 @@ public:
     std::array<QLineEdit*, OptionsValues::kMeals> txtMealDesc{};
     std::array<QLineEdit*, OptionsValues::kSnapshotLabels> txtSnapShot{};
     std::array<QRadioButton*, 5> optCongifuration{};
+    GoalsPage* goalsPage = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdApply = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/configstore.h"
+#include "goals/dailygoals.h"
 
 const QString OptionsModel::kMissingValueMessage =
     QStringLiteral("You must enter a value for all Configuration Items");
@@ -23,18 +24,44 @@ OptionsValues OptionsModel::load() const
         values.meals[i] = config.getConfigIfNamed(mealKey(i));
     for (int i = 0; i < OptionsValues::kSnapshotLabels; ++i)
         values.snapshots[i] = config.getConfig(snapshotKey(i));
+    // As stored, so that a goal that cannot be read shows and is mended rather than lost.
+    for (int i = 0; i < OptionsValues::kUsers; ++i) {
+        for (int n = 0; n < kNutrientCount; ++n)
+            values.goals[i][n] = config.getConfig(DailyGoals::itemKey(userKey(i), n));
+    }
     return values;
 }
 
-bool OptionsModel::check(const OptionsValues& values) const
+bool OptionsModel::checkGoals(const OptionsValues& values)
+{
+    m_refusedGoal.reset();
+    for (int i = 0; i < OptionsValues::kUsers; ++i) {
+        for (int n = 0; n < kNutrientCount; ++n) {
+            const QString& text = values.goals[i][n];
+            const DailyGoals::Refusal refusal = DailyGoals::check(text);
+            if (refusal == DailyGoals::Refusal::None)
+                continue;
+            m_refusedGoal = GoalPlace{i, n};
+            m_context.exclaim(DailyGoals::refusalMessage(
+                refusal, text, DailyGoals::caption(n, values.other1.trimmed(), values.other2.trimmed()),
+                values.users[i].trimmed()));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool OptionsModel::check(const OptionsValues& values)
 {
     const auto blank = [](const QString& text) { return ConfigStore::trimSpaces(text).isEmpty(); };
     bool missing = blank(values.other1) || blank(values.other2);
     for (const QString& user : values.users)
         missing = missing || blank(user);
-    if (missing)
+    if (missing) {
         m_context.inform(kMissingValueMessage);
-    return !missing;
+        return false;
+    }
+    return checkGoals(values);
 }
 
 bool OptionsModel::save(OptionsValues& values)
@@ -58,5 +85,7 @@ bool OptionsModel::save(OptionsValues& values)
         config.setConfig(mealKey(i), ConfigStore::trimSpaces(values.meals[i]), false);
     for (int i = 0; i < OptionsValues::kSnapshotLabels; ++i)
         config.setConfig(snapshotKey(i), ConfigStore::trimSpaces(values.snapshots[i]), false);
+    for (int i = 0; i < OptionsValues::kUsers; ++i)
+        values.goals[i] = DailyGoals::write(m_context, userKey(i), values.goals[i]);
     return true;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "food/nutrients.h"
+
 #include <QString>
 #include <array>
+#include <optional>
 
 class AppContext;
 
@@ -18,11 +21,13 @@ struct OptionsValues
     QString other2;
     std::array<QString, kMeals> meals;
     std::array<QString, kSnapshotLabels> snapshots;
+    // Each user's daily goals as typed, in nutrient order ("" for no goal).
+    std::array<std::array<QString, kNutrientCount>, kUsers> goals;
 };
 
 // Loads, checks and stores the configuration items the options dialog edits:
 // user names and the current user, the optional nutrient labels, the meal
-// labels and the snapshot labels.
+// labels, the snapshot labels and the users' daily goals.
 class OptionsModel
 {
 public:
@@ -42,13 +47,23 @@ public:
     // A save has made another user current since this model was made.
     bool userChanged() const { return m_userChanged; }
 
+    // The goal a save refused last (user and nutrient index), if it refused one.
+    struct GoalPlace
+    {
+        int user = 0;
+        int nutrient = 0;
+    };
+    std::optional<GoalPlace> refusedGoal() const { return m_refusedGoal; }
+
     static QString userKey(int index) { return QStringLiteral("USER%1").arg(index + 1); }
     static QString mealKey(int index) { return QStringLiteral("MEAL%1").arg(index); }
     static QString snapshotKey(int index) { return QStringLiteral("SNAPSHOT%1").arg(index + 1); }
 
 private:
-    bool check(const OptionsValues& values) const;
+    bool check(const OptionsValues& values);
+    bool checkGoals(const OptionsValues& values);
 
     AppContext& m_context;
     bool m_userChanged = false;
+    std::optional<GoalPlace> m_refusedGoal;
 };

@@ -38,6 +38,7 @@ bool isBoldKind(DietReport::Kind kind)
     case DietReport::Kind::Percentages:
     case DietReport::Kind::Averages:
     case DietReport::Kind::SnapshotHeader:
+    case DietReport::Kind::GoalShares:
         return true;
     default:
         return false;
@@ -105,6 +106,16 @@ void DietReport::addPercentages(const Sums& sums)
     values[4] = shares.carbohydrate;
     values[5] = shares.protein;
     add(Kind::Percentages, QStringLiteral("     Calculated Percentage of Calories:"), values);
+}
+
+void DietReport::addGoalShares(const QString& first, const Sums& sums, int days)
+{
+    if (!m_goalRows)
+        return;
+    Sums perDay;
+    for (int i = 0; i < 8; ++i)
+        perDay[i] = sums[i] / days;
+    add(Kind::GoalShares, first, perDay);
 }
 
 QString DietReport::mealLabel(const QString& mealKey)
@@ -175,6 +186,12 @@ bool DietReport::build(Recordset& dietRows)
         if (!readSnapshots(dietRows.date(kDietDate), last))
             return true;
     }
+    m_goalRows = false;
+    if (options.showGoals) {
+        const DailyGoals goals = DailyGoals::read(m_context.config(), m_context.currentUser);
+        m_goals = goals.inReportOrder();
+        m_goalRows = !goals.isEmpty();
+    }
     if (!options.totalsOnly)
         m_rows.reserve(dietRows.recordCount() * 2 + dietRows.recordCount() / 2 + 16);
 
@@ -199,6 +216,7 @@ bool DietReport::build(Recordset& dietRows)
         add(Kind::DayTotal, o.totalsOnly ? lastDay : lastDay + QStringLiteral(" Totals:"), dayTotals);
         if (o.showPercentages)
             addPercentages(dayTotals);
+        addGoalShares(QStringLiteral("     Share of Daily Goals:"), dayTotals);
         if (o.showSnapshot)
             addSnapshotRows(lastDate);
     };
@@ -278,6 +296,7 @@ bool DietReport::build(Recordset& dietRows)
     add(Kind::GrandTotal, QStringLiteral("Report Grand Totals:"), reportTotals);
     if (o.showPercentages)
         addPercentages(reportTotals);
+    addGoalShares(QStringLiteral("     Average Day's Share of Daily Goals:"), reportTotals, m_dayCount);
     if (o.showAverages) {
         Sums averages;
         for (int i = 0; i < 8; ++i)
@@ -334,6 +353,8 @@ QString DietReport::nutrientText(const Row& row, int nutrient) const
     case Kind::SnapshotHeader:
     case Kind::SnapshotValues:
         return m_texts[row.texts][nutrient];
+    case Kind::GoalShares:
+        return DailyGoals::shareText(row.values[nutrient], m_goals[nutrient]);
     default:
         return ReportFormat::nutrient(row.values[nutrient]);
     }

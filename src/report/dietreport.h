@@ -1,5 +1,6 @@
 #pragma once
 
+#include "goals/dailygoals.h"
 #include "report/reporttable.h"
 #include "snapshot/snapshotslots.h"
 
@@ -29,6 +30,7 @@ public:
         bool showPercentages = false; // calorie shares under each total
         bool showSnapshot = false;    // each day's snapshots under its total
         bool showAverages = false;    // the daily averages at the end
+        bool showGoals = false;       // the shares of the user's daily goals under each day and the grand totals
     };
 
     enum class Kind : quint8 {
@@ -44,6 +46,7 @@ public:
         Averages,
         SnapshotHeader,
         SnapshotValues,
+        GoalShares,
     };
 
     // Reads the column titles (with the user's labels of the two optional
@@ -87,6 +90,8 @@ private:
     void addBlank() { add(Kind::Blank, QStringLiteral(" ")); }
     void addTexts(Kind kind, const QString& first, const QStringList& texts);
     void addPercentages(const Sums& sums);
+    // The shares of the goals that sums over days days make a day (no row without goals).
+    void addGoalShares(const QString& first, const Sums& sums, int days = 1);
     void addMealHeader(const QString& day, const QString& mealKey);
     bool readSnapshots(const QDate& first, const QDate& last);
     void addSnapshotRows(const QDate& day);
@@ -101,6 +106,10 @@ private:
     QVector<Row> m_rows;
     QVector<QStringList> m_texts;
     int m_dayCount = 0;
+    // The current user's goals in the order of the columns, read when the
+    // goal rows are asked for; without any goal there are no goal rows.
+    DailyGoals::Goals m_goals{};
+    bool m_goalRows = false;
     QHash<QString, QString> m_mealLabels;
     QHash<QString, QString> m_shared;
     QHash<QString, QString> m_servingLines;

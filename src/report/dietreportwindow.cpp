@@ -29,7 +29,7 @@ DietReportWindow::DietReportWindow(AppContext& context, QWidget* parent)
 void DietReportWindow::buildReport()
 {
     WaitCursor wait;
-    m_report.options = {MealBreak, TotalsOnly, ShowPercentages, ShowSnapshot, ShowAverages};
+    m_report.options = {MealBreak, TotalsOnly, ShowPercentages, ShowSnapshot, ShowAverages, ShowGoals};
     const bool any = m_report.build(m_context.dataSource().rsDietReport);
     model().reload();
     // The widths it prints with, the dates alone somewhat narrower.

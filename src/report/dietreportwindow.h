@@ -18,6 +18,7 @@ public:
     bool ShowPercentages = false;
     bool ShowSnapshot = false;
     bool ShowAverages = false;
+    bool ShowGoals = false;
 
     // Fills the list from rsDietReport; with no rows the list stays empty and
     // there is nothing to print or export.

@@ -66,8 +66,11 @@ ReportCriteriaDialog::ReportCriteriaDialog(Kind kind, QWidget* parent) : QDialog
         chkShowSnapshot = checkBox("chkShowSnapshot",
                                    QStringLiteral("Display Physical Snapshot Data with Diet Data"), false);
         chkMealBreak = checkBox("chkMealBreak", QStringLiteral("Subtotal on Meals"), false);
+        chkShowGoals = checkBox("chkShowGoals", QStringLiteral("Show Daily Goals"), false);
+        chkShowGoals->setToolTip(
+            QStringLiteral("Each day's share of the Daily Goals set in Configuration Options, and the average day's"));
         for (QCheckBox* box :
-             {chkShowAverages, chkShowPercentages, chkTotalsOnly, chkShowSnapshot, chkMealBreak})
+             {chkShowAverages, chkShowPercentages, chkTotalsOnly, chkShowSnapshot, chkMealBreak, chkShowGoals})
             layout->addWidget(box);
         connect(chkTotalsOnly, &QCheckBox::toggled, this, &ReportCriteriaDialog::totalsOnlyChanged);
     }

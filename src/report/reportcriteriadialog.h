@@ -9,7 +9,7 @@ class QPushButton;
 
 // The criteria of a report or graph: its range of days and, for the diet
 // report, what it shows. One class configured three ways: frmReportCrit
-// (diet report, with its five options), frmReportCritGraph (diet graph) and
+// (diet report, with its options), frmReportCritGraph (diet graph) and
 // frmReportCritSnap (snapshot report). dialogResult() is "" while the dialog
 // is open, "OK" after OK, and "CANCEL" after Cancel or any other close.
 class ReportCriteriaDialog : public QDialog
@@ -36,6 +36,7 @@ public:
     QCheckBox* chkTotalsOnly = nullptr;
     QCheckBox* chkShowSnapshot = nullptr;
     QCheckBox* chkMealBreak = nullptr;
+    QCheckBox* chkShowGoals = nullptr;
 
     void done(int result) override;
 

@@ -91,6 +91,7 @@ void ReportLauncher::dietReport()
     report.ShowPercentages = criteria->chkShowPercentages->isChecked();
     report.ShowSnapshot = criteria->chkShowSnapshot->isChecked();
     report.ShowAverages = criteria->chkShowAverages->isChecked();
+    report.ShowGoals = criteria->chkShowGoals->isChecked();
     report.buildReport();
     showOutput(m_context, report, ds.rsDietReport);
 }

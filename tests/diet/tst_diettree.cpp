@@ -251,6 +251,27 @@ private slots:
         f->main().activateWindow();
         QTRY_VERIFY(w.isNull());
     }
+    // A day's totals show the current user's goals and the shares of them; an
+    // entry's and a meal's show none.
+    void dayTotalsMeasureUpToTheGoals()
+    {
+        // Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2.
+        DailyGoals::write(f->ctx(), "USER1", {"100", "", "", "500", "", "", "0"});
+        DailyGoals::write(f->ctx(), "USER2", {"1", "1", "1", "1", "1", "1", "1", "1"});
+        QStringList notes;
+        for (const QString& key : {QString("DT20030514"), kLunch14, QString("D1")}) {
+            QPointer<DietDetailsWindow> w = shownTotals(key);
+            QVERIFY(w);
+            for (QLabel* goal : w->lblGoal)
+                notes << goal->text();
+            w->close();
+            QTRY_VERIFY(w.isNull());
+        }
+        // 112.75 of 100 is 112.8% (half to even), 451 of 500 90.2%.
+        QCOMPARE(notes.mid(0, 8), (QStringList{"of 100 (112.8%)", "", "", "of 500 (90.2%)", "", "", "", ""}));
+        QCOMPARE(notes.mid(8), QStringList(16, ""));
+    }
+
     void aLongLogScrollsToItsEndsAndOpensItsFirstEntry()
     {
         // Three years, three entries a day: the days are read only as they are used,

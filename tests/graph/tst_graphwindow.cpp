@@ -1,5 +1,6 @@
 #include "data/orvdatasource.h"
 #include "fixture.h"
+#include "goals/dailygoals.h"
 #include "graph/graphwindow.h"
 
 #include <QBuffer>
@@ -8,6 +9,8 @@
 #include <QChartView>
 #include <QImage>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
@@ -117,6 +120,74 @@ private slots:
         // The line keeps the scale the sums ask for.
         QCOMPARE((QList<double>{sums()->max(), double(sums()->tickCount())}), (QList<double>{2, 5}));
         QCOMPARE(g->chart->title(), title("Fat"));
+    }
+
+    // The current user's goal of the nutrient shown is a level "Goal" line
+    // across the days, over the bars or beside the line, in the picture saved
+    // and on the page printed; the scale takes it in. Without a goal there is none.
+    void goalLineAcrossTheDays()
+    {
+        // Fat, Protein, Carbohydrate, Calorie, Sodium: calories 4 and 8 a day, sodium 5 and 10.
+        DailyGoals::write(t->ctx(), "USER1", {"0", "", "", "6", "100"});
+        DailyGoals::write(t->ctx(), "USER2", {"1", "1", "1", "1", "1"});
+        open();
+        QLineSeries* goal = nullptr;
+        for (QAbstractSeries* series : g->chart->series())
+            if (series->name() == "Goal")
+                goal = qobject_cast<QLineSeries*>(series);
+        QVERIFY(goal);
+        const QList<QPointF> across{{0.5, 6}, {2.5, 6}};
+        QCOMPARE(goal->points(), across);
+        QVERIFY(goal->isVisible() && g->chart->legend()->isVisible());
+        QCOMPARE(sums()->max(), 8.0);
+        // Drawn over the second day's bar, which reaches 8, where the line crosses it.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const QPoint crossing = g->MSChart1->mapFromScene(g->chart->mapToPosition(QPointF(2, 6), goal));
+        const auto isRed = [](QRgb pixel) { return qRed(pixel) > 150 && qGreen(pixel) < 90 && qBlue(pixel) < 90; };
+        const QImage shown = g->MSChart1->grab().toImage();
+        int redOverTheBar = 0; // the line is dashed: some of it
+        for (int x = crossing.x() - 20; x <= crossing.x() + 20; ++x)
+            for (int y = crossing.y() - 1; y <= crossing.y() + 1; ++y)
+                redOverTheBar += isRed(shown.pixel(x, y));
+        QVERIFY(redOverTheBar > 10);
+
+        // A red line in the picture saved and on the page printed, and none without a goal.
+        QTemporaryDir dir;
+        const auto redPixels = [&](const QImage& image) {
+            int red = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    red += isRed(image.pixel(x, y));
+            return red;
+        };
+        const auto printed = [&] {
+            QImage page(g->MSChart1->size(), QImage::Format_RGB32);
+            page.fill(Qt::white);
+            QPainter painter(&page);
+            g->printGraphs(GraphPrintPlan::Mode::Current, painter, QRectF(page.rect()), g->MSChart1->logicalDpiX(),
+                           [] { return true; });
+            return page;
+        };
+        QVERIFY(g->saveImage(dir.filePath("goal.png")));
+        QVERIFY(redPixels(QImage(dir.filePath("goal.png"))) > 100);
+        QVERIFY(redPixels(printed()) > 100);
+
+        g->rbStyle[1]->click();
+        QVERIFY(goal->isVisible() && line()->isVisible());
+        QCOMPARE(goal->points(), across);
+        QStringList named;
+        for (QLegendMarker* marker : g->chart->legend()->markers())
+            if (marker->isVisible())
+                named << marker->label();
+        QCOMPARE(named, QStringList{"Goal"});
+        g->rbNutrient[3]->click(); // sodium: the scale reaches the goal of 100
+        QCOMPARE(goal->points(), (QList<QPointF>{{0.5, 100}, {2.5, 100}}));
+        QCOMPARE(sums()->max(), 100.0);
+        g->rbNutrient[1]->click(); // fat: a goal of 0 draws nothing
+        QVERIFY(!goal->isVisible() && !g->chart->legend()->isVisible());
+        QCOMPARE(sums()->max(), 2.0);
+        QVERIFY(g->saveImage(dir.filePath("none.png")));
+        QCOMPARE(redPixels(QImage(dir.filePath("none.png"))), 0);
     }
 
     void noDataSaysSoOnce()

@@ -2,6 +2,7 @@
 #include "app/configstore.h"
 #include "diet/diettree.h"
 #include "diet/diettreemodel.h"
+#include "options/goalspage.h"
 #include "options/optionsdialog.h"
 
 #include <QComboBox>
@@ -136,7 +137,8 @@ private slots:
                                          "Multi User Configuration|Set up user names and select current user",
                                          "Optional Field Labels|Set labels for optional nutrient fields",
                                          "Meal Definition|Define Meal Names",
-                                         "Snapshot Field Labels|Set labels for Shapshot values"}));
+                                         "Snapshot Field Labels|Set labels for Shapshot values",
+                                         "Daily Goals|Set each user's daily nutrient goals"}));
             QVERIFY(d.optUser[0]->isChecked());
             retype(d.txtUser[0], "Alice"); // renaming the current user does not rebuild the tree
             d.cmdApply->click();
@@ -151,6 +153,80 @@ private slots:
                  QString("2003-05-13|1"));
         // Exactly one USER row carries the mark, so the next start finds the same user.
         QCOMPARE(marked() + "|" + f->ctx().config().findCurrentUser(), QString("USER3|USER3"));
+    }
+
+    // Each user's goals in turn, under the names and labels the other pages
+    // give; the reference values fill the fixed nutrients only; Apply stores
+    // the goals typed, as numbers, and adds no item for a goal left blank.
+    void goalsOfEachUser()
+    {
+        const int items = f->test.scalar("SELECT count(*) FROM CONFIG").toInt();
+        withOptions([&](OptionsDialog& d) {
+            GoalsPage* page = d.goalsPage;
+            const auto shown = [page] {
+                QStringList texts{page->cmbGoalUser->currentText(), page->lblGoal[6]->text(), page->lblGoal[7]->text()};
+                for (QLineEdit* box : page->txtGoal)
+                    texts << box->text();
+                return texts;
+            };
+            QCOMPARE(page->cmbGoalUser->currentText(), QString("User 1"));
+            retype(d.txtUser[2], "Carol");
+            retype(d.txtOther1, "Fibre");
+            retype(page->txtGoal[3], " 1800 ");
+            page->cmbGoalUser->setCurrentIndex(2);
+            QCOMPARE(shown(), (QStringList{"Carol", "Fibre", "Sugars"} + QStringList(8, "")));
+            retype(page->txtGoal[6], "25");
+            retype(page->txtGoal[0], "60");
+            page->cmdReferenceValues->click();
+            QCOMPARE(shown().mid(3), (QStringList{"78", "50", "275", "2000", "2300", "300", "25", ""}));
+            page->cmbGoalUser->setCurrentIndex(0);
+            QCOMPARE(page->txtGoal[3]->text(), QString(" 1800 "));
+            d.cmdApply->click();
+            QCOMPARE(page->txtGoal[3]->text(), QString("1800"));
+        });
+        QCOMPARE(f->prompts().count(), 0);
+        QStringList goals;
+        for (const QVariantList& row :
+             f->test.rows("SELECT ConfigItem, ConfigValue FROM CONFIG WHERE ConfigItem LIKE 'GOAL%' ORDER BY rowid"))
+            goals << row[0].toString() + "=" + row[1].toString();
+        QCOMPARE(goals, (QStringList{"GOAL1CALORIE=1800", "GOAL3FAT=78", "GOAL3PROTEIN=50", "GOAL3CARBOHYDRATE=275",
+                                     "GOAL3CALORIE=2000", "GOAL3SODIUM=2300", "GOAL3CHOLESTEROL=300", "GOAL3OTHER1=25"}));
+        QCOMPARE(f->test.scalar("SELECT count(*) FROM CONFIG").toInt(), items + goals.size());
+    }
+
+    // A goal that is refused is named and shown to be mended; nothing is stored.
+    void goalRefused_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        const QString goal = "The Daily Goal for Sodium of Bob";
+        QTest::newRow("text") << "lots" << goal + ", \"lots\", is not a number. Enter a number such as 1800, or leave the box blank for no goal.";
+        QTest::newRow("negative") << "-5" << goal + " cannot be negative. Enter 0 or more, or leave the box blank for no goal.";
+        QTest::newRow("too large") << "1e7" << goal + ", 1e7, cannot be shown in full. A goal has at most 7 digits before the decimal point and 3 after it.";
+    }
+    void goalRefused()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        const QList<QVariantList> before = allConfig();
+        withOptions([&](OptionsDialog& d) {
+            GoalsPage* page = d.goalsPage;
+            retype(d.txtUser[1], "Bob");
+            retype(page->txtGoal[3], "1800");
+            page->cmbGoalUser->setCurrentIndex(1);
+            retype(page->txtGoal[4], text);
+            page->cmbGoalUser->setCurrentIndex(0);
+            d.tabOptions->setCurrentIndex(0);
+            d.cmdOK->click();
+            QVERIFY(d.isVisible());
+            QCOMPARE(d.tabOptions->currentWidget(), page);
+            QCOMPARE(page->cmbGoalUser->currentIndex(), 1);
+            QCOMPARE(d.focusWidget(), page->txtGoal[4]);
+            QCOMPARE(page->txtGoal[4]->selectedText(), text);
+        });
+        QCOMPARE(f->prompts().texts(), QStringList{message});
+        QCOMPARE(f->prompts().last().icon, PromptIcon::Exclamation);
+        QCOMPARE(allConfig(), before);
     }
 
     void missingValueRefused_data()

@@ -1,6 +1,7 @@
 #include "app/configstore.h"
 #include "data/orvdatasource.h"
 #include "fixture.h"
+#include "goals/dailygoals.h"
 #include "report/calorieshares.h"
 #include "report/dietreport.h"
 #include "report/reportformat.h"
@@ -59,6 +60,7 @@ class ReportRowsTest : public QObject
         report->options.showPercentages = flags.contains("shares");
         report->options.showSnapshot = flags.contains("snapshots");
         report->options.showAverages = flags.contains("averages");
+        report->options.showGoals = flags.contains("goals");
         ds().cmdDietReport(QDate(2003, 5, firstDay), QDate(2003, 5, lastDay), "USER1");
         report->build(ds().rsDietReport);
         return report;
@@ -104,6 +106,7 @@ private slots:
             return QStringList{heading, " "} + entry(food) + QStringList{heading + " Totals:", " "};
         };
         const QStringList grand{"*Report Grand Totals:"}, shares{"*     Calculated Percentage of Calories:"};
+        const QStringList goals{"*     Share of Daily Goals:"}, averageGoals{"*     Average Day's Share of Daily Goals:"};
         QTest::newRow("one row") << "" << QStringList{"14|MEAL0|Apples"} << day(14) + entry("Apples") + dayTotals(14) + grand;
         QTest::newRow("totals only") << "totals" << QStringList{"14|MEAL0|A", "14|MEAL1|B", "15|MEAL0|C"}
                                      << QStringList{"*05/14/2003", "*05/15/2003", " ", " "} + grand;
@@ -122,6 +125,16 @@ private slots:
         QTest::newRow("totals only with shares") << "totals,shares" << QStringList{"14|MEAL0|A"}
                                                  << QStringList{"*05/14/2003"} + shares + QStringList{" ", " "} + grand + shares;
         QTest::newRow("no rows") << "shares,averages" << QStringList{} << QStringList{};
+        // Goals are set in every row (but the last): only the option shows them.
+        QTest::newRow("goals") << "goals,shares,averages" << QStringList{"14|MEAL0|A", "16|MEAL0|B"}
+                               << day(14) + entry("A") + dayTotals(14, shares + goals) + day(16) + entry("B") +
+                                      dayTotals(16, shares + goals) + grand + shares + averageGoals +
+                                      QStringList{"*     Daily Averages:"};
+        QTest::newRow("goals, totals only") << "goals,totals" << QStringList{"14|MEAL0|A"}
+                                            << QStringList{"*05/14/2003"} + goals + QStringList{" ", " "} + grand +
+                                                   averageGoals;
+        QTest::newRow("goals asked, none set") << "goals,nogoals" << QStringList{"14|MEAL0|Apples"}
+                                               << day(14) + entry("Apples") + dayTotals(14) + grand;
     }
     void dietRowsInOrder()
     {
@@ -129,6 +142,8 @@ private slots:
         QFETCH(QStringList, entries);
         if (flags.contains("samelabel"))
             t->ctx().config().setConfig("MEAL2", "Lunch", false);
+        if (!flags.contains("nogoals"))
+            DailyGoals::write(t->ctx(), "USER1", {"4", "", "", "8"});
         for (const QString& entry : entries)
             addEntry(*t, entry);
         addEntry(*t, "20|MEAL0|after the range");
@@ -163,6 +178,30 @@ private slots:
         auto totals = dietReport("totals");
         QCOMPARE(totals->headerText(0) + "," + totals->headerText(1), QString("Date,Calories"));
         QCOMPARE(cells(*totals, 0), (QStringList{"05/14/2003", "4.0", "1.0", "6.0", "5.0", "3.0", "2.0", "7.0", "8.0"}));
+    }
+
+    // Each day's share of the goals and the average day's; a nutrient without
+    // a goal (or with a goal of 0) shows none, a damaged sum shows "invalid".
+    void goalShareCells()
+    {
+        addEntry(*t, "14|MEAL0|A", 1);
+        addEntry(*t, "16|MEAL0|B", 2);
+        addEntry(*t, "17|MEAL0|C", 1);
+        t->exec("UPDATE DietActivity SET Calorie = 1e999 WHERE FoodName = 'C'");
+        // Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2.
+        DailyGoals::write(t->ctx(), "USER1", {"4", "", "", "8", "", "", "0", "16"});
+        auto report = dietReport("goals", 14, 16);
+        const QStringList rows = outline(*report);
+        // Calories, Fat, Chol, Sodium, Carbs, Protein, Fiber, Sugars.
+        QCOMPARE(cells(*report, rows.indexOf("*     Share of Daily Goals:")),
+                 (QStringList{"     Share of Daily Goals:", "", "50.0%", "25.0%", "", "", "", "", "", "50.0%"}));
+        QCOMPARE(cells(*report, rows.lastIndexOf("*     Share of Daily Goals:")).mid(2, 2),
+                 (QStringList{"100.0%", "50.0%"}));
+        QCOMPARE(cells(*report, rows.indexOf("*     Average Day's Share of Daily Goals:")).mid(2),
+                 (QStringList{"75.0%", "37.5%", "", "", "", "", "", "75.0%"}));
+
+        auto damaged = dietReport("goals,totals", 17, 17);
+        QCOMPARE(cells(*damaged, 1).mid(1, 2), (QStringList{"invalid", "25.0%"}));
     }
 
     void snapshotRowsUnderEachDay()

@@ -1,4 +1,5 @@
 #include "data/orvdatasource.h"
+#include "goals/dailygoals.h"
 #include "graph/graphwindow.h"
 #include "mainwindowfixture.h"
 #include "print/recordingsurface.h"
@@ -41,7 +42,7 @@ class ReportWindowsTest : public QObject
         ds().cmdDietReport(lo, hi, "USER1");
         auto window = std::make_unique<DietReportWindow>(f->ctx());
         window->setWindowTitle(window->windowTitle() + "  05/14/03 - 05/15/03");
-        window->ShowPercentages = true;
+        window->ShowPercentages = window->ShowGoals = true;
         window->buildReport();
         return window;
     }
@@ -53,6 +54,7 @@ private slots:
         f->test.addDietRow("USER1", kFirst, "MEAL0", "Crème brûlée, \"home\"", 1);
         f->test.addDietRow("USER1", kLast, "MEAL1", "=HYPERLINK(\"x\")", 2);
         f->load();
+        DailyGoals::write(f->ctx(), "USER1", {"", "", "", "8"}); // a goal of 8 calories
     }
     void cleanup() { f.reset(); }
 
@@ -74,9 +76,10 @@ private slots:
         QTest::newRow("Tools menu: snapshots") << "mnuToolsSnapshotReport" << "" << QStringList{"Cancel"} << snapDialog;
         // Percentages are on at first.
         QTest::newRow("drop-down: diet report")
-            << "DIETRPT" << diet << QStringList{"OK", "chkMealBreak", "chkShowAverages"}
+            << "DIETRPT" << diet << QStringList{"OK", "chkMealBreak", "chkShowAverages", "chkShowGoals"}
             << dietDialog + QStringList{"frmReport", "Diet Activity Report  05/14/03 - 05/15/03", "  05/14/2003 - Breakfast Totals:",
-                                        "     Daily Averages:", "     Calculated Percentage of Calories:"};
+                                        "     Daily Averages:", "     Calculated Percentage of Calories:",
+                                        "     Share of Daily Goals:"};
         // Whole days: from one second after midnight of the first.
         QTest::newRow("drop-down: snapshot report")
             << "SNAPSHOTRPT" << "" << QStringList{"OK"}
@@ -171,7 +174,8 @@ private slots:
         QCOMPARE(surface.orientation(), int(PrintSurface::kLandscape));
         QCOMPARE(window->columnWidths(), QVector<double>{5000} + QVector<double>(9, 1000));
         const QStringList texts = surface.textStrings();
-        for (const char* text : {"Diet Activity Report  05/14/03 - 05/15/03 for User 1", "Report Grand Totals:", "Fiber"})
+        for (const char* text : {"Diet Activity Report  05/14/03 - 05/15/03 for User 1", "Report Grand Totals:", "Fiber",
+                                 "Average Day's Share of Daily Goals:", "75.0%"})
             QVERIFY2(texts.contains(text), text);
         QVERIFY(texts.last().endsWith("Page 1"));
         QVERIFY(std::any_of(surface.ops.begin(), surface.ops.end(),
@@ -199,6 +203,7 @@ private slots:
                                "Food Name,Servings,Calories,Fat,Chol,Sodium,Carbs,Protein,Fiber,Sugars\r\n"));
         QVERIFY(csv.contains(QString("\r\n\"Crème brûlée, \"\"home\"\"\",1.00,4.0,1.0,").toUtf8()));
         QVERIFY(csv.contains("\r\n\"'=HYPERLINK(\"\"x\"\")\",1.00,8.0,2.0,"));
+        QVERIFY(csv.contains("\r\n     Share of Daily Goals:,,100.0%,,"));
         QVERIFY(fileBytes(dir.filePath("report.pdf")).startsWith("%PDF-"));
         const QString csvName = "Export: Diet Activity Report 05-14-03 - 05-15-03.csv";
         QCOMPARE(asked, (QStringList{csvName, "Save as PDF: Diet Activity Report 05-14-03 - 05-15-03.pdf", csvName,
