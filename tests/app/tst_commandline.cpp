@@ -73,9 +73,6 @@ private slots:
         QTest::newRow("the windows on --data-dir")
             << QStringList{"--data-dir=@/x/../y"} << 5 << "windows on @/y";
         QTest::newRow("an unknown option") << QStringList{"--bogus", "export"} << 2 << "";
-        QTest::newRow("a missing folder") << QStringList{"--data-dir"} << 2 << "";
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "";
-        QTest::newRow("version") << QStringList{"--version"} << 0 << "";
     }
     void theStartRunsWhatTheWordsAskFor()
     {

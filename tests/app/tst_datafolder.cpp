@@ -35,27 +35,17 @@ private:
         QVERIFY(QDir().mkpath(QFileInfo(at(relative)).absolutePath()));
         Fixture::writeDatabase(at(relative));
     }
-    // Every file and folder of the tree, with each file's bytes.
-    QMap<QString, QByteArray> tree() const
+    // Every file and folder of the tree but those under except, with each file's bytes.
+    QMap<QString, QByteArray> tree(const QString& except = {}) const
     {
         QMap<QString, QByteArray> entries;
         QDirIterator it(root->path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
-            entries[QDir(root->path()).relativeFilePath(path)] =
-                it.fileInfo().isDir() ? QByteArray("<folder>") : fileBytes(path);
-        }
-        return entries;
-    }
-    // The tree without the folder under relative.
-    QMap<QString, QByteArray> treeBut(const QString& relative) const
-    {
-        QMap<QString, QByteArray> entries;
-        const QMap<QString, QByteArray> all = tree();
-        for (auto entry = all.begin(); entry != all.end(); ++entry) {
-            if (entry.key() != relative && !entry.key().startsWith(relative + QLatin1Char('/')))
-                entries.insert(entry.key(), entry.value());
+            const QString name = QDir(root->path()).relativeFilePath(path);
+            if (except.isEmpty() || name.section('/', 0, 0) != except)
+                entries[name] = it.fileInfo().isDir() ? QByteArray("<folder>") : fileBytes(path);
         }
         return entries;
     }
@@ -73,60 +63,43 @@ private slots:
     void theRuleChoosesInItsOrder_data()
     {
         QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("environment");
-        QTest::addColumn<QString>("beside"); // in prefix/bin/Data: "log", "template" or nothing
-        QTest::addColumn<bool>("installed"); // a seed in prefix/share/foodlark
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<int>("origin");
-        QTest::addColumn<QString>("seed");
-        const QString installedSeed = "prefix/share/foodlark/MeboUpgd.mdb";
-        QTest::newRow("--data-dir before all, from the current folder")
-            << "mine"
-            << "@/env"
-            << "log" << true << "work/mine" << int(DataFolder::Origin::Option) << installedSeed;
-        QTest::newRow("FOODLARK_DATA_DIR before a portable log")
-            << ""
-            << "@/work/../env"
-            << "log" << false << "env" << int(DataFolder::Origin::Environment) << "";
-        QTest::newRow("a portable log")
-            << ""
-            << ""
-            << "log" << true << "prefix/bin/Data" << int(DataFolder::Origin::Portable) << installedSeed;
-        QTest::newRow("a build tree: the user's folder, seeded from beside the program")
-            << ""
-            << ""
-            << "template" << true << "home/.local/share/Foodlark/Foodlark" << int(DataFolder::Origin::User)
-            << "prefix/bin/Data/MeboUpgd.mdb";
-        QTest::newRow("installed: the user's folder, seeded from share")
-            << ""
-            << ""
-            << "" << true << "home/.local/share/Foodlark/Foodlark" << int(DataFolder::Origin::User)
-            << installedSeed;
-        QTest::newRow("no seed at all")
-            << ""
-            << ""
-            << "" << false << "home/.local/share/Foodlark/Foodlark" << int(DataFolder::Origin::User) << "";
+        QTest::addColumn<QString>("environment"); // @: the temporary tree
+        QTest::addColumn<QStringList>("files");   // logs and seeds laid out first
+        QTest::addColumn<QString>("chosen");      // folder | how it was chosen | seed
+        const auto row = [](const char* tag, const char* option, const char* environment,
+                            const QStringList& files, const QString& chosen) {
+            QTest::newRow(tag) << option << environment << files << chosen;
+        };
+        const QString log = "prefix/bin/Data/MeboData.mdb";
+        const QString beside = "prefix/bin/Data/MeboUpgd.mdb";
+        const QString installed = "prefix/share/foodlark/MeboUpgd.mdb";
+        const QString user = "home/.local/share/Foodlark/Foodlark | the user's data folder | ";
+        row("--data-dir first, from the current folder", "mine", "@/env", {log, installed},
+            "work/mine | named by --data-dir | " + installed);
+        row("FOODLARK_DATA_DIR before a portable log", "", "@/work/../env", {log},
+            "env | named by FOODLARK_DATA_DIR | ");
+        row("a portable log", "", "", {log, installed},
+            "prefix/bin/Data | the Data folder beside the program | " + installed);
+        row("a build tree: seeded from beside the program", "", "", {beside, installed}, user + beside);
+        row("installed: seeded from share", "", "", {installed}, user + installed);
+        row("no seed at all", "", "", {}, user);
     }
     void theRuleChoosesInItsOrder()
     {
         QFETCH(QString, option);
         QFETCH(QString, environment);
-        QFETCH(QString, beside);
-        QFETCH(bool, installed);
-        QFETCH(QString, folder);
-        QFETCH(int, origin);
-        QFETCH(QString, seed);
-        if (beside == "log")
-            writeDatabase("prefix/bin/Data/MeboData.mdb");
-        else if (beside == "template")
-            writeDatabase("prefix/bin/Data/MeboUpgd.mdb");
-        if (installed)
-            writeDatabase("prefix/share/foodlark/MeboUpgd.mdb");
+        QFETCH(QStringList, files);
+        QFETCH(QString, chosen);
+        for (const QString& file : files)
+            writeDatabase(file);
         const QMap<QString, QByteArray> before = tree();
-        const DataFolder chosen = DataFolder::choose(places(option, environment.replace("@", root->path())));
-        QCOMPARE(chosen.path, at(folder));
-        QCOMPARE(int(chosen.origin), origin);
-        QCOMPARE(chosen.seedPath, at(seed));
+        const DataFolder folder = DataFolder::choose(places(option, environment.replace("@", root->path())));
+        const auto relative = [this](const QString& path) {
+            return path.isEmpty() ? path : QDir(root->path()).relativeFilePath(path);
+        };
+        QCOMPARE(
+            QStringList({relative(folder.path), folder.originText(), relative(folder.seedPath)}).join(" | "),
+            chosen);
         QCOMPARE(tree(), before); // choosing makes nothing
     }
 
@@ -136,54 +109,42 @@ private slots:
     void aNewFolderIsMadeAndSeededOnce_data()
     {
         QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("seed");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("the user's folder, seed beside the program") << ""
-                                                                    << "prefix/bin/Data/MeboUpgd.mdb"
-                                                                    << "home/.local/share/Foodlark/Foodlark";
-        QTest::newRow("the user's folder, installed seed") << ""
-                                                           << "prefix/share/foodlark/MeboUpgd.mdb"
-                                                           << "home/.local/share/Foodlark/Foodlark";
+        QTest::newRow("the user's folder") << ""
+                                           << "home/.local/share/Foodlark/Foodlark";
         QTest::newRow("a new folder of --data-dir") << "new/log"
-                                                    << "prefix/bin/Data/MeboUpgd.mdb"
                                                     << "work/new/log";
     }
     void aNewFolderIsMadeAndSeededOnce()
     {
         QFETCH(QString, option);
-        QFETCH(QString, seed);
         QFETCH(QString, folder);
+        const QString seed = "prefix/bin/Data/MeboUpgd.mdb";
         writeDatabase(seed);
         const QByteArray seedBytes = fileBytes(at(seed));
         const QString top = folder.section('/', 0, 0);
-        QMap<QString, QByteArray> others = treeBut(top);
-        const DataFolder chosen = DataFolder::choose(places(option));
-        QCOMPARE(chosen.path, at(folder));
-        {
+        const auto startsCleanly = [&] {
             ScriptedPrompts prompts;
-            AppContext context(chosen, prompts);
-            QVERIFY(Startup::openDatabase(context));
-            QCOMPARE(prompts.count(), 0);
-        }
+            AppContext context(DataFolder::choose(places(option)), prompts);
+            return Startup::openDatabase(context) && prompts.count() == 0;
+        };
+        QMap<QString, QByteArray> others = tree(top);
+        QVERIFY(startsCleanly());
         QCOMPARE(QDir(at(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{"MeboData.mdb"});
-        QCOMPARE(fileBytes(chosen.dbPath()), seedBytes);
-        QCOMPARE(treeBut(top), others);
+        const QString log = at(folder) + "/MeboData.mdb";
+        QCOMPARE(fileBytes(log), seedBytes);
+        QCOMPARE(tree(top), others);
 
-        fileRows(chosen.dbPath(), "UPDATE CONFIG SET ConfigValue = 'Ann' WHERE ConfigItem = 'USER1'");
+        fileRows(log, "UPDATE CONFIG SET ConfigValue = 'Ann' WHERE ConfigItem = 'USER1'");
         QFile newer(at(seed));
         QVERIFY(newer.open(QIODevice::WriteOnly | QIODevice::Truncate) && newer.write("a newer seed") > 0);
         newer.close();
-        others = treeBut(top);
-        {
-            ScriptedPrompts prompts;
-            AppContext context(DataFolder::choose(places(option)), prompts);
-            QVERIFY(Startup::openDatabase(context));
-            QCOMPARE(prompts.count(), 0);
-        }
-        QCOMPARE(fileRows(chosen.dbPath(), "SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'USER1'"),
+        others = tree(top);
+        QVERIFY(startsCleanly());
+        QCOMPARE(fileRows(log, "SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'USER1'"),
                  QList<QVariantList>{{"Ann"}});
-        QCOMPARE(treeBut(top), others);
+        QCOMPARE(tree(top), others);
     }
 
     // A folder that cannot be made or written to is named in the box, and
@@ -196,8 +157,6 @@ private slots:
             "Unable to make the folder '@/home/data' for the Corvane's Foodlark Database: ";
         QTest::newRow("a file where its folder belongs")
             << "home is a file" << cannotMake + "'@/home' is a file, not a folder.  ";
-        QTest::newRow("a file of its name")
-            << "data is a file" << cannotMake + "'@/home/data' is a file, not a folder.  ";
         QTest::newRow("the folder it belongs in is read-only")
             << "home is read-only" << cannotMake + "the folder '@/home' can not be written to.  ";
         QTest::newRow("the folder is read-only") << "data is read-only"
