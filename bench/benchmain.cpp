@@ -134,10 +134,10 @@ void resetMemoryPeak()
         clear.write("5");
 }
 // The real program started as a new process from a folder of its own (a copy
-// of the executable beside Data/MeboData.mdb, as installed), timed from the
-// start to the line it writes once its main window is shown (see
-// FOODLARK_STARTUP_PROBE in ui/program.cpp). Its settings go to a folder of
-// their own.
+// of the executable beside Data/MeboData.mdb, a portable folder, which it
+// takes as its data folder), timed from the start to the line it writes once
+// its main window is shown (see FOODLARK_STARTUP_PROBE in ui/program.cpp).
+// Its settings and user's data folder are folders of their own.
 class ColdStart
 {
 public:
@@ -177,6 +177,8 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("FOODLARK_STARTUP_PROBE"), QStringLiteral("1"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder + QStringLiteral("/config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_folder + QStringLiteral("/share"));
+        environment.remove(QStringLiteral("FOODLARK_DATA_DIR"));
         if (m_platform.isEmpty())
             environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         else
@@ -270,7 +272,7 @@ int main(int argc, char** argv)
     QDir(folder).mkpath(QStringLiteral("Data"));
 
     ConsolePrompts prompts;
-    AppContext context(folder, prompts);
+    AppContext context(DataFolder(folder + QStringLiteral("/Data")), prompts);
     const BenchDatabase::Options options = BenchDatabase::Options::withYears(years);
     BenchDatabase::Summary summary;
     QElapsedTimer buildTimer;

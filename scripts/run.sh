@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and starts Foodlark on its database.
+# Installs what is needed, builds, and starts Foodlark on the user's data
+# folder (a new log there on the first start; see the README).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh

@@ -1,6 +1,8 @@
+#include "app/commandline.h"
 #include "ui/program.h"
 
 int main(int argc, char** argv)
 {
-    return runProgram(argc, argv);
+    // --help, --version, a wrong word and the commands end without a window.
+    return CommandLine::run(argc, argv, programCommands(), runProgram);
 }

@@ -1,5 +1,7 @@
-# Puts the seed database in the program's Data folder as the upgrade template,
-# unless the user's own database is already there: a build never touches it.
+# Puts the seed database in the program's Data folder, where the program
+# copies a new user's log from, unless a log is already kept there (a build
+# tree of an earlier version, which the program goes on using): a build never
+# touches it.
 if(EXISTS "${DATA_DIR}/MeboData.mdb")
   return()
 endif()

@@ -1,6 +1,7 @@
 // Draws the program's SVG pictures once, when the program is built, as the
 // PNG files it shows at start-up (the window icon in its sizes, the splash at
-// one and two device pixels per pixel), so that starting renders no SVG:
+// one and two device pixels per pixel), so that starting renders no SVG, and
+// the largest icon the desktop's launcher takes (256):
 //   foodlark-renderimages OUTPUT_DIR LOGO_SVG SPLASH_SVG
 #include <QDir>
 #include <QGuiApplication>
@@ -37,7 +38,7 @@ int main(int argc, char** argv)
     }
     const QDir out(args[1]);
     bool ok = out.mkpath(QStringLiteral("."));
-    for (int size : {16, 24, 32, 48, 64, 128})
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
         ok = ok &&
              render(args[2], QSize(size, size), false, out.filePath(QStringLiteral("lark-%1.png").arg(size)));
     const QSize splash = QSvgRenderer(args[3]).defaultSize();

@@ -5,20 +5,19 @@
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QtDebug>
 
-AppContext::AppContext(const QString& folder, PromptService& prompts)
+AppContext::AppContext(const DataFolder& folder, PromptService& prompts)
     : appTitle(QStringLiteral("Corvane's Foodlark")),
       companyName(QStringLiteral("Corvane Corporation")),
       webAddress(QStringLiteral("https://www.corvane.example/foodlark")),
       supportAddress(QStringLiteral("support@corvane.example")),
-      programFolder(QDir::cleanPath(folder)),
+      dataFolder(folder),
+      dbPath(folder.dbPath()),
+      upgradePath(folder.upgradePath()),
       m_prompts(&prompts)
 {
-    upgradePath = programFolder + QStringLiteral("/Data/MeboUpgd.mdb");
-    dbPath = programFolder + QStringLiteral("/Data/MeboData.mdb");
     supportMessage = QStringLiteral("If this behavior continues contact ") + companyName +
                      QStringLiteral(" Support at ") + supportAddress + QStringLiteral(".");
     m_dataSource = std::make_unique<OrvDataSource>(*this);

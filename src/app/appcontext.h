@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/datafolder.h"
 #include "app/promptservice.h"
 
 #include <QString>
@@ -20,8 +21,8 @@ class ConfigStore;
 class AppContext
 {
 public:
-    // Sets the identity texts and the paths for a program living in programFolder.
-    AppContext(const QString& programFolder, PromptService& prompts);
+    // Sets the identity texts and the paths of the log in dataFolder.
+    AppContext(const DataFolder& dataFolder, PromptService& prompts);
     ~AppContext();
 
     AppContext(const AppContext&) = delete;
@@ -32,7 +33,7 @@ public:
     QString webAddress;
     QString supportAddress;
     QString supportMessage;
-    QString programFolder;
+    DataFolder dataFolder;
     QString dbPath;
     QString upgradePath;
     QString currentUser;

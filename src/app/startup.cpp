@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -49,6 +50,69 @@ bool refuseOdd(AppContext& context, const QString& path)
     }
 }
 
+// Makes the data folder when it is not there yet (the user's own on the
+// first start, or one named on the command line). A read-only mark on the
+// folder it would be made in is respected, as everywhere. Nothing is written
+// anywhere else when it cannot be made.
+bool makeDataFolder(AppContext& context)
+{
+    const QString& folder = context.dataFolder.path;
+    if (folder.isEmpty()) {
+        context.reportError(QStringLiteral("No folder could be found for the %1 Database: the user's data "
+                                           "folder is not known.  Name a folder with --data-dir.  ")
+                                .arg(context.appTitle));
+        return false;
+    }
+    QString existing = folder;
+    while (!QFileInfo::exists(existing) && QFileInfo(existing).absolutePath() != existing)
+        existing = QFileInfo(existing).absolutePath();
+    const bool isFolder = QFileInfo(existing).isDir();
+    if (isFolder && existing == folder)
+        return true;
+    QString reason = QStringLiteral("the system refused to make it");
+    if (!isFolder)
+        reason = QStringLiteral("'%1' is a file, not a folder").arg(QDir::toNativeSeparators(existing));
+    else if (!isWritable(existing))
+        reason =
+            QStringLiteral("the folder '%1' can not be written to").arg(QDir::toNativeSeparators(existing));
+    else if (QDir().mkpath(folder))
+        return true;
+    context.reportError(QStringLiteral("Unable to make the folder '%1' for the %2 Database: %3.  Make sure "
+                                       "that the folder it belongs in can be written to, or name another "
+                                       "folder with --data-dir.  ")
+                            .arg(QDir::toNativeSeparators(folder), context.appTitle, reason));
+    return false;
+}
+
+// Copies the seed into the data folder as its new log, written whole and
+// flushed under another name before it takes the log's name. The seed itself
+// stays as it is.
+bool copySeed(AppContext& context, const QString& seed)
+{
+    const QString& folder = context.dataFolder.path;
+    if (!isWritable(folder)) {
+        context.reportError(
+            QStringLiteral("The folder '%1' can not be written to, so no new %2 Database can be "
+                           "made in it.  Make sure that the folder is not read-only, or name "
+                           "another folder with --data-dir.  ")
+                .arg(QDir::toNativeSeparators(folder), context.appTitle));
+        return false;
+    }
+    QFile source(seed);
+    QSaveFile copy(context.dbPath);
+    bool copied = source.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly);
+    while (copied && !source.atEnd()) {
+        const QByteArray chunk = source.read(1 << 20);
+        copied = !chunk.isEmpty() && copy.write(chunk) == chunk.size();
+    }
+    if (copied && copy.commit())
+        return true;
+    const QString reason = source.error() != QFileDevice::NoError ? source.errorString() : copy.errorString();
+    context.reportError(QStringLiteral("Unable to copy the new database '%1' into the folder '%2' (%3).  ")
+                            .arg(QDir::toNativeSeparators(seed), QDir::toNativeSeparators(folder), reason));
+    return false;
+}
+
 // Refuses the open database with message: the file is closed, and as it was.
 bool refuse(AppContext& context, const QString& message)
 {
@@ -80,9 +144,14 @@ bool isWritable(const QString& path)
 
 bool locateDatabase(AppContext& context)
 {
+    if (!makeDataFolder(context))
+        return false;
     if (probeFile(context.dbPath) != Probe::NotFound)
         return true;
     if (probeFile(context.upgradePath) == Probe::NotFound) {
+        const QString& seed = context.dataFolder.seedPath;
+        if (!seed.isEmpty() && probeFile(seed) != Probe::NotFound)
+            return copySeed(context, seed);
         context.prompts().ask(
             {PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("Critical Application Error"),
              QStringLiteral("Unable to locate database file '") + QDir::toNativeSeparators(context.dbPath) +
@@ -97,7 +166,7 @@ bool locateDatabase(AppContext& context)
         return false;
     if (!QFile::rename(context.upgradePath, context.dbPath)) {
         context.reportError(
-            QStringLiteral("Unable to move the database file '%1' to '%2'.  Make sure that the Data "
+            QStringLiteral("Unable to move the database file '%1' to '%2'.  Make sure that its "
                            "folder is not read-only.  ")
                 .arg(QDir::toNativeSeparators(context.upgradePath),
                      QDir::toNativeSeparators(context.dbPath)));

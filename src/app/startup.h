@@ -26,12 +26,13 @@ Probe probeFile(const QString& path);
 // read-only mark is respected even by an administrator.
 bool isWritable(const QString& path);
 
-// Makes sure the database file exists: when only the upgrade template is
-// there, it takes the database file's name. Shows the "Critical Application
-// Error" box when neither file exists.
+// Makes sure the database file exists: makes the data folder when it is not
+// there; when only the upgrade template is in it, the template takes the
+// database file's name; when neither is, the seed is copied in. Shows the
+// "Critical Application Error" box when there is no seed either.
 bool locateDatabase(AppContext& context);
 
-// Refuses a database file or Data folder that cannot be written, before the
+// Refuses a database file or data folder that cannot be written, before the
 // engine touches the file.
 bool checkWritable(AppContext& context);
 

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "ui/programlogo.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -42,6 +43,11 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QDialog(parent)
     QLabel* version = textLine(QStringLiteral("Version ") + AppContext::appVersion(), "lblVersion");
     QLabel* description =
         textLine(QStringLiteral("The diet log that knows what is in your food."), "lblDescription");
+    lblDataFolder =
+        textLine(QStringLiteral("Data folder:  ") + QDir::toNativeSeparators(context.dataFolder.path),
+                 "lblDataFolder");
+    lblDataFolder->setToolTip(
+        QStringLiteral("Where your log and its backups are kept (%1)").arg(context.dataFolder.originText()));
 
     QLabel* contact = textLine(QStringLiteral("How to contact us:"), "lblContact");
     QFont bold = contact->font();
@@ -79,6 +85,7 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QDialog(parent)
     text->addWidget(version);
     text->addSpacing(6);
     text->addWidget(description);
+    text->addWidget(lblDataFolder);
     text->addSpacing(10);
     text->addWidget(contact);
     text->addWidget(lblEmail);

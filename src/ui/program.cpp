@@ -68,18 +68,18 @@ StartupWindows programWindows()
     return windows;
 }
 
-int runProgram(int argc, char** argv)
+int runProgram(int& argc, char** argv, const DataFolder& folder)
 {
     Application app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Foodlark"));
-    QCoreApplication::setApplicationName(QStringLiteral("Foodlark"));
     QApplication::setWindowIcon(programIcon());
+    // The desktop entry's name, which lets the desktop show its icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.corvane.foodlark"));
 
     MessageBoxPrompts prompts;
-    return runProgramIn(QCoreApplication::applicationDirPath(), prompts);
+    return runProgramIn(folder, prompts);
 }
 
-int runProgramIn(const QString& folder, PromptService& prompts)
+int runProgramIn(const DataFolder& folder, PromptService& prompts)
 {
     AppContext context(folder, prompts);
     StartupProbe probe;

@@ -5,11 +5,13 @@
 // The windows this build of the program opens at start-up.
 StartupWindows programWindows();
 
-// The program's entry: makes the application object and runs the program
-// from the folder it was started from.
-int runProgram(int argc, char** argv);
-
-// The start-up routine over a program folder (its Data folder holds the
-// database), then the event loop while the main window lives; the exit code.
+class DataFolder;
 class PromptService;
-int runProgramIn(const QString& folder, PromptService& prompts);
+
+// The program with its windows, on the data folder the command line chose:
+// makes the application object and runs the program; the exit code.
+int runProgram(int& argc, char** argv, const DataFolder& folder);
+
+// The start-up routine over a data folder, then the event loop while the main
+// window lives; the exit code.
+int runProgramIn(const DataFolder& folder, PromptService& prompts);

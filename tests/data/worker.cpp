@@ -42,7 +42,7 @@ int main(int argc, char** argv)
     const QString mode = args[2];
     const QStringList files = args.mid(3);
     YesPrompts prompts;
-    AppContext context(args[1], prompts);
+    AppContext context(DataFolder(args[1] + QStringLiteral("/Data")), prompts);
     OrvDataSource& ds = context.dataSource();
     if (!Startup::openDatabase(context))
         return 1;

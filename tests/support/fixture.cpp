@@ -128,7 +128,7 @@ FixtureFolder::FixtureFolder(Fixture::Content content, bool withDatabase)
         Fixture::writeDatabase(dbPath(), content);
 }
 
-ProgramRun::ProgramRun(const QString& folder) : context(folder, prompts)
+ProgramRun::ProgramRun(const QString& folder) : context(DataFolder(folder + QStringLiteral("/Data")), prompts)
 {
     context.unloadMainWindow = [this] { ++shutDowns; };
 }
@@ -176,7 +176,7 @@ QByteArray fileBytes(const QString& path)
 TestContext::TestContext(Fixture::Content content) : folder(content)
 {
     ModalGuard::arm();
-    context = std::make_unique<AppContext>(folder.path(), prompts);
+    context = std::make_unique<AppContext>(folder.data(), prompts);
     context->unloadMainWindow = [this] { ++shutDowns; };
     if (!context->dataSource().connectDB())
         qFatal("cannot connect to the fixture database");

@@ -52,12 +52,13 @@ public:
     QString path() const { return m_dir.path(); }
     QString dbPath() const { return m_dir.path() + QStringLiteral("/Data/MeboData.mdb"); }
     QString upgradePath() const { return m_dir.path() + QStringLiteral("/Data/MeboUpgd.mdb"); }
+    DataFolder data() const { return DataFolder(m_dir.path() + QStringLiteral("/Data")); }
 
 private:
     QTemporaryDir m_dir;
 };
 
-// A run of the program over a program folder, not yet connected: its boxes,
+// A run of the program over a program folder (its Data folder), not yet connected: its boxes,
 // its context, and how often it was shut down.
 struct ProgramRun
 {

@@ -315,6 +315,8 @@ private slots:
                                       [this](AboutWindow& about) {
                                           QCOMPARE(about.windowTitle(), QString("About Corvane's Foodlark"));
                                           QCOMPARE(about.lblInternet->text(), "Internet:  " + f->ctx().webAddress);
+                                          QCOMPARE(about.lblDataFolder->text(),
+                                                   "Data folder:  " + f->test.folder.path() + "/Data");
                                           QVERIFY(about.lblEmail->text().contains(f->ctx().supportAddress) &&
                                                   about.lblLegal->text().contains("public domain"));
                                       }));

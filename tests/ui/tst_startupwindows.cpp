@@ -157,7 +157,7 @@ private slots:
             };
             QTimer::singleShot(0, *closeMain);
         });
-        QCOMPARE(runProgramIn(folder.path(), prompts), EXIT_SUCCESS);
+        QCOMPARE(runProgramIn(folder.data(), prompts), EXIT_SUCCESS);
         QString text = introductionText();
         QVERIFY(text.size() == 663 && text.startsWith("Do you know everything about what you are putting into") &&
                 text.contains("the facts at hand.\r\n\r\nFortunately, with Corvane's Foodlark, ") &&
