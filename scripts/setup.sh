@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ccache
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
-  fonts-dejavu-core xvfb xauth
+  fonts-dejavu-core xvfb xauth tzdata
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "data/orvdatasource.h"
+#include "data/storeddates.h"
 #include "report/reportformat.h"
 #include "snapshot/snapshotentry.h"
 
@@ -13,8 +14,8 @@ SnapshotReport::SnapshotReport(AppContext& context) : m_slots(SnapshotSlots::fro
 
 bool SnapshotReport::query(AppContext& context, const QDate& first, const QDate& last)
 {
-    return context.dataSource().cmdSnapShotReport(QDateTime(first, QTime(0, 0, 1)),
-                                                  QDateTime(last, QTime(23, 59, 59)), context.currentUser);
+    return context.dataSource().cmdSnapShotReport(StoredRange::snapshotDays(first, last),
+                                                  context.currentUser);
 }
 
 Qt::Alignment SnapshotReport::alignment(int column) const
