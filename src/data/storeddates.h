@@ -28,6 +28,9 @@ struct StoredRange
     static StoredRange snapshotDays(const QDate& first, const QDate& last);
 };
 
+// What the program shows for a stored date that is not a date.
+extern const QString kInvalidDateText;
+
 // The day a stored DietDate stands for: QDate() unless it is a real day
 // written "YYYY-MM-DD" (no time, no blanks).
 QDate storedDay(QStringView text);

@@ -296,7 +296,7 @@ void GraphWindow::fillSeries()
         // A day without a value leaves no point; the line joins its neighbours.
         points.reserve(values.size());
         for (int row = 0; row < values.size(); ++row) {
-            if (values[row])
+            if (values[row] && std::isfinite(*values[row]))
                 points.append(QPointF(row + 1, *values[row]));
         }
         m_points->setPointsVisible(values.size() <= kMarkedDays);
@@ -308,8 +308,7 @@ void GraphWindow::fillSeries()
     } else {
         m_points->clear();
     }
-    m_bars->setValues(m_line ? QVector<std::optional<double>>() : values);
-    m_bars->setVisible(!m_line);
+    m_bars->setValues(values, !m_line);
     m_points->setVisible(m_line);
     const DietGraphData::Scale scale =
         DietGraphData::valueScale(std::min(0.0, m_data.lowest(m_shown)), m_data.highest(m_shown));
@@ -324,9 +323,10 @@ QString GraphWindow::tipAt(const QPointF& value) const
         return QString();
     const std::optional<double> sum = m_data.value(m_shown, day - 1);
     // Over a bar means over its day and between the base and its top (bars
-    // of a long range are too thin to be found otherwise).
-    if (!m_line && (!sum ||
-                    value.y() < std::min(0.0, *sum) || value.y() > std::max(0.0, *sum)))
+    // of a long range are too thin to be found otherwise); an invalid day is
+    // marked from top to bottom.
+    if (!m_line && !m_data.isInvalid(m_shown, day - 1) &&
+        (!sum || value.y() < std::min(0.0, *sum) || value.y() > std::max(0.0, *sum)))
         return QString();
     return m_data.tip(m_shown, day - 1, rbNutrient[m_shown]->text());
 }

@@ -2,6 +2,7 @@
 
 #include "app/configstore.h"
 #include "app/numbers.h"
+#include "data/storeddates.h"
 #include "snapshot/snapshotentry.h"
 
 #include <QLocale>
@@ -13,6 +14,8 @@ namespace {
 
 QString fixed(double value, int decimals)
 {
+    if (!std::isfinite(value))
+        return kNotANumberText;
     const double rounded = roundHalfEven(value, decimals);
     // A negative value that rounds to nothing reads 0.0, not -0.0.
     return QString::number(rounded == 0 ? 0.0 : rounded, 'f', decimals);
@@ -32,12 +35,14 @@ QString servings(double value)
 
 QString share(double fraction)
 {
+    if (!std::isfinite(fraction))
+        return kNotANumberText;
     return fixed(fraction * 100, 1) + QLatin1Char('%');
 }
 
 QString day(const QDate& date)
 {
-    return date.toString(QStringLiteral("MM/dd/yyyy"));
+    return date.isValid() ? date.toString(QStringLiteral("MM/dd/yyyy")) : kInvalidDateText;
 }
 
 QString rangeText(const QDate& lo, const QDate& hi)
@@ -61,6 +66,8 @@ QString snapshotValue(const QVariant& value, int valueNumber)
     double number = value.toDouble(&ok);
     if (!ok)
         return value.toString();
+    if (!std::isfinite(number))
+        return kNotANumberText;
     if (number == 0)
         number = 0; // no "-0"
     // Fifteen significant digits, as numbers are generally written.

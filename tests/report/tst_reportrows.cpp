@@ -165,6 +165,22 @@ private slots:
         QCOMPARE(cells(*totals, 0), (QStringList{"05/14/2003", "4.0", "1.0", "6.0", "5.0", "3.0", "2.0", "7.0", "8.0"}));
     }
 
+    // Values that are no number show as the trees show them, wherever they
+    // count; so does a date that is no day (a day of its own). The export writes these texts.
+    void damagedValuesShowAsSuch()
+    {
+        addEntry(*t, "14|MEAL0|Apples");
+        addEntry(*t, "15|MEAL0|Pears");
+        t->exec("UPDATE DietActivity SET Calorie = 9e999, NumServings = -9e999 WHERE FoodName = 'Apples'");
+        t->exec("UPDATE DietActivity SET DietDate = '2003-05-15 12:00' WHERE FoodName = 'Pears'");
+        auto report = dietReport("shares,averages");
+        const QStringList rows = outline(*report);
+        QCOMPARE(rows.mid(9, 6), (QStringList{"*(invalid date)", " ", "Pears", "   [1 serving]", " ", "*(invalid date) Totals:"}));
+        QCOMPARE(cells(*report, 2), (QStringList{"Apples", "invalid", "invalid", "1.0", "6.0", "5.0", "3.0", "2.0", "7.0", "8.0"}));
+        QCOMPARE(cells(*report, 6).mid(1), (QStringList{"", "", "invalid", "", "", "invalid", "invalid", " ", " "}));
+        QCOMPARE(cells(*report, int(rows.size()) - 1).mid(1, 3), (QStringList{"", "invalid", "1.0"})); // averages
+    }
+
     void snapshotRowsUnderEachDay()
     {
         addSnapshots();
@@ -236,6 +252,7 @@ private slots:
         QTest::newRow("value: negative") << ReportFormat::snapshotValue(-3.0, 6) << "-3";
         QTest::newRow("value: zero") << ReportFormat::snapshotValue(0.0, 2) << " 0";
         QTest::newRow("value: huge") << ReportFormat::snapshotValue(1e16, 2) << " 1E+16";
+        QTest::newRow("value: no number") << ReportFormat::snapshotValue(qInf(), 2) << "invalid";
         QTest::newRow("value: text as stored") << ReportFormat::snapshotValue(" 120/80", 7) << " 120/80";
         QTest::newRow("serving: cut before trimmed")
             << ReportFormat::servingSizeLine("  1 cup" + QString(43, ' ') + "never shown") << "   [1 cup]";

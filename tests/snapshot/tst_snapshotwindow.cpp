@@ -200,6 +200,33 @@ private slots:
             QCOMPARE(inputs().first(), QString("75"));
     }
 
+    // A stored time that is no time shows as such; a save that leaves the date
+    // and time alone keeps them as stored, to the second.
+    void damagedOrExactTimesAreKept()
+    {
+        t->exec("UPDATE SNAPSHOT SET SNAPDATETM = iif(SNAPID = 1, '2003-02-30 08:00:00', '2003-05-15 08:00:59')");
+        open();
+        QCOMPARE(history().first().first(), QString("(invalid date)"));
+        for (int snapId : {1, 2}) {
+            select(snapId);
+            w->cmdEdit->click();
+            enter({QString::number(76 + snapId)});
+            QCOMPARE(w->dtDate->text(), snapId == 1 ? "(invalid date)" : "2003/05/15");
+            QVERIFY(w->save());
+        }
+        QCOMPARE(stored("SNAPDATETM, SNAPVAL1"),
+                 (QList<QVariantList>{{"2003-02-30 08:00:00", 77.0}, {"2003-05-15 08:00:59", 78.0}}));
+        // A new time needs a day to go with it.
+        select(1);
+        w->cmdEdit->click();
+        w->dtTime->setTime(QTime(9, 0));
+        QVERIFY(!w->save());
+        QCOMPARE(t->prompts.texts(), QStringList{"Please choose the Date of this SnapShot."});
+        w->dtDate->setDate(QDate(2003, 5, 1));
+        QVERIFY(w->save());
+        QCOMPARE(stored("SNAPDATETM").first(), QVariantList{"2003-05-01 09:00:00"});
+    }
+
     void editAndDeleteActOnTheChosenRow()
     {
         open();
