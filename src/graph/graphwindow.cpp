@@ -343,7 +343,7 @@ void GraphWindow::hovered(const QPointF& point, bool state)
 void GraphWindow::printGraphs(GraphPrintPlan::Mode mode)
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(chart->title());
+    printer.setDocName(documentName(mode));
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(mode == GraphPrintPlan::Mode::All ? QStringLiteral("Print All Graphs")
                                                             : QStringLiteral("Print Current Graph"));
@@ -351,6 +351,12 @@ void GraphWindow::printGraphs(GraphPrintPlan::Mode mode)
         return;
     if (!printTo(printer, mode))
         m_context.exclaim(QStringLiteral("The graph could not be printed."));
+}
+
+QString GraphWindow::documentName(GraphPrintPlan::Mode mode) const
+{
+    // The chart printed, or the window's caption for all of them.
+    return ReportFormat::documentName(mode == GraphPrintPlan::Mode::All ? windowTitle() : chart->title());
 }
 
 bool GraphWindow::printTo(QPrinter& printer, GraphPrintPlan::Mode mode)

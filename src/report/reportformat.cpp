@@ -6,6 +6,7 @@
 #include "snapshot/snapshotentry.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace ReportFormat {
@@ -49,6 +50,13 @@ QString rangeText(const QDate& lo, const QDate& hi)
 {
     const QString format = QStringLiteral("MM/dd/yy");
     return lo.toString(format) + QStringLiteral(" - ") + hi.toString(format);
+}
+
+QString documentName(const QString& caption)
+{
+    QString name = caption.simplified();
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
+    return name;
 }
 
 QString time(const QDateTime& dateTime)

@@ -26,6 +26,10 @@ QString day(const QDate& date);
 // "05/14/03 - 05/20/03": the days of a report or graph, as its caption and
 // titles name them.
 QString rangeText(const QDate& lo, const QDate& hi);
+// The name of a printout or file made from a caption (blanks simplified):
+// the print dialog makes its PDF file's name from it, so characters that a
+// file name cannot hold become dashes ("05/14/03" -> "05-14-03").
+QString documentName(const QString& caption);
 // "08:05 PM".
 QString time(const QDateTime& dateTime);
 

@@ -6,6 +6,8 @@
 #include "report/reportformat.h"
 #include "snapshot/snapshotentry.h"
 
+#include <algorithm>
+
 SnapshotReport::SnapshotReport(AppContext& context) : m_slots(SnapshotSlots::fromConfig(context.config()))
 {
     m_headers = QStringList{QStringLiteral("Date")} + ReportFormat::snapshotLabels(m_slots) +
@@ -16,6 +18,22 @@ bool SnapshotReport::query(AppContext& context, const QDate& first, const QDate&
 {
     return context.dataSource().cmdSnapShotReport(StoredRange::snapshotDays(first, last),
                                                   context.currentUser);
+}
+
+QVector<double>
+SnapshotReport::columnWidths(const std::function<double(const QString& text, bool bold)>& textWidth) const
+{
+    constexpr double kMargin = 240;
+    QVector<double> widths(columnCount());
+    widths.first() = 2600;
+    widths.last() = 3000;
+    for (int column = 1; column < columnCount() - 1; ++column) {
+        double widest = textWidth(headerText(column), true);
+        for (const QStringList& row : m_rows)
+            widest = std::max(widest, textWidth(row[column], false));
+        widths[column] = widest + kMargin;
+    }
+    return widths;
 }
 
 Qt::Alignment SnapshotReport::alignment(int column) const

@@ -145,6 +145,9 @@ private slots:
         // Another nutrient on screen does not change what Print Current Graph prints.
         g->showNutrient(3);
         QCOMPARE(print(GraphPrintPlan::Mode::Current, 1.5), QList<QStringList>{{title("Fat")}});
+        // The printout's name, which the print dialog gives its PDF file, holds no slashes.
+        QCOMPARE((QStringList{g->documentName(GraphPrintPlan::Mode::Current), g->documentName(GraphPrintPlan::Mode::All)}),
+                 (QStringList{"Diet Activity Graph of Fat for 05-01-03 - 05-31-03", "Diet Activity Graph 05-01-03 - 05-31-03"}));
         QCOMPARE(g->shownNutrient(), 1);
         QVERIFY(g->cmdPrint->isEnabled() && g->cmdPrintAll->isEnabled());
         // Every visible nutrient: Other1 (Fiber) has sums, Other2 none.

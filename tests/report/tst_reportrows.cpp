@@ -207,14 +207,19 @@ private slots:
     {
         QTest::addColumn<bool>("labelled");
         QTest::addColumn<QList<QStringList>>("rows"); // the headers ("<" left aligned, ">" right), then the rows
+        // In twips, with titles 150 a character and values 200: a value column
+        // takes its title's width or its widest value's, and a margin.
+        QTest::addColumn<QVector<double>>("widths");
         QTest::newRow("labels 2 and 5") << true
                                         << QList<QStringList>{{"<Date", ">Waist", ">Pulse", "<  Comments"},
                                                               {"2003/05/14 07:30 AM", " 32.5", " ", "  after run"},
-                                                              {"2003/05/15 11:30 PM", "-1", " 60", "  late"}};
+                                                              {"2003/05/15 11:30 PM", "-1", " 60", "  late"}}
+                                        << QVector<double>{2600, 1000 + 240, 750 + 240, 3000};
         QTest::newRow("no labels") << false
                                    << QList<QStringList>{{"<Date", "<  Comments"},
                                                          {"2003/05/14 07:30 AM", "  after run"},
-                                                         {"2003/05/15 11:30 PM", "  late"}};
+                                                         {"2003/05/15 11:30 PM", "  late"}}
+                                   << QVector<double>{2600, 3000};
     }
     void snapshotReportRows()
     {
@@ -235,6 +240,8 @@ private slots:
             rows.append(cells(report, row));
         QTEST(rows, "rows");
         QCOMPARE(report.key(0), QString("K2"));
+        QTEST(report.columnWidths([](const QString& text, bool bold) { return text.size() * (bold ? 150.0 : 200.0); }),
+              "widths");
     }
 
     void formats_data()

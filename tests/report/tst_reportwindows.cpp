@@ -166,6 +166,8 @@ private slots:
         auto window = dietWindow(kFirst, kLast);
         window->chkGridlines->click();
         QVERIFY(window->lstReport->showGrid());
+        window->show();
+        QVERIFY(window->chkGridlines->x() > window->cmdQuit->geometry().right()); // at the right of the buttons
         RecordingSurface surface;
         QVERIFY(window->layOut(surface, false));
         QCOMPARE(surface.orientation(), int(PrintSurface::kLandscape));
