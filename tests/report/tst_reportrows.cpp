@@ -99,26 +99,24 @@ private slots:
         const auto dayTotals = [](int d, const QStringList& shares = {}) {
             return QStringList{QString("*05/%1/2003 Totals:").arg(d)} + shares + QStringList{" ", " "};
         };
-        const auto meal = [&](int d, const QString& name, const QString& food) {
-            const QString heading = QString("*  05/%1/2003 - %2").arg(d).arg(name);
-            return QStringList{heading, " "} + entry(food) + QStringList{heading + " Totals:", " "};
-        };
         const QStringList grand{"*Report Grand Totals:"}, shares{"*     Calculated Percentage of Calories:"};
+        const auto meal = [&](int d, const QString& name, const QString& food, const QStringList& mealShares = {}) {
+            const QString heading = QString("*  05/%1/2003 - %2").arg(d).arg(name);
+            return QStringList{heading, " "} + entry(food) + QStringList{heading + " Totals:"} + mealShares + QStringList{" "};
+        };
         QTest::newRow("one row") << "" << QStringList{"14|MEAL0|Apples"} << day(14) + entry("Apples") + dayTotals(14) + grand;
         QTest::newRow("totals only") << "totals" << QStringList{"14|MEAL0|A", "14|MEAL1|B", "15|MEAL0|C"}
                                      << QStringList{"*05/14/2003", "*05/15/2003", " ", " "} + grand;
-        // The change from no meal key gives one blank row.
-        QTest::newRow("meals, some without a key")
-            << "meals" << QStringList{"14|-|A", "14|MEAL0|B", "14|MEAL1|C", "15|MEAL0|D"}
-            << day(14) + entry("A") + meal(14, "Breakfast", "B") + meal(14, "Lunch", "C") + QStringList{" "} + dayTotals(14) +
-                   day(15) + meal(15, "Breakfast", "D") + dayTotals(15) + grand;
+        // The change from no meal key gives one blank row; a day that ends without one has no meal subtotal.
+        QTest::newRow("meals, shares, averages, some without a key")
+            << "meals,shares,averages" << QStringList{"14|-|A", "14|MEAL0|B", "14|MEAL1|C", "15|MEAL0|D", "16|-|E"}
+            << day(14) + entry("A") + meal(14, "Breakfast", "B", shares) + meal(14, "Lunch", "C", shares) +
+                   QStringList{" "} + dayTotals(14, shares) + day(15) + meal(15, "Breakfast", "D", shares) +
+                   QStringList{" "} + dayTotals(15, shares) + day(16) + entry("E") + dayTotals(16, shares) + grand +
+                   shares + QStringList{"*     Daily Averages:"};
         // MEAL2 is labelled "Lunch" too (in the test): grouped by key, not by label.
         QTest::newRow("two keys, one label") << "meals,samelabel" << QStringList{"14|MEAL1|A", "14|MEAL2|B"}
                                              << day(14) + meal(14, "Lunch", "A") + meal(14, "Lunch", "B") + dayTotals(14) + grand;
-        QTest::newRow("shares and averages")
-            << "shares,averages" << QStringList{"14|MEAL0|A", "16|MEAL0|B"}
-            << day(14) + entry("A") + dayTotals(14, shares) + day(16) + entry("B") + dayTotals(16, shares) + grand + shares +
-                   QStringList{"*     Daily Averages:"};
         QTest::newRow("totals only with shares") << "totals,shares" << QStringList{"14|MEAL0|A"}
                                                  << QStringList{"*05/14/2003"} + shares + QStringList{" ", " "} + grand + shares;
         QTest::newRow("no rows") << "shares,averages" << QStringList{} << QStringList{};
@@ -198,7 +196,6 @@ private slots:
         const int header = int(rows.indexOf("*05/14/2003 Physical Snapshot Data "));
         QCOMPARE(cells(*report, header).mid(1), (QStringList{"", "Waist", "Pulse", "", "", "", "", "", ""}));
         QCOMPARE(cells(*report, header + 1).mid(1), (QStringList{"", " 32.5", " ", "", "", "", "", "", ""}));
-        QCOMPARE(cells(*report, rows.indexOf("11:30 PM - late")).mid(2, 2), (QStringList{"-1", " 60"}));
         QCOMPARE(report->imageKey(header), QString("camera"));
         QVERIFY(!ds().rsSnapShotReport.isOpen());
     }
@@ -272,8 +269,7 @@ private slots:
     void formats()
     {
         QFETCH(QString, shown);
-        QFETCH(QString, expected);
-        QCOMPARE(shown, expected);
+        QTEST(shown, "expected");
     }
 };
 

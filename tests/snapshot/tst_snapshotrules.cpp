@@ -88,9 +88,10 @@ private slots:
         entry.taken = SnapshotEntry::takenFrom(taken);
         entry.comment = "note";
         std::copy(values.begin(), values.end(), entry.values.begin());
-        QTEST(entry.historyTexts(layout), "texts");
+        QFETCH(QStringList, texts);
+        QCOMPARE(entry.historyTexts(layout), texts);
         // Edit shows the same texts in the inputs.
-        QCOMPARE(entry.inputTexts(layout), entry.historyTexts(layout).mid(1, 2));
+        QCOMPARE(entry.inputTexts(layout), texts.mid(1, 2));
     }
 };
 

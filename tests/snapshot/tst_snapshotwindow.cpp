@@ -101,8 +101,12 @@ private slots:
         for (int i = 0; i < 8; ++i)
             t->exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = ?", {labels[i], QString("SNAPSHOT%1").arg(i + 1)});
         open();
-        QCOMPARE(texts(w->lstSnapShot->headerItem()) << w->lblSnapValue[1]->text(),
-                 (QStringList{"Date", "Waist", "Blood Pressure", "Comments", "Blood Pressure"}));
+        QStringList captions = texts(w->lstSnapShot->headerItem());
+        for (QLabel* label : w->findChildren<QLabel*>())
+            if (label->isVisible())
+                captions << label->text();
+        QCOMPARE(captions, (QStringList{"Date", "Waist", "Blood Pressure", "Comments", "SnapShot History", "Date",
+                                        "Time", "Waist", "Blood Pressure", "Comments"}));
         for (int p = 0; p < 8; ++p)
             QVERIFY(w->txtSnapShot[p]->isVisible() == (p < 2) && w->txtSnapShot[p]->isEnabled() == (p < 2));
         QCOMPARE(inputs(), (QStringList{"0.00", " "}));
@@ -165,8 +169,10 @@ private slots:
         const int yesNo = int(PromptButtons::YesNo), yesNoCancel = int(PromptButtons::YesNoCancel);
         using A = PromptAnswer;
         QTest::newRow("select other, yes") << Move::SelectOther << A::Yes << yesNo << QVariant(75.0) << "open";
+        QTest::newRow("select other, no") << Move::SelectOther << A::No << yesNo << QVariant(80.0) << "open";
         QTest::newRow("select the same") << Move::SelectSame << A::No << -1 << QVariant(80.0) << "open, kept";
         QTest::newRow("new, yes") << Move::New << A::Yes << yesNoCancel << QVariant(75.0) << "open";
+        QTest::newRow("new, no") << Move::New << A::No << yesNoCancel << QVariant(80.0) << "open";
         QTest::newRow("new, cancel") << Move::New << A::Cancel << yesNoCancel << QVariant(80.0) << "open, kept";
         QTest::newRow("done, yes") << Move::Done << A::Yes << yesNoCancel << QVariant(75.0) << "shut";
         QTest::newRow("done, no") << Move::Done << A::No << yesNoCancel << QVariant(80.0) << "shut, kept";
@@ -196,8 +202,9 @@ private slots:
         QTEST(QString(w->isVisible() ? "open" : "shut") + (w->isDirty() ? ", kept" : ""), "after");
         QCOMPARE(stored("SNAPID").size(), 2);
         QCOMPARE(w->cmdSave->isEnabled(), w->isDirty());
-        if (w->isDirty() && w->isVisible())
-            QCOMPARE(inputs().first(), QString("75"));
+        // Kept changes stay on screen; otherwise a new snapshot starts.
+        if (w->isVisible())
+            QCOMPARE(inputs().first(), QString(w->isDirty() ? "75" : "0.00"));
     }
 
     // A stored time that is no time shows as such; a save that leaves the date
