@@ -610,7 +610,8 @@ int main(int argc, char** argv)
          [&] {
              FoodBuilderWindow* builder = main()->foodBuilder();
              const FoodBuilderItem& entry = builder->builder().entries()[25];
-             builder->changeEntry(25, {entry.servingSize, entry.msreNo, entry.gmWt, 2.0 + ++builderUpdates % 2});
+             builder->changeEntry(25,
+                                  {entry.servingSize, entry.msreNo, entry.grams, 2.0 + ++builderUpdates % 2});
              builder->repaint();
              return builder->builder().count();
          },

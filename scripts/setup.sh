@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ccache
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
-  fonts-dejavu-core xvfb xauth
+  fonts-dejavu-core xvfb xauth tzdata
   # the tests check the desktop entry and the metainfo with the desktop's own tools
   desktop-file-utils appstream
 )

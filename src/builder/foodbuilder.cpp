@@ -2,6 +2,8 @@
 
 #include "app/numbers.h"
 #include "data/recordset.h"
+#include "diet/dietscaling.h"
+#include "food/foodentries.h"
 
 #include <cmath>
 
@@ -54,12 +56,11 @@ FoodBuilder::Outcome FoodBuilder::update(int index, const BuilderServing& servin
         return Outcome::Unchanged;
     if (!servingsInRange(serving.numServing))
         return Outcome::OutOfRange;
-    const double weightFactor =
-        serving.gmWt == 0 || current.gmWt == 0 ? 1.0 : double(serving.gmWt) / double(current.gmWt);
+    const double weightFactor = DietScaling::servingRatio(current.grams, serving.grams);
     FoodBuilderItem changed = current;
     changed.perServing = current.perServing.times(weightFactor);
     changed.nutrients = changed.perServing.times(serving.numServing);
-    changed.gmWt = serving.gmWt;
+    changed.grams = serving.grams;
     changed.servingSize = serving.servingSize;
     changed.msreNo = serving.msreNo;
     changed.numServing = serving.numServing;
@@ -131,7 +132,7 @@ std::optional<double> FoodBuilder::parseServings(const QString& text)
     return *value == 0 ? 0.0 : *value; // "-0" is no servings
 }
 
-QString FoodBuilder::saveProblem(const QString& foodName, const QString& servingSize, bool groupChosen)
+QString FoodBuilder::saveProblem(const QString& foodName, const QString& servingSize, bool groupChosen) const
 {
     if (foodName.trimmed().isEmpty())
         return QLatin1String(BuilderMessages::kNoFoodName);
@@ -139,6 +140,11 @@ QString FoodBuilder::saveProblem(const QString& foodName, const QString& serving
         return QLatin1String(BuilderMessages::kNoServingSize);
     if (!groupChosen)
         return QLatin1String(BuilderMessages::kNoGroup);
+    // A food holds only what its editor can show in full.
+    for (double total : m_totals.values) {
+        if (!fitsNutrientBox(total))
+            return QLatin1String(FoodMessages::kNotNumeric);
+    }
     return QString();
 }
 

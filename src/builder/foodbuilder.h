@@ -13,7 +13,7 @@ struct BuilderServing
 {
     QString servingSize;
     qint32 msreNo = 0;
-    qint32 gmWt = 0; // whole grams
+    double grams = 0; // of one serving, exactly
     double numServing = 1;
 };
 
@@ -40,7 +40,7 @@ public:
     // Appends an entry and marks the builder unsaved.
     Outcome add(const FoodBuilderItem& item);
     // Gives entry index a new serving. The weight factor is the new grams over
-    // the entry's grams (1 when either is 0); the entry's values become one
+    // the entry's, both exact (1 when either is 0); the entry's values become one
     // serving of the new measure times the new number of servings. A serving
     // with the entry's own serving size text and number changes nothing.
     Outcome update(int index, const BuilderServing& serving);
@@ -66,8 +66,9 @@ public:
     static bool servingsInRange(double servings);
 
     // The message of the first of Save's checks that fails (a food name, a
-    // serving size, a group), empty when all pass.
-    static QString saveProblem(const QString& foodName, const QString& servingSize, bool groupChosen);
+    // serving size, a group, totals the food item editor would refuse to
+    // store again), empty when all pass.
+    QString saveProblem(const QString& foodName, const QString& servingSize, bool groupChosen) const;
     // Fills the food row being appended: the totals as its nutrients, the
     // name, the serving size (trimmed), the group, no USDA link.
     void writeFood(Recordset& foods, qint32 foodId, qint32 groupId, const QString& foodName,

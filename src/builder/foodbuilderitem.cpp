@@ -1,6 +1,5 @@
 #include "builder/foodbuilderitem.h"
 
-#include "app/numbers.h"
 #include "data/recordset.h"
 
 FoodBuilderItem FoodBuilderItem::fromFood(const Recordset& foods)
@@ -11,7 +10,7 @@ FoodBuilderItem FoodBuilderItem::fromFood(const Recordset& foods)
     item.servingSize = foods.text(QStringLiteral("ServingSize"));
     item.perServing = Nutrients::read(foods);
     item.nutrients = item.perServing;
-    item.gmWt = wholeGrams(foods.number(QStringLiteral("USDA_GM_WT")));
+    item.grams = foods.number(QStringLiteral("USDA_GM_WT"));
     item.msreNo = foods.integer(QStringLiteral("USDA_MSRE_NO"));
     item.ndbNo = foods.integer(QStringLiteral("USDA_NDB_NO"));
     item.numServing = 1;

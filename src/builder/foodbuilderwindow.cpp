@@ -2,7 +2,6 @@
 
 #include "app/appcontext.h"
 #include "app/configstore.h"
-#include "app/numbers.h"
 #include "app/windowsettings.h"
 #include "builder/fbservingsdialog.h"
 #include "data/orvdatasource.h"
@@ -226,7 +225,7 @@ void FoodBuilderWindow::updateSelectedEntry()
     for (measures.moveFirst(); !measures.eof(); measures.moveNext()) {
         descriptions << measures.text(QStringLiteral("MSRE_DESC"));
         servings.append({descriptions.last(), measures.integer(QStringLiteral("MSRE_NO")),
-                         wholeGrams(measures.number(QStringLiteral("GM_WT"))), 0});
+                         measures.number(QStringLiteral("GM_WT")), 0});
     }
     measures.close();
 
@@ -242,7 +241,7 @@ void FoodBuilderWindow::updateSelectedEntry()
         return;
     const int measure = dialog.chosenMeasure();
     BuilderServing serving =
-        measure >= 0 ? servings[measure] : BuilderServing{entry.servingSize, entry.msreNo, entry.gmWt, 0};
+        measure >= 0 ? servings[measure] : BuilderServing{entry.servingSize, entry.msreNo, entry.grams, 0};
     serving.numServing = dialog.servings();
     changeEntry(row, serving);
 }
@@ -290,7 +289,7 @@ bool FoodBuilderWindow::saveFoodItem()
 {
     AppContext& context = m_main.context();
     const QString problem =
-        FoodBuilder::saveProblem(txtFoodName->text(), txtServingSize->text(), cmbGroups->currentIndex() >= 0);
+        m_builder.saveProblem(txtFoodName->text(), txtServingSize->text(), cmbGroups->currentIndex() >= 0);
     if (!problem.isEmpty()) {
         context.exclaim(problem);
         return false;

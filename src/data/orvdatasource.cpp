@@ -548,13 +548,13 @@ bool OrvDataSource::cmdDietGraph(const QDate& lo, const QDate& hi, const QString
     });
 }
 
-bool OrvDataSource::cmdSnapShotReport(const QDateTime& lo, const QDateTime& hi, const QString& user)
+bool OrvDataSource::cmdSnapShotReport(const StoredRange& range, const QString& user)
 {
     return open(rsSnapShotReport, kSnapShotData, [&] {
         rsSnapShotReport.openSnapshot(database(),
                                       QStringLiteral("SELECT * FROM SNAPSHOT WHERE SNAPDATETM >= ? AND SNAPDATETM <= ? "
                                                      "AND USERNAME = ? ORDER BY SNAPDATETM, SNAPID"),
-                                      {storedDateTime(lo), storedDateTime(hi), user});
+                                      {range.low, range.high, user});
     });
 }
 
@@ -621,11 +621,11 @@ bool OrvDataSource::cmdDeleteDietItems(const QDate& lo, const QDate& hi, const Q
     return execute("Unable to delete Diet Data.  ", sql, params);
 }
 
-bool OrvDataSource::cmdDeleteSnapshotItems(const QDateTime& lo, const QDateTime& hi, const QString& user)
+bool OrvDataSource::cmdDeleteSnapshotItems(const StoredRange& range, const QString& user)
 {
     return execute("Unable to delete SnapShot Data.  ",
                    QStringLiteral("DELETE FROM SNAPSHOT WHERE SNAPDATETM >= ? AND SNAPDATETM <= ? AND USERNAME = ?"),
-                   {storedDateTime(lo), storedDateTime(hi), user});
+                   {range.low, range.high, user});
 }
 
 void OrvDataSource::cmdCreateSnapShot()

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "data/recordset.h"
+#include "data/storeddates.h"
 
 #include <QDate>
-#include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
@@ -111,7 +111,8 @@ public:
     bool cmdDietItems(const QDate& date, const QString& user);
     bool cmdDietReport(const QDate& lo, const QDate& hi, const QString& user);
     bool cmdDietGraph(const QDate& lo, const QDate& hi, const QString& user);
-    bool cmdSnapShotReport(const QDateTime& lo, const QDateTime& hi, const QString& user);
+    // Snapshot times within range, both bounds included.
+    bool cmdSnapShotReport(const StoredRange& range, const QString& user);
     bool cmdFoodItems(qint32 groupId);
     bool cmdDietTotal(const QDate& date, const QString& user);
     bool cmdDietMealTotal(const QDate& date, const QString& meal, const QString& user);
@@ -120,7 +121,7 @@ public:
     // The bulk deletions; true on success. An empty meal deletes every meal.
     bool cmdDeleteFoods(qint32 groupId);
     bool cmdDeleteDietItems(const QDate& lo, const QDate& hi, const QString& user, const QString& meal);
-    bool cmdDeleteSnapshotItems(const QDateTime& lo, const QDateTime& hi, const QString& user);
+    bool cmdDeleteSnapshotItems(const StoredRange& range, const QString& user);
 
     // Creates the SnapShot table; failures reach the caller as DataError.
     void cmdCreateSnapShot();

@@ -10,6 +10,13 @@ QString storedDateTime(const QDateTime& dateTime)
     return dateTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+const QString kInvalidDateText = QStringLiteral("(invalid date)");
+
+StoredRange StoredRange::snapshotDays(const QDate& first, const QDate& last)
+{
+    return {storedDate(first) + QStringLiteral(" 00:00:01"), storedDate(last) + QStringLiteral(" 23:59:59")};
+}
+
 namespace {
 
 // The number written by count digits at text[at], or -1.

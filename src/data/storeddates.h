@@ -13,6 +13,24 @@ QString storedDateTime(const QDateTime& dateTime);
 // general date parser, which costs a hundred times more on long lists.
 QDateTime fromStoredDateTime(QStringView text);
 
+// A range of stored times: the texts of its first and last moments. Stored
+// times carry no time zone, so a bound is written from the day and the time
+// on the clock and never passes through a zone: a day whose midnight a clock
+// change skips keeps its 00:00:01.
+struct StoredRange
+{
+    QString low;
+    QString high;
+
+    // Snapshot times of whole days (both valid): from one second after
+    // midnight of the first to 11:59:59 PM of the last, so a snapshot taken
+    // at midnight exactly belongs to no day.
+    static StoredRange snapshotDays(const QDate& first, const QDate& last);
+};
+
+// What the program shows for a stored date that is not a date.
+extern const QString kInvalidDateText;
+
 // The day a stored DietDate stands for: QDate() unless it is a real day
 // written "YYYY-MM-DD" (no time, no blanks).
 QDate storedDay(QStringView text);

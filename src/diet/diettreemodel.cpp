@@ -1,6 +1,7 @@
 #include "diet/diettreemodel.h"
 
 #include "app/configstore.h"
+#include "data/storeddates.h"
 #include "diet/dietkeys.h"
 #include "diet/dietlog.h"
 
@@ -85,7 +86,7 @@ int DietTreeModel::dayCount() const
 
 QString DietTreeModel::invalidDayCaption()
 {
-    return QStringLiteral("(invalid date)");
+    return kInvalidDateText;
 }
 
 QString DietTreeModel::unknownMealCaption()

@@ -23,9 +23,12 @@ DayBars::DayBars(QChart* chart, QValueAxis* dayAxis, QValueAxis* valueAxis)
     QObject::connect(valueAxis, &QValueAxis::rangeChanged, chart, moved);
 }
 
-void DayBars::setValues(const QVector<std::optional<double>>& values)
+void DayBars::setValues(const QVector<std::optional<double>>& values, bool bars)
 {
     m_values = values;
+    m_showBars = bars;
+    // A line's points give their own tips.
+    setAcceptHoverEvents(bars);
     update();
 }
 
@@ -65,13 +68,21 @@ void DayBars::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*
     // widened to one and drawn without smoothing, so that they show in full
     // colour where smoothing would leave a pale haze.
     const double pixel = 1.0 / std::max(1e-9, std::abs(painter->deviceTransform().m11()));
-    QVector<QRectF> bars;
+    QVector<QRectF> bars, invalid;
     bars.reserve(m_values.size());
     bool thin = false;
     for (int row = 0; row < m_values.size(); ++row) {
         if (!m_values[row])
             continue;
         const double day = row + 1;
+        if (!std::isfinite(*m_values[row])) {
+            const double left = toPosition(QPointF(day - kHalfWidth, 0)).x();
+            const double right = toPosition(QPointF(day + kHalfWidth, 0)).x();
+            invalid.append(QRectF(left, area.top(), std::max(right - left, pixel), area.height()));
+            continue;
+        }
+        if (!m_showBars)
+            continue;
         QRectF bar = QRectF(toPosition(QPointF(day - kHalfWidth, *m_values[row])),
                             toPosition(QPointF(day + kHalfWidth, 0)))
                          .normalized();
@@ -91,6 +102,10 @@ void DayBars::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*
     painter->setBrush(thin ? m_pen.brush() : m_brush);
     painter->setRenderHint(QPainter::Antialiasing, !thin);
     painter->drawRects(bars);
+    // A day whose sum is not a number: hatched in red from top to bottom.
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(QBrush(QColor(0xcc, 0, 0), Qt::BDiagPattern));
+    painter->drawRects(invalid);
     painter->restore();
 }
 

@@ -19,8 +19,10 @@ class DayBars : public QGraphicsItem
 public:
     DayBars(QChart* chart, QValueAxis* dayAxis, QValueAxis* valueAxis);
 
-    // The sums of days 1, 2, ...; a day without a value has no bar.
-    void setValues(const QVector<std::optional<double>>& values);
+    // The sums of days 1, 2, ...; a day without a value has no bar, and a day
+    // whose sum is not a number is marked across the whole plot as invalid.
+    // Without bars (under a line) only those marks are drawn.
+    void setValues(const QVector<std::optional<double>>& values, bool bars = true);
     void setColors(const QPen& pen, const QBrush& brush);
     // Half a bar's width, in days.
     static constexpr double kHalfWidth = 0.4;
@@ -42,6 +44,7 @@ private:
     QValueAxis* m_dayAxis;
     QValueAxis* m_valueAxis;
     QVector<std::optional<double>> m_values;
+    bool m_showBars = true;
     QPen m_pen;
     QBrush m_brush;
 };

@@ -1,10 +1,12 @@
 #include "graph/dietgraphdata.h"
 
+#include "app/numbers.h"
 #include "data/recordset.h"
 
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 const std::array<const char*, DietGraphData::kNutrients> kCaptions = {
@@ -62,6 +64,12 @@ QStringList DietGraphData::labels() const
     return result;
 }
 
+bool DietGraphData::isInvalid(int nutrient, int row) const
+{
+    const std::optional<double>& v = m_sums[nutrient].at(row);
+    return v && !std::isfinite(*v);
+}
+
 bool DietGraphData::hasPositive(int nutrient) const
 {
     const auto& values = m_sums[nutrient];
@@ -70,26 +78,22 @@ bool DietGraphData::hasPositive(int nutrient) const
 
 double DietGraphData::lowest(int nutrient) const
 {
-    double result = 0;
-    bool any = false;
+    double result = std::numeric_limits<double>::infinity();
     for (const std::optional<double>& v : m_sums[nutrient]) {
-        if (v && (!any || *v < result))
-            result = *v;
-        any = any || v.has_value();
+        if (v && std::isfinite(*v))
+            result = std::min(result, *v);
     }
-    return result;
+    return std::isfinite(result) ? result : 0;
 }
 
 double DietGraphData::highest(int nutrient) const
 {
-    double result = 0;
-    bool any = false;
+    double result = -std::numeric_limits<double>::infinity();
     for (const std::optional<double>& v : m_sums[nutrient]) {
-        if (v && (!any || *v > result))
-            result = *v;
-        any = any || v.has_value();
+        if (v && std::isfinite(*v))
+            result = std::max(result, *v);
     }
-    return result;
+    return std::isfinite(result) ? result : 0;
 }
 
 QString DietGraphData::tip(int nutrient, int row, const QString& nutrientCaption) const
@@ -98,7 +102,9 @@ QString DietGraphData::tip(int nutrient, int row, const QString& nutrientCaption
     return QStringLiteral("Day %1: %2\n%3: %4")
         .arg(row + 1)
         .arg(QLocale::c().toString(date(row), QStringLiteral("ddd yyyy/MM/dd")), nutrientCaption,
-             v ? QString::number(*v, 'f', 1) : QStringLiteral("no value"));
+             !v                  ? QStringLiteral("no value")
+             : std::isfinite(*v) ? QString::number(*v, 'f', 1)
+                                 : kNotANumberText);
 }
 
 QString DietGraphData::title(const QString& nutrientCaption, const QString& range)

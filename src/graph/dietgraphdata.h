@@ -13,7 +13,8 @@ class Recordset;
 // order, and for each of the eight nutrients the day's sum. The horizontal axis
 // counts those days ("1 ", "2 ", ...) rather than naming dates, so two days a
 // week apart are neighbours. A day whose entries carry no value for a nutrient
-// has a null sum.
+// has a null sum; a sum that is not a number at all (a damaged entry) makes
+// the day invalid, and takes no part in the scale.
 class DietGraphData
 {
 public:
@@ -43,10 +44,12 @@ public:
     QDate date(int row) const { return m_dates.at(row); }
     std::optional<double> value(int nutrient, int row) const { return m_sums[nutrient].at(row); }
     const QVector<std::optional<double>>& values(int nutrient) const { return m_sums[nutrient]; }
+    // Whether the day's sum of the nutrient is not a number at all.
+    bool isInvalid(int nutrient, int row) const;
     // True when some day's sum of the nutrient is greater than 0: the optional
     // nutrients are offered only then.
     bool hasPositive(int nutrient) const;
-    // The smallest and largest sum of a nutrient (0 and 0 without any).
+    // The smallest and largest valid sum of a nutrient (0 and 0 without any).
     double lowest(int nutrient) const;
     double highest(int nutrient) const;
 

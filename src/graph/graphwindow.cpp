@@ -322,7 +322,7 @@ void GraphWindow::fillSeries()
         // A day without a value leaves no point; the line joins its neighbours.
         points.reserve(values.size());
         for (int row = 0; row < values.size(); ++row) {
-            if (values[row])
+            if (values[row] && std::isfinite(*values[row]))
                 points.append(QPointF(row + 1, *values[row]));
         }
         m_points->setPointsVisible(values.size() <= kMarkedDays);
@@ -334,8 +334,7 @@ void GraphWindow::fillSeries()
     } else {
         m_points->clear();
     }
-    m_bars->setValues(m_line ? QVector<std::optional<double>>() : values);
-    m_bars->setVisible(!m_line);
+    m_bars->setValues(values, !m_line);
     m_points->setVisible(m_line);
     m_goalLine->replace(GoalLine::points(m_goals[m_shown], m_data.rowCount()));
     m_goalLine->setVisible(m_goalLine->count() > 0);
@@ -356,9 +355,10 @@ QString GraphWindow::tipAt(const QPointF& value) const
         return QString();
     const std::optional<double> sum = m_data.value(m_shown, day - 1);
     // Over a bar means over its day and between the base and its top (bars
-    // of a long range are too thin to be found otherwise).
-    if (!m_line && (!sum ||
-                    value.y() < std::min(0.0, *sum) || value.y() > std::max(0.0, *sum)))
+    // of a long range are too thin to be found otherwise); an invalid day is
+    // marked from top to bottom.
+    if (!m_line && !m_data.isInvalid(m_shown, day - 1) &&
+        (!sum || value.y() < std::min(0.0, *sum) || value.y() > std::max(0.0, *sum)))
         return QString();
     return m_data.tip(m_shown, day - 1, rbNutrient[m_shown]->text());
 }
@@ -375,7 +375,7 @@ void GraphWindow::hovered(const QPointF& point, bool state)
 void GraphWindow::printGraphs(GraphPrintPlan::Mode mode)
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(chart->title());
+    printer.setDocName(documentName(mode));
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(mode == GraphPrintPlan::Mode::All ? QStringLiteral("Print All Graphs")
                                                             : QStringLiteral("Print Current Graph"));
@@ -383,6 +383,12 @@ void GraphWindow::printGraphs(GraphPrintPlan::Mode mode)
         return;
     if (!printTo(printer, mode))
         m_context.exclaim(QStringLiteral("The graph could not be printed."));
+}
+
+QString GraphWindow::documentName(GraphPrintPlan::Mode mode) const
+{
+    // The chart printed, or the window's caption for all of them.
+    return ReportFormat::documentName(mode == GraphPrintPlan::Mode::All ? windowTitle() : chart->title());
 }
 
 bool GraphWindow::printTo(QPrinter& printer, GraphPrintPlan::Mode mode)

@@ -66,6 +66,8 @@ public:
     // "" when no day's bar or point is there.
     QString tipAt(const QPointF& value) const;
 
+    // The name the print dialog offers for a printout (and its PDF file).
+    QString documentName(GraphPrintPlan::Mode mode) const;
     // Prints after the print dialog was accepted.
     void printGraphs(GraphPrintPlan::Mode mode);
     // Prints on a printer set up by the caller; false when it cannot be painted on.

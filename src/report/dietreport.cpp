@@ -4,6 +4,7 @@
 #include "app/configstore.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
+#include "data/storeddates.h"
 #include "report/calorieshares.h"
 #include "report/reportformat.h"
 #include "report/snapshotreport.h"
@@ -180,10 +181,14 @@ bool DietReport::build(Recordset& dietRows)
     if (!dietRows.isOpen() || dietRows.recordCount() == 0)
         return false;
     if (options.showSnapshot) {
-        dietRows.moveLast();
-        const QDate last = dietRows.date(kDietDate);
-        dietRows.moveFirst();
-        if (!readSnapshots(dietRows.date(kDietDate), last))
+        // The days from the first real one to the last (a damaged date may
+        // stand at either end).
+        QDate first, last;
+        for (dietRows.moveFirst(); !dietRows.eof() && !first.isValid(); dietRows.moveNext())
+            first = storedDay(dietRows.text(kDietDate));
+        for (dietRows.moveLast(); !dietRows.bof() && !last.isValid(); dietRows.movePrevious())
+            last = storedDay(dietRows.text(kDietDate));
+        if (first.isValid() && !readSnapshots(first, last))
             return true;
     }
     m_goalRows = false;
@@ -223,9 +228,10 @@ bool DietReport::build(Recordset& dietRows)
 
     for (dietRows.moveFirst(); !dietRows.eof(); dietRows.moveNext()) {
         // Days repeat row after row: each day's text is read into a date once.
+        // A text that is no day makes one as the diet tree shows it.
         const QString dateText = dietRows.text(kDietDate);
-        if (dateText != lastDateText || !rowDate.isValid()) {
-            rowDate = dietRows.date(kDietDate);
+        if (dateText != lastDateText) {
+            rowDate = storedDay(dateText);
             lastDateText = dateText;
         }
         const QDate d = rowDate;

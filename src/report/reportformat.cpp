@@ -2,9 +2,11 @@
 
 #include "app/configstore.h"
 #include "app/numbers.h"
+#include "data/storeddates.h"
 #include "snapshot/snapshotentry.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace ReportFormat {
@@ -13,6 +15,8 @@ namespace {
 
 QString fixed(double value, int decimals)
 {
+    if (!std::isfinite(value))
+        return kNotANumberText;
     const double rounded = roundHalfEven(value, decimals);
     // A negative value that rounds to nothing reads 0.0, not -0.0.
     return QString::number(rounded == 0 ? 0.0 : rounded, 'f', decimals);
@@ -32,18 +36,27 @@ QString servings(double value)
 
 QString share(double fraction)
 {
+    if (!std::isfinite(fraction))
+        return kNotANumberText;
     return fixed(fraction * 100, 1) + QLatin1Char('%');
 }
 
 QString day(const QDate& date)
 {
-    return date.toString(QStringLiteral("MM/dd/yyyy"));
+    return date.isValid() ? date.toString(QStringLiteral("MM/dd/yyyy")) : kInvalidDateText;
 }
 
 QString rangeText(const QDate& lo, const QDate& hi)
 {
     const QString format = QStringLiteral("MM/dd/yy");
     return lo.toString(format) + QStringLiteral(" - ") + hi.toString(format);
+}
+
+QString documentName(const QString& caption)
+{
+    QString name = caption.simplified();
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
+    return name;
 }
 
 QString time(const QDateTime& dateTime)
@@ -61,6 +74,8 @@ QString snapshotValue(const QVariant& value, int valueNumber)
     double number = value.toDouble(&ok);
     if (!ok)
         return value.toString();
+    if (!std::isfinite(number))
+        return kNotANumberText;
     if (number == 0)
         number = 0; // no "-0"
     // Fifteen significant digits, as numbers are generally written.

@@ -4,6 +4,7 @@
 #include "print/cprintlistview.h"
 #include "print/printjob.h"
 #include "report/csvexport.h"
+#include "report/reportformat.h"
 #include "report/reportmodel.h"
 #include "report/reportprintsetup.h"
 #include "ui/plainbutton.h"
@@ -17,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -95,11 +95,12 @@ ReportWindow::ReportWindow(AppContext& context, const QString& name, const QStri
         return askForFile(this, caption, suggested, filter);
     };
 
+    // The buttons, then the options with "Show Gridlines" at the right.
     m_options = new QHBoxLayout;
-    m_options->addWidget(chkGridlines);
-    m_options->addStretch();
     for (QPushButton* b : {cmdPreview, cmdPrint, cmdSavePdf, cmdExport, cmdQuit})
         m_options->addWidget(b);
+    m_options->addStretch();
+    m_options->addWidget(chkGridlines);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lstReport, 1);
     layout->addLayout(m_options);
@@ -110,7 +111,7 @@ ReportWindow::~ReportWindow() = default;
 
 void ReportWindow::addOption(QWidget* option)
 {
-    m_options->insertWidget(1, option);
+    m_options->insertWidget(m_options->indexOf(chkGridlines), option);
 }
 
 void ReportWindow::setReport(const ReportTable& report)
@@ -179,12 +180,8 @@ bool ReportWindow::layOut(PrintSurface& surface, bool selectionOnly)
 
 QString ReportWindow::documentName() const
 {
-    // The caption names the report and its days. The print dialog makes
-    // its PDF file's name from it too, so characters that a file name
-    // cannot hold become dashes.
-    QString name = windowTitle().simplified();
-    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
-    return name;
+    // The caption names the report and its days.
+    return ReportFormat::documentName(windowTitle());
 }
 
 QString ReportWindow::suggestedFileName(const QString& suffix) const

@@ -68,7 +68,7 @@ protected:
     // The steps before a printout (the diet report widens its columns).
     virtual void beforePrinting() {}
     virtual bool printLandscape() const = 0;
-    // Puts a control beside "Show Gridlines".
+    // Puts a control before "Show Gridlines".
     void addOption(QWidget* option);
     void enableOutput(bool enabled);
 

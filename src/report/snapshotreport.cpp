@@ -2,8 +2,11 @@
 
 #include "app/appcontext.h"
 #include "data/orvdatasource.h"
+#include "data/storeddates.h"
 #include "report/reportformat.h"
 #include "snapshot/snapshotentry.h"
+
+#include <algorithm>
 
 SnapshotReport::SnapshotReport(AppContext& context) : m_slots(SnapshotSlots::fromConfig(context.config()))
 {
@@ -13,8 +16,24 @@ SnapshotReport::SnapshotReport(AppContext& context) : m_slots(SnapshotSlots::fro
 
 bool SnapshotReport::query(AppContext& context, const QDate& first, const QDate& last)
 {
-    return context.dataSource().cmdSnapShotReport(QDateTime(first, QTime(0, 0, 1)),
-                                                  QDateTime(last, QTime(23, 59, 59)), context.currentUser);
+    return context.dataSource().cmdSnapShotReport(StoredRange::snapshotDays(first, last),
+                                                  context.currentUser);
+}
+
+QVector<double>
+SnapshotReport::columnWidths(const std::function<double(const QString& text, bool bold)>& textWidth) const
+{
+    constexpr double kMargin = 240;
+    QVector<double> widths(columnCount());
+    widths.first() = 2600;
+    widths.last() = 3000;
+    for (int column = 1; column < columnCount() - 1; ++column) {
+        double widest = textWidth(headerText(column), true);
+        for (const QStringList& row : m_rows)
+            widest = std::max(widest, textWidth(row[column], false));
+        widths[column] = widest + kMargin;
+    }
+    return widths;
 }
 
 Qt::Alignment SnapshotReport::alignment(int column) const

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 class AppContext;
 class Recordset;
@@ -28,6 +29,13 @@ public:
     void build(Recordset& snapshots);
     // "K" + the snapshot's SnapId.
     QString key(int row) const { return m_keys[row]; }
+
+    // The widths of the columns in twips, given the width of a text in twips
+    // (bold for the column titles, which print bold): the date's 2600, each
+    // value column as wide as its title or its widest value and a margin, so
+    // that neither runs into the next, and 3000 for the comments.
+    QVector<double>
+    columnWidths(const std::function<double(const QString& text, bool bold)>& textWidth) const;
 
     int rowCount() const override { return int(m_rows.size()); }
     int columnCount() const override { return int(m_headers.size()); }

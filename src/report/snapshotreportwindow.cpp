@@ -4,6 +4,8 @@
 #include "data/orvdatasource.h"
 
 #include <QCheckBox>
+#include <QFontMetricsF>
+#include <QTableView>
 
 SnapshotReportWindow::SnapshotReportWindow(AppContext& context, QWidget* parent)
     : ReportWindow(context, QStringLiteral("frmReportSnap"), QStringLiteral("Snapshot Activity Report"),
@@ -17,11 +19,12 @@ SnapshotReportWindow::SnapshotReportWindow(AppContext& context, QWidget* parent)
 
     m_report.build(context.dataSource().rsSnapShotReport);
     setReport(m_report);
-    // The date, the values, and room for the comments.
-    QVector<double> widths(m_report.columnCount(), 1200);
-    widths.first() = 2600;
-    widths.last() = 3000;
-    setColumnWidths(widths);
+    QFont boldFont = lstReport->font();
+    boldFont.setBold(true);
+    const QFontMetricsF plain(lstReport->font()), bold(boldFont);
+    setColumnWidths(m_report.columnWidths([&](const QString& text, bool isBold) {
+        return (isBold ? bold : plain).horizontalAdvance(text) * twipsPerPixel();
+    }));
 }
 
 bool SnapshotReportWindow::printLandscape() const

@@ -3,6 +3,9 @@
 #include "app/configstore.h"
 #include "app/numbers.h"
 #include "data/recordset.h"
+#include "data/storeddates.h"
+
+#include <cmath>
 
 namespace {
 const QString kId = QStringLiteral("SNAPID");
@@ -43,7 +46,9 @@ SnapshotEntry SnapshotEntry::read(const Recordset& rs, const SnapshotSlots& layo
 
 void SnapshotEntry::write(Recordset& rs, const SnapshotSlots& layout) const
 {
-    rs.setValue(kTaken, taken);
+    // A stored time that is no time is left as it was, never made "".
+    if (taken.isValid())
+        rs.setValue(kTaken, taken);
     rs.setValue(kComments, comment);
     for (int p = 0; p < layout.count(); ++p) {
         const int number = layout.valueNumber(p);
@@ -63,6 +68,8 @@ QDateTime SnapshotEntry::takenFrom(const QString& stored)
 
 QString SnapshotEntry::takenText(const QDateTime& taken)
 {
+    if (!taken.isValid())
+        return kInvalidDateText;
     // The hour on the 12-hour clock with AM / PM whatever the locale.
     const QDate date = taken.date();
     const QTime time = taken.time();
@@ -80,7 +87,7 @@ QString SnapshotEntry::valueText(const QVariant& value)
     case QMetaType::Float:
     case QMetaType::Int:
     case QMetaType::LongLong:
-        return plainNumber(value.toDouble());
+        return std::isfinite(value.toDouble()) ? plainNumber(value.toDouble()) : kNotANumberText;
     default:
         return value.toString();
     }

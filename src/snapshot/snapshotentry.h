@@ -32,13 +32,15 @@ struct SnapshotEntry
     // The current record of a SnapShot recordset: its time, comment and the
     // values the layout shows (the others are left null).
     static SnapshotEntry read(const Recordset& rs, const SnapshotSlots& layout);
-    // Writes the time, the comment and the values shown in the window into the
-    // record being added or edited; the values of the other positions are left
-    // as they are.
+    // Writes the time (unless it is invalid: a damaged stored time stays as it
+    // was), the comment and the values shown in the window into the record
+    // being added or edited; the values of the other positions are left as
+    // they are.
     void write(Recordset& rs, const SnapshotSlots& layout) const;
 
-    // A history row: the time as "yyyy/mm/dd hh:mm AM", each shown value (a
-    // single blank for a null one), then the comment.
+    // A history row: the time as "yyyy/mm/dd hh:mm AM" (kInvalidDateText when
+    // the stored one is not a time), each shown value (a single blank for a
+    // null one), then the comment.
     QStringList historyTexts(const SnapshotSlots& layout) const;
     // The texts Edit puts in the inputs, one per position.
     QStringList inputTexts(const SnapshotSlots& layout) const;
@@ -47,6 +49,6 @@ struct SnapshotEntry
     // The time of a stored "YYYY-MM-DD HH:MM:SS" text.
     static QDateTime takenFrom(const QString& stored);
     // A stored value as the window shows it: " " for null, numbers in their
-    // shortest form.
+    // shortest form (kNotANumberText for one that is not a number at all).
     static QString valueText(const QVariant& value);
 };

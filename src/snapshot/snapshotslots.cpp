@@ -3,6 +3,8 @@
 #include "app/configstore.h"
 #include "app/numbers.h"
 
+#include <cmath>
+
 const QString SnapshotSlots::kValidationTitle = QStringLiteral("Snapshot Data Error");
 
 SnapshotSlots::SnapshotSlots(const std::array<QString, kValues>& labels) : m_labels(labels)
@@ -42,12 +44,23 @@ QStringList SnapshotSlots::columnCaptions() const
     return captions;
 }
 
+bool SnapshotSlots::showsInFull(double value)
+{
+    const QString text = plainNumber(std::abs(value));
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const qsizetype whole = point < 0 ? text.size() : point;
+    return whole <= kShownDigits && text.size() - whole - 1 <= kShownDigits;
+}
+
 QStringList SnapshotSlots::failingLabels(const QStringList& inputs) const
 {
     QStringList failing;
     for (int p = 0; p < count(); ++p) {
         const QString text = inputs.value(p);
-        if (isNumeric(p) && !text.trimmed().isEmpty() && !parseNumber(text))
+        if (!isNumeric(p) || text.trimmed().isEmpty())
+            continue;
+        const std::optional<double> number = parseNumber(text);
+        if (!number || !showsInFull(*number))
             failing << label(p);
     }
     return failing;

@@ -43,8 +43,13 @@ public:
     // The captions of the history list: "Date", the label of each position, "Comments".
     QStringList columnCaptions() const;
 
-    // The labels of the positions whose input is neither a number nor blank,
-    // in position order (inputs holds one text per position).
+    // Whether the history shows a number in full: at most kShownDigits digits
+    // before the point and as many after it (1e308 has 309).
+    static constexpr int kShownDigits = 15;
+    static bool showsInFull(double value);
+
+    // The labels of the positions whose input is neither blank nor a number
+    // shown in full, in position order (inputs holds one text per position).
     QStringList failingLabels(const QStringList& inputs) const;
     // The message that names them, or "" when every input is acceptable.
     QString validationMessage(const QStringList& inputs) const;

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/configstore.h"
 #include "data/orvdatasource.h"
+#include "data/storeddates.h"
 #include "data/transaction.h"
 #include "report/reportlauncher.h"
 #include "ui/helpcatalogue.h"
@@ -242,6 +243,7 @@ void SnapshotWindow::reset()
 {
     m_filling = true;
     const QDateTime now = QDateTime::currentDateTime();
+    dtDate->setSpecialValueText(QString());
     dtDate->setDate(now.date());
     dtTime->setTime(now.time());
     txtComments->setText(QString());
@@ -328,8 +330,13 @@ QStringList SnapshotWindow::inputTexts() const
 void SnapshotWindow::fillInputs(const SnapshotEntry& entry)
 {
     m_filling = true;
-    dtDate->setDate(entry.taken.date());
-    dtTime->setTime(entry.taken.time());
+    // A stored time that is no time is shown as such (the picker's lowest
+    // date stands for it), not as today.
+    dtDate->setSpecialValueText(entry.taken.isValid() ? QString() : kInvalidDateText);
+    dtDate->setDate(entry.taken.isValid() ? entry.taken.date() : dtDate->minimumDate());
+    dtTime->setTime(entry.taken.isValid() ? entry.taken.time() : QTime(0, 0));
+    m_editedTaken = entry.taken;
+    m_shownTaken = {dtDate->date(), dtTime->time()};
     txtComments->setText(entry.comment);
     const QStringList texts = entry.inputTexts(m_slots);
     for (int p = 0; p < m_slots.count(); ++p)
@@ -364,11 +371,22 @@ bool SnapshotWindow::save()
             {PromptIcon::Exclamation, PromptButtons::Ok, SnapshotSlots::kValidationTitle, problem});
         return false;
     }
+    const bool adding = m_mode == kNew;
+    const bool timeKept = !adding && std::pair(dtDate->date(), dtTime->time()) == m_shownTaken;
+    if (!adding && !timeKept && !m_editedTaken.isValid() && dtDate->date() == m_shownTaken.first) {
+        // A new time needs a day to go with it.
+        m_context.prompts().ask({PromptIcon::Exclamation, PromptButtons::Ok, SnapshotSlots::kValidationTitle,
+                                 QStringLiteral("Please choose the Date of this SnapShot.")});
+        return false;
+    }
     SnapshotEntry entry =
         SnapshotEntry::fromInputs(m_slots, dtDate->date(), dtTime->time(), inputs, txtComments->text());
+    // A date and time the user left alone are stored as they were, to the second.
+    if (timeKept)
+        entry.taken = m_editedTaken;
+
     OrvDataSource& ds = m_context.dataSource();
     Recordset& rs = ds.rsSnapShotData;
-    const bool adding = m_mode == kNew;
     try {
         // The new id and the row are stored together, with one write to the disk.
         Transaction transaction(ds);

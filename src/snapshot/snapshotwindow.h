@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <array>
+#include <utility>
 
 class AppContext;
 class QDateEdit;
@@ -95,6 +96,9 @@ private:
     SnapshotSlots m_slots;
     QString m_mode = QStringLiteral("NEW");
     bool m_dirty = false;
+    // The time of the snapshot Edit loaded, as stored and as the pickers showed it.
+    QDateTime m_editedTaken;
+    std::pair<QDate, QTime> m_shownTaken;
     bool m_filling = false; // inputs or list changed by the window, not by the user
     bool m_loaded = false;
 };

@@ -598,7 +598,7 @@ void MainWindow::toolsPurgeSnapshot()
     WaitCursor wait;
     if (!backUpBeforePurge(m_context))
         return;
-    m_context.dataSource().cmdDeleteSnapshotItems(range->snapshotLow(), range->snapshotHigh(), m_context.currentUser);
+    m_context.dataSource().cmdDeleteSnapshotItems(range->snapshotTimes(), m_context.currentUser);
 }
 
 void MainWindow::fileBackUp()

@@ -10,12 +10,12 @@ Q_DECLARE_METATYPE(FoodBuilder::Outcome)
 namespace {
 
 // One serving of a food whose nutrients are fat, 2 x fat, ... 8 x fat.
-FoodBuilderItem serving(double fat, qint32 grams = 100)
+FoodBuilderItem serving(double fat, double grams = 100)
 {
     FoodBuilderItem item;
     item.servingSize = QStringLiteral("100 g");
     item.msreNo = 3;
-    item.gmWt = grams;
+    item.grams = grams;
     for (int i = 0; i < kNutrientCount; ++i)
         item.perServing[i] = fat * (i + 1);
     item.nutrients = item.perServing;
@@ -41,32 +41,33 @@ class FoodBuilderTest : public QObject
 private slots:
     void anEntrysServingScalesItsValues_data()
     {
-        QTest::addColumn<qint32>("grams"); // of the food's own serving
+        QTest::addColumn<double>("grams"); // of the food's own serving
         QTest::addColumn<QList<BuilderServing>>("changes");
         QTest::addColumn<FoodBuilder::Outcome>("lastOutcome");
         QTest::addColumn<double>("fat");
         using O = FoodBuilder::Outcome;
         using Changes = QList<BuilderServing>;
-        const BuilderServing ounce{"1 oz", 1, 28, 2}, gram100{"100 g", 3, 100, 1};
+        const BuilderServing ounce{"1 oz", 1, 28.35, 2}, gram100{"100 g", 3, 100, 1};
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QTest::newRow("28 g measure, 2 servings: 10 x 28 / 100 x 2") << 100 << Changes{ounce} << O::Done << 5.6;
-        QTest::newRow("to another measure and back") << 100 << Changes{ounce, gram100} << O::Done << 10.0;
+        QTest::newRow("28.35 g measure, 2 servings: 10 x 28.35 / 100 x 2") << 100.0 << Changes{ounce} << O::Done << 5.67;
+        QTest::newRow("to another measure and back") << 100.0 << Changes{ounce, gram100} << O::Done << 10.0;
         QTest::newRow("the size text decides what is a change")
-            << 100 << Changes{{"100 g", 9, 50, 1}} << O::Unchanged << 10.0;
-        QTest::newRow("0 servings, then a cup") << 100 << Changes{{"100 g", 3, 100, 0}, {"1 cup", 2, 240, 1}}
+            << 100.0 << Changes{{"100 g", 9, 50, 1}} << O::Unchanged << 10.0;
+        QTest::newRow("0 servings, then a cup") << 100.0 << Changes{{"100 g", 3, 100, 0}, {"1 cup", 2, 240, 1}}
                                                 << O::Done << 24.0;
         QTest::newRow("a food without a weight scales by servings only")
-            << 0 << Changes{{"1 cup", 2, 240, 2}} << O::Done << 20.0;
-        QTest::newRow("a measure of under half a gram is taken as the food's own serving")
-            << 100 << Changes{{"1 small bite", 4, 0, 1}} << O::Done << 10.0;
+            << 0.0 << Changes{{"1 cup", 2, 240, 2}} << O::Done << 20.0;
+        // Under half a gram is no whole gram, yet it weighs what it weighs, both ways.
+        QTest::newRow("a dash of 0.4 g") << 100.0 << Changes{{"1 dash", 4, 0.4, 1}} << O::Done << 0.04;
+        QTest::newRow("a spray of 0.3 g to 100 g") << 0.3 << Changes{{"1 cup", 2, 100, 1}} << O::Done << 10 / 0.003;
         QTest::newRow("negative, not a number, past the limit: all refused")
-            << 100
+            << 100.0
             << Changes{{"100 g", 3, 100, -1}, {"100 g", 3, 100, nan}, {"100 g", 3, 100, kMostServings + 1}}
             << O::OutOfRange << 10.0;
     }
     void anEntrysServingScalesItsValues()
     {
-        QFETCH(qint32, grams);
+        QFETCH(double, grams);
         QFETCH(QList<BuilderServing>, changes);
         QFETCH(double, fat);
         FoodBuilder builder;
@@ -84,9 +85,9 @@ private slots:
         // A refused or unchanged serving leaves the entry's serving as it was.
         const BuilderServing& kept = outcome == FoodBuilder::Outcome::Done
                                          ? changes.last()
-                                         : BuilderServing{first.servingSize, first.msreNo, first.gmWt, 1};
-        QCOMPARE((QVariantList{entry.servingSize, entry.msreNo, entry.gmWt, entry.numServing}),
-                 (QVariantList{kept.servingSize, kept.msreNo, kept.gmWt, kept.numServing}));
+                                         : BuilderServing{first.servingSize, first.msreNo, first.grams, 1};
+        QCOMPARE((QVariantList{entry.servingSize, entry.msreNo, entry.grams, entry.numServing}),
+                 (QVariantList{kept.servingSize, kept.msreNo, kept.grams, kept.numServing}));
     }
 
     // Servings as typed, then as the grid shows them; a total that rounds to nothing reads without a minus.
@@ -112,6 +113,8 @@ private slots:
         QCOMPARE(builder.count(), 1);
         QCOMPARE(builder.entries()[0].numServing, 1.0);
         QCOMPARE(builder.totals()[7], 1.6e308);
+        // Nor is a total saved that the food item editor could not show in full.
+        QCOMPARE(builder.saveProblem("Stew", "1 bowl", true), "All Nutritional Data Values must be numeric.");
     }
 };
 

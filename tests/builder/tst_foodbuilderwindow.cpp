@@ -92,6 +92,8 @@ private slots:
                                                   "Apples, raw|100 g|1", "Butter, salted|1 tbsp|1", "||"}));
         QCOMPARE(rows(b()->gdTotals), (QStringList{"Calories|Fat|Cholesterol|Sodium|Carbs|Protein|Fiber|Sugars",
                                                    "201.80|31.52|30.50|103.40|40.01|2.12|4.00|20.01"}));
+        // The butter's 14.2 g serving is 14 whole grams.
+        QCOMPARE(b()->builder().entries()[2].gmWt(), 14);
         // No group is chosen for the user; every group but the two that hold only groups is offered.
         QCOMPARE((QList<int>{b()->cmbGroups->currentIndex(), b()->cmbGroups->count()}), (QList<int>{-1, 5}));
         QCOMPARE(b()->gdFoods->currentRow(), 0);
@@ -134,12 +136,13 @@ private slots:
             size->setEditText("1 bowl");
             ok(d, "2");
             QCOMPARE(last(), exclamation("You must select an existing Serving Size."));
-            size->setCurrentIndex(1); // 1 oz, 28.35 g: 28 grams
+            size->setCurrentIndex(1); // 1 oz, 28.35 g: 28 whole grams
             ok(d, "2");
             QVERIFY(!d->isVisible());
         });
         QCOMPARE(rows(b()->gdFoods).value(1), "Apples, raw|1 oz|2");
-        QCOMPARE(totals().section('|', 1, 1), "24.60"); // 19 + 10 x 28 / 100 x 2
+        QCOMPARE(b()->builder().entries()[0].gmWt(), 28);
+        QCOMPARE(totals().section('|', 1, 1), "24.67"); // 19 + 10 x 28.35 / 100 x 2, by the exact weight
         // A food without measures keeps its serving size and changes its servings only.
         update(1, [&](QDialog* d) {
             auto* size = d->findChild<QComboBox*>("cmbServSize");
@@ -148,7 +151,7 @@ private slots:
             ok(d, "0.5");
         });
         QCOMPARE(rows(b()->gdFoods).value(2), "apple pie (home)|1 slice|0.5");
-        QCOMPARE(totals().section('|', 0, 1), "233.50|15.10");
+        QCOMPARE(totals().section('|', 0, 1), "233.85|15.17");
         // Cancel, and Update on the empty row, change nothing.
         update(0, [&](QDialog* d) {
             d->findChild<QComboBox*>("cmbServings")->setEditText("7");

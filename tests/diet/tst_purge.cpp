@@ -140,21 +140,21 @@ private slots:
         QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-13", "2003-05-14"}));
     }
 
+    // Stored times carry no zone: in Sao Paulo, where 4 November 2018 began at
+    // 01:00, that day is purged whole as any other.
     void snapshotPurgeCoversWholeDays()
     {
-        const QStringList taken{"2003-05-12 23:59:59", "2003-05-13 00:00:00", "2003-05-13 00:00:01",
-                                "2003-05-13 22:15:00", "2003-05-14 23:59:59", "2003-05-15 00:00:00"};
+        const TimeZoneScope zone("America/Sao_Paulo");
+        const QStringList taken{"2018-11-03 23:59:59", "2018-11-04 00:00:00", "2018-11-04 00:00:01",
+                                "2018-11-04 22:15:00", "2018-11-05 23:59:59", "2018-11-06 00:00:00"};
         for (int i = 0; i <= taken.size(); ++i)
-            f->test.exec(
-                "INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPDATETM) VALUES (?, ?, 70, ?)",
-                {i + 1, i < taken.size() ? "USER1" : "USER2", taken.value(i, "2003-05-13 22:15:00")});
+            f->test.exec("INSERT INTO SNAPSHOT (SNAPID, USERNAME, SNAPVAL1, SNAPDATETM) VALUES (?, ?, 70, ?)",
+                         {i + 1, i < taken.size() ? "USER1" : "USER2", taken.value(i, "2018-11-04 22:15:00")});
         const QList<QVariantList> diet = f->allRows();
-        purge(false, QDate(2003, 5, 13), QDate(2003, 5, 14));
+        purge(false, QDate(2018, 11, 4), QDate(2018, 11, 5));
         QCOMPARE(opened.first(), QString("Purge Snapshot Activity Data"));
-        QCOMPARE(
-            f->prompts().last().text,
-            QString(
-                "Are you sure you want to Delete all Snapshot Activity Data from 05/13/2003 to 05/14/2003?"));
+        QCOMPARE(f->prompts().last().text,
+                 QString("Are you sure you want to Delete all Snapshot Activity Data from 11/04/2018 to 11/05/2018?"));
         // 00:00:00 of the first day is before the range; 11:59:59 PM of the last is in it.
         QCOMPARE(f->test.rows("SELECT SNAPID FROM SNAPSHOT ORDER BY SNAPID"),
                  (QList<QVariantList>{{1}, {2}, {6}, {7}}));

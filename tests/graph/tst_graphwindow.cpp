@@ -82,10 +82,13 @@ private slots:
     {
         t = std::make_unique<TestContext>();
         t->ctx().currentUser = "USER1";
-        // Two days with entries a week apart, the second without any Other2.
+        // Two days with entries a week apart, and a third whose calories and
+        // fat are damaged beyond any number; none with any Other2.
         t->addDietRow("USER1", QDate(2003, 5, 13), "", "Soup", 1);
-        const qint32 egg = t->addDietRow("USER1", QDate(2003, 5, 20), "", "Egg", 2);
-        t->exec("UPDATE DietActivity SET Other2 = 0 WHERE DietId = ? OR FoodName = 'Soup'", {egg});
+        t->addDietRow("USER1", QDate(2003, 5, 20), "", "Egg", 2);
+        const qint32 stew = t->addDietRow("USER1", QDate(2003, 5, 21), "", "Stew", 3);
+        t->exec("UPDATE DietActivity SET Calorie = -9e999, Fat = 9e999 WHERE DietId = ?", {stew});
+        t->exec("UPDATE DietActivity SET Other2 = 0");
     }
     void cleanup()
     {
@@ -102,18 +105,20 @@ private slots:
                               g->rbNutrient[7]->isEnabled()}),
                  (QList<bool>{true, true, false, false}));
         QVERIFY(g->MSChart1->isVisible() && !g->lblNoData->isVisible());
-        QCOMPARE(captions(), (QStringList{title("Calories"), "Day", "Calories", "1 ", "2 "}));
-        QCOMPARE(sums()->max(), 8.0);
+        QCOMPARE(captions(), (QStringList{title("Calories"), "Day", "Calories", "1 ", "2 ", "3 "}));
+        // The damaged day is marked from top to bottom and leaves the scale to the others.
+        QCOMPARE((QList<double>{sums()->min(), sums()->max()}), (QList<double>{0, 8}));
+        QCOMPARE(g->tipAt(QPointF(3, 1e6)), QString("Day 3: Wed 2003/05/21\nCalories: invalid"));
 
         g->rbNutrient[6]->click();
-        QCOMPARE(captions(), (QStringList{title("Fiber"), "Day", "Fiber", "1 ", "2 "}));
+        QCOMPARE(captions(), (QStringList{title("Fiber"), "Day", "Fiber", "1 ", "2 ", "3 "}));
         // A bar's tip names its day and sum; above a bar there is none.
         QCOMPARE(g->tipAt(QPointF(2.1, 1.0)), QString("Day 2: Tue 2003/05/20\nFiber: 14.0"));
         QCOMPARE(g->tipAt(QPointF(2.1, 14.5)), QString());
 
         g->rbStyle[1]->click();
         QVERIFY(g->isLineChart() && line()->isVisible());
-        QCOMPARE(line()->points(), (QList<QPointF>{{1, 7}, {2, 14}}));
+        QCOMPARE(line()->points(), (QList<QPointF>{{1, 7}, {2, 14}, {3, 21}}));
         QCOMPARE(g->tipAt(QPointF(1.3, 50)), QString("Day 1: Tue 2003/05/13\nFiber: 7.0"));
         g->rbNutrient[1]->click();
         QCOMPARE(line()->points(), (QList<QPointF>{{1, 1}, {2, 2}}));
@@ -211,6 +216,9 @@ private slots:
         // Another nutrient on screen does not change what Print Current Graph prints.
         g->showNutrient(3);
         QCOMPARE(print(GraphPrintPlan::Mode::Current, 1.5), QList<QStringList>{{title("Fat")}});
+        // The printout's name, which the print dialog gives its PDF file, holds no slashes.
+        QCOMPARE((QStringList{g->documentName(GraphPrintPlan::Mode::Current), g->documentName(GraphPrintPlan::Mode::All)}),
+                 (QStringList{"Diet Activity Graph of Fat for 05-01-03 - 05-31-03", "Diet Activity Graph 05-01-03 - 05-31-03"}));
         QCOMPARE(g->shownNutrient(), 1);
         QVERIFY(g->cmdPrint->isEnabled() && g->cmdPrintAll->isEnabled());
         // Every visible nutrient: Other1 (Fiber) has sums, Other2 none.

@@ -59,7 +59,10 @@ private slots:
         QTest::addColumn<int>("set");
         QTest::addColumn<QStringList>("labels");
         // clang-format off
+        QTest::newRow("Body Building") << 0 << QStringList{"Weight", "Waist", "Chest", "Biceps", "Shoulders", "", "", ""};
         QTest::newRow("Cardiology") << 1 << QStringList{"Weight", "Cholesterol", "Pulse", "", "", "", "Blood Pressure", ""};
+        QTest::newRow("Diabetic") << 2 << QStringList{"Weight", "Blood Glucose", "", "", "", "", "Blood Pressure", ""};
+        QTest::newRow("Renal") << 3 << QStringList{"Weight", "Creatine", "", "", "", "", "Blood Pressure", ""};
         QTest::newRow("Weight Loss") << 4 << QStringList{"Weight", "Waist", "Chest", "Thighs", "", "", "", ""};
         // clang-format on
     }

@@ -130,18 +130,26 @@ private slots:
         auto printer = printerFor(surface, list);
         QVERIFY(printer->printControl());
 
-        // Column titles: not cut, aligned like their columns; columns of no
-        // width take no room. Cells: trimmed, cut to their column, centred in
-        // the row's height; the first starts one pixel after the picture's place.
+        // Column titles: not cut, aligned like their columns, each over a rule;
+        // columns of no width take no room. Cells: trimmed, cut to their column,
+        // centred in the row's height; the first starts one pixel after the
+        // picture's place. The picture (the next row has none), 16 pixels
+        // square, is centred in the row at the left margin.
         const auto point = [](const QString& text, double x, double y) { return QString("%1 %2,%3").arg(text).arg(x).arg(y); };
         QStringList at;
-        for (const PrintOp& op : surface.texts())
-            if (!op.text.trimmed().isEmpty()) // not the blank header and footer, nor the second row's empty cells
+        for (const PrintOp& op : surface.ops) {
+            if (op.kind == PrintOp::Kind::Line || op.kind == PrintOp::Kind::Picture)
+                at << point(QString("%1 %2,%3 from").arg(op.text).arg(op.x2).arg(op.y2), op.x, op.y);
+            else if (op.kind == PrintOp::Kind::Text && !op.text.trimmed().isEmpty()) // no blank header, footer or cell
                 at << point(op.text, op.x, op.y);
-        const double y = kRowsTop + (kRowHeight - 200) / 2;
-        QCOMPARE(at, (QStringList{point("TITLE", (kWide - 5 * 140) / 2, kMargin), point("Name", kMargin, kHeaderTop),
-                                  point("Amount", kMargin + 1500 + 500 - 600, kHeaderTop),
+        }
+        const double y = kRowsTop + (kRowHeight - 200) / 2, under = kHeaderTop + 200, side = 16 * kPixel;
+        const auto rule = [&](double from, double to) { return point(QString(" %1,%2 from").arg(to).arg(under), from, under); };
+        QCOMPARE(at, (QStringList{point("TITLE", (kWide - 5 * 140) / 2, kMargin), rule(kMargin, kMargin + 1500),
+                                  point("Name", kMargin, kHeaderTop), rule(kMargin + 1500, kMargin + 2000),
+                                  point("Amount", kMargin + 1500 + 500 - 600, kHeaderTop), rule(kMargin + 2000, kMargin + 2800),
                                   point("Note", kMargin + 2000 + (800 - 400) / 2, kHeaderTop),
+                                  point(QString("meal %1,%1 from").arg(side), kMargin, kRowsTop + (kRowHeight - side) / 2),
                                   point("Apples", kMargin + 17 * kPixel, y), point("12345", kMargin + 1500, y),
                                   point("ab", kMargin + 2000 + (800 - 200) / 2, y),
                                   point("row 1", kMargin + 17 * kPixel, y + kRowHeight)}));

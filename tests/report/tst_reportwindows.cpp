@@ -84,7 +84,7 @@ private slots:
         QTest::newRow("drop-down: snapshot report")
             << "SNAPSHOTRPT" << "" << QStringList{"OK"}
             << snapDialog + QStringList{"frmReportSnap", "Snapshot Activity Report  05/14/03 - 05/15/03",
-                                        "2003/05/14 12:00 AM", "2003/05/15 11:30 PM"};
+                                        "2003/05/14 12:00 AM", "2003/05/15 11:30 PM", "2 rows"};
         QTest::newRow("Tools menu: diet graph")
             << graph << graph << QStringList{"OK"}
             << graphDialog + QStringList{"frmGraph", "Diet Activity Graph  05/14/03 - 05/15/03", "05/14/03 - 05/15/03", "2 days"};
@@ -130,8 +130,8 @@ private slots:
                 seen << output->objectName() << output->windowTitle();
                 overMain = output->parentWidget() == &f->main();
                 if (auto* report = qobject_cast<ReportWindow*>(output))
-                    for (int row = 0; row < report->model().rowCount(); ++row)
-                        texts << report->model().index(row, 0).data().toString();
+                    for (int row = -1, rows = report->model().rowCount(); row < rows; ++row)
+                        texts << (row < 0 ? QString("%1 rows").arg(rows) : report->model().index(row, 0).data().toString());
                 if (auto* graph = qobject_cast<GraphWindow*>(output))
                     texts << graph->graphTitle() << QString("%1 days").arg(graph->data().rowCount());
                 output->close();
@@ -169,6 +169,8 @@ private slots:
         auto window = dietWindow(kFirst, kLast);
         window->chkGridlines->click();
         QVERIFY(window->lstReport->showGrid());
+        window->show();
+        QVERIFY(window->chkGridlines->x() > window->cmdQuit->geometry().right()); // at the right of the buttons
         RecordingSurface surface;
         QVERIFY(window->layOut(surface, false));
         QCOMPARE(surface.orientation(), int(PrintSurface::kLandscape));

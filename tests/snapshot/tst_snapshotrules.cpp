@@ -13,8 +13,8 @@ class SnapshotRulesTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Only numbers (or nothing) pass as numbers; the texts take anything. (How
-    // numbers are read is tested with the other number formats.)
+    // Only numbers the history shows in full (or nothing) pass as numbers; the
+    // texts take anything. (How numbers are read is tested with the other number formats.)
     void onlyNumbersPassAsNumbers_data()
     {
         QTest::addColumn<QStringList>("inputs");
@@ -22,6 +22,9 @@ private slots:
         QTest::newRow("numbers, blanks, any text") << QStringList{" 70.5 ", "\t", "BP 120/80"} << "";
         QTest::newRow("nan and too large")
             << QStringList{"nan", "1e999", ""} << "Snapshot value(s) Weight, Waist must be numeric!";
+        QTest::newRow("fifteen digits either side of the point")
+            << QStringList{"-999999999999999", "0.000000000000001", "1e308"} << "";
+        QTest::newRow("sixteen") << QStringList{"1e15", "1e-16", ""} << "Snapshot value(s) Weight, Waist must be numeric!";
     }
     void onlyNumbersPassAsNumbers()
     {
@@ -72,6 +75,9 @@ private slots:
         // A time that a daylight-saving change skips in many places is kept as it is.
         QTest::newRow("in a clock change") << "2003-03-30 02:30:00" << QVariantList{{}, 2.0, {}, {}, {}, {}, {}, {}}
                                            << QStringList{"2003/03/30 02:30 AM", "2", " ", "note"};
+        QTest::newRow("no such day, no number")
+            << "2003-02-30 08:00:00" << QVariantList{{}, qInf(), {}, {}, {}, {}, {}, {}}
+            << QStringList{"(invalid date)", "invalid", " ", "note"};
     }
     void rowsShowTheTimeAndEveryShownValue()
     {
@@ -82,9 +88,10 @@ private slots:
         entry.taken = SnapshotEntry::takenFrom(taken);
         entry.comment = "note";
         std::copy(values.begin(), values.end(), entry.values.begin());
-        QTEST(entry.historyTexts(layout), "texts");
+        QFETCH(QStringList, texts);
+        QCOMPARE(entry.historyTexts(layout), texts);
         // Edit shows the same texts in the inputs.
-        QCOMPARE(entry.inputTexts(layout), entry.historyTexts(layout).mid(1, 2));
+        QCOMPARE(entry.inputTexts(layout), texts.mid(1, 2));
     }
 };
 

@@ -101,8 +101,12 @@ private slots:
         for (int i = 0; i < 8; ++i)
             t->exec("UPDATE CONFIG SET ConfigValue = ? WHERE ConfigItem = ?", {labels[i], QString("SNAPSHOT%1").arg(i + 1)});
         open();
-        QCOMPARE(texts(w->lstSnapShot->headerItem()) << w->lblSnapValue[1]->text(),
-                 (QStringList{"Date", "Waist", "Blood Pressure", "Comments", "Blood Pressure"}));
+        QStringList captions = texts(w->lstSnapShot->headerItem());
+        for (QLabel* label : w->findChildren<QLabel*>())
+            if (label->isVisible())
+                captions << label->text();
+        QCOMPARE(captions, (QStringList{"Date", "Waist", "Blood Pressure", "Comments", "SnapShot History", "Date",
+                                        "Time", "Waist", "Blood Pressure", "Comments"}));
         for (int p = 0; p < 8; ++p)
             QVERIFY(w->txtSnapShot[p]->isVisible() == (p < 2) && w->txtSnapShot[p]->isEnabled() == (p < 2));
         QCOMPARE(inputs(), (QStringList{"0.00", " "}));
@@ -165,8 +169,10 @@ private slots:
         const int yesNo = int(PromptButtons::YesNo), yesNoCancel = int(PromptButtons::YesNoCancel);
         using A = PromptAnswer;
         QTest::newRow("select other, yes") << Move::SelectOther << A::Yes << yesNo << QVariant(75.0) << "open";
+        QTest::newRow("select other, no") << Move::SelectOther << A::No << yesNo << QVariant(80.0) << "open";
         QTest::newRow("select the same") << Move::SelectSame << A::No << -1 << QVariant(80.0) << "open, kept";
         QTest::newRow("new, yes") << Move::New << A::Yes << yesNoCancel << QVariant(75.0) << "open";
+        QTest::newRow("new, no") << Move::New << A::No << yesNoCancel << QVariant(80.0) << "open";
         QTest::newRow("new, cancel") << Move::New << A::Cancel << yesNoCancel << QVariant(80.0) << "open, kept";
         QTest::newRow("done, yes") << Move::Done << A::Yes << yesNoCancel << QVariant(75.0) << "shut";
         QTest::newRow("done, no") << Move::Done << A::No << yesNoCancel << QVariant(80.0) << "shut, kept";
@@ -196,8 +202,36 @@ private slots:
         QTEST(QString(w->isVisible() ? "open" : "shut") + (w->isDirty() ? ", kept" : ""), "after");
         QCOMPARE(stored("SNAPID").size(), 2);
         QCOMPARE(w->cmdSave->isEnabled(), w->isDirty());
-        if (w->isDirty() && w->isVisible())
-            QCOMPARE(inputs().first(), QString("75"));
+        // Kept changes stay on screen; otherwise a new snapshot starts.
+        if (w->isVisible())
+            QCOMPARE(inputs().first(), QString(w->isDirty() ? "75" : "0.00"));
+    }
+
+    // A stored time that is no time shows as such; a save that leaves the date
+    // and time alone keeps them as stored, to the second.
+    void damagedOrExactTimesAreKept()
+    {
+        t->exec("UPDATE SNAPSHOT SET SNAPDATETM = iif(SNAPID = 1, '2003-02-30 08:00:00', '2003-05-15 08:00:59')");
+        open();
+        QCOMPARE(history().first().first(), QString("(invalid date)"));
+        for (int snapId : {1, 2}) {
+            select(snapId);
+            w->cmdEdit->click();
+            enter({QString::number(76 + snapId)});
+            QCOMPARE(w->dtDate->text(), snapId == 1 ? "(invalid date)" : "2003/05/15");
+            QVERIFY(w->save());
+        }
+        QCOMPARE(stored("SNAPDATETM, SNAPVAL1"),
+                 (QList<QVariantList>{{"2003-02-30 08:00:00", 77.0}, {"2003-05-15 08:00:59", 78.0}}));
+        // A new time needs a day to go with it.
+        select(1);
+        w->cmdEdit->click();
+        w->dtTime->setTime(QTime(9, 0));
+        QVERIFY(!w->save());
+        QCOMPARE(t->prompts.texts(), QStringList{"Please choose the Date of this SnapShot."});
+        w->dtDate->setDate(QDate(2003, 5, 1));
+        QVERIFY(w->save());
+        QCOMPARE(stored("SNAPDATETM").first(), QVariantList{"2003-05-01 09:00:00"});
     }
 
     void editAndDeleteActOnTheChosenRow()

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QVariantList>
+#include <ctime>
 #include <memory>
 
 // The small catalogue every fixture database holds.
@@ -43,6 +44,15 @@ enum class Content {
 // Writes a fixture database to path (replacing what is there).
 void writeDatabase(const QString& path, Content content = Content::Catalogue);
 } // namespace Fixture
+
+// The process keeps the local time of another zone (an IANA name) while the
+// scope lives, and its own zone again afterwards.
+struct TimeZoneScope
+{
+    explicit TimeZoneScope(const char* zone) : old(qgetenv("TZ")) { qputenv("TZ", zone); tzset(); }
+    ~TimeZoneScope() { old.isNull() ? qunsetenv("TZ") : qputenv("TZ", old); tzset(); }
+    const QByteArray old;
+};
 
 // A program folder in a temporary directory, holding Data/MeboData.mdb.
 class FixtureFolder
