@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/processmemory.h"
 #include "app/startup.h"
+#include "transfer/commandline.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
 #include "ui/messageboxprompts.h"
@@ -70,6 +71,12 @@ StartupWindows programWindows()
 
 int runProgram(int argc, char** argv)
 {
+    // "foodlark export ..." and "foodlark import ...": without a window.
+    if (argc > 1 && CommandLine::isCommand(QString::fromLocal8Bit(argv[1]))) {
+        QCoreApplication app(argc, argv);
+        return CommandLine::runOnConsole(QCoreApplication::applicationDirPath() + QStringLiteral("/Data"),
+                                         QCoreApplication::arguments().mid(1));
+    }
     Application app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Foodlark"));
     QCoreApplication::setApplicationName(QStringLiteral("Foodlark"));

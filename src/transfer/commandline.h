@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+// The export and import of the whole log from the command line, without a
+// window:
+//
+//   foodlark export --format json|csv --out PATH [--user N|all]
+//                   [--from YYYY-MM-DD] [--to YYYY-MM-DD]
+//   foodlark import PATH [--dry-run]
+//
+// The database is opened as the program opens it at start-up (the same
+// checks, the same messages); a question the start-up would ask (the
+// upgrade of an older database) is answered No, so a command never upgrades
+// a database: the program, started once, does that. A log the running
+// program holds is refused.
+namespace CommandLine {
+
+// Exit codes.
+constexpr int kDone = 0;
+constexpr int kRefused = 1; // the reason is on the error stream
+constexpr int kWrongUsage = 2;
+
+// Whether word (the first argument after the program's name) is one of the commands.
+bool isCommand(const QString& word);
+
+// Runs command ("export" or "import") with the arguments after it on the
+// database in dataFolder (which holds MeboData.mdb). What it did goes to out;
+// refusals, failures and the usage go to err.
+int run(const QString& dataFolder, const QString& command, const QStringList& arguments, QTextStream& out,
+        QTextStream& err);
+
+// The same on the standard output and error; arguments begin with the command.
+int runOnConsole(const QString& dataFolder, const QStringList& arguments);
+
+// Whether a program (this one or another) holds a lock on the file at path,
+// as the running program does on its database; found without opening it.
+bool isLocked(const QString& path);
+
+} // namespace CommandLine
