@@ -3,8 +3,11 @@
 #include "data/recordset.h"
 #include "data/storeddates.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
+#include <sqlite3.h>
 
 namespace LogRecords {
 
@@ -104,6 +107,44 @@ QString selectSql(Kind kind, const Filter& filter, QVariantList& params)
            orderByAll(kind);
 }
 
+sqlite3* connectionOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.isOpen() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0 || !*static_cast<sqlite3* const*>(handle.constData()))
+        throw DataError("the database is not open");
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+DataError failure(sqlite3* connection, int rc, const QByteArray& sql)
+{
+    return DataError(std::string(sqlite3_errmsg(connection)) + " (" + sql.toStdString() + ")", rc & 0xff);
+}
+
+// Binds value (null, a whole number, a number or a text) to the index-th placeholder.
+void bind(sqlite3* connection, sqlite3_stmt* statement, int index, const QVariant& value, const QByteArray& sql)
+{
+    int rc = SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        rc = sqlite3_bind_int64(statement, index + 1, value.toLongLong());
+        break;
+    case QMetaType::Double:
+        rc = sqlite3_bind_double(statement, index + 1, value.toDouble());
+        break;
+    default:
+        if (value.isNull() || value.toString().isNull()) {
+            rc = sqlite3_bind_null(statement, index + 1);
+        } else {
+            const QString text = value.toString();
+            rc = sqlite3_bind_text16(statement, index + 1, text.utf16(), int(text.size() * sizeof(char16_t)),
+                                     SQLITE_TRANSIENT);
+        }
+    }
+    if (rc != SQLITE_OK)
+        throw failure(connection, rc, sql);
+}
+
 } // namespace
 
 const QList<Column>& columns(Kind kind)
@@ -140,29 +181,51 @@ const QList<Column>& columns(Kind kind)
     return snapshot;
 }
 
-Reader::Reader(const QSqlDatabase& db, Kind kind, const Filter& filter) : m_query(db)
+Reader::Reader(const QSqlDatabase& db, Kind kind, const Filter& filter) : m_connection(connectionOf(db))
 {
     QVariantList params;
-    const QString sql = selectSql(kind, filter, params);
-    m_query.setForwardOnly(true);
-    if (!m_query.prepare(sql))
-        throw DataError::fromEngine(m_query.lastError(), sql);
-    for (const QVariant& param : params)
-        m_query.addBindValue(param);
-    if (!m_query.exec())
-        throw DataError::fromEngine(m_query.lastError(), sql);
+    const QByteArray sql = selectSql(kind, filter, params).toUtf8();
+    const int rc = sqlite3_prepare_v2(m_connection, sql.constData(), int(sql.size()), &m_statement, nullptr);
+    if (rc != SQLITE_OK)
+        throw failure(m_connection, rc, sql);
+    for (int i = 0; i < params.size(); ++i)
+        bind(m_connection, m_statement, i, params[i], sql);
     m_row.resize(columns(kind).size());
+}
+
+Reader::~Reader()
+{
+    sqlite3_finalize(m_statement);
 }
 
 bool Reader::next()
 {
-    if (!m_query.next()) {
-        if (m_query.lastError().isValid())
-            throw DataError::fromEngine(m_query.lastError());
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_DONE)
         return false;
+    if (rc != SQLITE_ROW)
+        throw failure(m_connection, sqlite3_extended_errcode(m_connection), sqlite3_sql(m_statement));
+    for (int i = 0; i < m_row.size(); ++i) {
+        switch (sqlite3_column_type(m_statement, i)) {
+        case SQLITE_INTEGER:
+            m_row[i] = qint64(sqlite3_column_int64(m_statement, i));
+            break;
+        case SQLITE_FLOAT:
+            m_row[i] = sqlite3_column_double(m_statement, i);
+            break;
+        case SQLITE_NULL:
+            m_row[i] = QVariant();
+            break;
+        case SQLITE_BLOB:
+            m_row[i] = QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, i)),
+                                  sqlite3_column_bytes(m_statement, i));
+            break;
+        default: {
+            const auto* text = static_cast<const QChar*>(sqlite3_column_text16(m_statement, i));
+            m_row[i] = text ? QString(text, sqlite3_column_bytes16(m_statement, i) / 2) : QStringLiteral("");
+        }
+        }
     }
-    for (int i = 0; i < m_row.size(); ++i)
-        m_row[i] = m_query.value(i);
     return true;
 }
 
@@ -191,20 +254,28 @@ bool holdsLog(const QSqlDatabase& db)
     return query.value(0).toBool();
 }
 
-Writer::Writer(const QSqlDatabase& db)
-    : m_group(db), m_food(db), m_entry(db), m_snapshot(db)
+Writer::Writer(const QSqlDatabase& db) : m_connection(connectionOf(db)) {}
+
+Writer::~Writer()
 {
+    for (sqlite3_stmt* statement : {m_group, m_food, m_entry, m_snapshot})
+        sqlite3_finalize(statement);
 }
 
-void Writer::run(QSqlQuery& query, const char* sql, const QVariantList& values)
+void Writer::run(sqlite3_stmt*& statement, const QByteArray& sql, const QVariantList& values)
 {
-    // Each statement is prepared once and run for every row.
-    if (query.lastQuery().isEmpty() && !query.prepare(QLatin1String(sql)))
-        throw DataError::fromEngine(query.lastError(), QLatin1String(sql));
+    if (!statement) {
+        const int rc = sqlite3_prepare_v2(m_connection, sql.constData(), int(sql.size()), &statement, nullptr);
+        if (rc != SQLITE_OK)
+            throw failure(m_connection, rc, sql);
+    }
     for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values[i]);
-    if (!query.exec())
-        throw DataError::fromEngine(query.lastError(), QLatin1String(sql));
+        bind(m_connection, statement, i, values[i], sql);
+    const int rc = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    if (rc != SQLITE_DONE)
+        throw failure(m_connection, sqlite3_extended_errcode(m_connection), sql);
 }
 
 void Writer::addGroup(qint32 id, const QString& name, qint32 parent, const QString& tag)
@@ -220,7 +291,7 @@ void Writer::addFood(qint32 id, qint32 groupId, const Row& food)
                                       .toLatin1();
     QVariantList values = {id, groupId};
     values.append(QVariantList(food.begin() + 2, food.end()));
-    run(m_food, sql.constData(), values);
+    run(m_food, sql, values);
 }
 
 void Writer::addEntry(qint32 id, const Row& entry)
@@ -230,7 +301,7 @@ void Writer::addEntry(qint32 id, const Row& entry)
                                       .toLatin1();
     QVariantList values = {id};
     values.append(QVariantList(entry.begin(), entry.end()));
-    run(m_entry, sql.constData(), values);
+    run(m_entry, sql, values);
 }
 
 void Writer::addSnapshot(qint32 id, const Row& snapshot)
@@ -240,7 +311,7 @@ void Writer::addSnapshot(qint32 id, const Row& snapshot)
                                       .toLatin1();
     QVariantList values = {id};
     values.append(QVariantList(snapshot.begin(), snapshot.end()));
-    run(m_snapshot, sql.constData(), values);
+    run(m_snapshot, sql, values);
 }
 
 } // namespace LogRecords

@@ -3,10 +3,12 @@
 #include <QDate>
 #include <QList>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVector>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 // The rows of the whole log as the export writes them and the import adds
 // them: the user's own food groups and foods, the diet entries and the
@@ -60,11 +62,16 @@ class Reader
 {
 public:
     Reader(const QSqlDatabase& db, Kind kind, const Filter& filter = {});
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
     bool next();
     const Row& row() const { return m_row; }
 
 private:
-    QSqlQuery m_query;
+    sqlite3* m_connection = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
     Row m_row;
 };
 
@@ -82,11 +89,17 @@ QList<Group> groups(const QSqlDatabase& db);
 // Whether the database holds any diet entry or snapshot. Throws DataError.
 bool holdsLog(const QSqlDatabase& db);
 
-// Appends rows with the ids given; throws DataError.
+// Appends rows with the ids given, each statement prepared once for all
+// the rows; throws DataError. Readers and writers work on the engine's own
+// connection: an export or import goes through tens of thousands of rows.
 class Writer
 {
 public:
     explicit Writer(const QSqlDatabase& db);
+    ~Writer();
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
     void addGroup(qint32 id, const QString& name, qint32 parent, const QString& tag);
     // food: a row of Kind::Food; its root and group names are not stored.
     void addFood(qint32 id, qint32 groupId, const Row& food);
@@ -94,12 +107,13 @@ public:
     void addSnapshot(qint32 id, const Row& snapshot);
 
 private:
-    void run(QSqlQuery& query, const char* sql, const QVariantList& values);
+    void run(sqlite3_stmt*& statement, const QByteArray& sql, const QVariantList& values);
 
-    QSqlQuery m_group;
-    QSqlQuery m_food;
-    QSqlQuery m_entry;
-    QSqlQuery m_snapshot;
+    sqlite3* m_connection = nullptr;
+    sqlite3_stmt* m_group = nullptr;
+    sqlite3_stmt* m_food = nullptr;
+    sqlite3_stmt* m_entry = nullptr;
+    sqlite3_stmt* m_snapshot = nullptr;
 };
 
 } // namespace LogRecords

@@ -1,7 +1,8 @@
 #include "transfer/csvreader.h"
 
+#include "transfer/utf8text.h"
+
 #include <QIODevice>
-#include <QStringDecoder>
 
 namespace {
 
@@ -48,10 +49,10 @@ void CsvReader::fail(const QString& message) const
 
 void CsvReader::endCell(QByteArray& cell, bool quoted)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    m_cells.append(decoder(cell));
-    if (decoder.hasError())
+    const std::optional<QString> text = utf8Text(cell);
+    if (!text)
         fail(QStringLiteral("a cell is not written in UTF-8"));
+    m_cells.append(*text);
     m_quoted.append(quoted);
     cell.clear();
 }

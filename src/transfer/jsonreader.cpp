@@ -1,7 +1,8 @@
 #include "transfer/jsonreader.h"
 
+#include "transfer/utf8text.h"
+
 #include <QIODevice>
-#include <QStringDecoder>
 #include <QVariantList>
 #include <QVariantMap>
 #include <cmath>
@@ -44,26 +45,11 @@ void JsonReader::fail(const QString& message) const
     throw Error{message, m_line};
 }
 
-int JsonReader::peek()
+bool JsonReader::refill()
 {
-    if (m_at >= m_buffer.size()) {
-        m_buffer = m_device.read(kChunk);
-        m_at = 0;
-        if (m_buffer.isEmpty())
-            return -1;
-    }
-    return static_cast<unsigned char>(m_buffer[m_at]);
-}
-
-int JsonReader::get()
-{
-    const int c = peek();
-    if (c >= 0) {
-        ++m_at;
-        if (c == '\n')
-            ++m_line;
-    }
-    return c;
+    m_buffer = m_device.read(kChunk);
+    m_at = 0;
+    return !m_buffer.isEmpty();
 }
 
 void JsonReader::skipBlanks()
@@ -276,17 +262,27 @@ QString JsonReader::text()
         return code;
     };
     for (;;) {
-        const int c = get();
-        if (c < 0)
+        // The plain characters up to the next quote, escape or control
+        // character are taken in one piece.
+        if (peek() < 0)
             fail(QStringLiteral("a text is not closed"));
+        const char* data = m_buffer.constData();
+        qsizetype end = m_at;
+        while (end < m_buffer.size()) {
+            const auto b = static_cast<unsigned char>(data[end]);
+            if (b == '"' || b == '\\' || b < 0x20)
+                break;
+            ++end;
+        }
+        bytes.append(data + m_at, end - m_at);
+        m_at = end;
+        if (m_at == m_buffer.size())
+            continue;
+        const int c = get();
         if (c == '"')
             break;
         if (c < 0x20)
             fail(QStringLiteral("a text holds %1, which must be written as an escape").arg(shown(c)));
-        if (c != '\\') {
-            bytes += char(c);
-            continue;
-        }
         const int e = get();
         switch (e) {
         case '"':
@@ -328,9 +324,8 @@ QString JsonReader::text()
             fail(QStringLiteral("the escape \\%1 is not known").arg(e < 0 ? QString() : QString(QChar(e))));
         }
     }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString result = decoder(bytes);
-    if (decoder.hasError())
+    std::optional<QString> result = utf8Text(bytes);
+    if (!result)
         fail(QStringLiteral("a text is not written in UTF-8"));
-    return result;
+    return *result;
 }

@@ -50,8 +50,24 @@ public:
 
 private:
     [[noreturn]] void fail(const QString& message) const;
-    int peek();
-    int get();
+    // The next byte (-1 at the end), read or left in place.
+    int peek()
+    {
+        if (m_at >= m_buffer.size() && !refill())
+            return -1;
+        return static_cast<unsigned char>(m_buffer[m_at]);
+    }
+    int get()
+    {
+        const int c = peek();
+        if (c >= 0) {
+            ++m_at;
+            if (c == '\n')
+                ++m_line;
+        }
+        return c;
+    }
+    bool refill();
     void skipBlanks();
     void expect(char c, const char* what);
     QString text();

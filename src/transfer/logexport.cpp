@@ -38,15 +38,19 @@ struct Refused
 class Output
 {
 public:
-    explicit Output(QIODevice& device) : m_device(device) {}
+    explicit Output(QIODevice& device) : m_device(device) { m_buffer.reserve(kBlock + 4096); }
     Output& operator<<(const QByteArray& bytes)
     {
         m_buffer += bytes;
-        if (m_buffer.size() >= 64 * 1024)
+        if (m_buffer.size() >= kBlock)
             flush();
         return *this;
     }
-    Output& operator<<(const char* text) { return *this << QByteArray(text); }
+    Output& operator<<(const char* text)
+    {
+        m_buffer += text;
+        return *this;
+    }
     void flush()
     {
         // A device may take part of the bytes; the rest is offered again,
@@ -57,10 +61,11 @@ public:
                 throw Refused{};
             at += written;
         }
-        m_buffer.clear();
+        m_buffer.resize(0); // keeps its room for the next block
     }
 
 private:
+    static constexpr qsizetype kBlock = 64 * 1024;
     QIODevice& m_device;
     QByteArray m_buffer;
 };

@@ -209,10 +209,16 @@ bool titleMatches(const Field& field, const QString& title)
 
 QByteArray jsonText(const QString& text)
 {
+    const QByteArray utf8 = text.toUtf8();
     QByteArray out;
-    out.reserve(text.size() + 2);
+    out.reserve(utf8.size() + 2);
     out += '"';
-    for (const char c : text.toUtf8()) {
+    if (std::none_of(utf8.begin(), utf8.end(), [](char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; })) {
+        out += utf8;
+        out += '"';
+        return out;
+    }
+    for (const char c : utf8) {
         switch (c) {
         case '"':
             out += "\\\"";

@@ -46,9 +46,13 @@ QByteArray valuesKey(const Row& row, int first = 0)
         if (value.isNull()) {
             bytes += 'N';
         } else if (value.typeId() == QMetaType::Double) {
-            bytes += 'R' + QByteArray::number(value.toDouble(), 'g', QLocale::FloatingPointShortest) + ';';
+            const double d = value.toDouble() == 0 ? 0.0 : value.toDouble(); // -0 is 0
+            bytes += 'R';
+            bytes.append(reinterpret_cast<const char*>(&d), sizeof d);
         } else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
-            bytes += 'I' + QByteArray::number(value.toLongLong()) + ';';
+            const qint64 n = value.toLongLong();
+            bytes += 'I';
+            bytes.append(reinterpret_cast<const char*>(&n), sizeof n);
         } else {
             const QByteArray text = value.toString().toUtf8();
             bytes += 'S' + QByteArray::number(text.size()) + ':' + text;
@@ -81,9 +85,16 @@ QString counted(int n, const char* one, const char* many)
 class Importer : public LogReader::Sink
 {
 public:
-    Importer(AppContext& context, LogImport::Summary& summary, bool write)
+    Importer(AppContext& context, LogImport::Summary& summary, bool write, const LogImport::Summary& planned)
         : m_context(context), m_db(context.dataSource().database()), m_summary(summary), m_write(write)
     {
+        if (write) {
+            // The keys of the rows the preview counted, taken at once.
+            reserve(QStringLiteral("DIETACTIVITY"), planned.newEntries());
+            reserve(QStringLiteral("SNAPSHOT"), planned.newSnapshots());
+            reserve(QStringLiteral("FOODITEM"), planned.newFoods());
+            reserve(QStringLiteral("FOODGROUP"), planned.newGroups() + (planned.makesImported ? 1 : 0));
+        }
         Recordset& config = context.dataSource().rsConfig;
         for (config.moveFirst(); !config.eof(); config.moveNext()) {
             const QString item = config.text(QStringLiteral("ConfigItem")).toUpper();
@@ -95,7 +106,7 @@ public:
             m_writer = std::make_unique<LogRecords::Writer>(m_db);
     }
 
-    void record(Kind kind, const Row& row, const QString& where) override
+    void record(Kind kind, const Row& row, const LogReader::Place& place) override
     {
         switch (kind) {
         case Kind::Group:
@@ -110,12 +121,12 @@ public:
         }
         const QString user = row[0].toString();
         if (!isItem(user, QLatin1String("USER")))
-            refuse(QStringLiteral("%1: the user \"%2\" does not exist in this database").arg(where, user));
+            refuse(QStringLiteral("%1: the user \"%2\" does not exist in this database").arg(place.text(), user));
         const bool entry = kind == Kind::Entry;
         if (entry) {
             const QString meal = row[2].toString();
             if (!meal.isEmpty() && !isItem(meal, QLatin1String("MEAL")))
-                refuse(QStringLiteral("%1: the meal \"%2\" does not exist in this database").arg(where, meal));
+                refuse(QStringLiteral("%1: the meal \"%2\" does not exist in this database").arg(place.text(), meal));
         }
         const QString day = row[1].toString().left(10);
         if (m_summary.firstDay.isEmpty() || day < m_summary.firstDay)
@@ -158,12 +169,25 @@ private:
         return key.startsWith(family, Qt::CaseInsensitive) && m_items.contains(key.toUpper());
     }
 
+    void reserve(const QString& sequence, int count)
+    {
+        if (count <= 0)
+            return;
+        const std::optional<qint32> first = m_context.dataSource().getTableKeys(sequence, count);
+        if (!first)
+            throw Reported{};
+        m_keys[sequence] = {*first, count};
+    }
+
+    // The next key of a sequence, from its block; a new block when it is used
+    // up (the file has more than its preview counted, or there was none).
     qint32 nextKey(const QString& sequence)
     {
-        const std::optional<qint32> key = m_context.dataSource().getTableKey(sequence);
-        if (!key)
-            throw Reported{};
-        return *key;
+        if (m_keys.value(sequence).second == 0)
+            reserve(sequence, 256);
+        std::pair<qint32, int>& block = m_keys[sequence];
+        --block.second;
+        return block.first++;
     }
 
     // Whether an equal record is here that no other record of the file has
@@ -172,14 +196,18 @@ private:
     bool isHere(Kind kind, const Row& row)
     {
         const QString user = row[0].toString().toUpper();
-        QSet<QString>& loaded = kind == Kind::Entry ? m_entryUsers : m_snapshotUsers;
+        QHash<QString, int>& loaded = kind == Kind::Entry ? m_entryUsers : m_snapshotUsers;
         QHash<QByteArray, int>& here = kind == Kind::Entry ? m_entriesHere : m_snapshotsHere;
-        if (!loaded.contains(user)) {
-            loaded.insert(user);
+        auto users = loaded.find(user);
+        if (users == loaded.end()) {
+            int n = 0;
             LogRecords::Reader reader(m_db, kind, {user, {}, {}});
-            while (reader.next())
+            for (; reader.next(); ++n)
                 ++here[recordKey(reader.row())];
+            users = loaded.insert(user, n);
         }
+        if (*users == 0) // nothing of the user's here: no key to work out
+            return false;
         const auto found = here.find(recordKey(row));
         if (found == here.end() || *found == 0)
             return false;
@@ -292,6 +320,7 @@ private:
         if (const auto found = m_placed.find({root->name, kImportedGroup}); found != m_placed.end()) {
             m_imported = *found;
         } else {
+            m_summary.makesImported = true;
             m_imported = m_write ? nextKey(QStringLiteral("FOODGROUP")) : -1;
             if (m_write)
                 m_writer->addGroup(*m_imported, kImportedGroup, root->id, QStringLiteral("GROUP"));
@@ -349,9 +378,11 @@ private:
     bool m_write;
     bool m_holdsLog = false;
     QHash<QString, Item> m_items;
+    QHash<QString, std::pair<qint32, int>> m_keys; // the next key of a block, and how many are left
     std::unique_ptr<LogRecords::Writer> m_writer;
-    QSet<QString> m_entryUsers;
-    QSet<QString> m_snapshotUsers;
+    // The users whose records here have been read, and how many there are.
+    QHash<QString, int> m_entryUsers;
+    QHash<QString, int> m_snapshotUsers;
     QHash<QByteArray, int> m_entriesHere;
     QHash<QByteArray, int> m_snapshotsHere;
     QList<Row> m_groups;
@@ -386,7 +417,7 @@ bool LogImport::Summary::nothingNew() const
 
 LogImport::LogImport(AppContext& context, const QString& path) : m_context(context), m_path(path) {}
 
-bool LogImport::process(bool write)
+bool LogImport::process(bool write, const Summary& planned)
 {
     m_summary = Summary();
     m_refusal.clear();
@@ -397,7 +428,7 @@ bool LogImport::process(bool write)
         if (write)
             transaction.emplace(dataSource);
         try {
-            Importer importer(m_context, m_summary, write);
+            Importer importer(m_context, m_summary, write, planned);
             m_summary.header = LogReader::read(m_path, importer);
             importer.finish(m_summary.header);
         } catch (...) {
@@ -429,14 +460,15 @@ bool LogImport::process(bool write)
 
 bool LogImport::preview()
 {
-    return process(false);
+    return process(false, Summary());
 }
 
 bool LogImport::run()
 {
     if (!Backups::makeAutomatic(m_context, kBackupReason, QStringLiteral("Nothing has been imported.  ")))
         return false;
-    return process(true);
+    const Summary planned = m_summary;
+    return process(true, planned);
 }
 
 QString LogImport::previewText() const

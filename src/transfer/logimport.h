@@ -44,6 +44,7 @@ public:
         int foods = 0;
         int foodsHere = 0;
         int foodsToImported = 0; // new foods whose own group can not be placed
+        bool makesImported = false; // the group "Imported" is made for them
         int groups = 0;
         int groupsHere = 0;
         int groupsUnplaced = 0; // not made: their top-level group is not here
@@ -79,7 +80,9 @@ public:
     static const QString kBackupReason;
 
 private:
-    bool process(bool write);
+    // Reads the file through; adds what is new when write is set, numbering
+    // it from blocks of keys as large as planned says (a preview's counts).
+    bool process(bool write, const Summary& planned);
 
     AppContext& m_context;
     QString m_path;

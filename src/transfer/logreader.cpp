@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 namespace LogReader {
@@ -66,46 +67,57 @@ QString textOrNull(const QVariant& value, const QString& member, int line)
     return value.toString();
 }
 
-Row rowOf(Kind kind, const QVariantMap& record, const QString& where)
+// The field of a record a member names; -1 for none.
+int fieldNamed(Kind kind, const QString& name)
 {
-    const QList<LogRecords::Column>& columns = LogRecords::columns(kind);
-    Row row(columns.size());
-    qsizetype known = 0;
-    for (const Field& field : LogFormat::fields(kind)) {
-        const auto found = record.constFind(QLatin1String(field.key));
-        if (found == record.constEnd()) {
-            if (field.derived == LogFormat::Derived::None)
-                refuse(QStringLiteral("%1: \"%2\" is missing").arg(where, QLatin1String(field.key)));
-            continue;
+    static const QHash<Kind, QHash<QString, int>> byName = [] {
+        QHash<Kind, QHash<QString, int>> all;
+        for (Kind kind : LogFormat::kinds()) {
+            const QList<Field>& fields = LogFormat::fields(kind);
+            for (int i = 0; i < fields.size(); ++i)
+                all[kind].insert(QLatin1String(fields[i].key), i);
         }
-        ++known;
-        if (field.derived != LogFormat::Derived::None)
-            continue;
-        QString problem;
-        row[field.column] = LogFormat::fromJson(*found, columns[field.column], &problem);
-        if (!problem.isEmpty())
-            refuse(QStringLiteral("%1: \"%2\" %3").arg(where, QLatin1String(field.key), problem));
-    }
-    if (known < record.size()) {
-        for (auto it = record.constBegin(); it != record.constEnd(); ++it) {
-            const auto& list = LogFormat::fields(kind);
-            if (std::none_of(list.begin(), list.end(), [&](const Field& f) { return it.key() == QLatin1String(f.key); }))
-                refuse(QStringLiteral("%1: \"%2\" is not a field of the %3").arg(where, it.key(), LogFormat::sectionName(kind)));
-        }
-    }
-    return row;
+        return all;
+    }();
+    return byName[kind].value(name, -1);
 }
 
 void readRecords(JsonReader& json, Kind kind, Sink& sink)
 {
+    const QList<LogRecords::Column>& columns = LogRecords::columns(kind);
+    const QList<Field>& fields = LogFormat::fields(kind);
     json.beginArray();
+    Row row(columns.size());
+    QVector<bool> seen(fields.size());
+    QString name;
     for (int index = 0; json.nextElement(); ++index) {
-        const QString where =
-            QStringLiteral("%1[%2] (line %3)").arg(LogFormat::sectionName(kind)).arg(index).arg(json.nextLine());
-        const QVariant record = json.value();
-        if (record.typeId() != QMetaType::QVariantMap)
-            refuse(where + QStringLiteral(": it is not an object ({...})"));
-        sink.record(kind, rowOf(kind, record.toMap(), where), where);
+        const Place place{kind, index, json.nextLine(), false};
+        if (json.peekValue() != '{')
+            refuse(place.text() + QStringLiteral(": it is not an object ({...})"));
+        json.beginObject();
+        seen.fill(false);
+        while (json.nextMember(&name)) {
+            const int f = fieldNamed(kind, name);
+            if (f < 0)
+                refuse(QStringLiteral("%1: \"%2\" is not a field of the %3")
+                           .arg(place.text(), name, LogFormat::sectionName(kind)));
+            if (seen[f])
+                refuse(QStringLiteral("%1: \"%2\" is there twice").arg(place.text(), name));
+            seen[f] = true;
+            const QVariant value = json.value();
+            const Field& field = fields[f];
+            if (field.derived != LogFormat::Derived::None)
+                continue;
+            QString problem;
+            row[field.column] = LogFormat::fromJson(value, columns[field.column], &problem);
+            if (!problem.isEmpty())
+                refuse(QStringLiteral("%1: \"%2\" %3").arg(place.text(), name, problem));
+        }
+        for (int f = 0; f < fields.size(); ++f) {
+            if (!seen[f] && fields[f].derived == LogFormat::Derived::None)
+                refuse(QStringLiteral("%1: \"%2\" is missing").arg(place.text(), QLatin1String(fields[f].key)));
+        }
+        sink.record(kind, row, place);
     }
 }
 
@@ -281,10 +293,10 @@ void readCsvRecords(const QDir& folder, Kind kind, Sink& sink)
                            .arg(QLatin1String(field.title)));
         }
         Row row(columns.size());
-        while (csv.next()) {
-            const QString where = QStringLiteral("%1, line %2").arg(name).arg(csv.line());
+        for (int index = 0; csv.next(); ++index) {
+            const Place place{kind, index, csv.line(), true};
             if (csv.cells().size() != titles.size())
-                refuse(where + QStringLiteral(": it has %1 cells, and the line of titles %2")
+                refuse(place.text() + QStringLiteral(": it has %1 cells, and the line of titles %2")
                                    .arg(csv.cells().size())
                                    .arg(titles.size()));
             for (qsizetype i = 0; i < titles.size(); ++i) {
@@ -294,9 +306,9 @@ void readCsvRecords(const QDir& folder, Kind kind, Sink& sink)
                 QString problem;
                 row[field.column] = LogFormat::fromCsv(csv.cells()[i], csv.quoted()[i], columns[field.column], &problem);
                 if (!problem.isEmpty())
-                    refuse(QStringLiteral("%1: \"%2\" %3").arg(where, QLatin1String(field.title), problem));
+                    refuse(QStringLiteral("%1: \"%2\" %3").arg(place.text(), QLatin1String(field.title), problem));
             }
-            sink.record(kind, row, where);
+            sink.record(kind, row, place);
         }
     } catch (const CsvReader::Error& error) {
         refuse(QStringLiteral("%1, line %2: %3").arg(name).arg(error.line).arg(error.message));
@@ -304,6 +316,13 @@ void readCsvRecords(const QDir& folder, Kind kind, Sink& sink)
 }
 
 } // namespace
+
+QString Place::text() const
+{
+    if (csv)
+        return QStringLiteral("%1, line %2").arg(LogFormat::csvFileName(kind)).arg(line);
+    return QStringLiteral("%1[%2] (line %3)").arg(LogFormat::sectionName(kind)).arg(index).arg(line);
+}
 
 bool isCsv(const QString& path)
 {

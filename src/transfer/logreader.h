@@ -30,12 +30,23 @@ struct Refusal
     QString reason;
 };
 
+// Where a record is in the file: "entries[12] (line 14)" in a document,
+// "entries.csv, line 14" in a CSV file.
+struct Place
+{
+    LogRecords::Kind kind;
+    int index; // in its list, from 0
+    int line;
+    bool csv;
+    QString text() const;
+};
+
 class Sink
 {
 public:
     virtual ~Sink() = default;
-    // One record: where names its place in the file for a refusal.
-    virtual void record(LogRecords::Kind kind, const LogRecords::Row& row, const QString& where) = 0;
+    // One record, and its place in the file for a refusal.
+    virtual void record(LogRecords::Kind kind, const LogRecords::Row& row, const Place& place) = 0;
 };
 
 // The file or folder the export at path is read from: a folder, the folder
