@@ -421,24 +421,17 @@ bool LogImport::process(bool write, const Summary& planned)
 {
     m_summary = Summary();
     m_refusal.clear();
-    OrvDataSource& dataSource = m_context.dataSource();
     const QString unchanged = QStringLiteral("  Nothing has been imported.");
     try {
+        // Everything or nothing: a refusal or failure on the way rolls back
+        // the rows added before it (and the keys taken for them).
         std::optional<Transaction> transaction;
         if (write)
-            transaction.emplace(dataSource);
-        try {
+            transaction.emplace(m_context.dataSource());
+        {
             Importer importer(m_context, m_summary, write, planned);
             m_summary.header = LogReader::read(m_path, importer);
             importer.finish(m_summary.header);
-        } catch (...) {
-            if (transaction) {
-                transaction.reset();
-                // The recordsets still list what was rolled back.
-                dataSource.cmdConfig();
-                dataSource.cmdTableKey();
-            }
-            throw;
         }
         if (transaction)
             transaction->commit();
@@ -476,10 +469,14 @@ QString LogImport::previewText() const
     const Summary& s = m_summary;
     ConfigStore& config = m_context.config();
     QStringList lines;
-    const QString program = s.header.program.isEmpty() ? QString() : QStringLiteral(" by ") + s.header.program;
-    const QString when = s.header.exported.isEmpty() ? QString() : QStringLiteral(" on ") + s.header.exported;
-    lines << QStringLiteral("The file '%1' was written%2%3 and holds:")
-                 .arg(QDir::toNativeSeparators(m_path), program, when);
+    QString written;
+    if (!s.header.program.isEmpty())
+        written += QStringLiteral(" by ") + s.header.program;
+    if (!s.header.exported.isEmpty())
+        written += QStringLiteral(" on ") + s.header.exported;
+    lines << QStringLiteral("The file '%1'%2 holds:")
+                 .arg(QDir::toNativeSeparators(m_path),
+                      written.isEmpty() ? QString() : QStringLiteral(" (written%1)").arg(written));
     auto ofThem = [](int n, int here) {
         return here == 0 ? QString() : here == n ? QStringLiteral(" (all here already)")
                                                   : QStringLiteral(" (%1 here already)").arg(number(here));
@@ -495,9 +492,12 @@ QString LogImport::previewText() const
         lines << QStringLiteral("  no diet entries and no snapshots");
     else
         lines << QStringLiteral("  days from %1 to %2").arg(s.firstDay, s.lastDay);
-    lines << QStringLiteral("  %1 of the user's own%2, in %3%4")
-                 .arg(counted(s.foods, "food", "foods"), ofThem(s.foods, s.foodsHere),
-                      counted(s.groups, "food group", "food groups"), ofThem(s.groups, s.groupsHere));
+    if (s.foods + s.groups == 0)
+        lines << QStringLiteral("  no foods or food groups of the user's own");
+    else
+        lines << QStringLiteral("  %1 of the user's own%2 and %3%4")
+                     .arg(counted(s.foods, "food", "foods"), ofThem(s.foods, s.foodsHere),
+                          counted(s.groups, "food group", "food groups"), ofThem(s.groups, s.groupsHere));
     if (!s.relabels.isEmpty()) {
         QStringList changes;
         for (const QStringList& change : s.relabels)

@@ -147,16 +147,17 @@ void readLabels(JsonReader& json, const QString& member, Header& header)
     const int line = json.nextLine();
     const QVariant labels = json.value();
     if (member == QLatin1String("nutrientLabels")) {
+        const QString shape = QStringLiteral("line %1: \"nutrientLabels\" is not {\"other1\": ..., \"other2\": ...}").arg(line);
+        if (labels.typeId() != QMetaType::QVariantMap)
+            refuse(shape);
         const QVariantMap map = labels.toMap();
         for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
             const QString item = it.key().toUpper();
             if (!kNutrientItems.contains(item) || it.key() != it.key().toLower() ||
                 it.value().typeId() != QMetaType::QString)
-                refuse(QStringLiteral("line %1: \"nutrientLabels\" is not {\"other1\": ..., \"other2\": ...}").arg(line));
+                refuse(shape);
             header.labels.append({item, it.value().toString()});
         }
-        if (labels.typeId() != QMetaType::QVariantMap)
-            refuse(QStringLiteral("line %1: \"nutrientLabels\" is not {\"other1\": ..., \"other2\": ...}").arg(line));
         return;
     }
     const QVariantList list = labels.toList();

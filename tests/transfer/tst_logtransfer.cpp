@@ -318,11 +318,11 @@ private slots:
         LogImport import(target.ctx(), path);
         QVERIFY(import.preview());
         QCOMPARE(import.previewText(),
-                 "The file '" + path + "' was written by Corvane's Foodlark 3.0.0 on 2026-04-01T09:30:00+02:00 and holds:\n"
+                 "The file '" + path + "' (written by Corvane's Foodlark 3.0.0 on 2026-04-01T09:30:00+02:00) holds:\n"
                  "  User 1 (USER1): 3 diet entries (1 here already), 0 snapshots\n"
                  "  User 2 (USER2): 1 diet entry (all here already), 1 snapshot\n"
                  "  days from 2026-03-01 to 2026-03-05\n"
-                 "  2 foods of the user's own (all here already), in 1 food group (all here already)\n"
+                 "  2 foods of the user's own (all here already) and 1 food group (all here already)\n"
                  "To be added: 2 diet entries, 1 snapshot, 0 foods and 0 food groups.");
         QVERIFY(import.run());
         QCOMPARE(target.scalar("SELECT count(*) FROM DietActivity WHERE FoodName = 'Toast'").toInt(), 2);
