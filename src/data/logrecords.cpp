@@ -149,36 +149,21 @@ void bind(sqlite3* connection, sqlite3_stmt* statement, int index, const QVarian
 
 const QList<Column>& columns(Kind kind)
 {
-    static const QList<Column> group = {{"Root", Type::Text, 60, true}, {"GroupName", Type::Text, 60, true}};
-    static const QList<Column> food = QList<Column>{{"Root", Type::Text, 60},
-                                                    {"GroupName", Type::Text, 60},
-                                                    {"FoodName", Type::Text, 200},
-                                                    {"ServingSize", Type::Text}} +
-                                      kUsda + kNutrients;
-    static const QList<Column> entry =
-        QList<Column>{{"UserName", Type::Text, 0, true}, {"DietDate", Type::Day, 0, true},
-                      {"MealName", Type::Text},          {"GroupName", Type::Text, 60},
-                      {"FoodName", Type::Text, 200},     {"ServingSize", Type::Text},
+    // By kind, in the order of Kind.
+    static const QList<Column> all[] = {
+        {{"Root", Type::Text, 60, true}, {"GroupName", Type::Text, 60, true}},
+        QList<Column>{{"Root", Type::Text, 60}, {"GroupName", Type::Text, 60}, {"FoodName", Type::Text, 200},
+                      {"ServingSize", Type::Text}} +
+            kUsda + kNutrients,
+        QList<Column>{{"UserName", Type::Text, 0, true}, {"DietDate", Type::Day, 0, true}, {"MealName", Type::Text},
+                      {"GroupName", Type::Text, 60}, {"FoodName", Type::Text, 200}, {"ServingSize", Type::Text},
                       {"NumServings", Type::Real}} +
-        kUsda + kNutrients;
-    static const QList<Column> snapshot = {
-        {"USERNAME", Type::Text, 30, true}, {"SNAPDATETM", Type::Moment, 0, true},
-        {"SNAPVAL1", Type::Real},           {"SNAPVAL2", Type::Real},
-        {"SNAPVAL3", Type::Real},           {"SNAPVAL4", Type::Real},
-        {"SNAPVAL5", Type::Real},           {"SNAPVAL6", Type::Real},
-        {"SNAPVAL7", Type::Text, 15},       {"SNAPVAL8", Type::Text, 15},
-        {"SNAPCOMMENTS", Type::Text, 200}};
-    switch (kind) {
-    case Kind::Group:
-        return group;
-    case Kind::Food:
-        return food;
-    case Kind::Entry:
-        return entry;
-    case Kind::Snapshot:
-        break;
-    }
-    return snapshot;
+            kUsda + kNutrients,
+        {{"USERNAME", Type::Text, 30, true}, {"SNAPDATETM", Type::Moment, 0, true}, {"SNAPVAL1", Type::Real},
+         {"SNAPVAL2", Type::Real}, {"SNAPVAL3", Type::Real}, {"SNAPVAL4", Type::Real}, {"SNAPVAL5", Type::Real},
+         {"SNAPVAL6", Type::Real}, {"SNAPVAL7", Type::Text, 15}, {"SNAPVAL8", Type::Text, 15},
+         {"SNAPCOMMENTS", Type::Text, 200}}};
+    return all[int(kind)];
 }
 
 Reader::Reader(const QSqlDatabase& db, Kind kind, const Filter& filter) : m_connection(connectionOf(db))
@@ -258,7 +243,7 @@ Writer::Writer(const QSqlDatabase& db) : m_connection(connectionOf(db)) {}
 
 Writer::~Writer()
 {
-    for (sqlite3_stmt* statement : {m_group, m_food, m_entry, m_snapshot})
+    for (sqlite3_stmt* statement : m_statements)
         sqlite3_finalize(statement);
 }
 
@@ -280,38 +265,42 @@ void Writer::run(sqlite3_stmt*& statement, const QByteArray& sql, const QVariant
 
 void Writer::addGroup(qint32 id, const QString& name, qint32 parent, const QString& tag)
 {
-    run(m_group, "INSERT INTO FoodGroup (GroupId, GroupName, ParentGroup, GroupTag) VALUES (?, ?, ?, ?)",
+    run(m_statements[int(Kind::Group)], "INSERT INTO FoodGroup (GroupId, GroupName, ParentGroup, GroupTag) VALUES (?, ?, ?, ?)",
         {id, name, parent, tag});
+}
+
+void Writer::add(Kind kind, QVariantList values, const Row& row, int first)
+{
+    // The statements of Food, Entry and Snapshot, made once: their ids (and a
+    // food's group), then the row's stored columns from first on.
+    static const QByteArray sql[] = {
+        {},
+        QStringLiteral("INSERT INTO FoodItem (FoodId, GroupId, %1) VALUES (?, ?, %2)")
+            .arg(names(Kind::Food, 2), placeholders(int(columns(Kind::Food).size()) - 2))
+            .toLatin1(),
+        QStringLiteral("INSERT INTO DietActivity (DietId, %1) VALUES (?, %2)")
+            .arg(names(Kind::Entry), placeholders(int(columns(Kind::Entry).size())))
+            .toLatin1(),
+        QStringLiteral("INSERT INTO SNAPSHOT (SNAPID, %1) VALUES (?, %2)")
+            .arg(names(Kind::Snapshot), placeholders(int(columns(Kind::Snapshot).size())))
+            .toLatin1()};
+    values.append(QVariantList(row.begin() + first, row.end()));
+    run(m_statements[int(kind)], sql[int(kind)], values);
 }
 
 void Writer::addFood(qint32 id, qint32 groupId, const Row& food)
 {
-    static const QByteArray sql = QStringLiteral("INSERT INTO FoodItem (FoodId, GroupId, %1) VALUES (?, ?, %2)")
-                                      .arg(names(Kind::Food, 2), placeholders(int(columns(Kind::Food).size()) - 2))
-                                      .toLatin1();
-    QVariantList values = {id, groupId};
-    values.append(QVariantList(food.begin() + 2, food.end()));
-    run(m_food, sql, values);
+    add(Kind::Food, {id, groupId}, food, 2);
 }
 
 void Writer::addEntry(qint32 id, const Row& entry)
 {
-    static const QByteArray sql = QStringLiteral("INSERT INTO DietActivity (DietId, %1) VALUES (?, %2)")
-                                      .arg(names(Kind::Entry), placeholders(int(columns(Kind::Entry).size())))
-                                      .toLatin1();
-    QVariantList values = {id};
-    values.append(QVariantList(entry.begin(), entry.end()));
-    run(m_entry, sql, values);
+    add(Kind::Entry, {id}, entry, 0);
 }
 
 void Writer::addSnapshot(qint32 id, const Row& snapshot)
 {
-    static const QByteArray sql = QStringLiteral("INSERT INTO SNAPSHOT (SNAPID, %1) VALUES (?, %2)")
-                                      .arg(names(Kind::Snapshot), placeholders(int(columns(Kind::Snapshot).size())))
-                                      .toLatin1();
-    QVariantList values = {id};
-    values.append(QVariantList(snapshot.begin(), snapshot.end()));
-    run(m_snapshot, sql, values);
+    add(Kind::Snapshot, {id}, snapshot, 0);
 }
 
 } // namespace LogRecords

@@ -107,13 +107,11 @@ public:
     void addSnapshot(qint32 id, const Row& snapshot);
 
 private:
+    void add(Kind kind, QVariantList values, const Row& row, int first);
     void run(sqlite3_stmt*& statement, const QByteArray& sql, const QVariantList& values);
 
     sqlite3* m_connection = nullptr;
-    sqlite3_stmt* m_group = nullptr;
-    sqlite3_stmt* m_food = nullptr;
-    sqlite3_stmt* m_entry = nullptr;
-    sqlite3_stmt* m_snapshot = nullptr;
+    sqlite3_stmt* m_statements[4] = {}; // by kind, each prepared when first run
 };
 
 } // namespace LogRecords

@@ -14,6 +14,7 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <optional>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -116,44 +117,68 @@ std::optional<QDate> day(const QString& text)
     return date;
 }
 
-// The database, opened as at the program's start; nothing when it was
-// refused (and the reason given).
-bool open(AppContext& context, ConsolePrompts& prompts, QTextStream& err)
+// The database in the data folder, opened as at the program's start and let
+// go of as when it ends.
+class Session
 {
-    if (isLocked(context.dbPath)) {
-        err << QStringLiteral("The diet log '%1' is in use: %2 (or another command) has it open.  Close it, then "
-                              "run the command again.")
-                   .arg(QDir::toNativeSeparators(context.dbPath), context.appTitle)
-            << Qt::endl;
-        return false;
+public:
+    Session(const QString& dataFolder, QTextStream& err) : m_err(err), m_prompts(err), context(dataFolder, m_prompts)
+    {
+        context.dbPath = QDir(dataFolder).filePath(QStringLiteral("MeboData.mdb"));
+        context.upgradePath = QDir(dataFolder).filePath(QStringLiteral("MeboUpgd.mdb"));
     }
-    if (!Startup::openDatabase(context)) {
-        if (prompts.declined)
-            err << QStringLiteral("Start %1 once to upgrade the database, then run the command again.")
-                       .arg(context.appTitle)
-                << Qt::endl;
-        return false;
-    }
-    Startup::acceptDatabase(context);
-    return true;
-}
 
-// Lets go of the database as the program does when it ends, its check seen
-// through first: a damaged file is said so and gets nothing more written.
-int close(AppContext& context, int code)
-{
-    OrvDataSource& dataSource = context.dataSource();
-    const std::optional<QString> finding = dataSource.integrityCheck().finish();
-    if (finding && !finding->isEmpty()) {
-        dataSource.holdLog();
-        context.reportError(
-            DatabaseMessages::damaged(context, context.dbPath, DatabaseMessages::engineFinding(*finding)));
-        code = kRefused;
-    } else if (finding) {
-        dataSource.releaseLog();
+    // False when it was refused (and the reason given).
+    bool open()
+    {
+        if (isLocked(context.dbPath)) {
+            m_err << QStringLiteral("The diet log '%1' is in use: %2 (or another command) has it open.  Close it, "
+                                    "then run the command again.")
+                         .arg(QDir::toNativeSeparators(context.dbPath), context.appTitle)
+                  << Qt::endl;
+            return false;
+        }
+        if (!Startup::openDatabase(context)) {
+            if (m_prompts.declined)
+                m_err << QStringLiteral("Start %1 once to upgrade the database, then run the command again.")
+                             .arg(context.appTitle)
+                      << Qt::endl;
+            return false;
+        }
+        Startup::acceptDatabase(context);
+        return true;
     }
-    dataSource.closeDB();
-    return code;
+
+    // Closes the database with its check seen through first: a damaged file
+    // is said so and gets nothing more written. The exit code.
+    int close(int code)
+    {
+        OrvDataSource& dataSource = context.dataSource();
+        const std::optional<QString> finding = dataSource.integrityCheck().finish();
+        if (finding && !finding->isEmpty()) {
+            dataSource.holdLog();
+            context.reportError(
+                DatabaseMessages::damaged(context, context.dbPath, DatabaseMessages::engineFinding(*finding)));
+            code = kRefused;
+        } else if (finding) {
+            dataSource.releaseLog();
+        }
+        dataSource.closeDB();
+        return code;
+    }
+
+private:
+    QTextStream& m_err;
+    ConsolePrompts m_prompts;
+
+public:
+    AppContext context;
+};
+
+int wrongUsage(QTextStream& err, const QString& problem)
+{
+    err << problem << "\n\n" << usage() << Qt::flush;
+    return kWrongUsage;
 }
 
 bool userExists(AppContext& context, const QString& user)
@@ -201,32 +226,27 @@ int exportLog(const QString& dataFolder, const QStringList& arguments, QTextStre
         if (options.from.isValid() && options.to.isValid() && options.from > options.to)
             problem = QStringLiteral("--from is after --to.");
     }
-    if (!problem.isEmpty()) {
-        err << problem << "\n\n" << usage() << Qt::flush;
-        return kWrongUsage;
-    }
+    if (!problem.isEmpty())
+        return wrongUsage(err, problem);
 
-    ConsolePrompts prompts(err);
-    AppContext context(dataFolder, prompts);
-    context.dbPath = QDir(dataFolder).filePath(QStringLiteral("MeboData.mdb"));
-    context.upgradePath = QDir(dataFolder).filePath(QStringLiteral("MeboUpgd.mdb"));
-    if (!open(context, prompts, err))
+    Session session(dataFolder, err);
+    if (!session.open())
         return kRefused;
-    if (!options.user.isEmpty() && !userExists(context, options.user)) {
+    if (!options.user.isEmpty() && !userExists(session.context, options.user)) {
         err << QStringLiteral("There is no user %1 in this database.").arg(user) << Qt::endl;
-        return close(context, kRefused);
+        return session.close(kRefused);
     }
     const QString path = parsed.options.value(QStringLiteral("--out"));
-    LogExport exporter(context, options);
+    LogExport exporter(session.context, options);
     QString error;
     if (!exporter.write(path, &error)) {
         err << error << Qt::endl;
-        return close(context, kRefused);
+        return session.close(kRefused);
     }
     out << QStringLiteral("The diet log has been exported to '%1': %2.")
                .arg(QDir::toNativeSeparators(path), exporter.countsText())
         << Qt::endl;
-    return close(context, kDone);
+    return session.close(kDone);
 }
 
 int importLog(const QString& dataFolder, const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -240,36 +260,31 @@ int importLog(const QString& dataFolder, const QStringList& arguments, QTextStre
     if (problem.isEmpty() && parsed.positional.size() != 1)
         problem = parsed.positional.isEmpty() ? QStringLiteral("import needs the PATH of an export.")
                                               : QStringLiteral("import takes one PATH, not %1.").arg(parsed.positional.size());
-    if (!problem.isEmpty()) {
-        err << problem << "\n\n" << usage() << Qt::flush;
-        return kWrongUsage;
-    }
+    if (!problem.isEmpty())
+        return wrongUsage(err, problem);
 
-    ConsolePrompts prompts(err);
-    AppContext context(dataFolder, prompts);
-    context.dbPath = QDir(dataFolder).filePath(QStringLiteral("MeboData.mdb"));
-    context.upgradePath = QDir(dataFolder).filePath(QStringLiteral("MeboUpgd.mdb"));
-    if (!open(context, prompts, err))
+    Session session(dataFolder, err);
+    if (!session.open())
         return kRefused;
-    LogImport import(context, parsed.positional.first());
+    LogImport import(session.context, parsed.positional.first());
     auto refused = [&] {
         if (!import.refusal().isEmpty())
             err << import.refusal() << Qt::endl;
-        return close(context, kRefused);
+        return session.close(kRefused);
     };
     if (!import.preview())
         return refused();
     out << import.previewText() << Qt::endl;
     if (parsed.options.contains(QStringLiteral("--dry-run"))) {
         out << "Nothing has been changed (--dry-run)." << Qt::endl;
-        return close(context, kDone);
+        return session.close(kDone);
     }
     if (import.summary().nothingNew())
-        return close(context, kDone);
+        return session.close(kDone);
     if (!import.run())
         return refused();
     out << import.doneText() << Qt::endl;
-    return close(context, kDone);
+    return session.close(kDone);
 }
 
 } // namespace
@@ -286,8 +301,7 @@ int run(const QString& dataFolder, const QString& command, const QStringList& ar
         return exportLog(dataFolder, arguments, out, err);
     if (command == kImport)
         return importLog(dataFolder, arguments, out, err);
-    err << usage() << Qt::flush;
-    return kWrongUsage;
+    return wrongUsage(err, QStringLiteral("The command %1 is not known.").arg(command));
 }
 
 int runOnConsole(const QString& dataFolder, const QStringList& arguments)

@@ -2,49 +2,11 @@
 
 #include "transfer/utf8text.h"
 
-#include <QIODevice>
-
-namespace {
-
-constexpr qint64 kChunk = 64 * 1024;
-
-} // namespace
-
-CsvReader::CsvReader(QIODevice& device) : m_device(device)
-{
-    if (peek() == 0xEF) {
-        if (m_buffer.size() - m_at < 3)
-            m_buffer += m_device.read(kChunk);
-        if (m_buffer.mid(m_at, 3) == "\xEF\xBB\xBF")
-            m_at += 3;
-    }
-}
-
-int CsvReader::peek()
-{
-    if (m_at >= m_buffer.size()) {
-        m_buffer = m_device.read(kChunk);
-        m_at = 0;
-        if (m_buffer.isEmpty())
-            return -1;
-    }
-    return static_cast<unsigned char>(m_buffer[m_at]);
-}
-
-int CsvReader::get()
-{
-    const int c = peek();
-    if (c >= 0) {
-        ++m_at;
-        if (c == '\n')
-            ++m_line;
-    }
-    return c;
-}
+CsvReader::CsvReader(QIODevice& device) : m_bytes(device) {}
 
 void CsvReader::fail(const QString& message) const
 {
-    throw Error{message, m_line};
+    throw Error{message, m_bytes.line()};
 }
 
 void CsvReader::endCell(QByteArray& cell, bool quoted)
@@ -76,7 +38,7 @@ bool CsvReader::next()
             break;
         }
     }
-    m_recordLine = m_line;
+    m_recordLine = m_bytes.line();
     QByteArray cell;
     for (;;) {
         const bool quoted = peek() == '"';

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/bytereader.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -33,15 +35,12 @@ public:
     int line() const { return m_recordLine; }
 
 private:
-    int peek();
-    int get();
+    int peek() { return m_bytes.peek(); }
+    int get() { return m_bytes.get(); }
     [[noreturn]] void fail(const QString& message) const;
     void endCell(QByteArray& cell, bool quoted);
 
-    QIODevice& m_device;
-    QByteArray m_buffer;
-    qsizetype m_at = 0;
-    int m_line = 1;
+    ByteReader m_bytes;
     int m_recordLine = 1;
     QStringList m_cells;
     QVector<bool> m_quoted;

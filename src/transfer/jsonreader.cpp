@@ -2,16 +2,15 @@
 
 #include "transfer/utf8text.h"
 
-#include <QIODevice>
 #include <QVariantList>
 #include <QVariantMap>
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 // Deeper documents are refused rather than read on a deeper stack.
 constexpr int kMaxDepth = 64;
-constexpr qint64 kChunk = 64 * 1024;
 
 QString shown(int c)
 {
@@ -29,27 +28,11 @@ void appendUtf8(QByteArray& bytes, char32_t code)
 
 } // namespace
 
-JsonReader::JsonReader(QIODevice& device) : m_device(device)
-{
-    if (peek() == 0xEF) {
-        // A byte order mark is passed over.
-        if (m_buffer.size() - m_at < 3)
-            m_buffer += m_device.read(kChunk);
-        if (m_buffer.mid(m_at, 3) == "\xEF\xBB\xBF")
-            m_at += 3;
-    }
-}
+JsonReader::JsonReader(QIODevice& device) : m_bytes(device) {}
 
 void JsonReader::fail(const QString& message) const
 {
-    throw Error{message, m_line};
-}
-
-bool JsonReader::refill()
-{
-    m_buffer = m_device.read(kChunk);
-    m_at = 0;
-    return !m_buffer.isEmpty();
+    throw Error{message, m_bytes.line()};
 }
 
 void JsonReader::skipBlanks()
@@ -61,7 +44,7 @@ void JsonReader::skipBlanks()
 int JsonReader::nextLine()
 {
     skipBlanks();
-    return m_line;
+    return m_bytes.line();
 }
 
 void JsonReader::expect(char c, const char* what)
@@ -91,48 +74,37 @@ void JsonReader::beginArray()
     enter(false);
 }
 
-bool JsonReader::nextMember(QString* name)
+bool JsonReader::next(char close)
 {
-    Level& level = m_levels.last();
     skipBlanks();
-    int c = peek();
-    if (c == '}') {
+    if (peek() == close) {
         get();
         m_levels.removeLast();
         return false;
     }
-    if (level.count > 0) {
+    if (m_levels.last().count++ > 0) {
+        const int c = get();
         if (c != ',')
-            fail(QStringLiteral("\",\" or \"}\" was expected, not %1").arg(shown(c)));
-        get();
+            fail(QStringLiteral("\",\" or \"%1\" was expected, not %2").arg(QString(QLatin1Char(close)), shown(c)));
         skipBlanks();
-        c = peek();
     }
-    if (c != '"')
-        fail(QStringLiteral("a member name was expected, not %1").arg(shown(c)));
+    return true;
+}
+
+bool JsonReader::nextMember(QString* name)
+{
+    if (!next('}'))
+        return false;
+    if (peek() != '"')
+        fail(QStringLiteral("a member name was expected, not %1").arg(shown(peek())));
     *name = text();
     expect(':', "\":\"");
-    ++level.count;
     return true;
 }
 
 bool JsonReader::nextElement()
 {
-    Level& level = m_levels.last();
-    skipBlanks();
-    const int c = peek();
-    if (c == ']') {
-        get();
-        m_levels.removeLast();
-        return false;
-    }
-    if (level.count > 0) {
-        if (c != ',')
-            fail(QStringLiteral("\",\" or \"]\" was expected, not %1").arg(shown(c)));
-        get();
-    }
-    ++level.count;
-    return true;
+    return next(']');
 }
 
 char JsonReader::peekValue()
@@ -264,19 +236,15 @@ QString JsonReader::text()
     for (;;) {
         // The plain characters up to the next quote, escape or control
         // character are taken in one piece.
-        if (peek() < 0)
+        const QByteArrayView run = m_bytes.ahead();
+        if (run.isEmpty())
             fail(QStringLiteral("a text is not closed"));
-        const char* data = m_buffer.constData();
-        qsizetype end = m_at;
-        while (end < m_buffer.size()) {
-            const auto b = static_cast<unsigned char>(data[end]);
-            if (b == '"' || b == '\\' || b < 0x20)
-                break;
-            ++end;
-        }
-        bytes.append(data + m_at, end - m_at);
-        m_at = end;
-        if (m_at == m_buffer.size())
+        const auto plain = std::find_if(run.begin(), run.end(), [](char b) {
+            return b == '"' || b == '\\' || static_cast<unsigned char>(b) < 0x20;
+        });
+        bytes.append(run.data(), plain - run.begin());
+        m_bytes.take(plain - run.begin());
+        if (plain == run.end())
             continue;
         const int c = get();
         if (c == '"')

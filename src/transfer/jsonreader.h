@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer/bytereader.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -27,7 +29,7 @@ public:
     explicit JsonReader(QIODevice& device);
 
     // The line (from 1) of the last character read.
-    int line() const { return m_line; }
+    int line() const { return m_bytes.line(); }
     // The line of the next character that is not a blank.
     int nextLine();
 
@@ -50,30 +52,17 @@ public:
 
 private:
     [[noreturn]] void fail(const QString& message) const;
-    // The next byte (-1 at the end), read or left in place.
-    int peek()
-    {
-        if (m_at >= m_buffer.size() && !refill())
-            return -1;
-        return static_cast<unsigned char>(m_buffer[m_at]);
-    }
-    int get()
-    {
-        const int c = peek();
-        if (c >= 0) {
-            ++m_at;
-            if (c == '\n')
-                ++m_line;
-        }
-        return c;
-    }
-    bool refill();
+    int peek() { return m_bytes.peek(); }
+    int get() { return m_bytes.get(); }
     void skipBlanks();
     void expect(char c, const char* what);
     QString text();
     QVariant number();
     void literal(const char* word);
     void enter(bool object);
+    // Before the next member or value of the open object or list: false at
+    // its end (close), after a comma but for the first.
+    bool next(char close);
 
     struct Level
     {
@@ -81,9 +70,6 @@ private:
         int count;
     };
 
-    QIODevice& m_device;
-    QByteArray m_buffer;
-    qsizetype m_at = 0;
-    int m_line = 1;
+    ByteReader m_bytes;
     QVector<Level> m_levels;
 };

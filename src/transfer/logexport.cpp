@@ -70,22 +70,27 @@ private:
     QByteArray m_buffer;
 };
 
-const QStringList kItems = [] {
-    QStringList items;
-    for (int i = 1; i <= 4; ++i)
-        items << QStringLiteral("USER%1").arg(i);
-    for (int i = 0; i <= 9; ++i)
-        items << QStringLiteral("MEAL%1").arg(i);
-    items << QStringLiteral("OTHER1") << QStringLiteral("OTHER2");
-    for (int i = 1; i <= 8; ++i)
-        items << QStringLiteral("SNAPSHOT%1").arg(i);
+// The configuration items an export names: users, meals, nutrient and snapshot labels.
+const QStringList& configItems()
+{
+    static const QStringList items = [] {
+        QStringList list;
+        for (int i = 1; i <= 4; ++i)
+            list << QStringLiteral("USER%1").arg(i);
+        for (int i = 0; i <= 9; ++i)
+            list << QStringLiteral("MEAL%1").arg(i);
+        list << QStringLiteral("OTHER1") << QStringLiteral("OTHER2");
+        for (int i = 1; i <= 8; ++i)
+            list << QStringLiteral("SNAPSHOT%1").arg(i);
+        return list;
+    }();
     return items;
-}();
+}
 
 QStringList itemsStartingWith(const QLatin1String& prefix)
 {
     QStringList items;
-    for (const QString& item : kItems) {
+    for (const QString& item : configItems()) {
         if (item.startsWith(prefix))
             items << item;
     }
@@ -127,7 +132,7 @@ void LogExport::readConfiguration()
 {
     m_labels.clear();
     ConfigStore& config = m_context.config();
-    for (const QString& item : kItems)
+    for (const QString& item : configItems())
         m_labels.insert(item, config.getConfig(item));
     m_users = m_options.user.isEmpty() ? itemsStartingWith(QLatin1String("USER")) : QStringList{m_options.user};
 }
@@ -288,7 +293,7 @@ void LogExport::writeAbout(const QString& path)
         line(QStringLiteral("program"), exactCell(m_context.appTitle + QLatin1Char(' ') + AppContext::appVersion()));
         line(QStringLiteral("from"), m_options.from.isValid() ? exactCell(storedDate(m_options.from)) : QString());
         line(QStringLiteral("to"), m_options.to.isValid() ? exactCell(storedDate(m_options.to)) : QString());
-        for (const QString& item : kItems) {
+        for (const QString& item : configItems()) {
             if (!item.startsWith(QLatin1String("USER")) || m_users.contains(item))
                 line(item, exactCell(m_labels.value(item)));
         }

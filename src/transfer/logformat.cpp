@@ -126,60 +126,40 @@ QVariant fromNumber(const QVariant& number, const Column& column, const QString&
 
 const QList<Field>& fields(Kind kind)
 {
-    static const QList<Field> group = {{"root", "Root", 0}, {"group", "Group", 1}};
-    static const QList<Field> food = QList<Field>{{"root", "Root", 0},
-                                                  {"group", "Group", 1},
-                                                  {"food", "Food", 2},
-                                                  {"servingSize", "Serving Size", 3}} +
-                                     usda(4) + nutrients(7);
-    static const QList<Field> entry = QList<Field>{{"user", "User", 0},
-                                                   {"userName", "User Name", -1, Derived::UserName},
-                                                   {"date", "Date", 1},
-                                                   {"meal", "Meal", 2},
-                                                   {"mealLabel", "Meal Label", -1, Derived::MealLabel},
-                                                   {"group", "Group", 3},
-                                                   {"food", "Food", 4},
-                                                   {"servingSize", "Serving Size", 5},
-                                                   {"servings", "Servings", 6}} +
-                                      usda(7) + nutrients(10);
-    static const QList<Field> snapshot = {{"user", "User", 0},
-                                          {"userName", "User Name", -1, Derived::UserName},
-                                          {"taken", "Taken", 1},
-                                          {"value1", "Value 1", 2, Derived::None, "SNAPSHOT1"},
-                                          {"value2", "Value 2", 3, Derived::None, "SNAPSHOT2"},
-                                          {"value3", "Value 3", 4, Derived::None, "SNAPSHOT3"},
-                                          {"value4", "Value 4", 5, Derived::None, "SNAPSHOT4"},
-                                          {"value5", "Value 5", 6, Derived::None, "SNAPSHOT5"},
-                                          {"value6", "Value 6", 7, Derived::None, "SNAPSHOT6"},
-                                          {"value7", "Value 7", 8, Derived::None, "SNAPSHOT7"},
-                                          {"value8", "Value 8", 9, Derived::None, "SNAPSHOT8"},
-                                          {"comments", "Comments", 10}};
-    switch (kind) {
-    case Kind::Group:
-        return group;
-    case Kind::Food:
-        return food;
-    case Kind::Entry:
-        return entry;
-    case Kind::Snapshot:
-        break;
-    }
-    return snapshot;
+    // By kind, in the order of Kind.
+    static const QList<Field> all[] = {
+        {{"root", "Root", 0}, {"group", "Group", 1}},
+        QList<Field>{{"root", "Root", 0}, {"group", "Group", 1}, {"food", "Food", 2}, {"servingSize", "Serving Size", 3}} +
+            usda(4) + nutrients(7),
+        QList<Field>{{"user", "User", 0},
+                     {"userName", "User Name", -1, Derived::UserName},
+                     {"date", "Date", 1},
+                     {"meal", "Meal", 2},
+                     {"mealLabel", "Meal Label", -1, Derived::MealLabel},
+                     {"group", "Group", 3},
+                     {"food", "Food", 4},
+                     {"servingSize", "Serving Size", 5},
+                     {"servings", "Servings", 6}} +
+            usda(7) + nutrients(10),
+        {{"user", "User", 0},
+         {"userName", "User Name", -1, Derived::UserName},
+         {"taken", "Taken", 1},
+         {"value1", "Value 1", 2, Derived::None, "SNAPSHOT1"},
+         {"value2", "Value 2", 3, Derived::None, "SNAPSHOT2"},
+         {"value3", "Value 3", 4, Derived::None, "SNAPSHOT3"},
+         {"value4", "Value 4", 5, Derived::None, "SNAPSHOT4"},
+         {"value5", "Value 5", 6, Derived::None, "SNAPSHOT5"},
+         {"value6", "Value 6", 7, Derived::None, "SNAPSHOT6"},
+         {"value7", "Value 7", 8, Derived::None, "SNAPSHOT7"},
+         {"value8", "Value 8", 9, Derived::None, "SNAPSHOT8"},
+         {"comments", "Comments", 10}}};
+    return all[int(kind)];
 }
 
 QString sectionName(Kind kind)
 {
-    switch (kind) {
-    case Kind::Group:
-        return QStringLiteral("groups");
-    case Kind::Food:
-        return QStringLiteral("foods");
-    case Kind::Entry:
-        return QStringLiteral("entries");
-    case Kind::Snapshot:
-        break;
-    }
-    return QStringLiteral("snapshots");
+    static const char* const names[] = {"groups", "foods", "entries", "snapshots"};
+    return QLatin1String(names[int(kind)]);
 }
 
 QString csvFileName(Kind kind)

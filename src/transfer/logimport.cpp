@@ -18,7 +18,6 @@
 
 using LogRecords::Kind;
 using LogRecords::Row;
-using LogRecords::Type;
 
 const QString LogImport::kBackupReason = QStringLiteral("before-import");
 
@@ -241,14 +240,13 @@ private:
     // their top-level group when it is here.
     void placeGroups()
     {
-        for (const LogRecords::Group& group : LogRecords::groups(m_db)) {
-            if (group.parent == 0) {
-                if (!m_roots.contains(group.name))
-                    m_roots.insert(group.name, group);
-            }
+        m_groupsHere = LogRecords::groups(m_db);
+        for (const LogRecords::Group& group : std::as_const(m_groupsHere)) {
+            if (group.parent == 0 && !m_roots.contains(group.name))
+                m_roots.insert(group.name, group);
         }
         QHash<Place, int> unmatched;
-        for (const LogRecords::Group& group : LogRecords::groups(m_db)) {
+        for (const LogRecords::Group& group : std::as_const(m_groupsHere)) {
             const QString root = rootName(group.parent);
             if (group.parent != 0 && !root.isNull()) {
                 ++unmatched[{root, group.name}];
@@ -302,18 +300,18 @@ private:
         return placed == m_placed.end() ? std::nullopt : std::optional<qint32>(*placed);
     }
 
-    // The group "Imported" below "My Foods" (else the first root that holds
-    // groups), made when first needed.
+    // The group "Imported" below the top-level group "My Foods" (else the
+    // first top-level group of the catalogue), made when first needed.
     qint32 importedGroup()
     {
         if (m_imported)
             return *m_imported;
         const LogRecords::Group* root = nullptr;
-        for (const LogRecords::Group& candidate : LogRecords::groups(m_db)) {
+        for (const LogRecords::Group& candidate : std::as_const(m_groupsHere)) {
             if (candidate.parent != 0 || candidate.tag.compare(kGroupRoot, Qt::CaseInsensitive) != 0)
                 continue;
             if (!root || (candidate.name == QLatin1String("My Foods") && root->name != QLatin1String("My Foods")))
-                root = &m_roots[candidate.name];
+                root = &candidate;
         }
         if (!root)
             refuse(QStringLiteral("this database has no top-level food group to hold the group \"%1\"").arg(kImportedGroup));
@@ -387,7 +385,8 @@ private:
     QHash<QByteArray, int> m_snapshotsHere;
     QList<Row> m_groups;
     QList<Row> m_foods;
-    QHash<QString, LogRecords::Group> m_roots;
+    QList<LogRecords::Group> m_groupsHere;
+    QHash<QString, LogRecords::Group> m_roots; // the first top-level group of each name
     QHash<Place, qint32> m_placed;
     std::optional<qint32> m_imported;
 };

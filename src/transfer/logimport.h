@@ -17,10 +17,10 @@ class AppContext;
 // What counts as here already: a diet entry or snapshot with the same values
 // in every stored column (as many times as the database has it: two equal
 // entries in the file and one here add one), a food of the user's own with
-// the same values (one in the same group first). The user's groups are
-// matched by their name and their top-level group's; a food goes to its own
-// group, made when missing, or to the group "Imported" when its top-level
-// group is not here. Names and labels (users, meals, snapshot values, the
+// the same values (one in the same group first). Groups are matched by
+// their name and their top-level group's; the file's groups are made where
+// missing (below their top-level group, when it is here), and a food goes to
+// its group, or to the group "Imported" when that is neither here nor made. Names and labels (users, meals, snapshot values, the
 // two optional nutrients) come along where this database has none (blank),
 // and all of them when it holds no log yet. New rows are numbered from
 // TableKey.

@@ -19,8 +19,6 @@ using LogRecords::Row;
 
 namespace {
 
-const QStringList kNutrientItems = {QStringLiteral("OTHER1"), QStringLiteral("OTHER2")};
-
 [[noreturn]] void refuse(const QString& reason)
 {
     throw Refusal{reason};
@@ -153,7 +151,7 @@ void readLabels(JsonReader& json, const QString& member, Header& header)
         const QVariantMap map = labels.toMap();
         for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
             const QString item = it.key().toUpper();
-            if (!kNutrientItems.contains(item) || it.key() != it.key().toLower() ||
+            if ((item != QLatin1String("OTHER1") && item != QLatin1String("OTHER2")) || it.key() != it.key().toLower() ||
                 it.value().typeId() != QMetaType::QString)
                 refuse(shape);
             header.labels.append({item, it.value().toString()});
