@@ -37,13 +37,15 @@ class LogTransferTest : public QObject
         QVERIFY2(import.preview() && import.run(), qPrintable(import.refusal()));
     }
 
-private slots:
-    void roundTripKeepsEveryByte_data()
+    static void bothFormats()
     {
         QTest::addColumn<bool>("csv");
         QTest::newRow("JSON") << false;
         QTest::newRow("CSV") << true;
     }
+
+private slots:
+    void roundTripKeepsEveryByte_data() { bothFormats(); }
     void roundTripKeepsEveryByte()
     {
         QFETCH(bool, csv);
@@ -400,12 +402,7 @@ private slots:
 
     // A failure on the way (here a file that may grow no further) leaves no
     // file half-written, and an earlier export as it was.
-    void aFailedWriteLeavesTheEarlierExport_data()
-    {
-        QTest::addColumn<bool>("csv");
-        QTest::newRow("JSON") << false;
-        QTest::newRow("CSV") << true;
-    }
+    void aFailedWriteLeavesTheEarlierExport_data() { bothFormats(); }
     void aFailedWriteLeavesTheEarlierExport()
     {
         QFETCH(bool, csv);
