@@ -1,7 +1,9 @@
 #include "transferfixture.h"
 
 #include "data/orvdatasource.h"
+#include "transfer/csvreader.h"
 #include "databasefiles.h"
+#include "fulldisk.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -398,6 +400,76 @@ private slots:
         QCOMPARE(target.rows("SELECT ConfigItem, ConfigValue, SelectedConfig FROM CONFIG WHERE ConfigItem IN "
                              "('USER1', 'MEAL5') ORDER BY 1"),
                  (QList<QVariantList>{{"MEAL5", "Supper", 0}, {"USER1", "Me", 1}}));
+    }
+
+    // A CSV folder as a spreadsheet saves it again: no byte order mark, line
+    // feeds alone, every cell in quotes, the columns in another order and
+    // those for the reader left out. It reads the same.
+    void csvAsASpreadsheetSavesIt()
+    {
+        TestContext source;
+        writeHostileLog(source);
+        const QString path = exportTo(source, dir.filePath("spreadsheet"), format(true));
+        QFile file(path + "/entries.csv");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        CsvReader csv(file);
+        QList<QStringList> records;
+        QList<QVector<bool>> quoted;
+        while (csv.next()) {
+            records << csv.cells();
+            quoted << csv.quoted();
+        }
+        file.close();
+        // Food first, the derived columns gone, the rest as it was.
+        const QStringList titles = records[0];
+        QList<int> order = {int(titles.indexOf("Food"))};
+        for (int i = 0; i < titles.size(); ++i) {
+            if (!order.contains(i) && titles[i] != "User Name" && titles[i] != "Meal Label")
+                order << i;
+        }
+        QByteArray saved;
+        for (int r = 0; r < records.size(); ++r) {
+            QStringList cells;
+            for (int i : order) {
+                // An empty cell stands for no value: a spreadsheet keeps it empty.
+                QString cell = records[r][i];
+                cells << (cell.isEmpty() && !quoted[r][i] ? QString() : "\"" + cell.replace("\"", "\"\"") + "\"");
+            }
+            saved += cells.join(",").toUtf8() + "\n";
+        }
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(saved) == saved.size());
+        file.close();
+
+        TestContext target;
+        imported(target, path);
+        const QString entries = "SELECT UserName, DietDate, MealName, GroupName, FoodName, ServingSize, NumServings, "
+                                "USDA_NDB_NO, USDA_MSRE_NO, USDA_GM_WT, Fat, Protein, Carbohydrate, Calorie, Sodium, "
+                                "Cholesterol, Other1, Other2 FROM DietActivity ORDER BY 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18";
+        QCOMPARE(target.rows(entries), source.rows(entries));
+    }
+
+    // Without its backup nothing is imported.
+    void noBackupNoImport()
+    {
+        FullDisk::install(); // for the connections opened from here on
+        TestContext source;
+        source.addDietRow("USER1", QDate(2026, 3, 2), "MEAL0", "Toast");
+        const QString path = exportTo(source, dir.filePath("unbacked.json"));
+        TestContext target;
+        const auto before = everything(target);
+        LogImport import(target.ctx(), path);
+        QVERIFY(import.preview());
+        {
+            FullDisk::Scope full;
+            QVERIFY(!import.run());
+        }
+        QCOMPARE(import.refusal(), QString()); // said in the box
+        QCOMPARE(target.prompts.texts().size(), 1);
+        QVERIFY2(target.prompts.last().text.startsWith(
+                     "Unable to back up the Corvane's Foodlark Database to '" + target.ctx().backupFolder() +
+                     "': the disk is full.  Nothing has been imported.  "),
+                 qPrintable(target.prompts.last().text));
+        QCOMPARE(everything(target), before);
     }
 
     // A failure on the way (here a file that may grow no further) leaves no
