@@ -12,6 +12,7 @@
 #include "benchdatabase.h"
 #include "builder/foodbuilderwindow.h"
 #include "data/databasebackup.h"
+#include "data/integritycheck.h"
 #include "data/orvdatasource.h"
 #include "data/recordset.h"
 #include "diet/dietdetailswindow.h"
@@ -24,6 +25,8 @@
 #include "goals/dailygoals.h"
 #include "graph/graphwindow.h"
 #include "snapshot/snapshotwindow.h"
+#include "transfer/logexport.h"
+#include "transfer/logimport.h"
 #include "print/printsurface.h"
 #include "print/printjob.h"
 #include "report/dietreportwindow.h"
@@ -50,6 +53,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <map>
 
@@ -475,6 +479,91 @@ int main(int argc, char** argv)
                     }};
     };
 
+    // The busiest user's whole log exported (with how far the resident
+    // memory rose while writing), and the JSON document imported into a new
+    // database made from the seed: its preview and the import itself.
+    QTemporaryDir transferFolder;
+    const QString exported = transferFolder.filePath(QStringLiteral("export.json"));
+    auto exportStep = [&](LogExport::Format format) {
+        // The first run fills the database engine's cache and sorter (bounded
+        // by their sizes); the later ones show what the writing itself takes.
+        auto firstGrowth = std::make_shared<qint64>(-1);
+        auto laterGrowth = std::make_shared<qint64>(0);
+        auto cpuMs = std::make_shared<QList<double>>();
+        const bool csv = format == LogExport::Format::Csv;
+        const QString path = csv ? transferFolder.filePath(QStringLiteral("export-csv")) : exported;
+        return Step{QStringLiteral("export the 10-year user's log to %1").arg(csv ? "CSV" : "JSON"), shown,
+                    [&, format, path, firstGrowth, laterGrowth, cpuMs] {
+                        LogExport exporter(context, {format, busiest, {}, {}});
+                        const qint64 before = residentMemoryKiB();
+                        resetMemoryPeak();
+                        const std::clock_t cpu = std::clock();
+                        QString error;
+                        if (!exporter.write(path, &error))
+                            prompts.ask({PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("export"), error});
+                        cpuMs->append(1000.0 * double(std::clock() - cpu) / CLOCKS_PER_SEC);
+                        const qint64 grown = residentMemoryKiB("VmHWM") - before;
+                        if (*firstGrowth < 0)
+                            *firstGrowth = grown;
+                        else
+                            *laterGrowth = std::max(*laterGrowth, grown);
+                        return exporter.counts().value(LogRecords::Kind::Entry);
+                    },
+                    2000,
+                    [firstGrowth, laterGrowth, cpuMs, path] {
+                        std::sort(cpuMs->begin(), cpuMs->end());
+                        qint64 size = QFileInfo(path).size();
+                        for (const QFileInfo& file : QDir(path).entryInfoList(QDir::Files))
+                            size += file.size();
+                        return QStringLiteral("  %1 KiB written; processor time %2 ms (median); resident memory "
+                                              "%3 KiB above its start in the first run, at most %4 KiB in the others")
+                            .arg(size / 1024)
+                            .arg(cpuMs->at(cpuMs->size() / 2), 0, 'f', 0)
+                            .arg(*firstGrowth)
+                            .arg(*laterGrowth);
+                    }};
+    };
+    ConsolePrompts freshPrompts;
+    std::unique_ptr<AppContext> fresh;
+    auto importCpuMs = std::make_shared<QList<double>>();
+    auto importStep = Step{QStringLiteral("import it into a new database"),
+                           [&] {
+                               if (!QFileInfo::exists(exported)) {
+                                   shown();
+                                   QString error;
+                                   LogExport(context, {LogExport::Format::Json, busiest, {}, {}}).write(exported, &error);
+                               }
+                               fresh.reset();
+                               const QString freshFolder = transferFolder.filePath(QStringLiteral("fresh"));
+                               const QString freshFile = freshFolder + QStringLiteral("/Data/MeboData.mdb");
+                               QDir(freshFolder).removeRecursively();
+                               QDir().mkpath(freshFolder + QStringLiteral("/Data"));
+                               QFile::copy(parser.value(QStringLiteral("seed")), freshFile);
+                               QFile(freshFile).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+                               // Opened as the program opens it, its check seen through.
+                               fresh = std::make_unique<AppContext>(DataFolder(freshFolder + QStringLiteral("/Data")), freshPrompts);
+                               if (Startup::openDatabase(*fresh)) {
+                                   Startup::acceptDatabase(*fresh);
+                                   if (fresh->dataSource().integrityCheck().finish())
+                                       fresh->dataSource().releaseLog();
+                               }
+                           },
+                           [&, importCpuMs] {
+                               const std::clock_t cpu = std::clock();
+                               LogImport import(*fresh, exported);
+                               if (!import.preview() || !import.run())
+                                   prompts.ask({PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("import"),
+                                                import.refusal()});
+                               importCpuMs->append(1000.0 * double(std::clock() - cpu) / CLOCKS_PER_SEC);
+                               return import.summary().newEntries();
+                           },
+                           10000,
+                           [importCpuMs] {
+                               std::sort(importCpuMs->begin(), importCpuMs->end());
+                               return QStringLiteral("  processor time %1 ms (median): the preview, a backup, the import")
+                                   .arg(importCpuMs->at(importCpuMs->size() / 2), 0, 'f', 0);
+                           }};
+
     // The steps, in the order the program meets them. Add new ones here.
     // The diet report's times without and with the goals, run by run.
     QList<double> withoutGoalsMs, withGoalsMs;
@@ -699,6 +788,7 @@ int main(int argc, char** argv)
          },
          kFrameMs},
         printStep(100), printStep(400),
+        exportStep(LogExport::Format::Json), exportStep(LogExport::Format::Csv), importStep,
         // A backup (before a purge, or File > Back Up Database...): copied, checked, flushed, named.
         {QStringLiteral("back up the 10-year database"), [&] { shown(); },
          [&] {

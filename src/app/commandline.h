@@ -19,9 +19,6 @@ struct ProgramCommand
     std::function<int(const DataFolder& folder, const QStringList& arguments)> run;
 };
 
-// The commands of this build (programcommands.cpp).
-QList<ProgramCommand> programCommands();
-
 // The words the program is started with:
 //   foodlark [--data-dir DIR] [-h|--help] [-v|--version] [COMMAND ARGUMENTS...]
 // Options come first; the first other word names a command, and it and every

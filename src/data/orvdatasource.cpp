@@ -15,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtDebug>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -635,6 +636,11 @@ void OrvDataSource::cmdCreateSnapShot()
 
 std::optional<qint32> OrvDataSource::getTableKey(const QString& keyName)
 {
+    return getTableKeys(keyName, 1);
+}
+
+std::optional<qint32> OrvDataSource::getTableKeys(const QString& keyName, qint32 count)
+{
     try {
         rsTableKey.moveFirst();
         if (!rsTableKey.findFirst(Criteria::equals(QStringLiteral("KeyName"), keyName)))
@@ -644,14 +650,14 @@ std::optional<qint32> OrvDataSource::getTableKey(const QString& keyName)
         const QVariant last = rsTableKey.value(QStringLiteral("KeyValue"));
         if (last.typeId() != QMetaType::LongLong && last.typeId() != QMetaType::Int)
             throw DataError(("key sequence " + keyName + " holds " + last.toString()).toStdString());
-        const qint64 newKey = last.toLongLong() + 1;
+        const qint64 newKey = last.toLongLong() + std::max(count, 1);
         if (newKey > std::numeric_limits<qint32>::max())
             throw DataError(("key sequence exhausted: " + keyName).toStdString());
         rsTableKey.edit();
         rsTableKey.setValue(QStringLiteral("KeyValue"), newKey);
         rsTableKey.update();
         restartLogIfLarge();
-        return qint32(newKey);
+        return qint32(newKey - std::max(count, 1) + 1);
     } catch (const DataError& error) {
         qWarning() << "getTableKey:" << error.what();
         rsTableKey.cancelUpdate();

@@ -130,6 +130,9 @@ public:
     // "SNAPSHOT"), stored as the sequence's last value. A missing sequence or a
     // sequence at the largest 32-bit value is fatal and gives no id.
     std::optional<qint32> getTableKey(const QString& keyName);
+    // Count consecutive ids at once (an import of thousands of rows): the
+    // first is returned, the last is stored as the sequence's last value.
+    std::optional<qint32> getTableKeys(const QString& keyName, qint32 count);
 
     // Workspace transactions; failures reach the caller as DataError. After a
     // rollback, recordsets that took part should be opened again.

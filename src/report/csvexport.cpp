@@ -29,26 +29,8 @@ bool looksLikeFormula(const QString& text)
     return !number.match(text).hasMatch();
 }
 
-QByteArray line(const QStringList& cells)
+QString quoted(QString value)
 {
-    QString text;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        if (i > 0)
-            text += QLatin1Char(',');
-        text += cell(cells[i]);
-    }
-    text += QLatin1String("\r\n");
-    return text.toUtf8();
-}
-
-} // namespace
-
-QString cell(const QString& text)
-{
-    // A cell the list shows empty is empty: no stray blanks in the spreadsheet.
-    if (ConfigStore::trimSpaces(text).isEmpty())
-        return {};
-    QString value = looksLikeFormula(text) ? QLatin1Char('\'') + text : text;
     if (value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"')) ||
         value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
         value.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -57,20 +39,62 @@ QString cell(const QString& text)
     return value;
 }
 
+// Whether exactCell() puts the guard's apostrophe in front of text: what
+// follows the apostrophes text begins with looks like a formula.
+bool guarded(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == QLatin1Char('\''))
+        ++i;
+    return looksLikeFormula(text.mid(i));
+}
+
+} // namespace
+
+QByteArray line(const QStringList& writtenCells)
+{
+    return (writtenCells.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
+}
+
+QString cell(const QString& text)
+{
+    // A cell the list shows empty is empty: no stray blanks in the spreadsheet.
+    if (ConfigStore::trimSpaces(text).isEmpty())
+        return {};
+    return quoted(looksLikeFormula(text) ? QLatin1Char('\'') + text : text);
+}
+
+QString exactCell(const QString& text)
+{
+    if (text.isEmpty())
+        return QStringLiteral("\"\"");
+    return quoted(guarded(text) ? QLatin1Char('\'') + text : text);
+}
+
+QString exactText(const QString& cell)
+{
+    return cell.startsWith(QLatin1Char('\'')) && guarded(cell.mid(1)) ? cell.mid(1) : cell;
+}
+
 bool write(const QAbstractItemModel& model, QIODevice& device)
 {
     const int columns = model.columnCount();
     QStringList cells;
     for (int column = 0; column < columns; ++column)
         cells.append(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-    if (device.write("\xEF\xBB\xBF") != 3 || device.write(line(cells)) < 0)
+    auto written = [](QStringList texts) {
+        for (QString& text : texts)
+            text = cell(text);
+        return line(texts);
+    };
+    if (device.write(kByteOrderMark) != 3 || device.write(written(cells)) < 0)
         return false;
     const int rows = model.rowCount();
     for (int row = 0; row < rows; ++row) {
         cells.clear();
         for (int column = 0; column < columns; ++column)
             cells.append(model.data(model.index(row, column), Qt::DisplayRole).toString());
-        if (device.write(line(cells)) < 0)
+        if (device.write(written(cells)) < 0)
             return false;
     }
     return true;

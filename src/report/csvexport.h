@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class QAbstractItemModel;
 class QIODevice;
@@ -16,6 +18,18 @@ class QIODevice;
 namespace CsvExport {
 
 QString cell(const QString& text);
+// A text cell as the whole-log export writes it, to be read back exactly:
+// the same quoting and formula guard, but blanks are kept and an empty text
+// is written "" (an empty cell stands for no value at all). A text that
+// already begins with apostrophes before something the guard marks gets one
+// more, so that exactText() can tell the guard's apostrophe from the text's.
+QString exactCell(const QString& text);
+// The text of a cell exactCell() wrote, its quotes already taken off.
+QString exactText(const QString& cell);
+// Cells already written joined into one line, ending in CR LF, as UTF-8.
+QByteArray line(const QStringList& writtenCells);
+// The byte order mark every file begins with.
+inline constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 // Writes the list to device; false when the device refused the bytes.
 bool write(const QAbstractItemModel& model, QIODevice& device);
 // Writes the list to the file at path, which is replaced only once the

@@ -15,6 +15,7 @@
 #include "food/foodtree.h"
 #include "options/optionsdialog.h"
 #include "snapshot/snapshotwindow.h"
+#include "transfer/datatransfer.h"
 #include "report/reportlauncher.h"
 #include "ui/aboutwindow.h"
 #include "ui/accessiblecombobox.h"
@@ -149,6 +150,14 @@ void MainWindow::buildMenus()
     mnuFileBackUp->setObjectName(QStringLiteral("mnuFileBackUp"));
     mnuFileRestore = file->addAction(QStringLiteral("&Restore Database..."), this, [this] { fileRestore(); });
     mnuFileRestore->setObjectName(QStringLiteral("mnuFileRestore"));
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Export Data..."), this, [this] { DataTransfer::exportData(m_context, this); })
+        ->setObjectName(QStringLiteral("mnuFileExport"));
+    file->addAction(QStringLiteral("&Import Data..."), this, [this] {
+            // A pending food edit is stored (or dropped) first: the trees are read again after an import.
+            m_foodEditor->resolvePendingFood();
+            DataTransfer::importData(m_context, this, [this] { return reloadDatabase(); });
+        })->setObjectName(QStringLiteral("mnuFileImport"));
     file->addSeparator();
     menuAction(file, Command::Exit, Surface::Menu, "mnuFileExit", QStringLiteral("E&xit"));
 

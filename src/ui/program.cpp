@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/processmemory.h"
 #include "app/startup.h"
+#include "transfer/transfercommands.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
 #include "ui/messageboxprompts.h"
@@ -66,6 +67,11 @@ StartupWindows programWindows()
         tip.exec();
     };
     return windows;
+}
+
+QList<ProgramCommand> programCommands()
+{
+    return TransferCommands::commands();
 }
 
 int runProgram(int& argc, char** argv, const DataFolder& folder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/commandline.h"
 #include "ui/startupwindows.h"
 
 // The windows this build of the program opens at start-up.
@@ -7,6 +8,9 @@ StartupWindows programWindows();
 
 class DataFolder;
 class PromptService;
+
+// The commands this build runs from the command line without windows.
+QList<ProgramCommand> programCommands();
 
 // The program with its windows, on the data folder the command line chose:
 // makes the application object and runs the program; the exit code.

@@ -56,7 +56,7 @@ private slots:
         QTest::addColumn<QString>("container"); // "" for the menu bar
         QTest::addColumn<QString>("items");     // caption|shortcut, apart by "; "
         QTest::newRow("menu bar") << "" << "&File; &Edit; &Tools; &Help";
-        QTest::newRow("File") << "mnuFile" << "&Back Up Database...; &Restore Database...; E&xit";
+        QTest::newRow("File") << "mnuFile" << "&Back Up Database...; &Restore Database...; &Export Data...; &Import Data...; E&xit";
         QTest::newRow("Edit") << "mnuEdit"
                               << "New; View Diet Totals|F7; Diet Entry Details|F8; Food Item Details|F9; Copy Food To "
                                  "Favorites|Ctrl+Ins; Send Food to Food Builder|Ctrl+B; Cu&t|Ctrl+X; &Copy|Ctrl+C; "
