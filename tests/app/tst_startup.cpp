@@ -291,6 +291,11 @@ private slots:
             << QStringList{"DROP TABLE Meal", "ALTER TABLE FoodItem RENAME COLUMN Fat TO OldFat",
                            "ALTER TABLE DietActivity RENAME COLUMN DietDate TO OldDate"}
             << lacks + "the table Meal and the columns FoodItem.Fat and DietActivity.DietDate." << false;
+        // A newer release's file is refused as it is, whatever its tables hold.
+        QTest::newRow("newer version")
+            << QStringList{"UPDATE CONFIG SET ConfigValue = '3.1.0' WHERE ConfigItem = 'VERSION'",
+                           "DROP TABLE Meal"}
+            << "was made by a newer version of Corvane's Foodlark (3.1.0); this is version 3.0.0" << false;
         QTest::newRow("garbled key")
             << QStringList{"UPDATE TableKey SET KeyValue = 'abc' WHERE KeyName = 'DIETACTIVITY'"}
             << "DIETACTIVITY holds 'abc', which is not a whole number" << false;
