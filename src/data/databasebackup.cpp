@@ -150,6 +150,29 @@ void execute(sqlite3* connection, const char* sql)
         engineFailure(connection, rc, sql);
 }
 
+// A database that can be copied from: open, and no transaction of its own
+// under way (a copy would hold what is not committed yet).
+void checkSettled(sqlite3* connection)
+{
+    if (!connection)
+        throw DataError("the database is not open");
+    if (!sqlite3_get_autocommit(connection))
+        throw DataError("a transaction is open");
+}
+
+// Every page of the database open on from into the one open on to, through
+// the engine's online backup, in one transaction of to.
+void copyAll(sqlite3* from, sqlite3* to, const char* step)
+{
+    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+    if (!backup)
+        engineFailure(to, SQLITE_ERROR, step);
+    const int rc = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        engineFailure(nullptr, rc, step);
+}
+
 // The copy of write(), made under the temporary name part.
 void copyInto(sqlite3* source, const QString& part)
 {
@@ -160,13 +183,7 @@ void copyInto(sqlite3* source, const QString& part)
         if (rc != SQLITE_OK)
             engineFailure(copy, rc, "open the copy");
         execute(copy, "PRAGMA locking_mode = EXCLUSIVE");
-        sqlite3_backup* backup = sqlite3_backup_init(copy, "main", source, "main");
-        if (!backup)
-            engineFailure(copy, SQLITE_ERROR, "start the copy");
-        rc = sqlite3_backup_step(backup, -1);
-        sqlite3_backup_finish(backup);
-        if (rc != SQLITE_DONE)
-            engineFailure(nullptr, rc, "copy");
+        copyAll(source, copy, "copy");
         // The copy is a file of its own: no log beside it, and no token that
         // could pair it with the log of the file it was copied from.
         execute(copy, "PRAGMA journal_mode = DELETE");
@@ -253,11 +270,7 @@ QStringList automaticBackups(const QString& folder)
 
 void write(sqlite3* connection, const QString& target, const QString& scratchFolder)
 {
-    if (!connection)
-        throw DataError("the database is not open");
-    // Within a transaction the copy would hold what is not committed yet.
-    if (!sqlite3_get_autocommit(connection))
-        throw DataError("a transaction is open");
+    checkSettled(connection);
     const QString part =
         (scratchFolder.isEmpty() ? target : QDir(scratchFolder).filePath(QFileInfo(target).fileName())) +
         kPart;
@@ -352,22 +365,13 @@ QString prepareRestore(const QString& source, const QString& dbPath)
 
 void copyOnto(const QString& source, sqlite3* destination)
 {
-    if (!destination)
-        throw DataError("the database is not open");
-    if (!sqlite3_get_autocommit(destination))
-        throw DataError("a transaction is open");
+    checkSettled(destination);
     sqlite3* from = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READONLY, nullptr);
     try {
         if (rc != SQLITE_OK)
             engineFailure(from, rc, "open the file to restore");
-        sqlite3_backup* backup = sqlite3_backup_init(destination, "main", from, "main");
-        if (!backup)
-            engineFailure(destination, SQLITE_ERROR, "start the restore");
-        rc = sqlite3_backup_step(backup, -1);
-        sqlite3_backup_finish(backup);
-        if (rc != SQLITE_DONE)
-            engineFailure(nullptr, rc, "restore");
+        copyAll(from, destination, "restore");
     } catch (...) {
         sqlite3_close(from);
         throw;

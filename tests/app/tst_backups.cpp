@@ -37,6 +37,23 @@ class BackupsTest : public QObject
         const QStringList kept = QDir(backups()).entryList({"*-before-restore.mdb"}, QDir::Files);
         return kept.size() == 1 ? backups() + "/" + kept[0] : QString("<%1 kept>").arg(kept.size());
     }
+    // An automatic backup of the folder's database (three entries), and, when
+    // asked, a newer one that is damaged. Returns the sound one's path.
+    QString makeBackups(bool withDamagedNewer)
+    {
+        ProgramRun run(folder->path());
+        if (!Startup::openDatabase(run.context))
+            return QString();
+        const QString sound =
+            DatabaseBackup::writeAutomatic(run.context.dataSource().handle(), backups(), "before-purge");
+        if (withDamagedNewer) {
+            const QString damaged =
+                DatabaseBackup::writeAutomatic(run.context.dataSource().handle(), backups(), "before-purge");
+            if (DatabaseFiles::damagePage(damaged, "FoodItem") == 0)
+                return QString();
+        }
+        return sound;
+    }
     // Starts the program over the folder, accepted as the start-up accepts it.
     static bool startIn(ProgramRun& run)
     {
@@ -146,17 +163,8 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, phrase);
         QFETCH(bool, yes);
-        // Two automatic backups: the older one sound (three entries), the newer damaged.
-        QString sound;
-        {
-            ProgramRun run(folder->path());
-            QVERIFY(Startup::openDatabase(run.context));
-            sound =
-                DatabaseBackup::writeAutomatic(run.context.dataSource().handle(), backups(), "before-purge");
-            const QString damaged =
-                DatabaseBackup::writeAutomatic(run.context.dataSource().handle(), backups(), "before-purge");
-            QVERIFY(DatabaseFiles::damagePage(damaged, "FoodItem") > 0);
-        }
+        const QString sound = makeBackups(true);
+        QVERIFY(!sound.isEmpty());
         const QString db = folder->dbPath();
         if (kind == "cut") {
             const QByteArray whole = fileBytes(db);
@@ -231,13 +239,8 @@ private slots:
     void damageFoundAfterTheStartOffersTheBackupAndEnds()
     {
         QFETCH(bool, yes);
-        QString sound;
-        {
-            ProgramRun run(folder->path());
-            QVERIFY(Startup::openDatabase(run.context));
-            sound =
-                DatabaseBackup::writeAutomatic(run.context.dataSource().handle(), backups(), "before-purge");
-        }
+        const QString sound = makeBackups(false);
+        QVERIFY(!sound.isEmpty());
         QVERIFY(DatabaseFiles::damagePage(folder->dbPath(), "FoodItem") > 0);
         ProgramRun run(folder->path());
         QVERIFY(Startup::openDatabase(run.context));
