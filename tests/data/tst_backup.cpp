@@ -131,6 +131,9 @@ private slots:
         expected.sort();
         QCOMPARE(QDir(backups()).entryList(QDir::Files, QDir::Name), expected);
         QCOMPARE(DatabaseFiles::dietEntries(made[11]), 3);
+        // A restore from the oldest keeps it, though the backup made first is one too many.
+        DatabaseBackup::writeAutomatic(ds().handle(), backups(), "before-restore", at(0), made[2]);
+        QVERIFY(QFile::exists(made[2]));
     }
 
     // A copy is saved as any file is: with the mode the user's umask gives a

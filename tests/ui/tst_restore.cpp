@@ -1,4 +1,3 @@
-#include "data/databasebackup.h"
 #include "databasefiles.h"
 #include "diet/diettree.h"
 #include "diet/diettreemodel.h"
@@ -171,31 +170,7 @@ private slots:
         QCOMPARE(days() << w().statusPanel2->text(), QStringList(week) << "User:  User 1");
         QCOMPARE(f->test.scalar("SELECT count(*) FROM DietActivity").toInt(), 22);
         QCOMPARE(DatabaseFiles::dietEntries(f->ctx().backupFolder() + "/" + backups[0]), 1);
-        // The restored file is the program's alone: a second copy is kept out.
-        ProgramRun second(f->test.folder.path());
-        QVERIFY(!Startup::openDatabase(second.context));
-        QVERIFY(second.prompts.last().text.startsWith("Unable to open the Corvane's Foodlark Database.  Make sure "
-                                                      "you don't have another instance"));
         QCOMPARE(f->test.shutDowns, 0);
-    }
-
-    // Restoring the oldest of ten automatic backups: the backup made before
-    // the restore does not push it out.
-    void theOldestAutomaticBackupCanBeRestored()
-    {
-        start();
-        const QDateTime noon(QDate(2000, 1, 1), QTime(12, 0)); // older than the backup made now
-        QStringList made;
-        for (int i = 0; i < DatabaseBackup::kKept; ++i) {
-            f->test.addDietRow("USER1", QDate(2026, 11, 1).addDays(i), "MEAL0", "Toast");
-            made << DatabaseBackup::writeAutomatic(f->ctx().dataSource().handle(), f->ctx().backupFolder(),
-                                                   DatabaseBackup::kBeforePurge, noon.addDays(i));
-        }
-        f->prompts().queueYes();
-        w().restoreFrom(made[0]);
-        QVERIFY(f->prompts().shown().first().text.contains("holds 7 foods, 1 diet entry and 0 snapshots."));
-        QCOMPARE(days(), QStringList{"2026-11-01"}); // restored, and still there
-        QVERIFY(QFile::exists(made[0]));
     }
 
     // An older file is upgraded before it takes the database's place, once
