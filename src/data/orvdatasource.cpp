@@ -286,7 +286,6 @@ void OrvDataSource::replaceContent(const QString& replacement)
     m_integrityCheck->stop();
     if (m_inTransaction)
         throw DataError("a transaction is open");
-    closeAll();
     // Leaving the log empties it into the file and removes it.
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("PRAGMA journal_mode = DELETE")))

@@ -65,10 +65,11 @@ public:
     // in one transaction: the file stays open and locked throughout, so no
     // other copy of the program can take it meanwhile, and a copy stopped
     // halfway is rolled back at the next start. The log is emptied into the
-    // file and ended first, so that it never meets the new content; the
-    // recordsets are closed, to be opened again on the new content, whose
-    // log begins once it has been accepted (useWriteAheadLog). Throws
-    // DataError when it could not be done; the file then holds what it held.
+    // file and ended first, so that it never meets the new content, whose
+    // log begins once it has been accepted (useWriteAheadLog); the
+    // recordsets are to be opened again on it. Throws DataError when it could
+    // not be done; the file then holds what it held, the recordsets still
+    // read it.
     void replaceContent(const QString& replacement);
     // Makes sure the file keeps the days of each user's log beside the log
     // (see Schema::createDietMonths), building them once for a file that has

@@ -216,8 +216,13 @@ private slots:
             QSet<QString> live;
             for (const QVariantList& row : queryRows(ds.database(), "SELECT FoodName FROM DietActivity"))
                 live << row[0].toString();
-            // Every backup a step named is there, whole, with what it must hold.
+            // Every backup a step named is there, whole, with what it must hold,
+            // unless ten newer automatic ones have taken its place since.
+            std::reverse(named.begin(), named.end());
+            int newer = 0;
             for (const auto& [backup, held] : named) {
+                if (backup.startsWith(backups) && newer++ >= DatabaseBackup::kKept)
+                    continue;
                 QVERIFY2(QFile::exists(backup), qPrintable(where + backup + " is gone"));
                 QCOMPARE(IntegrityCheck::check(backup), QString());
                 QVERIFY2(missing(held, entryNames(backup)).isEmpty(),
