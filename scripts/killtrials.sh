@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Kills a copy of Foodlark at random points of many backups and restores and
-# checks after each that the database is whole and the program starts (the
-# test tst_killtrials, with more trials). Builds first.
+# checks after each that the database is whole and holds every entry stored
+# before the kill, that every backup a step named is there and whole, and that
+# the program starts (the test tst_killtrials, with more trials). Builds first.
 #
 #   scripts/killtrials.sh [TRIALS]     (per kind; default 500)
 #

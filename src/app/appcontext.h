@@ -55,6 +55,14 @@ public:
     static QString versionNotice();
 
     PromptService& prompts() { return *m_prompts; }
+    // Shows every box through prompts from now on; returns the service that
+    // showed them until now, to be put back.
+    PromptService& usePrompts(PromptService& prompts)
+    {
+        PromptService& before = *m_prompts;
+        m_prompts = &prompts;
+        return before;
+    }
     OrvDataSource& dataSource() { return *m_dataSource; }
     ConfigStore& config() { return *m_config; }
 

@@ -40,8 +40,10 @@ QString listed(const QStringList& items)
 
 QString backupAdvice(const AppContext& context)
 {
-    return QStringLiteral("Automatic backups are kept in '%1'; to use one, copy it over '%2' while %3 is "
-                          "closed.  ")
+    // The log or journal of the file it replaces must not meet the backup.
+    return QStringLiteral("Automatic backups are kept in '%1'.  To put one in place, close %3, move '%2-wal' "
+                          "and '%2-journal' out of the folder if they are there, and copy the backup over "
+                          "'%2'.  ")
         .arg(native(context.backupFolder()), native(context.dbPath), context.appTitle);
 }
 
@@ -95,7 +97,8 @@ QString foreignLog(const AppContext& context, const QString& path)
                "been left as they are.  If you put this database in place on purpose, move '%1' out "
                "of the folder and start %2 again; otherwise put back the database that was there "
                "before.  ")
-        .arg(log, context.appTitle, native(path));
+               .arg(log, context.appTitle, native(path)) +
+           backupAdvice(context);
 }
 
 QString folder(const AppContext& context, const QString& path)
@@ -164,6 +167,14 @@ QString keyFaults(const AppContext& context, const QString& path, const QList<Sc
            leftAlone() + backupAdvice(context);
 }
 
+QString newerVersion(const AppContext& context, const QString& path, const QString& version)
+{
+    return QStringLiteral("The %1 Database '%2' was made by a newer version of %1 (%3); this is version %4, "
+                          "which can not use it.  It has been left as it is; open it with version %3 or "
+                          "later.  ")
+        .arg(context.appTitle, native(path), version, AppContext::appVersion());
+}
+
 QString diskFull(const AppContext& context, bool ending)
 {
     const QString then = ending ? QStringLiteral(" before you start %1 again").arg(context.appTitle)
@@ -171,6 +182,15 @@ QString diskFull(const AppContext& context, bool ending)
     return QStringLiteral("The disk that holds '%1' is full: make room on it%2.  "
                           "Everything stored before this message has been kept.  ")
         .arg(native(QFileInfo(context.dbPath).absolutePath()), then);
+}
+
+QString damagedAfterStart(const AppContext& context, const QString& reason)
+{
+    return QStringLiteral("The %1 Database '%2' is damaged: %3.  Nothing more is written to it; what was "
+                          "stored since %1 started is kept beside it, in '%4'.  ")
+               .arg(context.appTitle, native(context.dbPath), reason,
+                    native(context.dbPath + QStringLiteral("-wal"))) +
+           backupAdvice(context);
 }
 
 QString damagedWhileRunning(const AppContext& context)

@@ -29,11 +29,15 @@ QString special(const AppContext& context, const QString& path);
 QString unreadable(const AppContext& context, const QString& path);
 QString missingParts(const AppContext& context, const QString& path, const QStringList& parts);
 QString keyFaults(const AppContext& context, const QString& path, const QList<Schema::KeyFault>& faults);
+QString newerVersion(const AppContext& context, const QString& path, const QString& version);
 
 // Added to the message of a failed read or write whose cause is known.
 // ending: the program ends with the message (else the user may try again).
 QString diskFull(const AppContext& context, bool ending);
 QString damagedWhileRunning(const AppContext& context);
+// The damage the check after the start found: the file has been written to
+// since the start (the log began), so it is not "left as it is".
+QString damagedAfterStart(const AppContext& context, const QString& reason);
 
 // Where the automatic backups are and how to put one in place.
 QString backupAdvice(const AppContext& context);

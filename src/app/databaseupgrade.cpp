@@ -3,15 +3,18 @@
 #include "app/appcontext.h"
 #include "app/backups.h"
 #include "app/configstore.h"
+#include "app/databasemessages.h"
 #include "data/databasebackup.h"
 #include "data/orvdatasource.h"
 #include "data/transaction.h"
 
+#include <QVersionNumber>
 #include <QtDebug>
+
+const QString kUpgradeTitle = QStringLiteral("Upgrade Notification");
 
 namespace {
 
-const QString kNoticeTitle = QStringLiteral("Upgrade Notification");
 const QString kVersion = QStringLiteral("VERSION");
 
 // The failure box of an upgrade that was rolled back, after reading the
@@ -80,15 +83,7 @@ void writeFullUpgrade(AppContext& context)
 
 bool fullUpgrade(AppContext& context)
 {
-    const QString question =
-        QStringLiteral("You have recently upgraded your ") + context.appTitle +
-        QStringLiteral(" software to version ") + AppContext::versionNotice() +
-        QStringLiteral(
-            ".  It is necessary to upgrade your database.  Please make sure that you have made a backup "
-            "of your ") +
-        QStringLiteral("Foodlark\\Data folder before completing this upgrade.  Do you ") +
-        QStringLiteral("wish to perform this upgrade at this time?");
-    if (!context.askYesNo(question, kNoticeTitle)) {
+    if (!context.askYesNo(upgradeQuestion(context), kUpgradeTitle)) {
         context.inform(
             QStringLiteral("Database upgrade not completed.  You will not be able to use this version of ") +
             context.appTitle + QStringLiteral(" until the upgrade has been completed."));
@@ -106,7 +101,7 @@ bool fullUpgrade(AppContext& context)
         reportFailedUpgrade(context, error);
         return false;
     }
-    context.inform(QStringLiteral("Database Upgrade Complete"), kNoticeTitle);
+    context.inform(QStringLiteral("Database Upgrade Complete"), kUpgradeTitle);
     return true;
 }
 
@@ -152,11 +147,51 @@ bool needsFullUpgrade(const QString& stored)
                            QStringLiteral("2.0.0"));
 }
 
+bool isNewerVersion(const QString& stored)
+{
+    const QVersionNumber version = QVersionNumber::fromString(stored.trimmed());
+    return !version.isNull() &&
+           QVersionNumber::compare(version, QVersionNumber::fromString(AppContext::appVersion())) > 0;
+}
+
+QString upgradeQuestion(const AppContext& context)
+{
+    return QStringLiteral("You have recently upgraded your ") + context.appTitle +
+           QStringLiteral(" software to version ") + AppContext::versionNotice() +
+           QStringLiteral(
+               ".  It is necessary to upgrade your database.  Please make sure that you have made a backup "
+               "of your ") +
+           QStringLiteral("Foodlark\\Data folder before completing this upgrade.  Do you ") +
+           QStringLiteral("wish to perform this upgrade at this time?");
+}
+
+void upgradeCopy(AppContext& copy)
+{
+    const QString stored = copy.config().getConfig(kVersion);
+    if (stored == AppContext::appVersion())
+        return;
+    const QString from = ConfigStore::trimSpaces(stored).isEmpty() ? QStringLiteral("0") : stored;
+    Transaction transaction(copy.dataSource());
+    if (versionTextLess(from, QStringLiteral("2.0.0"))) {
+        writeFullUpgrade(copy);
+    } else {
+        if (versionTextLess(from, QStringLiteral("2.1.0")))
+            copy.config().addConfig(QStringLiteral("SHOWTIPS"), QStringLiteral("Y"), false);
+        storeVersionItem(copy);
+    }
+    transaction.commit();
+}
+
 bool checkDatabaseVersion(AppContext& context)
 {
     const QString stored = context.config().getConfig(kVersion);
     if (stored == AppContext::appVersion())
         return true;
+    // An older release must not take a newer one's file for an older one.
+    if (isNewerVersion(stored)) {
+        context.reportError(DatabaseMessages::newerVersion(context, context.dbPath, stored));
+        return false;
+    }
     return upgradeDatabase(context, ConfigStore::trimSpaces(stored).isEmpty() ? QStringLiteral("0") : stored);
 }
 

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/appcontext.h"
+#include "app/backups.h"
 #include "app/configstore.h"
 #include "app/databasemessages.h"
 #include "app/databaseupgrade.h"
@@ -121,6 +122,61 @@ bool refuse(AppContext& context, const QString& message)
     return false;
 }
 
+// Why the file's bytes refuse it (an ordinary file, or none), "" when they
+// do not; damaged tells a file that a backup may take the place of.
+QString fileRefusal(AppContext& context, bool* damaged)
+{
+    *damaged = true;
+    const QString& path = context.dbPath;
+    // A missing file is left to the connection, which reports it.
+    if (DatabaseFile::kindOf(path) == DatabaseFile::Kind::Missing)
+        return QString();
+    const DatabaseFile::Inspection file = DatabaseFile::inspect(path);
+    switch (file.problem) {
+    case DatabaseFile::Problem::None:
+        return QString();
+    case DatabaseFile::Problem::Unreadable:
+        *damaged = false;
+        return DatabaseMessages::unreadable(context, path);
+    case DatabaseFile::Problem::Empty:
+        return DatabaseMessages::empty(context, path);
+    case DatabaseFile::Problem::NotADatabase:
+        return DatabaseMessages::notADatabase(context, path);
+    case DatabaseFile::Problem::Damaged:
+        return DatabaseMessages::damaged(context, path, QStringLiteral("its header is not valid"));
+    case DatabaseFile::Problem::CutShort:
+        return DatabaseMessages::cutShort(context, path, file.size, file.expectedSize);
+    case DatabaseFile::Problem::ForeignLog:
+        return DatabaseMessages::foreignLog(context, path);
+    }
+    return QString();
+}
+
+// The refusal checkContent shows, "" when there is none; the file stays open.
+QString contentRefusal(AppContext& context, bool afterUncleanEnd, bool fullUpgradePending)
+{
+    OrvDataSource& dataSource = context.dataSource();
+    const QString& path = context.dbPath;
+    if (afterUncleanEnd) {
+        const QString finding = dataSource.quickCheck();
+        if (!finding.isEmpty())
+            return DatabaseMessages::damaged(context, path, DatabaseMessages::engineFinding(finding));
+    }
+    try {
+        const QSqlDatabase db = dataSource.database();
+        const QStringList missing = Schema::missingParts(db, !fullUpgradePending);
+        if (!missing.isEmpty())
+            return DatabaseMessages::missingParts(context, path, missing);
+        const QList<Schema::KeyFault> faults = Schema::keyFaults(db, !fullUpgradePending);
+        if (!faults.isEmpty())
+            return DatabaseMessages::keyFaults(context, path, faults);
+    } catch (const DataError& error) {
+        return DatabaseMessages::damaged(
+            context, path, DatabaseMessages::engineFinding(QString::fromStdString(error.what())));
+    }
+    return QString();
+}
+
 } // namespace
 
 Probe probeFile(const QString& path)
@@ -183,104 +239,94 @@ bool checkWritable(AppContext& context)
     return !refuseUnwritable(context, context.dbPath);
 }
 
-bool checkFile(AppContext& context)
-{
-    const QString& path = context.dbPath;
-    if (refuseOdd(context, path))
-        return false;
-    // A missing file is left to the connection, which reports it.
-    if (DatabaseFile::kindOf(path) == DatabaseFile::Kind::Missing)
-        return true;
-    const DatabaseFile::Inspection file = DatabaseFile::inspect(path);
-    QString message;
-    switch (file.problem) {
-    case DatabaseFile::Problem::None:
-        return true;
-    case DatabaseFile::Problem::Unreadable:
-        message = DatabaseMessages::unreadable(context, path);
-        break;
-    case DatabaseFile::Problem::Empty:
-        message = DatabaseMessages::empty(context, path);
-        break;
-    case DatabaseFile::Problem::NotADatabase:
-        message = DatabaseMessages::notADatabase(context, path);
-        break;
-    case DatabaseFile::Problem::Damaged:
-        message = DatabaseMessages::damaged(context, path, QStringLiteral("its header is not valid"));
-        break;
-    case DatabaseFile::Problem::CutShort:
-        message = DatabaseMessages::cutShort(context, path, file.size, file.expectedSize);
-        break;
-    case DatabaseFile::Problem::ForeignLog:
-        message = DatabaseMessages::foreignLog(context, path);
-        break;
-    }
-    context.reportError(message);
-    return false;
-}
-
 bool checkContent(AppContext& context, bool afterUncleanEnd, bool fullUpgradePending)
 {
-    OrvDataSource& dataSource = context.dataSource();
-    const QString& path = context.dbPath;
-    if (afterUncleanEnd) {
-        const QString finding = dataSource.quickCheck();
-        if (!finding.isEmpty())
-            return refuse(context,
-                          DatabaseMessages::damaged(context, path, DatabaseMessages::engineFinding(finding)));
-    }
-    try {
-        const QSqlDatabase db = dataSource.database();
-        const QStringList missing = Schema::missingParts(db, !fullUpgradePending);
-        if (!missing.isEmpty())
-            return refuse(context, DatabaseMessages::missingParts(context, path, missing));
-        const QList<Schema::KeyFault> faults = Schema::keyFaults(db, !fullUpgradePending);
-        if (!faults.isEmpty())
-            return refuse(context, DatabaseMessages::keyFaults(context, path, faults));
-    } catch (const DataError& error) {
-        return refuse(context, DatabaseMessages::damaged(
-                                   context, path,
-                                   DatabaseMessages::engineFinding(QString::fromStdString(error.what()))));
-    }
-    return true;
+    const QString refusal = contentRefusal(context, afterUncleanEnd, fullUpgradePending);
+    return refusal.isEmpty() || refuse(context, refusal);
 }
 
-bool openDatabase(AppContext& context)
+namespace {
+
+enum class Opening { Opened, Ended, Restored };
+
+// A damaged or foreign file, closed: refused, with the newest sound backup offered in its place.
+Opening refuseDamaged(AppContext& context, const QString& message)
 {
-    if (!locateDatabase(context) || !checkWritable(context) || !checkFile(context))
-        return false;
+    context.dataSource().closeDB();
+    return Backups::refuseOfferingBackup(context, message) ? Opening::Restored : Opening::Ended;
+}
+
+Opening openOnce(AppContext& context)
+{
+    if (!locateDatabase(context) || !checkWritable(context) || refuseOdd(context, context.dbPath))
+        return Opening::Ended;
+    bool damaged = false;
+    if (const QString refusal = fileRefusal(context, &damaged); !refusal.isEmpty()) {
+        if (damaged)
+            return refuseDamaged(context, refusal);
+        context.reportError(refusal);
+        return Opening::Ended;
+    }
     const bool afterUncleanEnd = DatabaseFile::endedUncleanly(context.dbPath);
     OrvDataSource& dataSource = context.dataSource();
-    if (!dataSource.connectDB())
-        return false;
+    QString refusal;
+    if (!dataSource.connectDB(&refusal))
+        return refusal.isEmpty() ? Opening::Ended : refuseDamaged(context, refusal);
     // cmdConfig and cmdTableKey report their own failures; the version check
     // reports or asks itself. The content is checked once the stored version
     // tells what the file must hold, before anything is written.
     if (!dataSource.cmdConfig() || !dataSource.cmdTableKey()) {
         dataSource.closeDB();
-        return false;
+        return Opening::Ended;
     }
     // The version is read only where the configuration has its columns; a
     // file that fails here is refused by the content check.
     bool fullUpgrade = false;
     try {
-        fullUpgrade = Schema::missingParts(dataSource.database(), false).isEmpty() &&
-                      needsFullUpgrade(context.config().getConfig(QStringLiteral("VERSION")));
+        const QString stored = context.config().getConfig(QStringLiteral("VERSION"));
+        // A newer release's file may hold what this one does not know of: it
+        // is refused as it is, before its content is judged.
+        if (isNewerVersion(stored)) {
+            refuse(context, DatabaseMessages::newerVersion(context, context.dbPath, stored));
+            return Opening::Ended;
+        }
+        fullUpgrade =
+            Schema::missingParts(dataSource.database(), false).isEmpty() && needsFullUpgrade(stored);
     } catch (const DataError&) {
     }
-    if (!checkContent(context, afterUncleanEnd, fullUpgrade))
-        return false;
+    if (const QString content = contentRefusal(context, afterUncleanEnd, fullUpgrade); !content.isEmpty())
+        return refuseDamaged(context, content);
     if (!checkDatabaseVersion(context) || (fullUpgrade && !checkContent(context, false, false))) {
         // The program ends here: let go of the file at once.
         dataSource.closeDB();
-        return false;
+        return Opening::Ended;
     }
-    return true;
+    return Opening::Opened;
+}
+
+} // namespace
+
+bool openDatabase(AppContext& context)
+{
+    // A backup put in place of a refused file is opened as any file is.
+    for (;;) {
+        switch (openOnce(context)) {
+        case Opening::Opened:
+            return true;
+        case Opening::Ended:
+            return false;
+        case Opening::Restored:
+            break;
+        }
+    }
 }
 
 void acceptDatabase(AppContext& context)
 {
     OrvDataSource& dataSource = context.dataSource();
+    dataSource.damageFound = [&context](const QString& finding) {
+        Backups::damageFoundAfterStart(context, finding);
+    };
     DatabaseBackup::removeLeftovers(context.dbPath, context.backupFolder());
     // The check reads the file as it lies on the disk, which holds everything
     // once the log has begun; with a rollback journal it would not stay still.

@@ -36,12 +36,6 @@ bool locateDatabase(AppContext& context);
 // engine touches the file.
 bool checkWritable(AppContext& context);
 
-// Refuses a file the engine must not be given: anything but an ordinary
-// file, an empty, foreign, damaged or cut-short file, or one with a log beside
-// it that was written for another copy of the database. Reads the file's
-// bytes only.
-bool checkFile(AppContext& context);
-
 // Refuses an open database that is damaged (checked only after a run that did
 // not close it: the full check follows in the background), that lacks a table
 // or column this version needs, or whose key table cannot number new rows.
@@ -49,15 +43,20 @@ bool checkFile(AppContext& context);
 bool checkContent(AppContext& context, bool afterUncleanEnd, bool fullUpgradePending);
 
 // The steps from finding the file to the version check, in order: locate,
-// check the file, connect, open rsConfig and rsTableKey, check the content,
-// check the version (upgrading an older database). Nothing is written to the
-// file on the way unless an upgrade is accepted. True when the program may go
-// on to its windows; false when it must end, the file closed and as it was.
+// check the file's bytes (anything but an ordinary file, an empty, foreign,
+// damaged or cut-short file, or one with a log beside it that was written for
+// another copy of the database is refused before the engine sees it), connect, open rsConfig and rsTableKey,
+// refuse a newer release's file, check the content, check the version (upgrading an older database). Nothing
+// is written to the file on the way unless an upgrade is accepted. A damaged or foreign file is refused with
+// the newest sound backup offered in its place; once it is there, the steps begin again. True when the
+// program may go on to its windows; false when it must end, the file closed
+// (and as it was, unless a backup was put in its place).
 bool openDatabase(AppContext& context);
 
 // Once the whole start-up has accepted the database (its windows loaded): the
 // write-ahead log begins, what an interrupted backup or restore left behind
-// is removed, and the file's full check starts in the background.
+// is removed, and the file's full check starts in the background; damage it
+// finds is told with the newest sound backup offered, and ends the program.
 void acceptDatabase(AppContext& context);
 
 // Whether the introduction is offered at start-up: "SHOWTIPS" is exactly "Y".

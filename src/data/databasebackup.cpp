@@ -3,6 +3,7 @@
 #include "data/databasefile.h"
 #include "data/integritycheck.h"
 #include "data/recordset.h"
+#include "data/savedfile.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace DatabaseBackup {
 
@@ -24,19 +26,104 @@ namespace {
 
 const QString kPart = QStringLiteral(".part");
 
-const QRegularExpression& automaticPattern()
+const QString kReasons = QStringLiteral("(before-upgrade|before-purge|before-restore|before-import)");
+const QString kStampFormat = QStringLiteral("yyyy-MM-dd-HHmmss");
+
+// "MeboData-2026-12-06-053005Z-0042-before-purge.mdb": UTC and a number.
+const QRegularExpression& numberedPattern()
 {
     static const QRegularExpression pattern(
-        QStringLiteral("^MeboData-(\\d{4}-\\d{2}-\\d{2}-\\d{6})-(before-upgrade|before-purge|before-restore)"
-                       "(?:-(\\d+))?\\.mdb$"));
+        QStringLiteral("^MeboData-(\\d{4}-\\d{2}-\\d{2}-\\d{6})Z-(\\d+)-") + kReasons +
+        QStringLiteral("\\.mdb$"));
     return pattern;
 }
+
+// "MeboData-2026-12-06-143005-before-purge-2.mdb": the names of the backups
+// made before they were numbered, in local time, a second one within a
+// second numbered.
+const QRegularExpression& datedPattern()
+{
+    static const QRegularExpression pattern(QStringLiteral("^MeboData-(\\d{4}-\\d{2}-\\d{2}-\\d{6})-") +
+                                            kReasons + QStringLiteral("(?:-(\\d+))?\\.mdb$"));
+    return pattern;
+}
+
+bool isAutomaticName(const QString& name)
+{
+    return numberedPattern().match(name).hasMatch() || datedPattern().match(name).hasMatch();
+}
+
+// The companions the engine keeps beside a database file.
+const char* const kCompanions[] = {"-wal", "-journal", "-shm"};
 
 // A file and the engine's companions of it.
 void removeWithCompanions(const QString& path)
 {
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+    QFile::remove(path);
+    for (const char* suffix : kCompanions)
         QFile::remove(path + QLatin1String(suffix));
+}
+
+// The mode a file saved at path gets: that of the file it replaces, else what
+// the user's umask leaves of read and write for all.
+mode_t savedMode(const QString& path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode))
+        return info.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+[[noreturn]] void fileFailure(const SavedFile& file, const char* step)
+{
+    throw DataError(std::string(step) + ": " + file.failure().toStdString(),
+                    file.diskFull() ? SQLITE_FULL : 0);
+}
+
+// Copies the bytes of the file at from into a new file at to, written whole
+// before it takes its name.
+void copyBytes(const QString& from, const QString& to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        throw DataError(("the file " + from + " could not be read: " + source.errorString()).toStdString());
+    SavedFile copy(to);
+    if (!copy.open())
+        fileFailure(copy, "the copy could not be made");
+    QByteArray chunk;
+    while (!(chunk = source.read(1 << 20)).isEmpty()) {
+        if (copy.write(chunk) != chunk.size())
+            fileFailure(copy, "the copy could not be written");
+    }
+    if (source.error() != QFileDevice::NoError)
+        throw DataError(("the file " + from + " could not be read: " + source.errorString()).toStdString());
+    if (!copy.commit())
+        fileFailure(copy, "the copy could not be written");
+}
+
+// The next number of the folder's sequence of automatic backups.
+int nextNumber(const QString& folder)
+{
+    int last = 0;
+    for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+        const QRegularExpressionMatch match = numberedPattern().match(name);
+        if (match.hasMatch())
+            last = qMax(last, match.captured(2).toInt());
+    }
+    return last + 1;
+}
+
+// A path in folder for a new automatic backup.
+QString newAutomaticPath(const QString& folder, const QString& reason, const QDateTime& when)
+{
+    if (!QDir().mkpath(folder))
+        throw DataError(("the folder " + folder + " could not be made").toStdString());
+    QString path;
+    for (int number = nextNumber(folder); path.isEmpty() || QFileInfo::exists(path); ++number)
+        path = QDir(folder).filePath(automaticName(reason, when, number));
+    return path;
 }
 
 sqlite3* handleOf(const QSqlDatabase& db)
@@ -63,6 +150,29 @@ void execute(sqlite3* connection, const char* sql)
         engineFailure(connection, rc, sql);
 }
 
+// A database that can be copied from: open, and no transaction of its own
+// under way (a copy would hold what is not committed yet).
+void checkSettled(sqlite3* connection)
+{
+    if (!connection)
+        throw DataError("the database is not open");
+    if (!sqlite3_get_autocommit(connection))
+        throw DataError("a transaction is open");
+}
+
+// Every page of the database open on from into the one open on to, through
+// the engine's online backup, in one transaction of to.
+void copyAll(sqlite3* from, sqlite3* to, const char* step)
+{
+    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+    if (!backup)
+        engineFailure(to, SQLITE_ERROR, step);
+    const int rc = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        engineFailure(nullptr, rc, step);
+}
+
 // The copy of write(), made under the temporary name part.
 void copyInto(sqlite3* source, const QString& part)
 {
@@ -73,13 +183,7 @@ void copyInto(sqlite3* source, const QString& part)
         if (rc != SQLITE_OK)
             engineFailure(copy, rc, "open the copy");
         execute(copy, "PRAGMA locking_mode = EXCLUSIVE");
-        sqlite3_backup* backup = sqlite3_backup_init(copy, "main", source, "main");
-        if (!backup)
-            engineFailure(copy, SQLITE_ERROR, "start the copy");
-        rc = sqlite3_backup_step(backup, -1);
-        sqlite3_backup_finish(backup);
-        if (rc != SQLITE_DONE)
-            engineFailure(nullptr, rc, "copy");
+        copyAll(source, copy, "copy");
         // The copy is a file of its own: no log beside it, and no token that
         // could pair it with the log of the file it was copied from.
         execute(copy, "PRAGMA journal_mode = DELETE");
@@ -107,10 +211,12 @@ void copyInto(sqlite3* source, const QString& part)
 
 } // namespace
 
-QString automaticName(const QString& reason, const QDateTime& when)
+QString automaticName(const QString& reason, const QDateTime& when, int sequence)
 {
-    return QStringLiteral("MeboData-%1-%2.mdb")
-        .arg(when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")), reason);
+    return QStringLiteral("MeboData-%1Z-%2-%3.mdb")
+        .arg(when.toUTC().toString(kStampFormat))
+        .arg(sequence, 4, 10, QLatin1Char('0'))
+        .arg(reason);
 }
 
 QString suggestedName(const QDate& day)
@@ -120,27 +226,69 @@ QString suggestedName(const QDate& day)
 
 QDateTime madeAt(const QString& fileName)
 {
-    const QRegularExpressionMatch match = automaticPattern().match(fileName);
-    return match.hasMatch() ? QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd-HHmmss"))
-                            : QDateTime();
+    QRegularExpressionMatch match = numberedPattern().match(fileName);
+    if (match.hasMatch()) {
+        QDateTime utc = QDateTime::fromString(match.captured(1), kStampFormat);
+        utc.setTimeSpec(Qt::UTC);
+        return utc.toLocalTime();
+    }
+    match = datedPattern().match(fileName);
+    return match.hasMatch() ? QDateTime::fromString(match.captured(1), kStampFormat) : QDateTime();
 }
 
-void write(sqlite3* connection, const QString& target)
+QStringList automaticBackups(const QString& folder)
 {
-    if (!connection)
-        throw DataError("the database is not open");
-    // Within a transaction the copy would hold what is not committed yet.
-    if (!sqlite3_get_autocommit(connection))
-        throw DataError("a transaction is open");
-    const QString part = target + kPart;
+    struct Backup
+    {
+        QString name;
+        bool numbered;
+        int number; // the sequence's, or a second one's within a second
+        QString made;
+    };
+    QList<Backup> backups;
+    for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+        if (const QRegularExpressionMatch match = numberedPattern().match(name); match.hasMatch())
+            backups.append({name, true, match.captured(2).toInt(), match.captured(1)});
+        else if (const QRegularExpressionMatch dated = datedPattern().match(name); dated.hasMatch())
+            backups.append({name, false, dated.captured(3).isEmpty() ? 1 : dated.captured(3).toInt(),
+                            dated.captured(1)});
+    }
+    // The clock may have been put back, or the zone changed, since a backup was
+    // made: only the numbers tell the order for sure.
+    std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) {
+        if (a.numbered != b.numbered)
+            return a.numbered;
+        if (a.numbered || a.made == b.made)
+            return a.number != b.number ? a.number > b.number : a.made > b.made;
+        return a.made > b.made;
+    });
+    QStringList names;
+    for (const Backup& backup : backups)
+        names << backup.name;
+    return names;
+}
+
+void write(sqlite3* connection, const QString& target, const QString& scratchFolder)
+{
+    checkSettled(connection);
+    const QString part =
+        (scratchFolder.isEmpty() ? target : QDir(scratchFolder).filePath(QFileInfo(target).fileName())) +
+        kPart;
     removeWithCompanions(part);
     try {
+        if (!scratchFolder.isEmpty() && !QDir().mkpath(scratchFolder))
+            throw DataError(("the folder " + scratchFolder + " could not be made").toStdString());
         copyInto(connection, part);
-        if (!DatabaseFile::sync(part))
+        if (::chmod(QFile::encodeName(part).constData(), savedMode(target)) != 0 || !DatabaseFile::sync(part))
             throw DataError(std::string("the copy could not be flushed to the disk: ") + std::strerror(errno),
                             errno == ENOSPC ? SQLITE_FULL : 0);
-        if (!DatabaseFile::replace(part, target))
-            throw DataError(std::string("the copy could not be given its name: ") + std::strerror(errno));
+        if (!DatabaseFile::replace(part, target)) {
+            if (errno != EXDEV)
+                throw DataError(std::string("the copy could not be given its name: ") + std::strerror(errno));
+            // Another disk: the bytes go over, written whole there.
+            copyBytes(part, target);
+            QFile::remove(part);
+        }
     } catch (...) {
         removeWithCompanions(part);
         throw;
@@ -150,44 +298,48 @@ void write(sqlite3* connection, const QString& target)
 QString writeAutomatic(sqlite3* connection, const QString& folder, const QString& reason,
                        const QDateTime& when, const QString& spare)
 {
-    if (!QDir().mkpath(folder))
-        throw DataError(("the folder " + folder + " could not be made").toStdString());
-    // Two backups within one second keep apart: the later one is numbered.
-    QString path = QDir(folder).filePath(automaticName(reason, when));
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QDir(folder).filePath(
-            automaticName(reason, when).replace(QLatin1String(".mdb"), QStringLiteral("-%1.mdb").arg(n)));
+    const QString path = newAutomaticPath(folder, reason, when);
     write(connection, path);
-    rotate(folder, kKept, spare);
+    rotate(folder, kKept, {path, spare});
     return path;
 }
 
-QStringList rotate(const QString& folder, int keep, const QString& spare)
+QString copyAutomatic(const QString& dbPath, const QString& folder, const QString& reason,
+                      const QDateTime& when, const QString& spare)
 {
-    const QFileInfo spared(spare);
-    struct Backup
-    {
-        QString name;
-        QString made;
-        int number;
-    };
-    QList<Backup> backups;
-    for (const QString& name : QDir(folder).entryList(QDir::Files)) {
-        const QRegularExpressionMatch match = automaticPattern().match(name);
-        if (match.hasMatch())
-            backups.append(
-                {name, match.captured(1), match.captured(3).isEmpty() ? 1 : match.captured(3).toInt()});
+    const QString path = newAutomaticPath(folder, reason, when);
+    try {
+        // The log and the journal first: the file under its name has them beside it.
+        for (const char* suffix : {"-wal", "-journal"}) {
+            if (DatabaseFile::kindOf(dbPath + QLatin1String(suffix)) == DatabaseFile::Kind::Regular)
+                copyBytes(dbPath + QLatin1String(suffix), path + QLatin1String(suffix));
+        }
+        copyBytes(dbPath, path);
+    } catch (...) {
+        removeWithCompanions(path);
+        throw;
     }
-    std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) {
-        return a.made != b.made ? a.made > b.made : a.number > b.number;
-    });
+    rotate(folder, kKept, {path, spare});
+    return path;
+}
+
+QStringList rotate(const QString& folder, int keep, const QStringList& spared)
+{
+    QList<QFileInfo> kept;
+    for (const QString& path : spared) {
+        if (!path.isEmpty())
+            kept << QFileInfo(path);
+    }
+    const QStringList backups = automaticBackups(folder);
     QStringList removed;
     for (qsizetype i = keep; i < backups.size(); ++i) {
-        const QString path = QDir(folder).filePath(backups[i].name);
-        if (!spare.isEmpty() && QFileInfo(path) == spared)
+        const QString path = QDir(folder).filePath(backups[i]);
+        if (kept.contains(QFileInfo(path)))
             continue;
-        if (QFile::remove(path))
-            removed << backups[i].name;
+        if (QFile::remove(path)) {
+            removeWithCompanions(path);
+            removed << backups[i];
+        }
     }
     return removed;
 }
@@ -211,13 +363,40 @@ QString prepareRestore(const QString& source, const QString& dbPath)
     return target;
 }
 
+void copyOnto(const QString& source, sqlite3* destination)
+{
+    checkSettled(destination);
+    sqlite3* from = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READONLY, nullptr);
+    try {
+        if (rc != SQLITE_OK)
+            engineFailure(from, rc, "open the file to restore");
+        copyAll(from, destination, "restore");
+    } catch (...) {
+        sqlite3_close(from);
+        throw;
+    }
+    sqlite3_close(from);
+}
+
 void removeLeftovers(const QString& dbPath, const QString& folder)
 {
     removeWithCompanions(restorePath(dbPath));
     removeWithCompanions(restorePath(dbPath) + kPart);
-    for (const QString& name : QDir(folder).entryList(QDir::Files)) {
-        if (name.contains(kPart + QLatin1String("-")) || name.endsWith(kPart))
-            QFile::remove(QDir(folder).filePath(name));
+    const QDir backups(folder);
+    for (const QString& name : backups.entryList(QDir::Files)) {
+        if (name.contains(kPart + QLatin1String("-")) || name.endsWith(kPart)) {
+            QFile::remove(backups.filePath(name));
+            continue;
+        }
+        // The log or journal of a copy of bytes whose file never got its name.
+        for (const char* suffix : kCompanions) {
+            if (!name.endsWith(QLatin1String(suffix)))
+                continue;
+            const QString base = name.chopped(qsizetype(qstrlen(suffix)));
+            if (isAutomaticName(base) && !QFileInfo::exists(backups.filePath(base)))
+                QFile::remove(backups.filePath(name));
+        }
     }
 }
 

@@ -73,6 +73,14 @@ Kind kindOf(const QString& path)
     return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::Special;
 }
 
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat first, second;
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 std::optional<Header> readHeader(const QString& path)
 {
     // Never blocks, whatever the file turns out to be.

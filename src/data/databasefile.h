@@ -35,6 +35,10 @@ struct Header
     quint32 logToken = 0;  // the token this program keeps in the header (see below)
 };
 
+// Whether a and b are the same file, whatever the names and links that lead
+// to it (its device and inode, links followed); false when either is missing.
+bool sameFile(const QString& a, const QString& b);
+
 // Reads the header of the ordinary file at path; nothing when it cannot be read.
 std::optional<Header> readHeader(const QString& path);
 

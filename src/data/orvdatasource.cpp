@@ -2,11 +2,12 @@
 
 #include "app/appcontext.h"
 #include "app/databasemessages.h"
+#include "data/databasebackup.h"
 #include "data/databasefile.h"
-#include "data/storeddates.h"
 #include "data/integritycheck.h"
 #include "data/likepattern.h"
 #include "data/schema.h"
+#include "data/storeddates.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,8 +73,12 @@ OrvDataSource::OrvDataSource(AppContext& context)
                          // Nothing more goes into the file: what was stored since the
                          // start stays in its log, beside it.
                          holdLog();
-                         m_context.reportError(DatabaseMessages::damaged(
-                             m_context, path, DatabaseMessages::engineFinding(finding)));
+                         if (damageFound) {
+                             damageFound(finding);
+                             return;
+                         }
+                         m_context.reportError(DatabaseMessages::damagedAfterStart(
+                             m_context, DatabaseMessages::engineFinding(finding)));
                          m_context.shutDown();
                      });
 }
@@ -83,7 +88,7 @@ OrvDataSource::~OrvDataSource()
     closeDB();
 }
 
-bool OrvDataSource::connectDB()
+bool OrvDataSource::connectDB(QString* refusal)
 {
     closeDB();
     const QString path = m_context.dbPath;
@@ -150,6 +155,10 @@ bool OrvDataSource::connectDB()
     }
     if (!opened) {
         QSqlDatabase::removeDatabase(m_connectionName);
+        if (refusal && !failure.isEmpty()) {
+            *refusal = failure;
+            return false;
+        }
         if (failure.isEmpty())
             failure = QStringLiteral("Unable to open the %1 Database.  Make sure you don't have another "
                                      "instance of %1 open.  ")
@@ -273,25 +282,22 @@ void OrvDataSource::startIntegrityCheck()
     m_integrityCheck->start(m_context.dbPath, std::chrono::milliseconds(300));
 }
 
-void OrvDataSource::replaceFile(const QString& replacement)
+void OrvDataSource::replaceContent(const QString& replacement)
 {
     m_integrityCheck->stop();
     if (m_inTransaction)
         throw DataError("a transaction is open");
-    // Leaving the log empties it into the old file and removes it; the old
-    // file stays locked by this connection until the new one is in place.
+    // Leaving the log empties it into the file and removes it.
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("PRAGMA journal_mode = DELETE")))
         throw DataError::fromEngine(query.lastError());
     query.finish();
     if (QFileInfo::exists(DatabaseFile::logPath(m_context.dbPath)))
         throw DataError("the log could not be emptied into the file");
-    if (!DatabaseFile::replace(replacement, m_context.dbPath))
-        throw DataError(std::string("the file could not be put in place: ") + std::strerror(errno));
-    // The old connection writes nothing more: its journal would be named
-    // after the new file.
-    m_logHeld = true;
-    closeDB();
+    DatabaseBackup::copyOnto(replacement, handle());
+    // The new content is checked before a log is ever copied into it.
+    setLogHeld(true);
+    m_logFound = false;
 }
 
 bool OrvDataSource::keepDietMonths()

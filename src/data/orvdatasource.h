@@ -30,8 +30,9 @@ public:
 
     // Opens the file at the context's dbPath, read-write and exclusive, so that a
     // second running copy of the program cannot open it. Reports a failure and
-    // returns false.
-    bool connectDB();
+    // returns false; with refusal given, the failure of a file that is no
+    // database or is damaged is handed back there instead of reported.
+    bool connectDB(QString* refusal = nullptr);
     void closeDB();
     bool isConnected() const;
     // Switches the open file to a write-ahead log, which makes each commit
@@ -53,17 +54,23 @@ public:
     // sound, else the first finding.
     QString quickCheck();
     // Starts the engine's full check of the file in the background. A sound
-    // file gets its log released; a damaged one is reported, its log kept
-    // from it, and the program shut down.
+    // file gets its log released; a damaged one gets its log kept from it,
+    // and is handed to damageFound (unset: reported, and the program shut
+    // down) with the engine's finding.
     void startIntegrityCheck();
+    std::function<void(const QString& finding)> damageFound;
     IntegrityCheck& integrityCheck() { return *m_integrityCheck; }
-    // Puts the file at replacement (a complete database in the same folder) in
-    // the place of the open file in one step, then closes the connection. The
-    // log is emptied into the old file and removed first, so it never meets
-    // the new one, and the old file stays locked until the new one is in
-    // place. Throws DataError when it could not be done; the old file is then
-    // still open and in use.
-    void replaceFile(const QString& replacement);
+    // Puts the content of the database file at replacement (a complete
+    // database not in use) in place of the open file's, through the engine
+    // in one transaction: the file stays open and locked throughout, so no
+    // other copy of the program can take it meanwhile, and a copy stopped
+    // halfway is rolled back at the next start. The log is emptied into the
+    // file and ended first, so that it never meets the new content, whose
+    // log begins once it has been accepted (useWriteAheadLog); the
+    // recordsets are to be opened again on it. Throws DataError when it could
+    // not be done; the file then holds what it held, the recordsets still
+    // read it.
+    void replaceContent(const QString& replacement);
     // Makes sure the file keeps the days of each user's log beside the log
     // (see Schema::createDietMonths), building them once for a file that has
     // none. It writes, so the start-up asks for it only once the database has

@@ -149,9 +149,19 @@ void PainterSurface::paintPicture(const QImage& picture, double x, double y, dou
     m_painter.drawImage(QRectF(toDevice(x, y), toDevice(x + w, y + h)), picture);
 }
 
+void PainterSurface::checkOutput() const
+{
+    if (!outputFailure)
+        return;
+    if (const QString failure = outputFailure(); !failure.isEmpty())
+        throw PrintError(PrintError::kFileAccess, failure);
+}
+
 void PainterSurface::startNewPage()
 {
     start();
+    // Pages that could not be written are not followed by more.
+    checkOutput();
     if (!m_device.newPage())
         throw PrintError(PrintError::kPrinterFault,
                          QStringLiteral("The printer could not start a new page."));
@@ -166,6 +176,7 @@ void PainterSurface::endDoc()
     m_started = false;
     if (!m_painter.end())
         throw PrintError(startFailureNumber, startFailure);
+    checkOutput();
 }
 
 void PainterSurface::killDoc()

@@ -41,6 +41,9 @@ public:
     int startFailureNumber = PrintError::kPrinterFault;
     // Run when the document is cancelled (a printer drops its job).
     std::function<void()> onCancel;
+    // For a file: why its writes failed so far, "" while none did. A failure
+    // ends the document at the next page, or at its end, in these words.
+    std::function<QString()> outputFailure;
 
 protected:
     void drawText(double x, double y, const QString& text) override;
@@ -48,6 +51,7 @@ protected:
 
 private:
     void start();
+    void checkOutput() const;
     QSizeF pageSizeTwips() const;
     double dpiX() const;
     double dpiY() const;

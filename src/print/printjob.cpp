@@ -1,18 +1,16 @@
 #include "print/printjob.h"
 
 #include "app/appcontext.h"
+#include "data/savedfile.h"
 #include "print/paintersurface.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QPaintEngine>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QTemporaryFile>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace PrintJob {
 
@@ -33,15 +31,22 @@ QString fileFailure(const QString& path, const QString& reason)
     return text + QLatin1Char('.');
 }
 
-bool layOutOn(QPrinter& printer, const Layout& layout, bool selectionOnly, const QString& failure)
+bool layOutOn(QPagedPaintDevice& device, const Layout& layout, bool selectionOnly, const QString& failure,
+              const std::function<void()>& onCancel, const std::function<QString()>& outputFailure)
 {
-    PainterSurface surface(printer);
+    PainterSurface surface(device);
     if (!failure.isEmpty()) {
         surface.startFailure = failure;
         surface.startFailureNumber = PrintError::kFileAccess;
     }
-    surface.onCancel = [&printer] { printer.abort(); };
+    surface.onCancel = onCancel;
+    surface.outputFailure = outputFailure;
     return layout(surface, selectionOnly);
+}
+
+bool layOutOn(QPrinter& printer, const Layout& layout, bool selectionOnly)
+{
+    return layOutOn(printer, layout, selectionOnly, QString(), [&printer] { printer.abort(); }, {});
 }
 
 } // namespace
@@ -49,39 +54,39 @@ bool layOutOn(QPrinter& printer, const Layout& layout, bool selectionOnly, const
 bool printOn(QPrinter& printer, AppContext& context, const Layout& layout, bool selectionOnly)
 {
     if (printer.outputFormat() != QPrinter::PdfFormat)
-        return layOutOn(printer, layout, selectionOnly, QString());
+        return layOutOn(printer, layout, selectionOnly);
 
     const QString target = printer.outputFileName();
     if (target.isEmpty()) {
         context.exclaim(QStringLiteral("No file was chosen for the PDF document."));
         return false;
     }
-    // The pages go to a file of their own beside the target, which takes its
-    // place only when complete: a failed printout leaves an older file alone.
-    const QFileInfo info(target);
-    QTemporaryFile part(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    if (!part.open()) {
-        context.exclaim(fileFailure(target, part.errorString()));
+    // The pages go to a file that takes the target's name only when every
+    // byte of it, to the trailer, is on the disk: a failed printout leaves an
+    // older file alone, and says why.
+    SavedFile file(target);
+    if (!file.open()) {
+        context.exclaim(fileFailure(target, file.failure()));
         return false;
     }
-    part.close();
-    printer.setOutputFileName(part.fileName());
-    bool ok = layOutOn(printer, layout, selectionOnly, fileFailure(target, QString()));
-    printer.setOutputFileName(target);
-    if (!ok)
-        return false;
-    if (QFileInfo(part.fileName()).size() == 0) {
-        context.exclaim(fileFailure(target, QString()));
-        return false;
-    }
-    // rename() replaces the target in one step.
-    const QByteArray from = QFile::encodeName(part.fileName());
-    if (std::rename(from.constData(), QFile::encodeName(target).constData()) != 0) {
-        context.exclaim(fileFailure(target, QString::fromLocal8Bit(std::strerror(errno))));
+    QPdfWriter writer(&file);
+    writer.setTitle(printer.docName());
+    writer.setCreator(printer.creator());
+    writer.setPdfVersion(printer.pdfVersion());
+    writer.setResolution(printer.resolution());
+    writer.setPageLayout(printer.pageLayout());
+    const bool laidOut =
+        layOutOn(writer, layout, selectionOnly, fileFailure(target, QString()), {}, [&file, &target] {
+            return file.failed() ? fileFailure(target, file.failure()) : QString();
+        });
+    if (!laidOut) {
+        file.cancel(); // the layout has said why
         return false;
     }
-    part.setAutoRemove(false);
+    if (!file.commit("%%EOF")) {
+        context.exclaim(fileFailure(target, file.failure()));
+        return false;
+    }
     return true;
 }
 
@@ -112,7 +117,7 @@ void preview(QWidget* parent, AppContext& context, const Settings& settings, con
         // hands over the printer (or PDF file) the user chose.
         const bool previewing = target->paintEngine()->type() == QPaintEngine::Picture;
         if (previewing)
-            layOutOn(*target, layout, false, QString());
+            layOutOn(*target, layout, false);
         else
             printOn(*target, context, layout, false);
     });

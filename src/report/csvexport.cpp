@@ -1,11 +1,11 @@
 #include "report/csvexport.h"
 
 #include "app/configstore.h"
+#include "data/savedfile.h"
 
 #include <QAbstractItemModel>
 #include <QDir>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace CsvExport {
 
@@ -102,13 +102,13 @@ bool write(const QAbstractItemModel& model, QIODevice& device)
 
 bool writeFile(const QAbstractItemModel& model, const QString& path, QString* error)
 {
-    QSaveFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly) && write(model, file) && file.commit();
+    SavedFile file(path);
+    const bool ok = file.open() && write(model, file) && file.commit();
     if (!ok) {
         if (error)
             *error = QStringLiteral("The file \"%1\" could not be written: %2.")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
-        file.cancelWriting();
+                         .arg(QDir::toNativeSeparators(path), file.failure());
+        file.cancel();
     }
     return ok;
 }

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/backups.h"
 #include "app/configstore.h"
+#include "data/databasebackup.h"
 #include "data/logrecords.h"
 #include "data/orvdatasource.h"
 #include "data/transaction.h"
@@ -19,7 +20,6 @@
 using LogRecords::Kind;
 using LogRecords::Row;
 
-const QString LogImport::kBackupReason = QStringLiteral("before-import");
 
 namespace {
 
@@ -457,7 +457,8 @@ bool LogImport::preview()
 
 bool LogImport::run()
 {
-    if (!Backups::makeAutomatic(m_context, kBackupReason, QStringLiteral("Nothing has been imported.  ")))
+    if (!Backups::makeAutomatic(m_context, DatabaseBackup::kBeforeImport, QStringLiteral("Nothing has been imported.  "),
+                                &m_backup))
         return false;
     const Summary planned = m_summary;
     return process(true, planned);
@@ -526,5 +527,5 @@ QString LogImport::doneText() const
         .arg(QDir::toNativeSeparators(m_path), counted(s.newEntries(), "diet entry", "diet entries"),
              counted(s.newSnapshots(), "snapshot", "snapshots"), counted(s.newFoods(), "food", "foods"),
              counted(s.newGroups(), "food group", "food groups"),
-             QDir::toNativeSeparators(m_context.backupFolder()));
+             QDir::toNativeSeparators(m_backup));
 }

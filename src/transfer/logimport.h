@@ -73,11 +73,8 @@ public:
     QString refusal() const { return m_refusal; }
     // What the file holds and what an import adds, for the user to confirm.
     QString previewText() const;
-    // What run() did.
+    // What run() did, and where the database as it was is kept.
     QString doneText() const;
-
-    // The reason of the automatic backup an import makes first.
-    static const QString kBackupReason;
 
 private:
     // Reads the file through; adds what is new when write is set, numbering
@@ -88,4 +85,5 @@ private:
     QString m_path;
     Summary m_summary;
     QString m_refusal;
+    QString m_backup; // the automatic backup made before the import
 };

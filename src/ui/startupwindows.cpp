@@ -28,7 +28,13 @@ std::unique_ptr<QMainWindow> openWindows(AppContext& context, const StartupWindo
     window->show();
     // Only now has the whole start accepted the file.
     Startup::acceptDatabase(context);
-    if (windows.showIntroduction && Startup::introductionEnabled(context.config()))
+    if (!context.shutDownRequested() && windows.showIntroduction &&
+        Startup::introductionEnabled(context.config()))
         windows.showIntroduction(context, *window);
+    // Ended meanwhile (the file's check found damage while the introduction
+    // was open): the program's event loop is not running yet, and would wait
+    // with no window for ever.
+    if (context.shutDownRequested())
+        return nullptr;
     return window;
 }

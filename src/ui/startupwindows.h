@@ -33,5 +33,6 @@ template <class Window> std::unique_ptr<QMainWindow> loadMainWindow(AppContext& 
 // accepted (Startup::acceptDatabase), then the introduction when "SHOWTIPS"
 // is "Y". Sets the context's mainWindow (and, unless the
 // window did, the unload hook that shutDown calls). Returns the shown main
-// window, or null when the program must end.
+// window, or null when the program must end (also when it was shut down
+// while the introduction was open).
 std::unique_ptr<QMainWindow> openWindows(AppContext& context, const StartupWindows& windows);

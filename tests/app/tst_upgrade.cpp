@@ -17,7 +17,7 @@ class UpgradeTest : public QObject
     Q_OBJECT
 
 public:
-    enum class Outcome { Nothing, VersionOnly, TipsAndVersion, Full, Declined };
+    enum class Outcome { Nothing, VersionOnly, TipsAndVersion, Full, Declined, Refused };
     Q_ENUM(Outcome)
 
 private:
@@ -62,11 +62,14 @@ private slots:
         QTest::addColumn<QString>("stored"); // null: no VERSION item
         QTest::addColumn<bool>("yes");       // the answer when asked
         QTest::addColumn<Outcome>("outcome");
-        // Versions compare as text: "10.0.0" comes before "2.0.0", "3.0.00" after "3.0.0".
+        // Versions compare as text: "3.0.00" comes after "3.0.0". A newer
+        // release's file ("10.0.0" too, though it comes before "2.0.0" as
+        // text) is refused, never relabelled as this release's.
         QTest::newRow("3.0.0") << "3.0.0" << true << Outcome::Nothing;
         QTest::newRow("no VERSION, Yes") << QString() << true << Outcome::Full;
         QTest::newRow("no VERSION, No") << QString() << false << Outcome::Declined;
-        QTest::newRow("10.0.0, Yes") << "10.0.0" << true << Outcome::Full;
+        QTest::newRow("3.1.0, newer") << "3.1.0" << true << Outcome::Refused;
+        QTest::newRow("10.0.0, newer") << "10.0.0" << true << Outcome::Refused;
         QTest::newRow("2.0.0") << "2.0.0" << true << Outcome::TipsAndVersion;
         QTest::newRow("3.0.00") << "3.0.00" << true << Outcome::VersionOnly;
     }
@@ -88,11 +91,18 @@ private slots:
         QStringList expectedKeys = keys();
         t->prompts.queue(yes ? PromptAnswer::Yes : PromptAnswer::No);
 
-        QCOMPARE(checkDatabaseVersion(t->ctx()), outcome != Outcome::Declined);
+        const bool refused = outcome == Outcome::Declined || outcome == Outcome::Refused;
+        QCOMPARE(checkDatabaseVersion(t->ctx()), !refused);
 
         // Rows present before keep their place; the version row alone may change.
         QList<Prompt> boxes;
-        if (outcome == Outcome::Declined)
+        if (outcome == Outcome::Refused)
+            boxes = {applicationError(
+                QString("The Corvane's Foodlark Database '%1' was made by a newer version of "
+                        "Corvane's Foodlark (%2); this is version 3.0.0, which can not use it.  "
+                        "It has been left as it is; open it with version %2 or later.  ")
+                    .arg(t->folder.dbPath(), stored))};
+        else if (outcome == Outcome::Declined)
             boxes = {
                 question(),
                 {PromptIcon::None, PromptButtons::Ok, "Corvane's Foodlark",
@@ -124,13 +134,14 @@ private slots:
         QCOMPARE(t->ctx().dataSource().rsConfig.recordCount(), expected.size()); // as stored
         // Every upgrade keeps the database as it was in a backup first.
         const QStringList backups = QDir(t->ctx().backupFolder()).entryList(QDir::Files);
-        QCOMPARE(backups.size(), outcome == Outcome::Nothing || outcome == Outcome::Declined ? 0 : 1);
-        QVERIFY(backups.filter(QRegularExpression("^MeboData-[-0-9]{17}-before-upgrade\\.mdb$")) == backups);
+        QCOMPARE(backups.size(), outcome == Outcome::Nothing || refused ? 0 : 1);
+        QVERIFY(backups.filter(QRegularExpression("^MeboData-[-0-9]{17}Z-[0-9]{4}-before-upgrade\\.mdb$")) ==
+                backups);
 
         // The next start goes straight through, except after a refusal.
         t->prompts.clear();
-        QCOMPARE(checkDatabaseVersion(t->ctx()), outcome != Outcome::Declined);
-        QCOMPARE(t->prompts.count(), outcome == Outcome::Declined ? 2 : 0);
+        QCOMPARE(checkDatabaseVersion(t->ctx()), !refused);
+        QCOMPARE(t->prompts.count(), outcome == Outcome::Declined ? 2 : int(refused));
     }
 
     // A failed upgrade leaves the database as it was (a backup aside) and is

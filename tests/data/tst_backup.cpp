@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 // Copies of the database made by the engine: what they hold, what they are
 // named, which of them are kept, and what a failed copy leaves behind.
 class BackupTest : public QObject
@@ -23,7 +25,7 @@ class BackupTest : public QObject
     QString backups() { return run->context.backupFolder(); }
     static QDateTime at(int minute)
     {
-        return QDateTime(QDate(2026, 12, 6), QTime(14, 0)).addSecs(minute * 60);
+        return QDateTime(QDate(2026, 12, 6), QTime(14, 0), Qt::UTC).addSecs(minute * 60);
     }
 
     // Every row of every table, each led by its table's name.
@@ -90,30 +92,66 @@ private slots:
         QCOMPARE(dumpOf(target), dump(ds().database()));
     }
 
-    void theNewestTenAutomaticBackupsAreKept()
+    // The newest ten automatic backups are kept, whatever the clock says:
+    // backups named by a clock set later (a zone further east, a clock put
+    // back since) never push out the ones made now, and the backup just made
+    // is always there. Names from before backups were numbered rank below
+    // numbered ones, by their local time.
+    void theNewestTenAutomaticBackupsAreKeptWhateverTheClock()
     {
         QDir().mkpath(backups());
-        for (const char* own :
-             {"MeboData-2026-01-01.mdb", "mine.mdb", "MeboData-2020-01-01-000000-before-lunch.mdb"})
-            QVERIFY(QFile::copy(folder->dbPath(), backups() + "/" + own));
+        const QStringList own = {"MeboData-2026-01-01.mdb", "mine.mdb",
+                                 "MeboData-2020-01-01-000000-before-lunch.mdb"};
+        QStringList dated; // twelve older names, ten of them later than any clock below
         for (int i = 0; i < 12; ++i)
-            DatabaseBackup::writeAutomatic(
+            dated << QString("MeboData-2099-01-%1-000000-before-purge%2.mdb")
+                         .arg(i / 2 + 1, 2, 10, QChar('0'))
+                         .arg(i % 2 ? "-2" : "");
+        for (const QString& name : own + dated)
+            QVERIFY(QFile::copy(folder->dbPath(), backups() + "/" + name));
+        // Among themselves the older names rank by their time, a second one within a second after the first.
+        QCOMPARE(DatabaseBackup::rotate(backups()), (QStringList{dated[1], dated[0]}));
+        QStringList made;
+        for (int i = 0; i < 12; ++i) { // each an hour earlier by the clock than the one before
+            made << DatabaseBackup::writeAutomatic(
                 ds().handle(), backups(),
-                i % 2 ? DatabaseBackup::kBeforePurge : DatabaseBackup::kBeforeUpgrade, at(i));
-        // Two in one second keep apart, the later one numbered.
-        const QString later =
-            DatabaseBackup::writeAutomatic(ds().handle(), backups(), DatabaseBackup::kBeforePurge, at(11));
-        QCOMPARE(QFileInfo(later).fileName(), QString("MeboData-2026-12-06-141100-before-purge-2.mdb"));
-        QStringList expected = {"MeboData-2020-01-01-000000-before-lunch.mdb", "MeboData-2026-01-01.mdb",
-                                "mine.mdb"};
-        for (int i = 3; i < 12; ++i)
-            expected << DatabaseBackup::automaticName(i % 2 ? "before-purge" : "before-upgrade", at(i));
-        expected << "MeboData-2026-12-06-141100-before-purge-2.mdb";
+                i % 2 ? DatabaseBackup::kBeforePurge : i % 4 ? DatabaseBackup::kBeforeImport : DatabaseBackup::kBeforeUpgrade,
+                at(-60 * i));
+            QVERIFY2(QFile::exists(made.last()), qPrintable(made.last()));
+        }
+        QCOMPARE(QFileInfo(made[11]).fileName(),
+                 QString("MeboData-2026-12-06-030000Z-0012-before-purge.mdb"));
+        QCOMPARE(DatabaseBackup::madeAt(QFileInfo(made[11]).fileName()), at(-660).toLocalTime());
+        QCOMPARE(DatabaseBackup::madeAt(dated[3]), QDateTime(QDate(2099, 1, 2), QTime(0, 0)));
+        QVERIFY(!DatabaseBackup::madeAt("mine.mdb").isValid());
+        QStringList newest;
+        for (int i = 11; i >= 2; --i)
+            newest << QFileInfo(made[i]).fileName();
+        QCOMPARE(DatabaseBackup::automaticBackups(backups()), newest);
+        QStringList expected = own + newest;
         expected.sort();
         QCOMPARE(QDir(backups()).entryList(QDir::Files, QDir::Name), expected);
-        QCOMPARE(DatabaseBackup::madeAt(QFileInfo(later).fileName()), at(11));
-        QVERIFY(!DatabaseBackup::madeAt("mine.mdb").isValid());
-        QCOMPARE(DatabaseFiles::dietEntries(later), 3);
+        QCOMPARE(DatabaseFiles::dietEntries(made[11]), 3);
+        // A restore from the oldest keeps it, though the backup made first is one too many.
+        DatabaseBackup::writeAutomatic(ds().handle(), backups(), "before-restore", at(0), made[2]);
+        QVERIFY(QFile::exists(made[2]));
+    }
+
+    // A copy is saved as any file is: with the mode the user's umask gives a
+    // new file, or the one of the file it replaces.
+    void aCopyTakesTheModeOfASavedFile()
+    {
+        const mode_t umaskBefore = ::umask(002);
+        const QString target = folder->path() + "/copy.mdb";
+        DatabaseBackup::write(ds().handle(), target, backups());
+        const QFile::Permissions rw =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+        QCOMPARE(QFile::permissions(target), rw | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther);
+        QVERIFY(QFile::setPermissions(target, rw));
+        DatabaseBackup::write(ds().handle(), target, backups());
+        ::umask(umaskBefore);
+        QCOMPARE(QFile::permissions(target), rw);
+        QCOMPARE(QDir(backups()).entryList(QDir::Files), QStringList());
     }
 
     void aFailedBackupLeavesNothingBehind()
@@ -143,20 +181,23 @@ private slots:
     {
         const QString backupFolder = backups();
         QDir().mkpath(backupFolder);
-        const QStringList leftovers = {folder->dbPath() + ".restore", folder->dbPath() + ".restore-journal",
-                                       backupFolder + "/MeboData-2026-12-06-140000-before-purge.mdb.part",
-                                       backupFolder +
-                                           "/MeboData-2026-12-06-140000-before-purge.mdb.part-journal"};
+        const QStringList leftovers = {
+            folder->dbPath() + ".restore", folder->dbPath() + ".restore-journal",
+            backupFolder + "/MeboData-2026-12-06-140000-before-purge.mdb.part",
+            backupFolder + "/MeboData-2026-12-06-140000-before-purge.mdb.part-journal",
+            // the log of a copy of bytes stopped before the file itself
+            backupFolder + "/MeboData-2026-12-06-140000Z-0007-before-restore.mdb-wal"};
         for (const QString& path : leftovers) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         QVERIFY(QFile::copy(folder->dbPath(), backupFolder + "/mine.mdb"));
+        QVERIFY(QFile::copy(folder->dbPath(), backupFolder + "/mine.mdb-wal"));
         run.reset();
         ProgramRun next(folder->path());
         QVERIFY(Startup::openDatabase(next.context));
         Startup::acceptDatabase(next.context);
-        QCOMPARE(QDir(backupFolder).entryList(QDir::Files), QStringList{"mine.mdb"});
+        QCOMPARE(QDir(backupFolder).entryList(QDir::Files), (QStringList{"mine.mdb", "mine.mdb-wal"}));
         QCOMPARE(QDir(folder->path() + "/Data").entryList({"MeboData.mdb.*"}, QDir::Files), QStringList());
     }
 };

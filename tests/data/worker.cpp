@@ -4,8 +4,12 @@
 // its second argument names, printing a line after each step:
 //   write            appends diet entries of USER1 through the diet recordset
 //                    (the line: the DietId, once its Update has returned)
-//   backup           makes automatic backups
-//   restore A B ...  restores the files named in turn
+//   backup           appends an entry ("entry NAME", NAME its food name, once
+//                    stored), then makes an automatic backup ("backup PATH")
+//   userbackup FILE  the same, the backup made to FILE as File > Back Up does
+//   restore A B ...  appends an entry, then restores the files named in turn:
+//                    "kept PATH" (the before-restore backup the last box
+//                    named) and "restored FILE", or "refused FILE"
 // Every box is printed to stderr and answered Yes; a step that fails ends it
 // with status 1.
 #include "app/appcontext.h"
@@ -17,7 +21,9 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QRegularExpression>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -27,9 +33,17 @@ public:
     PromptAnswer ask(const Prompt& prompt) override
     {
         std::fprintf(stderr, "%s: %s\n", qPrintable(prompt.title), qPrintable(prompt.text));
+        last = prompt.text;
         return prompt.buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
     }
+    QString last;
 };
+
+void say(const QString& line)
+{
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
 
 } // namespace
 
@@ -47,36 +61,56 @@ int main(int argc, char** argv)
     if (!Startup::openDatabase(context))
         return 1;
     Startup::acceptDatabase(context);
-    if (mode == QLatin1String("write") && !ds.cmdDietData(QStringLiteral("USER1")))
-        return 1;
-    std::printf("ready\n");
-    std::fflush(stdout);
+    say(QStringLiteral("ready"));
+    // An entry that is stored, under a name of this run's own.
+    auto addEntry = [&](int i) {
+        const std::optional<qint32> id = ds.getTableKey(QStringLiteral("DIETACTIVITY"));
+        if (!id || !ds.cmdDietData(QStringLiteral("USER1")))
+            return false;
+        const QString name = QStringLiteral("Apples %1-%2").arg(::getpid()).arg(i);
+        Recordset& rs = ds.rsDietData;
+        rs.addNew();
+        rs.setValue("DietId", *id);
+        rs.setValue("UserName", "USER1");
+        rs.setValue("DietDate", QDate(2003, 5, 14).addDays(i / 12));
+        rs.setValue("FoodName", name);
+        rs.update();
+        if (mode == QLatin1String("write"))
+            say(QString::number(*id));
+        else
+            say(QStringLiteral("entry ") + name);
+        return true;
+    };
     try {
         for (int i = 0;; ++i) {
             QCoreApplication::processEvents();
-            if (mode == QLatin1String("write")) {
-                const std::optional<qint32> id = ds.getTableKey(QStringLiteral("DIETACTIVITY"));
-                if (!id)
+            if (!addEntry(i))
+                return 1;
+            if (mode == QLatin1String("backup")) {
+                say(QStringLiteral("backup ") + DatabaseBackup::writeAutomatic(ds.handle(),
+                                                                               context.backupFolder(),
+                                                                               DatabaseBackup::kBeforePurge));
+            } else if (mode == QLatin1String("userbackup")) {
+                if (!Backups::backUpTo(context, files.value(0)))
                     return 1;
-                Recordset& rs = ds.rsDietData;
-                rs.addNew();
-                rs.setValue("DietId", *id);
-                rs.setValue("UserName", "USER1");
-                rs.setValue("DietDate", QDate(2003, 5, 14).addDays(i / 12));
-                rs.setValue("FoodName", "Apples, raw");
-                rs.update();
-                std::printf("%d\n", *id);
-            } else if (mode == QLatin1String("backup")) {
-                DatabaseBackup::writeAutomatic(ds.handle(), context.backupFolder(),
-                                               DatabaseBackup::kBeforePurge);
-                std::printf("backup\n");
-            } else {
+                say(QStringLiteral("backup ") + files.value(0));
+            } else if (mode == QLatin1String("restore")) {
                 const QString file = files.value(i % qMax(1, int(files.size())));
-                if (Backups::restore(context, file) != Backups::Outcome::Restored)
+                switch (Backups::restore(context, file)) {
+                case Backups::Outcome::Restored: {
+                    const QRegularExpressionMatch kept =
+                        QRegularExpression(QStringLiteral("is kept as '([^']+)'")).match(prompts.last);
+                    say(QStringLiteral("kept ") + kept.captured(1));
+                    say(QStringLiteral("restored ") + file);
+                    break;
+                }
+                case Backups::Outcome::Unchanged:
+                    say(QStringLiteral("refused ") + file);
+                    break;
+                case Backups::Outcome::Ended:
                     return 1;
-                std::printf("%s\n", qPrintable(file));
+                }
             }
-            std::fflush(stdout);
         }
     } catch (const DataError& error) {
         std::fprintf(stderr, "%s\n", error.what());

@@ -1,5 +1,10 @@
+#include "fixture.h"
+#include "fulldisk.h"
 #include "report/csvexport.h"
 
+#include <QDir>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QTest>
 
 // Cells of report rows as CSV: quoting, and text that must not turn into a formula.
@@ -39,6 +44,27 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, written);
         QCOMPARE(CsvExport::cell(text), written);
+    }
+
+    // A disk that fills up while the file is written: the earlier file stays,
+    // nothing else is left, and the message says the disk is full.
+    void aFullDiskKeepsTheEarlierFile()
+    {
+        QStandardItemModel model(2000, 2);
+        for (int row = 0; row < model.rowCount(); ++row)
+            model.setItem(row, 0, new QStandardItem(QString("Apples, raw %1").arg(row)));
+        QTemporaryDir folder;
+        const QString path = folder.filePath("report.csv");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older report") && old.flush());
+        QString error;
+        {
+            FullDisk::Folder full(folder.path(), 20000); // more than one buffer's worth, less than the file
+            QVERIFY(!CsvExport::writeFile(model, path, &error));
+        }
+        QCOMPARE(error, "The file \"" + path + "\" could not be written: the disk is full.");
+        QCOMPARE(fileBytes(path), QByteArray("an older report"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report.csv"});
     }
 };
 

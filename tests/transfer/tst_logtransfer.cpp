@@ -33,10 +33,13 @@ class LogTransferTest : public QObject
         options.format = csv ? LogExport::Format::Csv : LogExport::Format::Json;
         return options;
     }
-    static void imported(TestContext& target, const QString& path)
+    // What the import says it did.
+    static QString imported(TestContext& target, const QString& path)
     {
         LogImport import(target.ctx(), path);
-        QVERIFY2(import.preview() && import.run(), qPrintable(import.refusal()));
+        if (!import.preview() || !import.run())
+            return import.refusal();
+        return import.doneText();
     }
 
     static void bothFormats()
@@ -58,7 +61,7 @@ private slots:
 
         TestContext target; // a new database: the fixture's catalogue, no log
         const int lastKey = target.scalar("SELECT KeyValue FROM TableKey WHERE KeyName = 'DIETACTIVITY'").toInt();
-        imported(target, first);
+        const QString done = imported(target, first);
         const QString second = exportTo(target, dir.filePath(tag + (csv ? "-second" : "-second.json")), format(csv));
         QCOMPARE(files(second).values(), files(first).values());
         if (csv)
@@ -69,7 +72,9 @@ private slots:
         QCOMPARE(target.rows("SELECT min(DietId), max(DietId), count(*) FROM DietActivity").first(),
                  (QVariantList{lastKey + 1, lastKey + entries, entries}));
         QCOMPARE(target.scalar("SELECT KeyValue FROM TableKey WHERE KeyName = 'DIETACTIVITY'").toInt(), lastKey + entries);
-        QCOMPARE(QDir(target.ctx().backupFolder()).entryList({"*-before-import.mdb"}).size(), 1);
+        const QStringList backups = QDir(target.ctx().backupFolder()).entryList({"*-before-import.mdb"});
+        QCOMPARE(backups.size(), 1);
+        QVERIFY2(done.endsWith("kept in '" + target.ctx().backupFolder() + "/" + backups.first() + "'."), qPrintable(done));
         // Imported once more, nothing is new.
         LogImport again(target.ctx(), first);
         QVERIFY(again.preview());
@@ -441,7 +446,8 @@ private slots:
         file.close();
 
         TestContext target;
-        imported(target, path);
+        const QString done = imported(target, path);
+        QVERIFY2(done.startsWith("The file"), qPrintable(done));
         const QString entries = "SELECT UserName, DietDate, MealName, GroupName, FoodName, ServingSize, NumServings, "
                                 "USDA_NDB_NO, USDA_MSRE_NO, USDA_GM_WT, Fat, Protein, Carbohydrate, Calorie, Sodium, "
                                 "Cholesterol, Other1, Other2 FROM DietActivity ORDER BY 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18";

@@ -1,4 +1,3 @@
-#include "data/databasebackup.h"
 #include "databasefiles.h"
 #include "diet/diettree.h"
 #include "diet/diettreemodel.h"
@@ -8,6 +7,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLocale>
+
+#include <unistd.h>
 
 using DatabaseFiles::Ending;
 
@@ -58,6 +59,19 @@ private slots:
         QTest::newRow("damaged") << "damaged" << "it is damaged (the database engine's check found";
         QTest::newRow("not closed") << "log" << "it is in use, or was not closed properly (its log '";
         QTest::newRow("the database in use") << "live" << "it is the database in use";
+        // Under any name: the log of the database in use is not in a link's file.
+        QTest::newRow("a symbolic link to the database in use") << "symlink"
+                                                                << "it is the database in use";
+        QTest::newRow("a hard link to the database in use") << "hardlink"
+                                                            << "it is the database in use";
+        // What the start-up would refuse, refused before anything is replaced.
+        QTest::newRow("a damaged key table")
+            << "key"
+            << "its key table, which numbers new rows, is damaged (DIETACTIVITY)";
+        QTest::newRow("no version, but the upgrade's table")
+            << "snapshot"
+            << "it can not be upgraded to this version of Corvane's Foodlark: it has the SnapShot table "
+               "that the upgrade adds already";
         QTest::newRow("a folder") << "folder" << "it is a folder";
     }
     void refusedFilesChangeNothing()
@@ -67,7 +81,7 @@ private slots:
         start();
         // A file of the user's: a copy of the fixture's database, changed.
         const QString path = kind == "live" ? f->test.folder.dbPath() : elsewhere.filePath(kind + ".mdb");
-        if (QStringList{"text", "half", "newer", "damaged"}.contains(kind))
+        if (QStringList{"text", "half", "newer", "damaged", "key", "snapshot"}.contains(kind))
             Fixture::writeDatabase(path);
         const QByteArray whole = fileBytes(path);
         QFile file(path);
@@ -80,6 +94,15 @@ private slots:
             fileRows(path, "UPDATE CONFIG SET ConfigValue = '3.1.0' WHERE ConfigItem = 'VERSION'");
         else if (kind == "damaged")
             QVERIFY(DatabaseFiles::damagePage(path, "FoodItem") > 0);
+        else if (kind == "key")
+            fileRows(path, "UPDATE TableKey SET KeyValue = 'x' WHERE KeyName = 'DIETACTIVITY'");
+        else if (kind == "snapshot")
+            fileRows(path, "DELETE FROM CONFIG WHERE ConfigItem = 'VERSION'");
+        else if (kind == "symlink")
+            QVERIFY(QFile::link(f->test.folder.dbPath(), path));
+        else if (kind == "hardlink")
+            QVERIFY(::link(QFile::encodeName(f->test.folder.dbPath()).constData(),
+                           QFile::encodeName(path).constData()) == 0);
         else if (kind == "log") { // the files of another program folder whose run was cut off
             FixtureFolder other;
             QVERIFY(DatabaseFiles::runSession(other.path(), 2, Ending::Crash));
@@ -147,53 +170,38 @@ private slots:
         QCOMPARE(days() << w().statusPanel2->text(), QStringList(week) << "User:  User 1");
         QCOMPARE(f->test.scalar("SELECT count(*) FROM DietActivity").toInt(), 22);
         QCOMPARE(DatabaseFiles::dietEntries(f->ctx().backupFolder() + "/" + backups[0]), 1);
-        // The restored file is the program's alone: a second copy is kept out.
-        ProgramRun second(f->test.folder.path());
-        QVERIFY(!Startup::openDatabase(second.context));
-        QVERIFY(second.prompts.last().text.startsWith("Unable to open the Corvane's Foodlark Database.  Make sure "
-                                                      "you don't have another instance"));
         QCOMPARE(f->test.shutDowns, 0);
     }
 
-    // Restoring the oldest of ten automatic backups: the backup made before
-    // the restore does not push it out.
-    void theOldestAutomaticBackupCanBeRestored()
-    {
-        start();
-        const QDateTime noon(QDate(2000, 1, 1), QTime(12, 0)); // older than the backup made now
-        QStringList made;
-        for (int i = 0; i < DatabaseBackup::kKept; ++i) {
-            f->test.addDietRow("USER1", QDate(2026, 11, 1).addDays(i), "MEAL0", "Toast");
-            made << DatabaseBackup::writeAutomatic(f->ctx().dataSource().handle(), f->ctx().backupFolder(),
-                                                   DatabaseBackup::kBeforePurge, noon.addDays(i));
-        }
-        f->prompts().queueYes();
-        w().restoreFrom(made[0]);
-        QVERIFY(f->prompts().shown().first().text.contains("holds 7 foods, 1 diet entry and 0 snapshots."));
-        QCOMPARE(days(), QStringList{"2026-11-01"}); // restored, and still there
-        QVERIFY(QFile::exists(made[0]));
-    }
-
+    // An older file is upgraded before it takes the database's place, once
+    // asked; No to the upgrade replaces nothing.
     void anOlderBackupGetsTheUpgradeQuestion()
     {
+        f->test.addDietRow("USER1", QDate(2026, 11, 1), "MEAL0", "Toast");
         start();
         const QString older = elsewhere.filePath("old.mdb");
         Fixture::writeDatabase(older, Fixture::Content::NoSnapShot);
-        for (int i = 0; i < 4; ++i)
-            f->prompts().queueYes(); // the restore, the upgrade
-        w().restoreFrom(older);
-        QCOMPARE(f->prompts().count(), 4);
-        QVERIFY(f->prompts().shown()[0].text.contains("holds 7 foods, 0 diet entries and 0 snapshots"));
-        QCOMPARE(f->prompts().shown()[1].title + "|" + f->prompts().shown()[2].text,
-                 "Upgrade Notification|Database Upgrade Complete");
-        QCOMPARE(f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'VERSION'"), "3.0.0");
-        QCOMPARE(f->test.shutDowns, 0);
-        // Declining the upgrade of another older file ends the run: the file in use is gone.
-        f->prompts().clear();
+        const QByteArray source = fileBytes(older);
         f->prompts().queueYes();
         f->prompts().queueNo();
         w().restoreFrom(older);
-        QCOMPARE(std::make_pair(f->prompts().count(), f->test.shutDowns), std::make_pair(3, 1));
+        QCOMPARE(f->prompts().texts().mid(2),
+                 QStringList{"Nothing has been restored.  The database in use has not been changed."});
+        QCOMPARE(f->prompts().shown()[1].title, QString("Upgrade Notification"));
+        QCOMPARE(days(), QStringList{"2026-11-01"});
+        QCOMPARE(QDir(f->ctx().backupFolder()).entryList(QDir::Files), QStringList());
+        f->prompts().clear();
+        f->prompts().queueYes();
+        f->prompts().queueYes();
+        w().restoreFrom(older);
+        QCOMPARE(f->prompts().count(), 3); // the restore, the upgrade, where the database before is kept
+        QVERIFY(f->prompts().shown()[0].text.contains("holds 7 foods, 0 diet entries and 0 snapshots"));
+        QVERIFY(f->prompts().last().text.startsWith("The database has been restored from '" + older + "'."));
+        QCOMPARE(f->test.scalar("SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'VERSION'"), "3.0.0");
+        QCOMPARE(f->test.scalar("SELECT count(*) FROM SNAPSHOT"), 0);
+        QCOMPARE(days(), QStringList());
+        QCOMPARE(fileBytes(older), source); // the chosen file itself is as it was
+        QCOMPARE(f->test.shutDowns, 0);
     }
 };
 

@@ -1,3 +1,4 @@
+#include "databasefiles.h"
 #include "ui/introduction.h"
 #include "ui/messageboxprompts.h"
 #include "ui/program.h"
@@ -168,6 +169,37 @@ private slots:
         // Closed by the program, so no longer held by it.
         QCOMPARE(fileRows(folder.dbPath(), "SELECT ConfigValue FROM CONFIG WHERE ConfigItem = 'SHOWTIPS'"),
                  QList<QVariantList>{{"N"}});
+    }
+
+    // Damage that the check after the start finds while the introduction is
+    // open (before the program's event loop runs) ends the program once its
+    // box is answered: no loop is left running without a window.
+    void damageFoundDuringTheIntroductionEndsTheProgram()
+    {
+        t.reset();
+        FixtureFolder folder;
+        QVERIFY(DatabaseFiles::runSession(folder.path(), 2, DatabaseFiles::Ending::Clean));
+        QVERIFY(DatabaseFiles::damagePage(folder.dbPath(), "SNAPSHOT") > 0); // not read at the start
+        ScriptedPrompts prompts;
+        // Once the box is answered, a loop that still runs is one without a window.
+        bool stranded = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            stranded = true;
+            QCoreApplication::exit(0);
+        });
+        bool told = false;
+        whenModal([&](QWidget* modal) {
+            QVERIFY(qobject_cast<TipWindow*>(modal));
+            told = QTest::qWaitFor([&] { return prompts.count() > 0; }, 30000);
+            guard.start(0);
+        });
+        QCOMPARE(runProgramIn(folder.data(), prompts), EXIT_FAILURE);
+        QVERIFY(told && !stranded);
+        QVERIFY2(prompts.last().text.contains("is damaged: the database engine's check found"),
+                 qPrintable(prompts.last().text));
+        QCOMPARE(visible(), 0);
     }
 
     // A fatal data failure while loading, or no main window at all.
