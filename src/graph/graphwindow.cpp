@@ -5,6 +5,7 @@
 #include "graph/daybars.h"
 #include "graph/goalline.h"
 #include "data/orvdatasource.h"
+#include "data/savedfile.h"
 #include "report/reportformat.h"
 #include "ui/plainbutton.h"
 #include "ui/waitcursor.h"
@@ -432,21 +433,32 @@ void GraphWindow::printGraphs(GraphPrintPlan::Mode mode, QPainter& painter, cons
     showNutrient(-1);
 }
 
-bool GraphWindow::saveImage(const QString& path)
+bool GraphWindow::saveImage(const QString& path, QString* failure)
 {
-    if (QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
+    // Written whole before it replaces an earlier picture of that name.
+    SavedFile file(path);
+    bool drawn = file.open();
+    if (drawn && QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
         QSvgGenerator svg;
-        svg.setFileName(path);
+        svg.setOutputDevice(&file);
         svg.setSize(MSChart1->size());
         svg.setViewBox(QRect(QPoint(0, 0), MSChart1->size()));
         svg.setTitle(chart->title());
         QPainter painter;
-        if (!painter.begin(&svg))
-            return false;
-        MSChart1->render(&painter);
-        return painter.end() && QFileInfo(path).size() > 0;
+        drawn = painter.begin(&svg);
+        if (drawn) {
+            MSChart1->render(&painter);
+            drawn = painter.end();
+        }
+    } else if (drawn) {
+        drawn = MSChart1->grab().save(&file, "PNG");
     }
-    return MSChart1->grab().save(path, "PNG");
+    if (drawn && file.commit())
+        return true;
+    file.cancel();
+    if (failure)
+        *failure = file.failure();
+    return false;
 }
 
 void GraphWindow::saveImageAs()
@@ -461,7 +473,8 @@ void GraphWindow::saveImageAs()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += filter == svg ? QStringLiteral(".svg") : QStringLiteral(".png");
-    if (!saveImage(path))
+    QString failure;
+    if (!saveImage(path, &failure))
         m_context.exclaim(QStringLiteral("The image could not be saved to ") + QDir::toNativeSeparators(path) +
-                          QStringLiteral("."));
+                          (failure.isEmpty() ? QString() : QStringLiteral(": ") + failure) + QStringLiteral("."));
 }

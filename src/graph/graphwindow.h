@@ -78,8 +78,9 @@ public:
     void printGraphs(GraphPrintPlan::Mode mode, QPainter& painter, const QRectF& page, double dpi,
                      const std::function<bool()>& newPage);
 
-    // Writes the chart as shown to a PNG or SVG file (by the file's suffix).
-    bool saveImage(const QString& path);
+    // Writes the chart as shown to a PNG or SVG file (by the file's suffix),
+    // whole before it replaces an earlier one; failure receives why it could not.
+    bool saveImage(const QString& path, QString* failure = nullptr);
     // Asks for a file and saves the chart there.
     void saveImageAs();
 

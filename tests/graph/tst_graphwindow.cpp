@@ -1,5 +1,6 @@
 #include "data/orvdatasource.h"
 #include "fixture.h"
+#include "fulldisk.h"
 #include "goals/dailygoals.h"
 #include "graph/graphwindow.h"
 
@@ -177,6 +178,16 @@ private slots:
         };
         QVERIFY(g->saveImage(dir.filePath("goal.png")));
         QVERIFY(redPixels(QImage(dir.filePath("goal.png"))) > 100);
+        {
+            // On a full disk the picture saved before stays as it was, and the failure says why.
+            const QByteArray before = fileBytes(dir.filePath("goal.png"));
+            FullDisk::Folder full(dir.path(), 1000);
+            QString failure;
+            QVERIFY(!g->saveImage(dir.filePath("goal.png"), &failure));
+            QCOMPARE(failure, QString("the disk is full"));
+            QCOMPARE(fileBytes(dir.filePath("goal.png")), before);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"goal.png"});
+        }
         QVERIFY(redPixels(printed()) > 100);
 
         g->rbStyle[1]->click();
