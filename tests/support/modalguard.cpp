@@ -74,8 +74,10 @@ void whenModal(std::function<void(QWidget* dialog)> action)
     ModalGuard::arm();
     const QByteArray test = currentTest();
     pendingWatchers << test;
+    // The poll refers to itself weakly; each timer it starts holds it, so it
+    // is freed once it stops starting timers.
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [test, action, poll] {
+    *poll = [test, action, self = std::weak_ptr(poll)] {
         QWidget* dialog = QApplication::activeModalWidget();
         if (test != currentTest() || dialog) {
             // The dialog counts as expected while its action works on it.
@@ -84,7 +86,7 @@ void whenModal(std::function<void(QWidget* dialog)> action)
             pendingWatchers.removeOne(test);
             return;
         }
-        QTimer::singleShot(10, *poll);
+        QTimer::singleShot(10, [next = self.lock()] { (*next)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
 }
