@@ -151,9 +151,8 @@ private slots:
     }
 
     // What a screen reader says of each control: every control that takes
-    // the focus has a name, and the drop-downs (which Qt would name by their
-    // values), the trees and the four "Current User" buttons have the names
-    // of their captions or labels.
+    // the focus has a name, and the trees and the four "Current User" buttons
+    // have the names of their captions or labels.
     void everyControlIsNamedForAScreenReader()
     {
         loadShown();
@@ -174,12 +173,12 @@ private slots:
             for (const QString& name : named)
                 seen << name + "=" + nameOf(shown->findChild<QWidget*>(name));
         };
-        check(&w(), {"tvwFood", "dtDatePick", "cmbMeal"});
+        check(&w(), {"tvwFood", "dtDatePick"});
         check(std::make_unique<OptionsDialog>(f->ctx(), &w()).get(), {"optUser3"});
         // The tree's one column reads as the tree, not as "1".
         seen << QAccessible::queryAccessibleInterface(w().tvwFood)->child(0)->text(QAccessible::Name);
         QCOMPARE(unnamed.join(", "), QString());
-        QCOMPARE(seen, (QStringList{"tvwFood=Food Groups", "dtDatePick=Diet Date", "cmbMeal=Meal",
+        QCOMPARE(seen, (QStringList{"tvwFood=Food Groups", "dtDatePick=Diet Date",
                                     "optUser3=Current User: User 4", "Food Groups"}));
     }
 

@@ -5,6 +5,7 @@
 #include "builder/foodbuilder.h"
 #include "diet/dietscaling.h"
 #include "diet/servingsdialog.h"
+#include "ui/servingscombo.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -37,6 +38,26 @@ private slots:
         }
         // The builder's serving size is always typed into as well.
         QCOMPARE(builder.cmbServSize->lineEdit()->accessibleName(), QString("Serving Size"));
+    }
+
+    // Opened, the list highlights its entry of the number shown, or none.
+    void theListHighlightsTheNumberShown_data()
+    {
+        QTest::addColumn<double>("servings");
+        QTest::addColumn<QString>("highlighted");
+        QTest::newRow("one") << 1.0 << "1.00";
+        QTest::newRow("the last") << 9.75 << "9.75";
+        QTest::newRow("between quarters") << 1.1 << "";
+        QTest::newRow("none") << 0.0 << "";
+        QTest::newRow("past the last") << 10.0 << "";
+    }
+    void theListHighlightsTheNumberShown()
+    {
+        QFETCH(double, servings);
+        const std::unique_ptr<QComboBox> list(ServingsCombo::create(nullptr));
+        ServingsCombo::show(list.get(), servings, plainNumber(servings));
+        QCOMPARE(list->currentText(), plainNumber(servings));
+        QTEST(list->itemText(list->currentIndex()), "highlighted");
     }
 
     void bothTakeTheSameMostServings_data()
