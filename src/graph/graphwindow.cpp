@@ -278,12 +278,20 @@ void GraphWindow::showNutrient(int nutrient)
     m_valueAxis->setTitleText(caption);
     chart->setTitle(DietGraphData::title(caption, m_graphTitle));
     fillSeries();
+    describeChart();
 }
 
 void GraphWindow::setChartStyle(int style)
 {
     m_line = style == 1;
     fillSeries();
+    describeChart();
+}
+
+void GraphWindow::describeChart()
+{
+    MSChart1->setAccessibleName(chart->title());
+    MSChart1->setAccessibleDescription(m_data.description(rbNutrient[m_shown]->text(), m_line));
 }
 
 void GraphWindow::fillSeries()

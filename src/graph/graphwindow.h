@@ -99,6 +99,8 @@ private:
     void buildControls();
     void buildChart();
     void fillSeries();
+    // Names the chart by its title and describes what it shows, for a screen reader.
+    void describeChart();
     void setAxisLabels();
     void setControlsEnabled(bool enabled);
     void hovered(const QPointF& point, bool state);
