@@ -30,6 +30,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <memory>
 #include <cmath>
 
 const QString GraphWindow::kNoDataTitle = QStringLiteral("No Data Returned");
@@ -153,6 +154,8 @@ void GraphWindow::buildChart()
     chart->setPlotAreaBackgroundVisible(true);
     chart->setPlotAreaBackgroundBrush(Qt::white);
     chart->setPlotAreaBackgroundPen(QPen(Qt::darkGray));
+    // The view lets go of the chart it was made with rather than deleting it.
+    const std::unique_ptr<QChart> first(MSChart1->chart());
     MSChart1->setChart(chart);
 
     m_points = new QLineSeries;
