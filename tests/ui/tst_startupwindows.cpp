@@ -143,9 +143,9 @@ private slots:
             tip->cmdOK->click();
             // The user ends the run once the program waits in its event loop.
             auto closeMain = std::make_shared<std::function<void()>>();
-            *closeMain = [closeMain] {
+            *closeMain = [self = std::weak_ptr(closeMain)] {
                 if (QThread::currentThread()->loopLevel() != 1 || QApplication::activeModalWidget()) {
-                    QTimer::singleShot(10, *closeMain);
+                    QTimer::singleShot(10, [next = self.lock()] { (*next)(); });
                     return;
                 }
                 for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -155,7 +155,7 @@ private slots:
                     }
                 }
             };
-            QTimer::singleShot(0, *closeMain);
+            QTimer::singleShot(0, [closeMain] { (*closeMain)(); });
         });
         QCOMPARE(runProgramIn(folder.path(), prompts), EXIT_SUCCESS);
         QString text = introductionText();
