@@ -82,7 +82,7 @@ void FBServingsDialog::lockServingSize(const QString& servingSize)
 
 void FBServingsDialog::setServings(double servings)
 {
-    cmbServings->setEditText(FoodBuilder::servingsText(servings));
+    ServingsCombo::show(cmbServings, servings, FoodBuilder::servingsText(servings));
 }
 
 int FBServingsDialog::chosenMeasure() const

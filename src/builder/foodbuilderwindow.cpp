@@ -38,6 +38,8 @@ QTableWidget* grid(QWidget* parent, const char* name, int columns)
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->setWordWrap(false);
+    // Tab leaves the grid; the arrow keys move within it.
+    table->setTabKeyNavigation(false);
     return table;
 }
 
@@ -57,10 +59,11 @@ void setRow(QTableWidget* table, int row, const QStringList& texts, Qt::Alignmen
 
 } // namespace
 
-FoodBuilderWindow::FoodBuilderWindow(MainWindow& main) : QWidget(&main, Qt::Window), m_main(main)
+FoodBuilderWindow::FoodBuilderWindow(MainWindow& main) : QDialog(&main), m_main(main)
 {
     setObjectName(QStringLiteral("frmFoodBuilder"));
     setWindowTitle(QStringLiteral("Food Builder"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
     buildControls();
     showTotalsCaptions();
     showTotals();
@@ -75,12 +78,13 @@ void FoodBuilderWindow::buildControls()
     gdFoods->setHorizontalHeaderLabels(
         {QStringLiteral("Food Item"), QStringLiteral("Serving Size"), QStringLiteral("Servings")});
     gdFoods->setRowCount(1); // the empty row after the last entry
+    gdFoods->setAccessibleName(QStringLiteral("Food Items"));
     gdFoods->viewport()->installEventFilter(this);
 
     gdTotals = grid(this, "gdTotals", kNutrientCount);
     gdTotals->setRowCount(1);
     gdTotals->setSelectionMode(QAbstractItemView::NoSelection);
-    gdTotals->setFocusPolicy(Qt::NoFocus);
+    gdTotals->setAccessibleName(QStringLiteral("Totals"));
     gdTotals->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     gdTotals->viewport()->installEventFilter(this);
     gdTotals->setFixedHeight(gdTotals->horizontalHeader()->sizeHint().height() +
@@ -95,18 +99,22 @@ void FoodBuilderWindow::buildControls()
     cmbGroups->setObjectName(QStringLiteral("cmbGroups"));
     cmbGroups->setPlaceholderText(QStringLiteral("Select a Food Group"));
 
-    cmdUpdate = plainButton("cmdUpdate", QStringLiteral("Update Selected Entry"), QString(), this);
-    cmdDelete = plainButton("cmdDelete", QStringLiteral("Delete Selected Entry"), QString(), this);
-    cmdSave = plainButton("cmdSave", QStringLiteral("Save Food Item"), QString(), this);
-    cmdHide = plainButton("cmdHide", QStringLiteral("Hide Food Builder"), QString(), this);
+    cmdUpdate = plainButton("cmdUpdate", QStringLiteral("&Update Selected Entry"), QString(), this);
+    cmdDelete = plainButton("cmdDelete", QStringLiteral("&Delete Selected Entry"), QString(), this);
+    cmdSave = plainButton("cmdSave", QStringLiteral("&Save Food Item"), QString(), this);
+    cmdHide = plainButton("cmdHide", QStringLiteral("&Hide Food Builder"), QString(), this);
 
+    // Each label takes the focus to its box by its access key and names the
+    // box for a screen reader.
     auto* fields = new QGridLayout();
-    fields->addWidget(new QLabel(QStringLiteral("Food Name"), this), 0, 0);
-    fields->addWidget(txtFoodName, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Serving Size"), this), 1, 0);
-    fields->addWidget(txtServingSize, 1, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Food Group"), this), 2, 0);
-    fields->addWidget(cmbGroups, 2, 1);
+    const std::pair<const char*, QWidget*> rows[] = {
+        {"Food &Name", txtFoodName}, {"Se&rving Size", txtServingSize}, {"Food &Group", cmbGroups}};
+    for (int row = 0; row < 3; ++row) {
+        auto* label = new QLabel(QLatin1String(rows[row].first), this);
+        label->setBuddy(rows[row].second);
+        fields->addWidget(label, row, 0);
+        fields->addWidget(rows[row].second, row, 1);
+    }
     fields->setColumnStretch(1, 1);
 
     auto* buttons = new QGridLayout();
@@ -331,6 +339,11 @@ void FoodBuilderWindow::hideBuilder()
     hide();
 }
 
+void FoodBuilderWindow::reject()
+{
+    hideBuilder();
+}
+
 void FoodBuilderWindow::emptyBuilder()
 {
     m_builder.empty();
@@ -371,7 +384,7 @@ bool FoodBuilderWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if ((watched == gdFoods->viewport() || watched == gdTotals->viewport()) && event->type() == QEvent::Resize)
         sizeColumns();
-    return QWidget::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }
 
 void FoodBuilderWindow::sizeColumns()

@@ -2,7 +2,7 @@
 
 #include "builder/foodbuilder.h"
 
-#include <QWidget>
+#include <QDialog>
 
 class MainWindow;
 class QComboBox;
@@ -13,9 +13,10 @@ class QTableWidget;
 // frmFoodBuilder, "Food Builder": the window in which foods sent from the food
 // tree are composed into a new food item. The main window makes one when it
 // loads and keeps it, hidden until asked for, for the rest of the run; it is
-// not modal. The composition itself is the FoodBuilder; this window shows it
-// and carries out the user's commands on it.
-class FoodBuilderWindow : public QWidget
+// not modal (a dialog only in kind: a screen reader presents it as a window,
+// and Escape hides it). The composition itself is the FoodBuilder; this window
+// shows it and carries out the user's commands on it.
+class FoodBuilderWindow : public QDialog
 {
     Q_OBJECT
 
@@ -50,6 +51,8 @@ public:
     // Yes shows the builder and saves, No discards them. True when nothing
     // unsaved is left and the window may close.
     bool queryClose();
+    // Escape: hides the window as Hide Food Builder does.
+    void reject() override;
 
     QTableWidget* gdFoods = nullptr;
     QTableWidget* gdTotals = nullptr;

@@ -14,6 +14,7 @@
 #include "ui/commandset.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
+#include "ui/servingscombo.h"
 #include "ui/treestate.h"
 #include "ui/waitcursor.h"
 
@@ -587,7 +588,7 @@ void DietTree::editDietEntry()
     ServingsDialog dialog(context, m_view->window());
     dialog.offerServings(measures, entry->entry.foodName, entry->serving.measureNo,
                          entry->serving.description);
-    dialog.cmbServings->setEditText(plainNumber(entry->servings));
+    ServingsCombo::show(dialog.cmbServings, entry->servings, plainNumber(entry->servings));
     dialog.dtDate->setDate(entry->entry.date.isValid() ? entry->entry.date : QDate::currentDate());
     dialog.rbPreffered->hide(); // an entry is never marked preferred
     const QString mealKey = entry->entry.mealKey;

@@ -107,6 +107,17 @@ QString DietGraphData::tip(int nutrient, int row, const QString& nutrientCaption
                                  : kNotANumberText);
 }
 
+QString DietGraphData::description(const QString& nutrientCaption, bool line) const
+{
+    if (isEmpty())
+        return QString();
+    const auto day = [this](int row) { return QLocale::c().toString(date(row), QStringLiteral("yyyy/MM/dd")); };
+    return QStringLiteral("%1 of each day's %2: %3 %4 with diet entries, from %5 to %6")
+        .arg(line ? QStringLiteral("Line graph") : QStringLiteral("Bar graph"), nutrientCaption)
+        .arg(rowCount())
+        .arg(rowCount() == 1 ? QStringLiteral("day") : QStringLiteral("days"), day(0), day(rowCount() - 1));
+}
+
 QString DietGraphData::title(const QString& nutrientCaption, const QString& range)
 {
     return QStringLiteral("Diet Activity Graph of ") + nutrientCaption + QStringLiteral(" for ") + range;

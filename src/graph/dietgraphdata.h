@@ -56,6 +56,9 @@ public:
     // The text shown over a day's bar or point: its number and date, then the
     // nutrient (under the given caption) and its sum.
     QString tip(int nutrient, int row, const QString& nutrientCaption) const;
+    // What the chart shows, for a screen reader: "Bar graph of each day's
+    // Calories: 2 days with diet entries, from 2003/05/14 to 2003/05/15".
+    QString description(const QString& nutrientCaption, bool line) const;
 
     // The value axis for sums from lo to hi: round bounds that take them in and
     // the number of ticks (bounds included), steps of 1, 2, 2.5 or 5 times a

@@ -34,6 +34,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <memory>
 #include <cmath>
 
 const QString GraphWindow::kNoDataTitle = QStringLiteral("No Data Returned");
@@ -157,6 +158,8 @@ void GraphWindow::buildChart()
     chart->setPlotAreaBackgroundVisible(true);
     chart->setPlotAreaBackgroundBrush(Qt::white);
     chart->setPlotAreaBackgroundPen(QPen(Qt::darkGray));
+    // The view lets go of the chart it was made with rather than deleting it.
+    const std::unique_ptr<QChart> first(MSChart1->chart());
     MSChart1->setChart(chart);
 
     m_points = new QLineSeries;
@@ -305,12 +308,20 @@ void GraphWindow::showNutrient(int nutrient)
     m_valueAxis->setTitleText(caption);
     chart->setTitle(DietGraphData::title(caption, m_graphTitle));
     fillSeries();
+    describeChart();
 }
 
 void GraphWindow::setChartStyle(int style)
 {
     m_line = style == 1;
     fillSeries();
+    describeChart();
+}
+
+void GraphWindow::describeChart()
+{
+    MSChart1->setAccessibleName(chart->title());
+    MSChart1->setAccessibleDescription(m_data.description(rbNutrient[m_shown]->text(), m_line));
 }
 
 void GraphWindow::fillSeries()

@@ -104,6 +104,8 @@ private:
     void buildChart();
     void addGoalLine();
     void fillSeries();
+    // Names the chart by its title and describes what it shows, for a screen reader.
+    void describeChart();
     void setAxisLabels();
     void setControlsEnabled(bool enabled);
     void hovered(const QPointF& point, bool state);

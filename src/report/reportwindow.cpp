@@ -46,6 +46,7 @@ ReportWindow::ReportWindow(AppContext& context, const QString& name, const QStri
 
     lstReport = new QTableView;
     lstReport->setObjectName(QStringLiteral("lstReport"));
+    lstReport->setAccessibleName(caption);
     lstReport->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstReport->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstReport->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -92,6 +92,7 @@ void SnapshotWindow::buildControls()
     lstSnapShot->setSelectionMode(QAbstractItemView::SingleSelection);
     lstSnapShot->header()->setStretchLastSection(true);
     historyLabel->setBuddy(lstSnapShot);
+    lstSnapShot->setAccessibleName(historyLabel->text()); // a list is named only by name
     connect(lstSnapShot, &QTreeWidget::itemSelectionChanged, this, &SnapshotWindow::rowSelected);
 
     frmSnapshot = new QGroupBox(QStringLiteral("SnapShot Details"));
@@ -232,10 +233,8 @@ bool SnapshotWindow::load()
     m_filling = false;
     cmdEdit->setEnabled(false);
     cmdDelete->setEnabled(false);
-    if (m_slots.count() > 0)
-        txtSnapShot[0]->setFocus();
-    else
-        txtComments->setFocus();
+    // The details are read from their first line, the day and time.
+    dtDate->setFocus();
     return true;
 }
 

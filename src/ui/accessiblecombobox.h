@@ -1,30 +1,16 @@
 #pragma once
 
-#include <QAccessibleWidget>
-
 class QComboBox;
 
-// What a screen reader learns of a drop-down: its name is the name given to
-// it or, failing that, the text of its label; its value is the text it
-// shows. (Qt's own version on Linux names a drop-down by its value, so a
-// reader announced "1.00" or "Select a Meal" instead of what the list is for.)
-class AccessibleComboBox : public QAccessibleWidget
-{
-public:
-    explicit AccessibleComboBox(QComboBox* combo);
+// Drop-downs are read through Qt's own accessible combo box: the list and its
+// items as children, the text shown as the value (and, on Linux, as the name),
+// and the label through the label whose buddy the drop-down is (or, with no
+// label, its description). What it leaves out is the text box of an editable
+// drop-down, which has a name only if it is given one.
+namespace AccessibleComboBox {
 
-    QString text(QAccessible::Text t) const override;
-    QAccessible::State state() const override;
-    QStringList actionNames() const override;
-    void doAction(const QString& actionName) override;
+// Gives the text box of an editable drop-down the drop-down's label (call
+// once the label is in place, and again when the drop-down is made editable).
+void nameEditor(QComboBox* combo);
 
-    // Makes every drop-down of the program use it; once a run is enough.
-    static void install();
-    // Gives the text box of an editable drop-down the drop-down's name (call
-    // once its label is in place, and again when it is made editable).
-    static void nameEditor(QComboBox* combo);
-
-private:
-    QComboBox* combo() const;
-    static QString nameOf(const QComboBox* combo);
-};
+} // namespace AccessibleComboBox

@@ -18,7 +18,6 @@
 #include "transfer/datatransfer.h"
 #include "report/reportlauncher.h"
 #include "ui/aboutwindow.h"
-#include "ui/accessiblecombobox.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
 #include "ui/mealcombo.h"
@@ -69,7 +68,6 @@ double toTwipsY(const QWidget* w, int pixels)
 MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
 {
     setObjectName(QStringLiteral("frmMain"));
-    AccessibleComboBox::install();
     buildPanes();
     buildMenus();
     buildToolbar();
@@ -315,6 +313,9 @@ void MainWindow::buildToolbar()
     cmbMeal->setObjectName(QStringLiteral("cmbMeal"));
     cmbMeal->setToolTip(QStringLiteral("Select a Meal Name for Meal level tracking"));
     cmbMeal->setAccessibleName(QStringLiteral("Meal"));
+    // A screen reader reads a drop-down by its value; with no label beside
+    // it, the description says what the value is.
+    cmbMeal->setAccessibleDescription(QStringLiteral("Meal"));
     // A width of its own, whatever the labels: a long label must not push the
     // toolbar's end out of view (the open list shows every label whole).
     cmbMeal->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

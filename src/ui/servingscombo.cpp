@@ -3,6 +3,13 @@
 #include "app/numbers.h"
 
 #include <QComboBox>
+#include <cmath>
+
+namespace {
+
+constexpr int kQuarters = 39;
+
+} // namespace
 
 namespace ServingsCombo {
 
@@ -14,10 +21,19 @@ QComboBox* create(QWidget* parent)
     combo->setInsertPolicy(QComboBox::NoInsert);
     // Completing a typed "0" to "0.25" would take a different amount than the one typed.
     combo->setCompleter(nullptr);
-    for (int quarter = 1; quarter <= 39; ++quarter)
+    for (int quarter = 1; quarter <= kQuarters; ++quarter)
         combo->addItem(formatServings(quarter * 0.25));
-    combo->setEditText(QStringLiteral("1.00"));
+    show(combo, 1, QStringLiteral("1.00"));
     return combo;
+}
+
+void show(QComboBox* combo, double servings, const QString& text)
+{
+    // The list is the quarters in order: entry n holds (n + 1) quarters.
+    const double quarters = servings * 4;
+    const bool listed = quarters >= 1 && quarters <= kQuarters && quarters == std::floor(quarters);
+    combo->setCurrentIndex(listed ? int(quarters) - 1 : -1);
+    combo->setEditText(text);
 }
 
 } // namespace ServingsCombo

@@ -1,6 +1,7 @@
 #pragma once
 
 class QComboBox;
+class QString;
 class QWidget;
 
 // The "Number of Servings" drop-down of the serving dialogs (the diet's and
@@ -9,5 +10,8 @@ class QWidget;
 namespace ServingsCombo {
 
 QComboBox* create(QWidget* parent);
+// Shows text for servings, with the list's entry of the same number
+// highlighted (none when the list has no such entry).
+void show(QComboBox* combo, double servings, const QString& text);
 
 } // namespace ServingsCombo

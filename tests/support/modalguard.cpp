@@ -69,22 +69,31 @@ ModalGuard::Expecting::~Expecting()
     pendingWatchers.removeOne(m_test);
 }
 
+void pollUntil(std::function<bool()> step)
+{
+    // The poll refers to itself weakly; each timer it starts holds it, so it
+    // is freed once a step is done.
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [step = std::move(step), self = std::weak_ptr(poll)] {
+        if (!step())
+            QTimer::singleShot(10, [next = self.lock()] { (*next)(); });
+    };
+    QTimer::singleShot(0, [poll] { (*poll)(); });
+}
+
 void whenModal(std::function<void(QWidget* dialog)> action)
 {
     ModalGuard::arm();
     const QByteArray test = currentTest();
     pendingWatchers << test;
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [test, action, poll] {
+    pollUntil([test, action] {
         QWidget* dialog = QApplication::activeModalWidget();
-        if (test != currentTest() || dialog) {
-            // The dialog counts as expected while its action works on it.
-            if (test == currentTest()) // else its test is over: dropped
-                action(dialog);
-            pendingWatchers.removeOne(test);
-            return;
-        }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+        if (test == currentTest() && !dialog)
+            return false;
+        // The dialog counts as expected while its action works on it.
+        if (test == currentTest()) // else its test is over: dropped
+            action(dialog);
+        pendingWatchers.removeOne(test);
+        return true;
+    });
 }

@@ -35,3 +35,7 @@ private:
 // dialogs that the code under test opens with exec(). A watcher whose dialog
 // never came is dropped when its test ends; it never acts on a later test.
 void whenModal(std::function<void(QWidget* dialog)> action);
+
+// Runs step from the event loop as soon as it can, then every 10 ms until
+// step returns true.
+void pollUntil(std::function<bool()> step);

@@ -1,12 +1,10 @@
 #include "app/windowsettings.h"
 #include "food/foodtree.h"
-#include "options/optionsdialog.h"
 #include "ui/aboutwindow.h"
 #include "ui/helpwindow.h"
 #include "ui/icons.h"
 #include "uitestsupport.h"
 
-#include <QAccessible>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -148,39 +146,6 @@ private slots:
         QTRY_COMPARE(w().width(), 820);
         QVERIFY2(twipsHigh() <= 1750, qPrintable(QString::number(twipsHigh())));
         QCOMPARE((QList<QRect>{w().frameFood->geometry(), w().tvwDiet->geometry()}), before);
-    }
-
-    // What a screen reader says of each control: every control that takes
-    // the focus has a name, and the drop-downs (which Qt would name by their
-    // values), the trees and the four "Current User" buttons have the names
-    // of their captions or labels.
-    void everyControlIsNamedForAScreenReader()
-    {
-        loadShown();
-        const auto nameOf = [](QWidget* widget) {
-            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
-        };
-        QStringList unnamed, seen;
-        auto check = [&](QWidget* shown, const QStringList& named) {
-            // Every tab's controls too, not those of the lists' own windows. (The
-            // diet tree is named with the diet tree; a date box's own text box
-            // is not shown to a screen reader.)
-            for (QWidget* control : shown->findChildren<QWidget*>()) {
-                if (!control->isHidden() && control->window() == shown && control->focusPolicy() != Qt::NoFocus &&
-                    control->objectName() != "qt_spinbox_lineedit" && control != w().tvwDiet &&
-                    nameOf(control).isEmpty())
-                    unnamed << control->metaObject()->className() + QString(":") + control->objectName();
-            }
-            for (const QString& name : named)
-                seen << name + "=" + nameOf(shown->findChild<QWidget*>(name));
-        };
-        check(&w(), {"tvwFood", "dtDatePick", "cmbMeal"});
-        check(std::make_unique<OptionsDialog>(f->ctx(), &w()).get(), {"optUser3"});
-        // The tree's one column reads as the tree, not as "1".
-        seen << QAccessible::queryAccessibleInterface(w().tvwFood)->child(0)->text(QAccessible::Name);
-        QCOMPARE(unnamed.join(", "), QString());
-        QCOMPARE(seen, (QStringList{"tvwFood=Food Groups", "dtDatePick=Diet Date", "cmbMeal=Meal",
-                                    "optUser3=Current User: User 4", "Food Groups"}));
     }
 
     void thePlaceIsReadFromTheSettingsAndStoredUnlessMinimised_data()

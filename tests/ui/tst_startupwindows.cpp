@@ -143,20 +143,17 @@ private slots:
                 tip->chkLoadTipsAtStartup->click(); // off, on, off: no introduction next time
             tip->cmdOK->click();
             // The user ends the run once the program waits in its event loop.
-            auto closeMain = std::make_shared<std::function<void()>>();
-            *closeMain = [closeMain] {
-                if (QThread::currentThread()->loopLevel() != 1 || QApplication::activeModalWidget()) {
-                    QTimer::singleShot(10, *closeMain);
-                    return;
-                }
+            pollUntil([] {
+                if (QThread::currentThread()->loopLevel() != 1 || QApplication::activeModalWidget())
+                    return false;
                 for (QWidget* window : QApplication::topLevelWidgets()) {
                     if (qobject_cast<MainWindow*>(window)) {
                         window->close(); // which closes the other windows too
-                        return;
+                        break;
                     }
                 }
-            };
-            QTimer::singleShot(0, *closeMain);
+                return true;
+            });
         });
         QCOMPARE(runProgramIn(folder.data(), prompts), EXIT_SUCCESS);
         QString text = introductionText();
