@@ -2,6 +2,7 @@
 
 #include "builder/fbservingsdialog.h"
 #include "builder/foodbuilderwindow.h"
+#include "data/storeddates.h"
 #include "diet/servingsdialog.h"
 #include "graph/graphwindow.h"
 #include "options/optionsdialog.h"
@@ -167,7 +168,7 @@ private slots:
         QVERIFY(snapshots.load());
         DietReportWindow dietReport(context);
         QVERIFY(context.dataSource().cmdSnapShotReport(
-            QDateTime(QDate(2003, 5, 14), QTime()), QDateTime(QDate(2003, 5, 15), QTime(23, 59)), "USER1"));
+            StoredRange::snapshotDays(QDate(2003, 5, 14), QDate(2003, 5, 15)), "USER1"));
         SnapshotReportWindow snapshotReport(context);
         QVERIFY(context.dataSource().cmdDietGraph(QDate(2003, 5, 14), QDate(2003, 5, 15), "USER1"));
         GraphWindow graph(context);
