@@ -31,9 +31,9 @@
 #include "print/printjob.h"
 #include "report/dietreportwindow.h"
 #include "report/reportmodel.h"
-#include "ui/mainwindow.h"
-#include "ui/nodetree.h"
-#include "ui/startupwindows.h"
+#include "shell/mainwindow.h"
+#include "widgets/nodetree.h"
+#include "shell/startupwindows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,5 +1,5 @@
 #include "app/commandline.h"
-#include "ui/program.h"
+#include "shell/program.h"
 
 int main(int argc, char** argv)
 {

@@ -2,8 +2,8 @@
 
 #include "app/appcontext.h"
 #include "builder/foodbuilder.h"
-#include "ui/accessiblecombobox.h"
-#include "ui/servingscombo.h"
+#include "widgets/accessiblecombobox.h"
+#include "widgets/servingscombo.h"
 
 #include <QComboBox>
 #include <QFormLayout>

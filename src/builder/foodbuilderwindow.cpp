@@ -8,8 +8,8 @@
 #include "data/positioning.h"
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
-#include "ui/mainwindow.h"
-#include "ui/plainbutton.h"
+#include "shell/mainwindow.h"
+#include "widgets/plainbutton.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -11,12 +11,12 @@
 #include "diet/dietscaling.h"
 #include "diet/diettreemodel.h"
 #include "diet/servingsdialog.h"
-#include "ui/commandset.h"
-#include "ui/icons.h"
-#include "ui/mealcombo.h"
-#include "ui/servingscombo.h"
-#include "ui/treestate.h"
-#include "ui/waitcursor.h"
+#include "widgets/commandset.h"
+#include "widgets/icons.h"
+#include "widgets/mealcombo.h"
+#include "widgets/servingscombo.h"
+#include "widgets/treestate.h"
+#include "widgets/waitcursor.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "diet/purgedialog.h"
 
 #include "app/appcontext.h"
-#include "ui/daterangeframe.h"
+#include "widgets/daterangeframe.h"
 
 #include <QCoreApplication>
 #include <QDateEdit>

@@ -4,8 +4,8 @@
 #include "app/numbers.h"
 #include "data/positioning.h"
 #include "data/recordset.h"
-#include "ui/accessiblecombobox.h"
-#include "ui/servingscombo.h"
+#include "widgets/accessiblecombobox.h"
+#include "widgets/servingscombo.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -9,9 +9,9 @@
 #include "food/finddialog.h"
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
-#include "ui/mainwindow.h"
-#include "ui/nodetree.h"
-#include "ui/waitcursor.h"
+#include "shell/mainwindow.h"
+#include "widgets/nodetree.h"
+#include "widgets/waitcursor.h"
 
 #include <QtDebug>
 

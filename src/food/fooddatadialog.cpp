@@ -6,7 +6,7 @@
 #include "data/orvdatasource.h"
 #include "data/positioning.h"
 #include "food/foodtree.h"
-#include "ui/accessiblecombobox.h"
+#include "widgets/accessiblecombobox.h"
 
 #include <QComboBox>
 #include <QEvent>

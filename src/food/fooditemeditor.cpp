@@ -5,8 +5,8 @@
 #include "data/positioning.h"
 #include "food/fooddatadialog.h"
 #include "food/foodtree.h"
-#include "ui/mainwindow.h"
-#include "ui/nodetree.h"
+#include "shell/mainwindow.h"
+#include "widgets/nodetree.h"
 
 #include <QTimer>
 #include <QtDebug>

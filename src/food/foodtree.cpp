@@ -7,9 +7,9 @@
 #include "diet/diettree.h"
 #include "food/fooditemeditor.h"
 #include "food/letterjump.h"
-#include "ui/mainwindow.h"
-#include "ui/nodetree.h"
-#include "ui/waitcursor.h"
+#include "shell/mainwindow.h"
+#include "widgets/nodetree.h"
+#include "widgets/waitcursor.h"
 
 #include <QDateEdit>
 #include <QKeyEvent>

@@ -2,7 +2,7 @@
 
 #include "data/recordset.h"
 #include "food/foodclipboard.h"
-#include "ui/nodetree.h"
+#include "widgets/nodetree.h"
 
 #include <QObject>
 #include <QString>

@@ -7,8 +7,8 @@
 #include "data/orvdatasource.h"
 #include "data/savedfile.h"
 #include "report/reportformat.h"
-#include "ui/plainbutton.h"
-#include "ui/waitcursor.h"
+#include "widgets/plainbutton.h"
+#include "widgets/waitcursor.h"
 
 #include <QCategoryAxis>
 #include <QChart>

@@ -3,8 +3,8 @@
 #include "app/appcontext.h"
 #include "data/orvdatasource.h"
 #include "report/reportmodel.h"
-#include "ui/icons.h"
-#include "ui/waitcursor.h"
+#include "widgets/icons.h"
+#include "widgets/waitcursor.h"
 
 namespace {
 

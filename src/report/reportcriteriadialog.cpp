@@ -1,6 +1,6 @@
 #include "report/reportcriteriadialog.h"
 
-#include "ui/daterangeframe.h"
+#include "widgets/daterangeframe.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>

@@ -8,7 +8,7 @@
 #include "report/reportformat.h"
 #include "report/snapshotreport.h"
 #include "report/snapshotreportwindow.h"
-#include "ui/commandset.h"
+#include "widgets/commandset.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -7,8 +7,8 @@
 #include "report/reportformat.h"
 #include "report/reportmodel.h"
 #include "report/reportprintsetup.h"
-#include "ui/plainbutton.h"
-#include "ui/waitcursor.h"
+#include "widgets/plainbutton.h"
+#include "widgets/waitcursor.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

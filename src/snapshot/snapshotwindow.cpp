@@ -6,10 +6,10 @@
 #include "data/storeddates.h"
 #include "data/transaction.h"
 #include "report/reportlauncher.h"
-#include "ui/helpcatalogue.h"
-#include "ui/helpwindow.h"
-#include "ui/icons.h"
-#include "ui/plainbutton.h"
+#include "app/helpcatalogue.h"
+#include "widgets/helpwindow.h"
+#include "widgets/icons.h"
+#include "widgets/plainbutton.h"
 
 #include <QDateEdit>
 #include <QGridLayout>

@@ -3,7 +3,7 @@
 #include "app/appcontext.h"
 #include "transfer/exportdialog.h"
 #include "transfer/logimport.h"
-#include "ui/waitcursor.h"
+#include "widgets/waitcursor.h"
 
 #include <QCoreApplication>
 #include <QDir>

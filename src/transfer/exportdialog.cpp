@@ -2,7 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/configstore.h"
-#include "ui/daterangeframe.h"
+#include "widgets/daterangeframe.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

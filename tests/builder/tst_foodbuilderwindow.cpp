@@ -1,7 +1,7 @@
 #include "../food/foodtestsupport.h"
 
 #include "builder/foodbuilderwindow.h"
-#include "ui/mainwindow.h"
+#include "shell/mainwindow.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

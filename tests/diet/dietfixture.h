@@ -8,7 +8,7 @@
 #include "diet/servingsdialog.h"
 #include "food/foodtree.h"
 #include "mainwindowfixture.h"
-#include "ui/nodetree.h"
+#include "widgets/nodetree.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -3,7 +3,7 @@
 #include "data/orvdatasource.h"
 #include "food/foodtree.h"
 #include "mainwindowfixture.h"
-#include "ui/nodetree.h"
+#include "widgets/nodetree.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "diet/dietview.h"
 #include "food/findcontroller.h"
 #include "food/finddialog.h"
-#include "ui/mainwindow.h"
+#include "shell/mainwindow.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

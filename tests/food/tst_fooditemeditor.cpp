@@ -2,7 +2,7 @@
 
 #include "food/findcontroller.h"
 #include "food/fooditemeditor.h"
-#include "ui/mainwindow.h"
+#include "shell/mainwindow.h"
 
 #include <QApplication>
 #include <QLineEdit>

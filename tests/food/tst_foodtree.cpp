@@ -1,6 +1,6 @@
 #include "foodtestsupport.h"
 
-#include "ui/mainwindow.h"
+#include "shell/mainwindow.h"
 
 #include <QLineEdit>
 #include <QMenu>

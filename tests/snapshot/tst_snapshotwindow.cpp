@@ -1,7 +1,7 @@
 #include "data/orvdatasource.h"
 #include "mainwindowfixture.h"
 #include "snapshot/snapshotwindow.h"
-#include "ui/helpwindow.h"
+#include "widgets/helpwindow.h"
 
 #include <QAction>
 #include <QDateEdit>

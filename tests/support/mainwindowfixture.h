@@ -2,7 +2,7 @@
 
 #include "fixture.h"
 #include "modalguard.h"
-#include "ui/mainwindow.h"
+#include "shell/mainwindow.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -9,7 +9,7 @@
 #include "report/dietreportwindow.h"
 #include "report/snapshotreportwindow.h"
 #include "snapshot/snapshotwindow.h"
-#include "ui/mealcombo.h"
+#include "widgets/mealcombo.h"
 
 #include <QAccessible>
 #include <QChartView>

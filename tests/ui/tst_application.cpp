@@ -1,7 +1,7 @@
 #include "data/recordset.h"
 #include "food/foodtree.h"
 #include "fulldisk.h"
-#include "ui/application.h"
+#include "shell/application.h"
 #include "uitestsupport.h"
 
 #include <QFileInfo>

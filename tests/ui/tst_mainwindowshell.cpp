@@ -1,8 +1,8 @@
 #include "app/windowsettings.h"
 #include "food/foodtree.h"
-#include "ui/aboutwindow.h"
-#include "ui/helpwindow.h"
-#include "ui/icons.h"
+#include "shell/aboutwindow.h"
+#include "widgets/helpwindow.h"
+#include "widgets/icons.h"
 #include "uitestsupport.h"
 
 #include <QComboBox>

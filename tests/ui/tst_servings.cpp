@@ -1,7 +1,7 @@
 #include "app/numbers.h"
 #include "builder/foodbuilder.h"
 #include "diet/dietscaling.h"
-#include "ui/servingscombo.h"
+#include "widgets/servingscombo.h"
 
 #include <QComboBox>
 #include <QtTest>

@@ -1,10 +1,10 @@
 #include "databasefiles.h"
-#include "ui/introduction.h"
-#include "ui/messageboxprompts.h"
-#include "ui/program.h"
-#include "ui/splashwindow.h"
-#include "ui/startupwindows.h"
-#include "ui/tipwindow.h"
+#include "shell/introduction.h"
+#include "shell/messageboxprompts.h"
+#include "shell/program.h"
+#include "shell/splashwindow.h"
+#include "shell/startupwindows.h"
+#include "shell/tipwindow.h"
 #include "uitestsupport.h"
 
 #include <QCheckBox>

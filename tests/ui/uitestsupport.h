@@ -4,7 +4,7 @@
 #include "data/integritycheck.h"
 #include "data/orvdatasource.h"
 #include "mainwindowfixture.h"
-#include "ui/nodetree.h"
+#include "widgets/nodetree.h"
 
 #include <QAction>
 #include <QApplication>

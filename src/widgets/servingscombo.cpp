@@ -1,4 +1,4 @@
-#include "ui/servingscombo.h"
+#include "widgets/servingscombo.h"
 
 #include "app/numbers.h"
 

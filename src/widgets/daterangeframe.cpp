@@ -1,4 +1,4 @@
-#include "ui/daterangeframe.h"
+#include "widgets/daterangeframe.h"
 
 #include <QDateTimeEdit>
 #include <QDialog>

@@ -1,7 +1,7 @@
-#include "ui/aboutwindow.h"
+#include "shell/aboutwindow.h"
 
 #include "app/appcontext.h"
-#include "ui/programlogo.h"
+#include "shell/programlogo.h"
 
 #include <QDir>
 #include <QFrame>

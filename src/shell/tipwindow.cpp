@@ -1,9 +1,9 @@
-#include "ui/tipwindow.h"
+#include "shell/tipwindow.h"
 
 #include "app/appcontext.h"
 #include "app/configstore.h"
-#include "ui/introduction.h"
-#include "ui/programlogo.h"
+#include "shell/introduction.h"
+#include "shell/programlogo.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "ui/helpcatalogue.h"
+#include "app/helpcatalogue.h"
 
 #include <QFile>
 #include <QRegularExpression>

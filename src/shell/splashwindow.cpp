@@ -1,4 +1,4 @@
-#include "ui/splashwindow.h"
+#include "shell/splashwindow.h"
 
 #include <QFrame>
 #include <QGuiApplication>

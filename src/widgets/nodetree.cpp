@@ -1,6 +1,6 @@
-#include "ui/nodetree.h"
+#include "widgets/nodetree.h"
 
-#include "ui/icons.h"
+#include "widgets/icons.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

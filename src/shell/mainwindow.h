@@ -1,8 +1,8 @@
 #pragma once
 
 #include "diet/diettree.h"
-#include "ui/commandset.h"
-#include "ui/treestate.h"
+#include "widgets/commandset.h"
+#include "widgets/treestate.h"
 
 #include <QMainWindow>
 #include <memory>

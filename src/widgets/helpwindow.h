@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/helpcatalogue.h"
+#include "app/helpcatalogue.h"
 
 #include <QWidget>
 

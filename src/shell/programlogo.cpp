@@ -1,4 +1,4 @@
-#include "ui/programlogo.h"
+#include "shell/programlogo.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

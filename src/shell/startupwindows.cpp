@@ -1,8 +1,8 @@
-#include "ui/startupwindows.h"
+#include "shell/startupwindows.h"
 
 #include "app/appcontext.h"
 #include "app/startup.h"
-#include "ui/splashwindow.h"
+#include "shell/splashwindow.h"
 
 #include <QCoreApplication>
 

@@ -1,14 +1,14 @@
-#include "ui/program.h"
+#include "shell/program.h"
 
 #include "app/appcontext.h"
 #include "app/processmemory.h"
 #include "app/startup.h"
 #include "transfer/transfercommands.h"
-#include "ui/application.h"
-#include "ui/mainwindow.h"
-#include "ui/messageboxprompts.h"
-#include "ui/programlogo.h"
-#include "ui/tipwindow.h"
+#include "shell/application.h"
+#include "shell/mainwindow.h"
+#include "shell/messageboxprompts.h"
+#include "shell/programlogo.h"
+#include "shell/tipwindow.h"
 
 #include <QApplication>
 #include <QScopeGuard>

@@ -1,4 +1,4 @@
-#include "ui/mainwindow.h"
+#include "shell/mainwindow.h"
 
 #include "app/appcontext.h"
 #include "app/backups.h"
@@ -17,12 +17,12 @@
 #include "snapshot/snapshotwindow.h"
 #include "transfer/datatransfer.h"
 #include "report/reportlauncher.h"
-#include "ui/aboutwindow.h"
-#include "ui/helpwindow.h"
-#include "ui/icons.h"
-#include "ui/mealcombo.h"
-#include "ui/nodetree.h"
-#include "ui/waitcursor.h"
+#include "shell/aboutwindow.h"
+#include "widgets/helpwindow.h"
+#include "widgets/icons.h"
+#include "widgets/mealcombo.h"
+#include "widgets/nodetree.h"
+#include "widgets/waitcursor.h"
 
 #include <QAction>
 #include <QApplication>

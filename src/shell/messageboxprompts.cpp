@@ -1,4 +1,4 @@
-#include "ui/messageboxprompts.h"
+#include "shell/messageboxprompts.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "ui/application.h"
+#include "shell/application.h"
 
 #include <QtDebug>
 #include <stdexcept>

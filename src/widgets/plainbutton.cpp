@@ -1,4 +1,4 @@
-#include "ui/plainbutton.h"
+#include "widgets/plainbutton.h"
 
 #include <QPushButton>
 

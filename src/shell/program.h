@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/commandline.h"
-#include "ui/startupwindows.h"
+#include "shell/startupwindows.h"
 
 // The windows this build of the program opens at start-up.
 StartupWindows programWindows();

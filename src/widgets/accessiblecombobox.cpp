@@ -1,4 +1,4 @@
-#include "ui/accessiblecombobox.h"
+#include "widgets/accessiblecombobox.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "ui/mealcombo.h"
+#include "widgets/mealcombo.h"
 
 #include "app/configstore.h"
 

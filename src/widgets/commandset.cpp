@@ -1,4 +1,4 @@
-#include "ui/commandset.h"
+#include "widgets/commandset.h"
 
 #include <QAction>
 

@@ -1,4 +1,4 @@
-#include "ui/icons.h"
+#include "widgets/icons.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "ui/introduction.h"
+#include "shell/introduction.h"
 
 #include "app/configstore.h"
 

@@ -1,7 +1,7 @@
-#include "ui/helpwindow.h"
+#include "widgets/helpwindow.h"
 
 #include "app/appcontext.h"
-#include "ui/programlogo.h"
+#include "shell/programlogo.h"
 
 #include <QAction>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/nodetree.h"
+#include "widgets/nodetree.h"
 
 #include <QPointer>
 #include <QString>
