@@ -1,7 +1,7 @@
 #include "shell/aboutwindow.h"
 
 #include "app/appcontext.h"
-#include "shell/programlogo.h"
+#include "widgets/programlogo.h"
 
 #include <QDir>
 #include <QFrame>

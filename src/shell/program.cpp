@@ -7,7 +7,7 @@
 #include "shell/application.h"
 #include "shell/mainwindow.h"
 #include "shell/messageboxprompts.h"
-#include "shell/programlogo.h"
+#include "widgets/programlogo.h"
 #include "shell/tipwindow.h"
 
 #include <QApplication>

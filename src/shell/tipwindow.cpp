@@ -3,7 +3,7 @@
 #include "app/appcontext.h"
 #include "app/configstore.h"
 #include "shell/introduction.h"
-#include "shell/programlogo.h"
+#include "widgets/programlogo.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

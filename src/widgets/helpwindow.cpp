@@ -1,7 +1,7 @@
 #include "widgets/helpwindow.h"
 
 #include "app/appcontext.h"
-#include "shell/programlogo.h"
+#include "widgets/programlogo.h"
 
 #include <QAction>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "shell/programlogo.h"
+#include "widgets/programlogo.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
