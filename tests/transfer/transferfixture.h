@@ -123,6 +123,12 @@ inline QMap<QString, QByteArray> files(const QString& path)
     return result;
 }
 
+// The diet entries with every value an export carries, in one order.
+inline const QString kEntries = "SELECT UserName, DietDate, MealName, GroupName, FoodName, ServingSize, NumServings, "
+                                "USDA_NDB_NO, USDA_MSRE_NO, USDA_GM_WT, Fat, Protein, Carbohydrate, Calorie, Sodium, "
+                                "Cholesterol, Other1, Other2 FROM DietActivity ORDER BY 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, "
+                                "12, 13, 14, 15, 16, 17, 18";
+
 // Every row of every table an import writes to, to tell whether anything changed.
 inline QList<QVariantList> everything(TestContext& test)
 {

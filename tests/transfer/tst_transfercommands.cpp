@@ -37,12 +37,6 @@ class TransferCommandsTest : public QObject
         return result;
     }
     static QString data(const FixtureFolder& folder) { return folder.path() + "/Data"; }
-    static QByteArray withoutExportTime(const QString& path)
-    {
-        QByteArray bytes = fileBytes(path);
-        const qsizetype at = bytes.indexOf("\"exported\": ");
-        return bytes.left(at) + bytes.mid(bytes.indexOf('\n', at));
-    }
     static int entries(const FixtureFolder& folder)
     {
         return fileRows(folder.dbPath(), "SELECT count(*) FROM DietActivity").first().first().toInt();
@@ -88,15 +82,15 @@ private slots:
         QCOMPARE(help.out, result.err.mid(problem.size() + 2));
     }
 
-    // Exported, imported into a new data folder and exported again: the same
-    // bytes but for the time of the export; imported again, nothing is new.
-    void exportImportExport_data()
+    // Exported and imported into a new data folder (what comes back is the
+    // import's own test); imported again, nothing is new.
+    void exportThenImport_data()
     {
         QTest::addColumn<QString>("format");
         QTest::newRow("JSON") << "json";
         QTest::newRow("CSV") << "csv";
     }
-    void exportImportExport()
+    void exportThenImport()
     {
         QFETCH(QString, format);
         FixtureFolder source;
@@ -113,6 +107,7 @@ private slots:
         QCOMPARE(result.code, TransferCommands::kDone);
         QCOMPARE(result.out, "The diet log has been exported to '" + first +
                                  "': 26 diet entries, 12 snapshots, 14 foods and 3 food groups.\n");
+        QCOMPARE(QFileInfo(first).isDir(), format == "csv"); // a folder of CSV files, or one document
 
         FixtureFolder target;
         result = run(data(target), "import", {first});
@@ -123,18 +118,6 @@ private slots:
                                      "12 foods and 2 food groups added."),
                  qPrintable(result.out));
         QCOMPARE(entries(target), 26);
-
-        const QString second = dir.filePath("second-" + format);
-        QCOMPARE(run(data(target), "export", {"--format", format, "--out", second}).code, TransferCommands::kDone);
-        if (format == "json") {
-            QCOMPARE(withoutExportTime(second), withoutExportTime(first));
-        } else {
-            QCOMPARE(files(second).keys(), files(first).keys());
-            for (const QString& name : files(first).keys()) {
-                if (name != "about.csv")
-                    QCOMPARE(fileBytes(second + "/" + name), fileBytes(first + "/" + name));
-            }
-        }
 
         result = run(data(target), "import", {first, "--dry-run"});
         QCOMPARE(result.code, TransferCommands::kDone);
@@ -147,7 +130,6 @@ private slots:
     void refusals()
     {
         FixtureFolder folder;
-        const QString dbPath = QDir::toNativeSeparators(folder.dbPath());
         // A bad file: the reason, and nothing imported.
         const QString bad = dir.filePath("bad.json");
         QFile file(bad);
@@ -165,15 +147,6 @@ private slots:
         QCOMPARE(result.err, "There is no user 7 in this database.\n");
         QVERIFY(!QFile::exists(dir.filePath("x.json")));
 
-        // The program holds the log.
-        {
-            ProgramRun program(folder.path());
-            QVERIFY(program.context.dataSource().connectDB());
-            result = run(data(folder), "import", {bad, "--dry-run"});
-            QCOMPARE(result.code, TransferCommands::kRefused);
-            QCOMPARE(result.err, "The diet log '" + dbPath + "' is in use: Corvane's Foodlark (or another command) "
-                                 "has it open.  Close it, then run the command again.\n");
-        }
 
         // A database that needs the upgrade is left as it is.
         FixtureFolder older(Fixture::Content::NoSnapShot);
@@ -219,8 +192,8 @@ private slots:
             QVERIFY(holder.context.dataSource().connectDB());
             result = program({"import", path});
             QCOMPARE(result.code, TransferCommands::kRefused);
-            QVERIFY2(result.err.startsWith("The diet log '" + installed.filePath("Data/MeboData.mdb") + "' is in use"),
-                     qPrintable(result.err));
+            QCOMPARE(result.err, "The diet log '" + installed.filePath("Data/MeboData.mdb") + "' is in use: Corvane's "
+                                 "Foodlark (or another command) has it open.  Close it, then run the command again.\n");
         }
         result = program({"import", path});
         QCOMPARE(result.code, TransferCommands::kDone);
