@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QScrollBar>
 
 namespace {
 
@@ -220,21 +219,30 @@ private slots:
         w->close();
     }
 
+    // The totals of an entry, a meal or a day; a day's show the current user's
+    // goals and the shares of them, an entry's and a meal's show none.
     void totalsOfTheSelectedNode_data()
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("shown"); // the title, then the eight totals
-        QTest::newRow("entry") << "D1" << QString("Egg 1.2 2.5 3.8 5 6.2 7.5 8.8 10");
+        QTest::addColumn<QStringList>("goals");
+        const QStringList none(8, "");
+        QTest::newRow("entry") << "D1" << QString("Egg 1.2 2.5 3.8 5 6.2 7.5 8.8 10") << none;
         // 12.25 shows 12.2, 36.75 shows 36.8, 49.0 shows 49; not the other user's Lunch.
-        QTest::newRow("meal") << kLunch14 << QString("Lunch 12.2 24.5 36.8 49 61.2 73.5 85.8 98");
+        QTest::newRow("meal") << kLunch14 << QString("Lunch 12.2 24.5 36.8 49 61.2 73.5 85.8 98") << none;
         // Every meal of the day and the entry without a meal; not the other day.
-        QTest::newRow("day") << "DT20030514"
-                             << QString("2003-05-14 112.8 225.5 338.2 451 563.8 676.5 789.2 902");
+        // 112.75 of 100 is 112.8% (half to even), 451 of 500 90.2%.
+        QTest::newRow("day") << "DT20030514" << QString("2003-05-14 112.8 225.5 338.2 451 563.8 676.5 789.2 902")
+                             << QStringList{"of 100 (112.8%)", "", "", "of 500 (90.2%)", "", "", "", ""};
     }
     void totalsOfTheSelectedNode()
     {
         QFETCH(QString, key);
         QFETCH(QString, shown);
+        QFETCH(QStringList, goals);
+        // Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2.
+        DailyGoals::write(f->ctx(), "USER1", {"100", "", "", "500", "", "", "0"});
+        DailyGoals::write(f->ctx(), "USER2", {"1", "1", "1", "1", "1", "1", "1", "1"});
         QPointer<DietDetailsWindow> w = shownTotals(key);
         QVERIFY(w && w->isVisible() && !w->isModal());
         QCOMPARE((QStringList{w->lblDetailText->text(), w->txtFat->text(), w->txtProtein->text(),
@@ -242,6 +250,10 @@ private slots:
                               w->txtCholesterol->text(), w->txtOther1->text(), w->txtOther2->text()}
                       .join(' ')),
                  shown);
+        QStringList notes;
+        for (QLabel* goal : w->lblGoal)
+            notes << goal->text();
+        QCOMPARE(notes, goals);
         // It closes on Esc, and when it loses the focus.
         QVERIFY(QTest::qWaitForWindowActive(w));
         QTest::keyClick(w, Qt::Key_Escape);
@@ -250,50 +262,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w));
         f->main().activateWindow();
         QTRY_VERIFY(w.isNull());
-    }
-    // A day's totals show the current user's goals and the shares of them; an
-    // entry's and a meal's show none.
-    void dayTotalsMeasureUpToTheGoals()
-    {
-        // Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2.
-        DailyGoals::write(f->ctx(), "USER1", {"100", "", "", "500", "", "", "0"});
-        DailyGoals::write(f->ctx(), "USER2", {"1", "1", "1", "1", "1", "1", "1", "1"});
-        QStringList notes;
-        for (const QString& key : {QString("DT20030514"), kLunch14, QString("D1")}) {
-            QPointer<DietDetailsWindow> w = shownTotals(key);
-            QVERIFY(w);
-            for (QLabel* goal : w->lblGoal)
-                notes << goal->text();
-            w->close();
-            QTRY_VERIFY(w.isNull());
-        }
-        // 112.75 of 100 is 112.8% (half to even), 451 of 500 90.2%.
-        QCOMPARE(notes.mid(0, 8), (QStringList{"of 100 (112.8%)", "", "", "of 500 (90.2%)", "", "", "", ""}));
-        QCOMPARE(notes.mid(8), QStringList(16, ""));
-    }
-
-    void aLongLogScrollsToItsEndsAndOpensItsFirstEntry()
-    {
-        // Three years, three entries a day: the days are read only as they are used,
-        // and yet the ends of the tree and the first entry are the log's own.
-        f = std::make_unique<DietFixture>();
-        f->test.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 3284) "
-                     "INSERT INTO DietActivity (DietId, UserName, DietDate, MealName, FoodName, Fat) "
-                     "SELECT i + 1, 'USER1', date('2001-01-01', '+' || (i / 3) || ' days'), "
-                     "CASE i % 3 WHEN 0 THEN '' ELSE 'MEAL' || (i % 3) END, 'Bread ' || (i % 11), 1 FROM n");
-        f->loadShown();
-        QScrollBar* bar = f->tree()->verticalScrollBar();
-        bar->setValue(bar->maximum());
-        const QPoint bottom = f->tree()->viewport()->rect().bottomLeft() + QPoint(5, -5);
-        QCOMPARE(DietTreeModel::key(f->tree()->indexAt(bottom)), QString("DT20031231"));
-        bar->setValue(bar->minimum());
-        const QModelIndex top = f->tree()->indexAt(QPoint(5, 5));
-        QCOMPARE(DietTreeModel::key(top), QString("DT20010101"));
-        f->tree()->expand(top);
-        QTRY_COMPARE(f->model().rowCount(top), 3);
-        QCOMPARE(DietTreeModel::key(f->model().index(0, 0, top)) + " " +
-                     DietTreeModel::caption(f->model().index(0, 0, top)),
-                 QString("D1 Bread 0"));
     }
 };
 
