@@ -60,10 +60,7 @@ private slots:
     {
         QModelIndex day = f->node("DT20030514");
         QCOMPARE(f->captions(), (QStringList{"2003-05-12", "2003-05-14"}));
-        // A day not opened yet has no children, but offers the arrow that opens it.
-        QCOMPARE(f->model().rowCount(day), 0);
-        QVERIFY(f->model().hasChildren(day));
-        f->doubleClick(day);
+        f->doubleClick(day); // a day not opened yet is read as it opens
         // An entry without a meal hangs under its day; meals and entries are sorted by caption.
         QCOMPARE(f->captions("DT20030514"), (QStringList{"Apple", "Dinner", "Lunch"}));
         QCOMPARE(f->captions(kLunch14), (QStringList{"Egg", "Toast", "Toast"}));
