@@ -2,10 +2,9 @@
 // It starts over the program folder given as its first argument as the
 // program starts and prints "ready"; then, until it is killed, it does what
 // its second argument names, printing a line after each step:
-//   write            appends diet entries of USER1 through the diet recordset
-//                    (the line: the DietId, once its Update has returned)
-//   backup           appends an entry ("entry NAME", NAME its food name, once
-//                    stored), then makes an automatic backup ("backup PATH")
+//   backup           appends a diet entry of USER1 through the diet recordset
+//                    ("entry NAME", NAME its food name, once stored), then
+//                    makes an automatic backup ("backup PATH")
 //   userbackup FILE  the same, the backup made to FILE as File > Back Up does
 //   restore A B ...  appends an entry, then restores the files named in turn:
 //                    "kept PATH" (the before-restore backup the last box
@@ -75,10 +74,7 @@ int main(int argc, char** argv)
         rs.setValue("DietDate", QDate(2003, 5, 14).addDays(i / 12));
         rs.setValue("FoodName", name);
         rs.update();
-        if (mode == QLatin1String("write"))
-            say(QString::number(*id));
-        else
-            say(QStringLiteral("entry ") + name);
+        say(QStringLiteral("entry ") + name);
         return true;
     };
     try {
