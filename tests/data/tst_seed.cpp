@@ -72,7 +72,8 @@ private slots:
 
     // Foods without measures, originals served by their first measure, a
     // measure's weight, favourites roots, roots not at the top, foods in a group
-    // that holds none, and how far each key lies beyond the highest id in use.
+    // that holds none, how far each key lies beyond the highest id in use, and
+    // the configuration of a new database.
     void measuresGroupsAndKeysHoldTogether()
     {
         const QString key = "(SELECT KeyValue FROM TableKey WHERE KeyName = '%1') - "
@@ -96,15 +97,11 @@ private slots:
                  .value(0))
             values << value.toString();
         QCOMPARE(values.join(' '), "0 7907 14.2 1 0 0 0 0 0 0 0");
+        // A new database is of this version, kept by its first user.
+        QCOMPARE(run->context.config().getConfig("VERSION") + " " + run->context.config().findCurrentUser(),
+                 "3.0.0 USER1");
     }
 
-    void newDatabaseConfiguration()
-    {
-        QCOMPARE(run->context.config().getConfig("VERSION"), QString("3.0.0"));
-        QCOMPARE(run->context.config().findCurrentUser(), QString("USER1"));
-        QVERIFY(ds().cmdFoods());
-        QVERIFY(ds().rsFoods.findFirst(Criteria::contains("FoodName", "cheddar")));
-    }
 };
 
 QTEST_GUILESS_MAIN(SeedTest)
