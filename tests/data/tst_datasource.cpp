@@ -158,17 +158,14 @@ private slots:
         QCOMPARE(t->prompts.count(), 0);
     }
 
+    // The graph's days, an empty day, a meal key that needs binding; the sums
+    // themselves are checked with the diet tree and the graph.
     void totalsSumTheirRows()
     {
         addDietLog();
-        QVERIFY(ds().cmdDietGraph(day(13), day(15), kUser));
-        QCOMPARE(walk(true, ds().rsDietGraph, "DietDate"), "2003-05-13 2003-05-14 2003-05-15");
-        ds().rsDietGraph.moveFirst();
-        ds().rsDietGraph.moveNext();
-        QCOMPARE(fatOfSums(true, ds().rsDietGraph, "Tot"), "37"); // 1 + 3 + 5 + 7 + 10 + 11
-        QCOMPARE(fatOfSums(ds().cmdDietTotal(day(14), kUser), ds().rsDietTotal, "t"), "37");
+        QCOMPARE(walk(ds().cmdDietGraph(day(13), day(15), kUser), ds().rsDietGraph, "DietDate"),
+                 "2003-05-13 2003-05-14 2003-05-15");
         QCOMPARE(fatOfSums(ds().cmdDietTotal(day(16), kUser), ds().rsDietTotal, "t"), "Null");
-        QCOMPARE(fatOfSums(ds().cmdDietMealTotal(day(14), "MEAL0", kUser), ds().rsDietMealTotal, "t"), "10");
         QCOMPARE(fatOfSums(ds().cmdDietMealTotal(day(14), "MEAL'1", kUser), ds().rsDietMealTotal, "t"), "1");
     }
 
@@ -263,24 +260,18 @@ private slots:
         QCOMPARE(range.low + "|" + range.high, QString("2018-11-04 00:00:01|2018-11-05 23:59:59"));
     }
 
-    void positioningHelpersFindByNumberOrOffset()
+    // A measure's place by its number; moving to a row by offset or id is
+    // checked by the windows that do it.
+    void measurePositionIsThePlaceOfTheLastRowOfTheNumber()
     {
         // Apples by weight: 0.4 g (4), 28.35 g (1), 100 g (3), 150 g (1), 240 g (2).
         t->exec("INSERT INTO USDA_Measures VALUES (9003, 1, '1 large', 150)");
         Recordset& rs = ds().rsMeasures;
         QVERIFY(ds().cmdMeasures(Fixture::Apples));
         rs.moveLast();
-        QCOMPARE(measurePosition(rs, 1), 3); // the last row of the number
-        QCOMPARE(rs.absolutePosition(), 0);  // left on the first row
+        QCOMPARE(measurePosition(rs, 1), 3);
+        QCOMPARE(rs.absolutePosition(), 0); // left on the first row
         QCOMPARE(measurePosition(rs, 99), 0);
-        moveToMeasure(rs, 2, 0);
-        QCOMPARE(rs.text("MSRE_DESC"), QString("100 g"));
-        // Groups by name: Dairy (10), Favorites (2), Fruits (11), My Foods (20), Vegetables (12).
-        QVERIFY(ds().cmdAvailGroups());
-        moveToGroup(ds().rsAvailGroups, 3, 0);
-        QCOMPARE(ds().rsAvailGroups.integer("GroupId"), int(Fixture::MyFoodsGroup));
-        moveToGroup(ds().rsAvailGroups, 4, Fixture::FavoritesRoot);
-        QCOMPARE(ds().rsAvailGroups.integer("GroupId"), int(Fixture::FavoritesRoot));
     }
 
     void transactionsKeepAllOrNothing_data()
