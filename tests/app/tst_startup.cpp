@@ -112,18 +112,6 @@ private slots:
         QCOMPARE(listing(folder.path() + "/Data"), QStringList());
     }
 
-    void declinedUpgradeEndsTheProgramAndWritesNothing()
-    {
-        FixtureFolder folder(Fixture::Content::NoSnapShot);
-        const QByteArray before = fileBytes(folder.dbPath());
-        ProgramRun run(folder.path());
-        run.prompts.queueNo();
-        QVERIFY(!Startup::openDatabase(run.context));
-        QCOMPARE(run.prompts.count(), 2); // the question and what came of it
-        QVERIFY(!run.context.dataSource().isConnected());
-        QCOMPARE(fileBytes(folder.dbPath()), before);
-    }
-
     void initTestCase()
     {
         full = fileBytes(FixtureFolder().dbPath()).size();
