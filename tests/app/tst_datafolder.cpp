@@ -110,10 +110,8 @@ private slots:
     {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("the user's folder") << ""
-                                           << "home/.local/share/Foodlark/Foodlark";
-        QTest::newRow("a new folder of --data-dir") << "new/log"
-                                                    << "work/new/log";
+        QTest::newRow("the user's folder") << "" << "home/.local/share/Foodlark/Foodlark";
+        QTest::newRow("a new folder of --data-dir") << "new/log" << "work/new/log";
     }
     void aNewFolderIsMadeAndSeededOnce()
     {
