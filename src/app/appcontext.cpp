@@ -1,5 +1,6 @@
 #include "app/appcontext.h"
 
+#include "app/backups.h"
 #include "app/configstore.h"
 #include "app/databasemessages.h"
 #include "data/orvdatasource.h"
@@ -66,6 +67,24 @@ void AppContext::fatalError(const QString& message)
 {
     reportError(message);
     shutDown();
+}
+
+QString AppContext::openFailureMessage(OpenFailure failure, const QString& path, const QString& finding) const
+{
+    switch (failure) {
+    case OpenFailure::NotADatabase:
+        return DatabaseMessages::notADatabase(*this, path);
+    case OpenFailure::Damaged:
+        return DatabaseMessages::damaged(*this, path, DatabaseMessages::engineFinding(finding));
+    case OpenFailure::Unavailable:
+        break;
+    }
+    return DatabaseMessages::unavailable(*this);
+}
+
+void AppContext::damagedAfterStart(const QString& finding)
+{
+    Backups::damageFoundAfterStart(*this, finding);
 }
 
 QString AppContext::explained(const QString& message, const DataError& cause, bool ending)

@@ -2,6 +2,7 @@
 
 #include "app/datafolder.h"
 #include "app/promptservice.h"
+#include "data/datasourcehost.h"
 
 #include <QString>
 #include <exception>
@@ -17,8 +18,9 @@ class ConfigStore;
 // The program-wide values and services of one run: identity texts, file paths,
 // the one data source, the configuration store, the current user, the prompt
 // service and the way to end the run after a fatal data failure. One instance
-// is made at start-up and handed to every window.
-class AppContext
+// is made at start-up and handed to every window. It is the data source's
+// host: it names the file and words and shows the data source's failures.
+class AppContext : public DataSourceHost
 {
 public:
     // Sets the identity texts and the paths of the log in dataFolder.
@@ -70,11 +72,11 @@ public:
     // with the message and the support sentence, then shuts the program down.
     void fatalError(const QString& message);
     // The same box without the shut-down (a failed update of one record).
-    void reportError(const QString& message);
+    void reportError(const QString& message) override;
     // The same for a failure of the database engine: a full disk or a damaged
     // file is said in so many words (and a damaged file is written no more).
     void reportError(const QString& message, const DataError& cause);
-    void fatalError(const QString& message, const DataError& cause);
+    void fatalError(const QString& message, const DataError& cause) override;
     // The fatal path of a failure that no operation trapped (it reached the
     // event loop or the start-up): the box, with what the failure says about
     // the disk or the file, then the shut-down. Only the first is shown.
@@ -92,6 +94,10 @@ public:
     std::function<void()> unloadMainWindow;
 
 private:
+    QString databasePath() const override { return dbPath; }
+    QString openFailureMessage(OpenFailure failure, const QString& path,
+                               const QString& finding) const override;
+    void damagedAfterStart(const QString& finding) override;
     QString explained(const QString& message, const DataError& cause, bool ending);
 
     PromptService* m_prompts;

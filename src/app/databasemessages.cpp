@@ -47,6 +47,13 @@ QString backupAdvice(const AppContext& context)
         .arg(native(context.backupFolder()), native(context.dbPath), context.appTitle);
 }
 
+QString unavailable(const AppContext& context)
+{
+    return QStringLiteral("Unable to open the %1 Database.  Make sure you don't have another instance of %1 "
+                          "open.  ")
+        .arg(context.appTitle);
+}
+
 QString notADatabase(const AppContext& context, const QString& path)
 {
     return QStringLiteral("The file '%1' is not a %2 Database.  ").arg(native(path), context.appTitle);

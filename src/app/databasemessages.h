@@ -15,6 +15,8 @@ struct KeyFault;
 // the "Application Error" box.
 namespace DatabaseMessages {
 
+// The file could not be opened: missing, read-only, or held by another copy.
+QString unavailable(const AppContext& context);
 QString notADatabase(const AppContext& context, const QString& path);
 QString empty(const AppContext& context, const QString& path);
 // expected: the size the header records, 0 when not even the header is whole.

@@ -324,9 +324,6 @@ bool openDatabase(AppContext& context)
 void acceptDatabase(AppContext& context)
 {
     OrvDataSource& dataSource = context.dataSource();
-    dataSource.damageFound = [&context](const QString& finding) {
-        Backups::damageFoundAfterStart(context, finding);
-    };
     DatabaseBackup::removeLeftovers(context.dbPath, context.backupFolder());
     // The check reads the file as it lies on the disk, which holds everything
     // once the log has begun; with a rollback journal it would not stay still.

@@ -1,9 +1,8 @@
 #include "data/orvdatasource.h"
 
-#include "app/appcontext.h"
-#include "app/databasemessages.h"
 #include "data/databasebackup.h"
 #include "data/databasefile.h"
+#include "data/datasourcehost.h"
 #include "data/integritycheck.h"
 #include "data/likepattern.h"
 #include "data/schema.h"
@@ -57,13 +56,13 @@ QString dietTotalSql(const QDate& date, bool withMeal, QVariantList& params)
 
 } // namespace
 
-OrvDataSource::OrvDataSource(AppContext& context)
-    : m_context(context), m_connectionName(QStringLiteral("foodlark-%1").arg(quintptr(this), 0, 16)),
+OrvDataSource::OrvDataSource(DataSourceHost& host)
+    : m_host(host), m_connectionName(QStringLiteral("foodlark-%1").arg(quintptr(this), 0, 16)),
       m_integrityCheck(std::make_unique<IntegrityCheck>())
 {
     QObject::connect(m_integrityCheck.get(), &IntegrityCheck::finished, m_integrityCheck.get(),
                      [this](const QString& path, bool sound, const QString& finding) {
-                         if (!m_connected || path != m_context.dbPath)
+                         if (!m_connected || path != m_host.databasePath())
                              return;
                          if (sound) {
                              releaseLog();
@@ -73,13 +72,7 @@ OrvDataSource::OrvDataSource(AppContext& context)
                          // Nothing more goes into the file: what was stored since the
                          // start stays in its log, beside it.
                          holdLog();
-                         if (damageFound) {
-                             damageFound(finding);
-                             return;
-                         }
-                         m_context.reportError(DatabaseMessages::damagedAfterStart(
-                             m_context, DatabaseMessages::engineFinding(finding)));
-                         m_context.shutDown();
+                         m_host.damagedAfterStart(finding);
                      });
 }
 
@@ -91,7 +84,7 @@ OrvDataSource::~OrvDataSource()
 bool OrvDataSource::connectDB(QString* refusal)
 {
     closeDB();
-    const QString path = m_context.dbPath;
+    const QString path = m_host.databasePath();
     const QString nativePath = QDir::toNativeSeparators(path);
     const QFileInfo file(path);
     // SQLite would make a new empty file for a missing one and would quietly
@@ -132,10 +125,11 @@ bool OrvDataSource::connectDB(QString* refusal)
                     // would mislead.
                     const DataError engine = DataError::fromEngine(error);
                     if (engine.engineCode() == SQLITE_NOTADB)
-                        failure = DatabaseMessages::notADatabase(m_context, path);
+                        failure = m_host.openFailureMessage(DataSourceHost::OpenFailure::NotADatabase,
+                                                            path, QString());
                     else if (engine.damaged())
-                        failure = DatabaseMessages::damaged(
-                            m_context, path, DatabaseMessages::engineFinding(error.databaseText()));
+                        failure = m_host.openFailureMessage(DataSourceHost::OpenFailure::Damaged, path,
+                                                            error.databaseText());
                     opened = false;
                     break;
                 }
@@ -160,10 +154,8 @@ bool OrvDataSource::connectDB(QString* refusal)
             return false;
         }
         if (failure.isEmpty())
-            failure = QStringLiteral("Unable to open the %1 Database.  Make sure you don't have another "
-                                     "instance of %1 open.  ")
-                          .arg(m_context.appTitle);
-        m_context.reportError(failure);
+            failure = m_host.openFailureMessage(DataSourceHost::OpenFailure::Unavailable, path, QString());
+        m_host.reportError(failure);
         return false;
     }
     m_connected = true;
@@ -260,7 +252,7 @@ void OrvDataSource::restartLogIfLarge()
     // Not while the file is being checked: the check reads it as it lies on the disk.
     if (m_logHeld || m_integrityCheck->isRunning() || m_inTransaction)
         return;
-    if (QFileInfo(DatabaseFile::logPath(m_context.dbPath)).size() > kLogLimit)
+    if (QFileInfo(DatabaseFile::logPath(m_host.databasePath())).size() > kLogLimit)
         startLog();
 }
 
@@ -279,7 +271,7 @@ void OrvDataSource::startIntegrityCheck()
 {
     // The check reads the whole file: it lets the start-up paint the window
     // first, so that it takes nothing from what the user waits for.
-    m_integrityCheck->start(m_context.dbPath, std::chrono::milliseconds(300));
+    m_integrityCheck->start(m_host.databasePath(), std::chrono::milliseconds(300));
 }
 
 void OrvDataSource::replaceContent(const QString& replacement)
@@ -292,7 +284,7 @@ void OrvDataSource::replaceContent(const QString& replacement)
     if (!query.exec(QStringLiteral("PRAGMA journal_mode = DELETE")))
         throw DataError::fromEngine(query.lastError());
     query.finish();
-    if (QFileInfo::exists(DatabaseFile::logPath(m_context.dbPath)))
+    if (QFileInfo::exists(DatabaseFile::logPath(m_host.databasePath())))
         throw DataError("the log could not be emptied into the file");
     DatabaseBackup::copyOnto(replacement, handle());
     // The new content is checked before a log is ever copied into it.
@@ -358,7 +350,7 @@ void OrvDataSource::closeDB()
     QSqlDatabase::removeDatabase(m_connectionName);
     // The engine makes an empty log when it opens a file kept with one; a
     // file let go of without being accepted is left as it was found.
-    const QFileInfo log(DatabaseFile::logPath(m_context.dbPath));
+    const QFileInfo log(DatabaseFile::logPath(m_host.databasePath()));
     if (m_logHeld && !m_logFound && log.isFile() && log.size() == 0)
         QFile::remove(log.filePath());
     m_connected = false;
@@ -391,7 +383,7 @@ bool OrvDataSource::open(Recordset& recordset, const char* failureMessage, const
 
 void OrvDataSource::fail(const char* failureMessage, const DataError& error)
 {
-    m_context.fatalError(QString::fromLatin1(failureMessage), error);
+    m_host.fatalError(QString::fromLatin1(failureMessage), error);
 }
 
 bool OrvDataSource::execute(const char* failureMessage, const QString& sql, const QVariantList& params)

@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-class AppContext;
+class DataSourceHost;
 class IntegrityCheck;
 class QSqlQuery;
 struct sqlite3;
@@ -23,12 +23,12 @@ struct sqlite3;
 class OrvDataSource
 {
 public:
-    explicit OrvDataSource(AppContext& context);
+    explicit OrvDataSource(DataSourceHost& host);
     ~OrvDataSource();
     OrvDataSource(const OrvDataSource&) = delete;
     OrvDataSource& operator=(const OrvDataSource&) = delete;
 
-    // Opens the file at the context's dbPath, read-write and exclusive, so that a
+    // Opens the file at the host's databasePath, read-write and exclusive, so that a
     // second running copy of the program cannot open it. Reports a failure and
     // returns false; with refusal given, the failure of a file that is no
     // database or is damaged is handed back there instead of reported.
@@ -55,10 +55,8 @@ public:
     QString quickCheck();
     // Starts the engine's full check of the file in the background. A sound
     // file gets its log released; a damaged one gets its log kept from it,
-    // and is handed to damageFound (unset: reported, and the program shut
-    // down) with the engine's finding.
+    // and is handed to the host's damagedAfterStart with the engine's finding.
     void startIntegrityCheck();
-    std::function<void(const QString& finding)> damageFound;
     IntegrityCheck& integrityCheck() { return *m_integrityCheck; }
     // Puts the content of the database file at replacement (a complete
     // database not in use) in place of the open file's, through the engine
@@ -161,7 +159,7 @@ private:
     bool execute(const char* failureMessage, const QString& sql, const QVariantList& params);
     void closeAll();
 
-    AppContext& m_context;
+    DataSourceHost& m_host;
     QString m_connectionName;
     bool m_connected = false;
     bool m_inTransaction = false;

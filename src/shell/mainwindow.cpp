@@ -16,7 +16,7 @@
 #include "options/optionsdialog.h"
 #include "snapshot/snapshotwindow.h"
 #include "transfer/datatransfer.h"
-#include "report/reportlauncher.h"
+#include "shell/reportlauncher.h"
 #include "shell/aboutwindow.h"
 #include "widgets/helpwindow.h"
 #include "widgets/icons.h"
@@ -571,6 +571,8 @@ void MainWindow::toolsOptions()
 void MainWindow::toolsSnapshot()
 {
     SnapshotWindow window(m_context, this);
+    connect(&window, &SnapshotWindow::reportRequested, this,
+            [this, &window] { ReportLauncher::snapshotReport(m_context, &window); });
     if (window.load())
         window.exec();
 }

@@ -5,7 +5,6 @@
 #include "data/orvdatasource.h"
 #include "data/storeddates.h"
 #include "data/transaction.h"
-#include "report/reportlauncher.h"
 #include "app/helpcatalogue.h"
 #include "widgets/helpwindow.h"
 #include "widgets/icons.h"
@@ -154,7 +153,7 @@ void SnapshotWindow::buildControls()
     connect(cmdSave, &QPushButton::clicked, this, &SnapshotWindow::save);
     connect(cmdEdit, &QPushButton::clicked, this, &SnapshotWindow::editEntry);
     connect(cmdDelete, &QPushButton::clicked, this, &SnapshotWindow::deleteEntry);
-    connect(cmdReport, &QPushButton::clicked, this, &SnapshotWindow::report);
+    connect(cmdReport, &QPushButton::clicked, this, &SnapshotWindow::reportRequested);
     connect(cmdHelp, &QPushButton::clicked, this, &SnapshotWindow::help);
     connect(cmdDone, &QPushButton::clicked, this, &SnapshotWindow::leave);
 
@@ -507,11 +506,6 @@ void SnapshotWindow::reject()
 void SnapshotWindow::help()
 {
     HelpWindow::showContext(m_context, this, HelpCatalogue::kSnapshotContext);
-}
-
-void SnapshotWindow::report()
-{
-    ReportLauncher::snapshotReport(m_context, this);
 }
 
 QTreeWidgetItem* SnapshotWindow::makeRow(const SnapshotEntry& entry) const

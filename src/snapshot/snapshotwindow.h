@@ -53,7 +53,6 @@ public:
     bool deleteSelected();
     void leave();
     void help();
-    void report();
 
     QTreeWidget* lstSnapShot = nullptr;
     std::array<QLabel*, SnapshotSlots::kValues> lblSnapValue{};
@@ -77,6 +76,11 @@ public:
 public slots:
     // Esc and the close box leave as Done does.
     void reject() override;
+
+signals:
+    // The Report button: whoever opened the window runs the snapshot report
+    // over it.
+    void reportRequested();
 
 private:
     void buildControls();

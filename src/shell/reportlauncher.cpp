@@ -1,4 +1,4 @@
-#include "report/reportlauncher.h"
+#include "shell/reportlauncher.h"
 
 #include "app/appcontext.h"
 #include "data/orvdatasource.h"
