@@ -10,6 +10,7 @@
 #include "widgets/plainbutton.h"
 #include "widgets/waitcursor.h"
 
+#include <QBuffer>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -462,7 +463,12 @@ bool GraphWindow::saveImage(const QString& path, QString* failure)
             drawn = painter.end();
         }
     } else if (drawn) {
-        drawn = MSChart1->grab().save(&file, "PNG");
+        // Encoded in memory first: libpng gives up on a failed write by a long
+        // jump past Qt's clean-up, leaking the image it was writing.
+        QByteArray png;
+        QBuffer buffer(&png);
+        drawn = buffer.open(QIODevice::WriteOnly) && MSChart1->grab().save(&buffer, "PNG") &&
+                file.write(png) == png.size();
     }
     if (drawn && file.commit())
         return true;
