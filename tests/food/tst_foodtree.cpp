@@ -1,6 +1,5 @@
 #include "foodtestsupport.h"
 
-#include "shell/mainwindow.h"
 
 #include <QLineEdit>
 #include <QMenu>
