@@ -44,8 +44,10 @@ private slots:
         QCOMPARE(groups.size(), 7);
         QVERIFY(groups.contains("2<0 Favorites FAVORITE"));
         QVERIFY(groups.contains("11<1 Fruits and Fruit Juices GROUP"));
+        const std::optional<QList<FoodRow>> fruits = cat->groupFoods(Fixture::FruitGroup);
+        QVERIFY(fruits);
         QStringList foods;
-        for (const FoodRow& row : *cat->groupFoods(Fixture::FruitGroup))
+        for (const FoodRow& row : *fruits)
             foods << QString("%1 %2 %3").arg(row.groupId).arg(row.foodId).arg(row.name);
         QCOMPARE(foods, (QStringList{"11 9003 Apples, raw", "11 9040 Bananas, raw"}));
         QCOMPARE(cat->groupName(Fixture::VegetableGroup), "Vegetables");
