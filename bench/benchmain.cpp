@@ -31,7 +31,7 @@
 #include "print/printjob.h"
 #include "report/dietreportwindow.h"
 #include "report/reportmodel.h"
-#include "shell/mainwindow.h"
+#include "mainwindowprobe.h"
 #include "widgets/nodetree.h"
 #include "shell/startupwindows.h"
 
@@ -315,9 +315,9 @@ int main(int argc, char** argv)
 
     // The main window the window steps work on, opened as the start-up opens it.
     StartupWindows windows;
-    windows.loadMainWindow = loadMainWindow<MainWindow>;
+    windows.loadMainWindow = loadMainWindow<MainWindowProbe>;
     std::unique_ptr<QMainWindow> window;
-    auto main = [&] { return static_cast<MainWindow*>(window.get()); };
+    auto main = [&] { return static_cast<MainWindowProbe*>(window.get()); };
     auto closeWindow = [&] {
         if (window && main()->foodBuilder())
             main()->foodBuilder()->emptyBuilder(); // nothing to ask about on the way out
@@ -631,7 +631,7 @@ int main(int argc, char** argv)
              if (Startup::openDatabase(context))
                  window = openWindows(context, windows);
              QCoreApplication::processEvents();
-             return window ? static_cast<MainWindow*>(window.get())->dietTree().model().dayCount() : -1;
+             return window ? static_cast<MainWindowProbe*>(window.get())->dietTree().model().dayCount() : -1;
          },
          kStartUpMs},
         {QStringLiteral("open the largest food group"),

@@ -8,7 +8,6 @@
 #include "data/positioning.h"
 #include "food/fooditemeditor.h"
 #include "food/foodtree.h"
-#include "shell/mainwindow.h"
 #include "widgets/plainbutton.h"
 
 #include <QCloseEvent>
@@ -59,7 +58,8 @@ void setRow(QTableWidget* table, int row, const QStringList& texts, Qt::Alignmen
 
 } // namespace
 
-FoodBuilderWindow::FoodBuilderWindow(MainWindow& main) : QDialog(&main), m_main(main)
+FoodBuilderWindow::FoodBuilderWindow(AppContext& context, FoodTree& foods, QWidget* parent)
+    : QDialog(parent), m_context(context), m_foods(foods)
 {
     setObjectName(QStringLiteral("frmFoodBuilder"));
     setWindowTitle(QStringLiteral("Food Builder"));
@@ -92,7 +92,7 @@ void FoodBuilderWindow::buildControls()
 
     txtFoodName = new QLineEdit(this);
     txtFoodName->setObjectName(QStringLiteral("txtFoodName"));
-    txtFoodName->setMaxLength(FoodTree::kFoodNameLength);
+    txtFoodName->setMaxLength(FoodCatalogue::kFoodNameLength);
     txtServingSize = new QLineEdit(this);
     txtServingSize->setObjectName(QStringLiteral("txtServingSize"));
     cmbGroups = new QComboBox(this);
@@ -146,7 +146,7 @@ void FoodBuilderWindow::buildControls()
 
 void FoodBuilderWindow::fillGroups()
 {
-    OrvDataSource& ds = m_main.context().dataSource();
+    OrvDataSource& ds = m_context.dataSource();
     const QVariant chosen = cmbGroups->currentData();
     if (!ds.cmdAvailGroups())
         return;
@@ -166,7 +166,7 @@ void FoodBuilderWindow::showTotals()
 
 void FoodBuilderWindow::showTotalsCaptions()
 {
-    ConfigStore& config = m_main.context().config();
+    ConfigStore& config = m_context.config();
     gdTotals->setHorizontalHeaderLabels(FoodBuilder::totalsCaptions(config.getConfig(QStringLiteral("OTHER1")),
                                                                     config.getConfig(QStringLiteral("OTHER2"))));
 }
@@ -187,7 +187,7 @@ void FoodBuilderWindow::setEntryCommands()
 bool FoodBuilderWindow::putFoodInOven(const FoodBuilderItem& entry)
 {
     if (m_builder.add(entry) != FoodBuilder::Outcome::Done) {
-        m_main.context().exclaim(QLatin1String(BuilderMessages::kTooLarge));
+        m_context.exclaim(QLatin1String(BuilderMessages::kTooLarge));
         return false;
     }
     // The grid's current row stays where it was by number, as the grid's own
@@ -223,7 +223,7 @@ void FoodBuilderWindow::updateSelectedEntry()
     if (row < 0 || row >= m_builder.count())
         return;
     const FoodBuilderItem entry = m_builder.entries()[row];
-    OrvDataSource& ds = m_main.context().dataSource();
+    OrvDataSource& ds = m_context.dataSource();
     if (!ds.cmdMeasures(entry.ndbNo))
         return;
     Recordset& measures = ds.rsMeasures;
@@ -237,7 +237,7 @@ void FoodBuilderWindow::updateSelectedEntry()
     }
     measures.close();
 
-    FBServingsDialog dialog(m_main.context(), this);
+    FBServingsDialog dialog(m_context, this);
     dialog.appendToCaption(entry.foodName);
     if (descriptions.isEmpty())
         dialog.lockServingSize(entry.servingSize);
@@ -260,7 +260,7 @@ bool FoodBuilderWindow::changeEntry(int row, const BuilderServing& serving)
     case FoodBuilder::Outcome::Unchanged:
         return false;
     case FoodBuilder::Outcome::OutOfRange:
-        m_main.context().exclaim(QLatin1String(BuilderMessages::kTooLarge));
+        m_context.exclaim(QLatin1String(BuilderMessages::kTooLarge));
         return false;
     case FoodBuilder::Outcome::Done:
         break;
@@ -284,7 +284,7 @@ void FoodBuilderWindow::deleteSelectedEntry()
 qint32 FoodBuilderWindow::chosenGroupId()
 {
     const qint32 groupId = cmbGroups->currentData().toInt();
-    OrvDataSource& ds = m_main.context().dataSource();
+    OrvDataSource& ds = m_context.dataSource();
     if (groupId == 0 || !ds.cmdAvailGroups())
         return 0;
     moveToGroup(ds.rsAvailGroups, 0, groupId);
@@ -295,7 +295,7 @@ qint32 FoodBuilderWindow::chosenGroupId()
 
 bool FoodBuilderWindow::saveFoodItem()
 {
-    AppContext& context = m_main.context();
+    AppContext& context = m_context;
     const QString problem =
         m_builder.saveProblem(txtFoodName->text(), txtServingSize->text(), cmbGroups->currentIndex() >= 0);
     if (!problem.isEmpty()) {
@@ -312,20 +312,11 @@ bool FoodBuilderWindow::saveFoodItem()
         }
         return false;
     }
-    m_main.foodEditor().resolvePendingFood();
-    FoodTree& tree = m_main.foodTree();
-    // The group's earlier foods are listed before the new one joins them.
-    tree.ensureGroupLoaded(tree.view()->node(FoodTree::groupKey(groupId)));
-    OrvDataSource& ds = context.dataSource();
-    const std::optional<qint32> foodId = ds.getTableKey(QStringLiteral("FOODITEM"));
-    if (!foodId)
-        return false;
-    ds.rsFoods.addNew();
-    m_builder.writeFood(ds.rsFoods, *foodId, groupId, txtFoodName->text(), txtServingSize->text());
-    TreeState& state = m_main.state();
-    state.foodDataChanged = true;
-    state.newFoodPending = true;
-    if (!m_main.foodEditor().saveFoodData(true))
+    m_foods.editor().resolvePendingFood();
+    const bool stored = m_foods.addFood(groupId, [&](Recordset& food, qint32 foodId) {
+        m_builder.writeFood(food, foodId, groupId, txtFoodName->text(), txtServingSize->text());
+    });
+    if (!stored)
         return false;
     context.prompts().ask({PromptIcon::Information, PromptButtons::Ok, QLatin1String(BuilderMessages::kSavedTitle),
                            QLatin1String(BuilderMessages::kSaved)});
@@ -359,7 +350,7 @@ bool FoodBuilderWindow::queryClose()
 {
     if (!m_builder.unsavedItems())
         return true;
-    AppContext& context = m_main.context();
+    AppContext& context = m_context;
     if (context.askYesNo(QLatin1String(BuilderMessages::kUnsaved), QLatin1String(BuilderMessages::kUnsavedTitle))) {
         showBuilder();
         saveFoodItem();

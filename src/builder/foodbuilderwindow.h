@@ -4,7 +4,8 @@
 
 #include <QDialog>
 
-class MainWindow;
+class AppContext;
+class FoodTree;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -23,7 +24,8 @@ class FoodBuilderWindow : public QDialog
 public:
     // Loads the window hidden: no entries, the totals at 0, the entry
     // commands off, the food groups listed.
-    explicit FoodBuilderWindow(MainWindow& main);
+    // A window of the main window, which saves new foods into the food tree's catalogue.
+    FoodBuilderWindow(AppContext& context, FoodTree& foods, QWidget* parent);
 
     const FoodBuilder& builder() const { return m_builder; }
 
@@ -81,6 +83,7 @@ private:
     // The GroupId chosen in cmbGroups when that group still exists; 0 otherwise.
     qint32 chosenGroupId();
 
-    MainWindow& m_main;
+    AppContext& m_context;
+    FoodTree& m_foods;
     FoodBuilder m_builder;
 };

@@ -328,3 +328,14 @@ std::optional<Nutrients> DietLog::totals(const QDate& date, const QString& mealK
     }
     return values;
 }
+
+NameSearch DietLog::find(const QString& text, bool continuing)
+{
+    try {
+        return searchNames(diet(), text, continuing);
+    } catch (const DataError& error) {
+        qWarning() << "findFood:" << error.what();
+        m_context.fatalError(QStringLiteral("Unable to retrieve Diet Data.  "), error);
+        return NameSearch::Failed;
+    }
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diet/dietclipboard.h"
+#include "food/namesearch.h"
 #include "food/nutrients.h"
 
 #include <QDate>
@@ -117,6 +118,9 @@ public:
     // failure) none; answers the new ids.
     std::optional<QList<qint32>> paste(const DietClipboard& clipboard, const QDate& date,
                                        const QString& mealKey);
+
+    // Find over the entries' food names; on a match rsDietData stands on it.
+    NameSearch find(const QString& text, bool continuing);
 
     // The sums of a day, or of one meal of it (a stored value beyond any
     // number makes its sum so too).

@@ -832,3 +832,35 @@ void DietTree::moveDietMeal(const QModelIndex& target)
     }
     followSelection();
 }
+
+// ---------------------------------------------------------------------------
+// Find
+
+NameSearch DietTree::findName(const QString& text, bool continuing)
+{
+    return m_log.find(text, continuing);
+}
+
+bool DietTree::showMatch()
+{
+    const DietLogEntry match = m_log.current();
+    // A day never opened is read first.
+    if (!m_model->dayNode(match.date).isValid())
+        return false;
+    loadDietDay(match.date);
+    const QModelIndex node = m_model->node(DietKeys::entryKey(match.dietId));
+    if (!node.isValid())
+        return false;
+    m_view->selectNode(node);
+    dietNodeClick(node);
+    m_view->setFocus();
+    return true;
+}
+
+void DietTree::restorePosition()
+{
+    const QModelIndex node = m_view->selectedNode();
+    if (DietTreeModel::tag(node) == kEntry)
+        selectDietRecord(DietTreeModel::key(node));
+    m_view->setFocus();
+}

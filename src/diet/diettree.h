@@ -3,6 +3,7 @@
 #include "diet/dietclipboard.h"
 #include "diet/dietlog.h"
 #include "diet/dietview.h"
+#include "food/findtarget.h"
 
 #include <QDate>
 #include <QObject>
@@ -46,7 +47,7 @@ public:
 // node by node in the DietTreeModel.
 //
 // Whenever the selected node is an entry, rsDietData stands on its row.
-class DietTree : public QObject, public DietView::DropHandler
+class DietTree : public QObject, public DietView::DropHandler, public FindTarget
 {
     Q_OBJECT
 
@@ -105,6 +106,11 @@ public:
     void dropOn(const QModelIndex& target, const QString& dragText);
     void moveDietEntry(const QModelIndex& target);
     void moveDietMeal(const QModelIndex& target);
+
+    // Find over the entries.
+    NameSearch findName(const QString& text, bool continuing) override;
+    bool showMatch() override;
+    void restorePosition() override;
 
 private:
     // Where a node puts an entry: the date of its day, the day, and its meal

@@ -2,12 +2,9 @@
 
 #include "diet/diettreemodel.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
-#include <QDrag>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeData>
 
 DietView::DietView(QWidget* parent) : QTreeView(parent)
 {
@@ -74,8 +71,7 @@ void DietView::mousePressEvent(QMouseEvent* event)
 {
     const QModelIndex node = indexAt(event->position().toPoint());
     m_hitNode = node;
-    m_pressButton = event->button();
-    m_pressPos = event->position().toPoint();
+    m_drag.press(event->position().toPoint());
     m_clickPending = node.isValid();
     emit nodeMouseDown(node, event->button());
     // The click itself is reported at release; selecting the node is left to the view.
@@ -86,26 +82,39 @@ void DietView::mousePressEvent(QMouseEvent* event)
 
 void DietView::mouseMoveEvent(QMouseEvent* event)
 {
-    const bool held = event->buttons() & (Qt::LeftButton | Qt::RightButton);
-    if (!held || m_dragging)
-        return;
-    if ((event->position().toPoint() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
-        return;
-    const QModelIndex source = m_hitNode;
-    if (!source.isValid() || !m_draggableTags.contains(DietTreeModel::tag(source)))
-        return;
+    m_drag.move(event, m_hitNode);
+}
+
+QString DietView::dragText(const QModelIndex& source)
+{
+    if (!m_draggableTags.contains(DietTreeModel::tag(source)))
+        return QString();
     QString data = DietTreeModel::key(source);
     emit dragStarting(source, &data);
-    if (data.isEmpty())
-        return;
-    m_dragging = true;
-    m_clickPending = false;
-    auto* mime = new QMimeData();
-    mime->setText(data);
-    auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
-    drag->exec(Qt::CopyAction, Qt::CopyAction);
-    m_dragging = false;
+    if (!data.isEmpty())
+        m_clickPending = false;
+    return data;
+}
+
+bool DietView::allowsDrop(const QModelIndex& target, const QString& text)
+{
+    if (!m_dropHandler)
+        return false;
+    return target.isValid() ? m_dropHandler->canDropOn(target, text) : m_dropHandler->acceptsEmptySpace(text);
+}
+
+void DietView::dropOn(const QModelIndex& target, const QString& text)
+{
+    m_dropHandler->drop(target, text);
+}
+
+void DietView::showDropTarget(const QModelIndex& target)
+{
+    setDropHighlight(target);
+}
+
+void DietView::dragEnded()
+{
     emit dragFinished();
 }
 
@@ -175,52 +184,24 @@ void DietView::currentChanged(const QModelIndex& current, const QModelIndex& pre
     emit nodeClick(current);
 }
 
-bool DietView::handleDrag(QDropEvent* event, bool drop)
-{
-    const QString text = event->mimeData()->text();
-    const QModelIndex target = indexAt(event->position().toPoint());
-    bool allowed = false;
-    if (m_dropHandler && event->mimeData()->hasText())
-        allowed = target.isValid() ? m_dropHandler->canDropOn(target, text)
-                                   : m_dropHandler->acceptsEmptySpace(text);
-    if (!drop)
-        setDropHighlight(allowed ? target : QModelIndex());
-    if (allowed) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        if (drop)
-            m_dropHandler->drop(target, text);
-    } else {
-        event->ignore();
-    }
-    return allowed;
-}
-
 void DietView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasText()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        handleDrag(event, false);
-        event->accept(); // keep receiving moves over other nodes
-    } else {
-        event->ignore();
-    }
+    m_drag.enter(event);
 }
 
 void DietView::dragMoveEvent(QDragMoveEvent* event)
 {
     QTreeView::dragMoveEvent(event); // scrolls near the edges
-    handleDrag(event, false);
+    m_drag.moveOver(event);
 }
 
 void DietView::dragLeaveEvent(QDragLeaveEvent* event)
 {
     QTreeView::dragLeaveEvent(event);
-    setDropHighlight(QModelIndex());
+    m_drag.leave();
 }
 
 void DietView::dropEvent(QDropEvent* event)
 {
-    handleDrag(event, true);
+    m_drag.drop(event);
 }

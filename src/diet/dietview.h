@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/treedragdrop.h"
+
 #include <QPersistentModelIndex>
 #include <QTreeView>
 
@@ -10,7 +12,7 @@ class DietTreeModel;
 // menu key and the steps of a drag and drop to its owner through signals and
 // the DropHandler, and does nothing of its own beyond drawing, selecting,
 // opening and scrolling (an arrow opens a day, reading it first).
-class DietView : public QTreeView
+class DietView : public QTreeView, private TreeDragDrop::Nodes
 {
     Q_OBJECT
 
@@ -78,14 +80,16 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-    bool handleDrag(QDropEvent* event, bool drop);
+    QString dragText(const QModelIndex& source) override;
+    bool allowsDrop(const QModelIndex& target, const QString& text) override;
+    void dropOn(const QModelIndex& target, const QString& text) override;
+    void showDropTarget(const QModelIndex& target) override;
+    void dragEnded() override;
     void askForContextMenu();
 
     DietTreeModel* m_model = nullptr;
     QPersistentModelIndex m_hitNode;
-    Qt::MouseButton m_pressButton = Qt::NoButton;
-    QPoint m_pressPos;
-    bool m_dragging = false;
+    TreeDragDrop m_drag{this, *this};
     bool m_clickPending = false;
     bool m_silentSelect = false;
     QStringList m_draggableTags;

@@ -3,9 +3,11 @@
 #include <QObject>
 #include <QPointer>
 
+class AppContext;
 class FindDialog;
-class MainWindow;
-class Recordset;
+class FindTarget;
+class FoodItemEditor;
+class QWidget;
 
 // Find and Find Next over the food catalogue or the current user's diet log:
 // the first food or entry whose name contains the find text (a LikePattern,
@@ -15,7 +17,8 @@ class FindController : public QObject
     Q_OBJECT
 
 public:
-    explicit FindController(MainWindow& main);
+    FindController(AppContext& context, QWidget* window, FoodItemEditor& editor, FindTarget& foods,
+                   FindTarget& diet);
     ~FindController() override;
 
     void findFood(bool next);
@@ -24,10 +27,9 @@ public:
     FindDialog* dialog() const;
 
 private:
-    bool showFoodMatch(Recordset& foods);
-    bool showDietMatch(Recordset& diet);
-    void restorePosition(bool foods);
-
-    MainWindow& m_main;
+    AppContext& m_context;
+    FoodItemEditor& m_editor;
+    FindTarget& m_foods;
+    FindTarget& m_diet;
     QPointer<FindDialog> m_dialog;
 };

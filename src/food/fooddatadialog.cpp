@@ -5,7 +5,7 @@
 #include "app/numbers.h"
 #include "data/orvdatasource.h"
 #include "data/positioning.h"
-#include "food/foodtree.h"
+#include "food/foodcatalogue.h"
 #include "widgets/accessiblecombobox.h"
 
 #include <QComboBox>
@@ -62,7 +62,7 @@ FoodDataDialog::FoodDataDialog(AppContext& context, bool newFood, QWidget* paren
 
     txtFoodName = new QLineEdit(this);
     txtFoodName->setObjectName(QStringLiteral("txtFoodName"));
-    txtFoodName->setMaxLength(FoodTree::kFoodNameLength);
+    txtFoodName->setMaxLength(FoodCatalogue::kFoodNameLength);
     txtFoodName->setMinimumWidth(420);
     txtFoodName->installEventFilter(this);
 

@@ -1,15 +1,12 @@
 #include "food/fooditemeditor.h"
 
 #include "app/appcontext.h"
-#include "data/orvdatasource.h"
-#include "data/positioning.h"
 #include "food/fooddatadialog.h"
 #include "food/foodtree.h"
-#include "shell/mainwindow.h"
 #include "widgets/nodetree.h"
+#include "widgets/treestate.h"
 
 #include <QTimer>
-#include <QtDebug>
 #include <utility>
 
 class FoodItemEditor::Editing
@@ -31,7 +28,12 @@ private:
     FoodItemEditor& m_editor;
 };
 
-FoodItemEditor::FoodItemEditor(MainWindow& main) : m_main(main) {}
+FoodItemEditor::FoodItemEditor(FoodTree& tree) : m_tree(tree) {}
+
+TreeState& FoodItemEditor::state()
+{
+    return m_tree.host().state();
+}
 
 void FoodItemEditor::afterEditing(const std::function<void()>& action)
 {
@@ -48,26 +50,22 @@ void FoodItemEditor::showFoodDetails()
         return;
     }
     const Editing editing(*this);
-    FoodTree& tree = m_main.foodTree();
-    QTreeWidgetItem* node = tree.view()->selectedNode();
+    QTreeWidgetItem* node = m_tree.view()->selectedNode();
     if (NodeTree::tag(node) != FoodTree::kFoodItem)
         return;
     settlePending();
-    tree.selectFoodRecord(NodeTree::key(node), FoodTree::kFoodItem);
-    OrvDataSource& ds = m_main.context().dataSource();
-    Recordset& food = ds.rsFoods;
-    if (!food.hasCurrent())
-        return;
-    if (!ds.cmdMeasures(food.integer(QStringLiteral("USDA_NDB_NO"))) || !ds.cmdAvailGroups())
+    m_tree.selectFoodRecord(NodeTree::key(node), FoodTree::kFoodItem);
+    FoodCatalogue& catalogue = m_tree.catalogue();
+    const std::optional<CatalogueFood> food = catalogue.current();
+    if (!food || !catalogue.openChoices(food->ndbNo))
         return;
     {
-        FoodDataDialog dialog(m_main.context(), false, &m_main);
-        if (ds.rsMeasures.recordCount() > 0)
-            dialog.selectServing(
-                measurePosition(ds.rsMeasures, food.integer(QStringLiteral("USDA_MSRE_NO"))));
+        FoodDataDialog dialog(m_tree.host().context(), false, m_tree.view()->window());
+        if (catalogue.measureCount() > 0)
+            dialog.selectServing(catalogue.measurePosition(food->measureNo));
         else
-            dialog.setServingText(food.text(QStringLiteral("ServingSize")));
-        dialog.selectGroup(tree.groupListIndex(food.integer(QStringLiteral("GroupId"))));
+            dialog.setServingText(food->servingSize);
+        dialog.selectGroup(catalogue.groupListIndex(food->row.groupId));
         if (dialog.kind() == FoodKind::OriginalUsda)
             dialog.lockStandardNutrients();
         dialog.lockGroup();
@@ -76,8 +74,7 @@ void FoodItemEditor::showFoodDetails()
         if (dialog.closeMode() != QLatin1String("SAVE"))
             discardPendingFood();
     }
-    ds.rsMeasures.close();
-    ds.rsAvailGroups.close();
+    catalogue.closeChoices();
 }
 
 void FoodItemEditor::newFoodItem()
@@ -88,8 +85,7 @@ void FoodItemEditor::newFoodItem()
     }
     const Editing editing(*this);
     settlePending();
-    TreeState& state = m_main.state();
-    FoodTree& tree = m_main.foodTree();
+    FoodTree& tree = m_tree;
     QTreeWidgetItem* node = tree.view()->selectedNode();
     const QString tag = NodeTree::tag(node);
     qint32 groupId = 0;
@@ -102,33 +98,22 @@ void FoodItemEditor::newFoodItem()
     }
     const bool preselect = node && tag != FoodTree::kGroupRoot;
 
-    OrvDataSource& ds = m_main.context().dataSource();
-    const std::optional<qint32> foodId = ds.getTableKey(QStringLiteral("FOODITEM"));
-    if (!foodId)
+    FoodCatalogue& catalogue = tree.catalogue();
+    if (!catalogue.beginBlankFood(groupId))
         return;
-    Recordset& food = ds.rsFoods;
-    food.addNew();
-    food.setValue(QStringLiteral("GroupId"), groupId);
-    food.setValue(QStringLiteral("FoodId"), *foodId);
-    food.setValue(QStringLiteral("FoodName"), QStringLiteral("New Food Item"));
-    Nutrients{}.write(food);
-    food.setValue(QStringLiteral("USDA_NDB_NO"), 0);
-    food.setValue(QStringLiteral("USDA_MSRE_NO"), 0);
-    food.setValue(QStringLiteral("USDA_GM_WT"), 0);
-    food.setValue(QStringLiteral("ServingSize"), QString(""));
-    state.newFoodPending = true;
+    state().newFoodPending = true;
 
-    if (ds.cmdMeasures(0) && ds.cmdAvailGroups()) {
-        FoodDataDialog dialog(m_main.context(), true, &m_main);
+    if (catalogue.openChoices(0)) {
+        FoodDataDialog dialog(tree.host().context(), true, tree.view()->window());
         if (preselect)
-            dialog.selectGroup(tree.groupListIndex(groupId));
-        dialog.setServingText(food.text(QStringLiteral("ServingSize")));
-        dialog.saveHandler = [this, &dialog, &tree, &food] {
+            dialog.selectGroup(catalogue.groupListIndex(groupId));
+        dialog.setServingText(QString(""));
+        dialog.saveHandler = [this, &dialog, &tree, &catalogue] {
             if (!validateAndStoreFood(dialog))
                 return false;
             // The group's earlier foods are listed before the new one joins them.
-            tree.ensureGroupLoaded(
-                tree.view()->node(FoodTree::groupKey(food.integer(QStringLiteral("GroupId")))));
+            if (const std::optional<CatalogueFood> food = catalogue.current())
+                tree.ensureGroupLoaded(tree.view()->node(FoodTree::groupKey(food->row.groupId)));
             return storePendingFood();
         };
         dialog.exec();
@@ -137,79 +122,56 @@ void FoodItemEditor::newFoodItem()
     } else {
         discardPendingFood();
     }
-    ds.rsMeasures.close();
-    ds.rsAvailGroups.close();
+    catalogue.closeChoices();
 }
 
 bool FoodItemEditor::validateAndStoreFood(FoodDataDialog& dialog)
 {
-    AppContext& context = m_main.context();
-    OrvDataSource& ds = context.dataSource();
+    AppContext& context = m_tree.host().context();
     const FoodEntries entries = dialog.entries();
     const QString problem = entries.problem(dialog.kind(), dialog.hasMeasures(), context.appTitle);
     if (!problem.isEmpty()) {
         context.exclaim(problem);
         return false;
     }
-    Recordset& food = ds.rsFoods;
-    // A new row is being appended already; an existing one is edited afresh
-    // from what is stored (also after a failed store).
-    try {
-        if (!dialog.isNewFood())
-            food.edit();
-        entries.writeTo(food, ds.rsMeasures, ds.rsAvailGroups, dialog.isNewFood());
-    } catch (const DataError& error) {
-        // The record the editor was filling is no longer pending (it cannot
-        // be while the editor is open, but a lost row must not end the run).
-        qWarning() << "validateAndStoreFood:" << error.what();
-        context.reportError(QStringLiteral("Unable to update Food Data.  "), error);
+    if (!m_tree.catalogue().writeEntries(entries, dialog.isNewFood()))
         return false;
-    }
-    m_main.state().foodDataChanged = true;
+    state().foodDataChanged = true;
     return true;
 }
 
 bool FoodItemEditor::storePendingFood()
 {
-    TreeState& state = m_main.state();
-    Recordset& food = m_main.context().dataSource().rsFoods;
-    if (food.editMode() == Recordset::EditMode::None) {
-        state.foodDataChanged = false;
-        state.newFoodPending = false;
+    TreeState& flags = state();
+    if (!m_tree.catalogue().hasPending()) {
+        flags.foodDataChanged = false;
+        flags.newFoodPending = false;
         return true;
     }
-    const bool newRow = food.editMode() == Recordset::EditMode::AddNew;
-    try {
-        food.update();
-    } catch (const DataError& error) {
-        qWarning() << "saveFoodData:" << error.what();
-        m_main.context().reportError(QStringLiteral("Unable to update Food Data.  "), error);
+    const std::optional<StoredFood> stored = m_tree.catalogue().storePending();
+    if (!stored)
         return false;
-    }
-    food.setBookmark(food.lastModified());
-    state.foodDataChanged = false;
-    state.newFoodPending = false;
-    const qint32 foodId = food.integer(QStringLiteral("FoodId"));
-    const QString name = food.text(QStringLiteral("FoodName"));
-    FoodTree& tree = m_main.foodTree();
-    if (newRow) {
-        tree.addFoodNode(food.integer(QStringLiteral("GroupId")), foodId, name, false);
-    } else if (QTreeWidgetItem* node = tree.view()->node(FoodTree::foodKey(foodId))) {
-        tree.view()->setCaption(node, name);
-        if (node == tree.view()->selectedNode())
-            tree.refreshNode(node);
+    flags.foodDataChanged = false;
+    flags.newFoodPending = false;
+    const FoodRow& food = stored->food;
+    NodeTree* view = m_tree.view();
+    if (stored->added) {
+        m_tree.addFoodNode(food.groupId, food.foodId, food.name, false);
+    } else if (QTreeWidgetItem* node = view->node(FoodTree::foodKey(food.foodId))) {
+        view->setCaption(node, food.name);
+        if (node == view->selectedNode())
+            m_tree.refreshNode(node);
     }
     return true;
 }
 
 void FoodItemEditor::discardPendingFood()
 {
-    TreeState& state = m_main.state();
-    m_main.context().dataSource().rsFoods.cancelUpdate();
-    state.foodDataChanged = false;
-    state.newFoodPending = false;
-    QTreeWidgetItem* node = m_main.foodTree().view()->selectedNode();
-    m_main.foodTree().selectFoodRecord(NodeTree::key(node), NodeTree::tag(node));
+    m_tree.catalogue().discardPending();
+    state().foodDataChanged = false;
+    state().newFoodPending = false;
+    QTreeWidgetItem* node = m_tree.view()->selectedNode();
+    m_tree.selectFoodRecord(NodeTree::key(node), NodeTree::tag(node));
 }
 
 bool FoodItemEditor::resolvePendingFood()
@@ -222,22 +184,20 @@ bool FoodItemEditor::resolvePendingFood()
 
 void FoodItemEditor::settlePending()
 {
-    const TreeState& state = m_main.state();
-    if (state.foodDataChanged || state.newFoodPending)
+    if (state().foodDataChanged || state().newFoodPending)
         saveFoodData(false);
 }
 
 bool FoodItemEditor::saveFoodData(bool noPrompt)
 {
-    const TreeState& state = m_main.state();
     // Nothing pending: storing settles the flags and writes nothing.
-    if (m_main.context().dataSource().rsFoods.editMode() == Recordset::EditMode::None)
+    if (!m_tree.catalogue().hasPending())
         return storePendingFood();
     if (!noPrompt) {
-        const QString question = state.newFoodPending
+        const QString question = state().newFoodPending
                                      ? QStringLiteral("Do you want to save this new Food Item?")
                                      : QStringLiteral("Food Data changed.  Do you want to save it?");
-        if (!m_main.context().askYesNo(question)) {
+        if (!m_tree.host().context().askYesNo(question)) {
             discardPendingFood();
             return true;
         }

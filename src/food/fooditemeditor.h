@@ -5,7 +5,8 @@
 #include <functional>
 
 class FoodDataDialog;
-class MainWindow;
+class FoodTree;
+struct TreeState;
 
 // The food item editor's operations on the pending food record of rsFoods:
 // Food Item Details, New Food Item, and storing or discarding a pending change.
@@ -17,7 +18,7 @@ class FoodItemEditor : public QObject
     Q_OBJECT
 
 public:
-    explicit FoodItemEditor(MainWindow& main);
+    explicit FoodItemEditor(FoodTree& tree);
 
     // Both open the editor; asked for while it is open (a click that arrived
     // as it was closing), they run once it has closed.
@@ -49,8 +50,9 @@ private:
     // keep the user's entries open.
     bool storePendingFood();
     void discardPendingFood();
+    TreeState& state();
 
-    MainWindow& m_main;
+    FoodTree& m_tree;
     bool m_editing = false;
     QList<std::function<void()>> m_afterEditing;
 };

@@ -1,24 +1,16 @@
 #include "food/foodtree.h"
 
 #include "app/appcontext.h"
-#include "app/numbers.h"
-#include "data/orvdatasource.h"
-#include "data/transaction.h"
-#include "diet/diettree.h"
 #include "food/fooditemeditor.h"
 #include "food/letterjump.h"
-#include "shell/mainwindow.h"
+#include "widgets/commandset.h"
 #include "widgets/nodetree.h"
+#include "widgets/treestate.h"
 #include "widgets/waitcursor.h"
 
-#include <QDateEdit>
 #include <QKeyEvent>
-#include <QtDebug>
 
 namespace {
-
-const char* const kUpdateFailed = "Unable to update Food Data.  ";
-const char* const kDeleteFailed = "Unable to delete Food Data.  ";
 
 bool isRoot(const QString& tag)
 {
@@ -27,9 +19,10 @@ bool isRoot(const QString& tag)
 
 } // namespace
 
-FoodTree::FoodTree(MainWindow& main) : m_main(main)
+FoodTree::FoodTree(FoodTreeHost& host, NodeTree* view)
+    : m_host(host), m_view(view), m_catalogue(host.context()), m_editor(std::make_unique<FoodItemEditor>(*this))
 {
-    NodeTree* tree = view();
+    NodeTree* tree = view;
     tree->setDraggableTags({kFoodItem});
     tree->setDropHandler(this);
     connect(tree, &NodeTree::nodeMouseDown, this, &FoodTree::onMouseDown);
@@ -52,35 +45,27 @@ FoodTree::FoodTree(MainWindow& main) : m_main(main)
     });
 }
 
-NodeTree* FoodTree::view() const
-{
-    return m_main.tvwFood;
-}
+FoodTree::~FoodTree() = default;
 
 void FoodTree::loadFoodTree()
 {
     NodeTree* tree = view();
-    Recordset& groups = m_main.context().dataSource().rsGroups;
     tree->setUpdatesEnabled(false);
     tree->hide();
     QTreeWidgetItem* favorites = nullptr;
-    for (groups.moveFirst(); !groups.eof(); groups.moveNext()) {
-        const qint32 id = groups.integer(QStringLiteral("GroupId"));
-        const qint32 parentId = groups.integer(QStringLiteral("ParentGroup"));
-        const QString name = groups.text(QStringLiteral("GroupName"));
-        const QString key = groupKey(id);
-        if (parentId == 0) {
-            const QString tag = groups.text(QStringLiteral("GroupTag"));
-            QTreeWidgetItem* root = tree->addNode(nullptr, key, name, QStringLiteral("closed"), tag);
-            if (tag == kFavorite) {
-                m_favoriteGroupId = id;
+    for (const FoodGroupRow& group : m_catalogue.groups()) {
+        const QString key = groupKey(group.id);
+        if (group.parentId == 0) {
+            QTreeWidgetItem* root = tree->addNode(nullptr, key, group.name, QStringLiteral("closed"), group.tag);
+            if (group.tag == kFavorite) {
+                m_favoriteGroupId = group.id;
                 favorites = root;
             }
-        } else if (QTreeWidgetItem* parent = tree->node(groupKey(parentId))) {
-            tree->addNode(parent, key, name, QStringLiteral("GroupClosed"), kGroup);
+        } else if (QTreeWidgetItem* parent = tree->node(groupKey(group.parentId))) {
+            tree->addNode(parent, key, group.name, QStringLiteral("GroupClosed"), kGroup);
         }
     }
-    // The favourites' foods are loaded at once (which moves rsGroups, so after the walk).
+    // The favourites' foods are loaded at once.
     if (favorites) {
         loadGroupFoods(m_favoriteGroupId);
         tree->selectNode(favorites);
@@ -93,16 +78,13 @@ void FoodTree::loadFoodTree()
 
 void FoodTree::loadGroupFoods(qint32 groupId)
 {
-    OrvDataSource& ds = m_main.context().dataSource();
-    if (!ds.cmdFoodItems(groupId))
+    const std::optional<QList<FoodRow>> foods = m_catalogue.groupFoods(groupId);
+    if (!foods)
         return;
-    Recordset& items = ds.rsFoodItems;
     view()->beginBulkLoad();
-    for (items.moveFirst(); !items.eof(); items.moveNext())
-        addFoodNode(items.integer(QStringLiteral("GroupId")), items.integer(QStringLiteral("FoodId")),
-                    items.text(QStringLiteral("FoodName")), true);
+    for (const FoodRow& food : *foods)
+        addFoodNode(food.groupId, food.foodId, food.name, true);
     view()->endBulkLoad();
-    items.close();
 }
 
 void FoodTree::ensureGroupLoaded(QTreeWidgetItem* group)
@@ -129,38 +111,8 @@ void FoodTree::addFoodNode(qint32 groupId, qint32 foodId, const QString& foodNam
 
 void FoodTree::selectFoodRecord(const QString& key, const QString& tag)
 {
-    if (tag != kFoodItem)
-        return;
-    Recordset& foods = m_main.context().dataSource().rsFoods;
-    foods.moveFirst();
-    foods.findFirst(Criteria::equals(QStringLiteral("FoodId"), keyId(key)));
-}
-
-void FoodTree::selectGroupRecord(const QString& key)
-{
-    Recordset& groups = m_main.context().dataSource().rsGroups;
-    groups.moveFirst();
-    groups.findFirst(Criteria::equals(QStringLiteral("GroupId"), keyId(key)));
-}
-
-int FoodTree::groupListIndex(qint32 groupId)
-{
-    Recordset& groups = m_main.context().dataSource().rsAvailGroups;
-    int index = 0;
-    for (groups.moveFirst(); !groups.eof(); groups.moveNext(), ++index) {
-        if (groups.integer(QStringLiteral("GroupId")) == groupId)
-            return index;
-    }
-    return -1;
-}
-
-QString FoodTree::groupName(qint32 groupId)
-{
-    Recordset& groups = m_main.context().dataSource().rsGroups;
-    groups.moveFirst();
-    if (!groups.findFirst(Criteria::equals(QStringLiteral("GroupId"), groupId)))
-        return QString();
-    return groups.text(QStringLiteral("GroupName"));
+    if (tag == kFoodItem)
+        m_catalogue.selectFood(keyId(key));
 }
 
 void FoodTree::refreshNode(QTreeWidgetItem* node)
@@ -170,7 +122,7 @@ void FoodTree::refreshNode(QTreeWidgetItem* node)
     const QString tag = NodeTree::tag(node);
     selectFoodRecord(NodeTree::key(node), tag);
 
-    CommandSet& commands = m_main.commands();
+    CommandSet& commands = m_host.commands();
     constexpr Surfaces menus = Surfaces(Surface::Menu) | Surface::Popup;
     commands.setEnabled(Command::Rename, true);
     commands.setEnabled(Command::New, true);
@@ -180,9 +132,9 @@ void FoodTree::refreshNode(QTreeWidgetItem* node)
     commands.setEnabled(Command::Paste, tag != kGroupRoot && m_foodClipboardFull);
 
     if (tag == kFoodItem) {
-        const Recordset& foods = m_main.context().dataSource().rsFoods;
-        const QString serving = foods.hasCurrent() ? foods.text(QStringLiteral("ServingSize")) : QString();
-        m_main.setStatusPanel1(QStringLiteral("Serving Size:  ") + serving,
+        const std::optional<CatalogueFood> food = m_catalogue.current();
+        const QString serving = food ? food->servingSize : QString();
+        m_host.setStatusPanel1(QStringLiteral("Serving Size:  ") + serving,
                                QStringLiteral("Serving Size of Selected Food Item"));
         for (Command command : {Command::Cut, Command::Copy, Command::FoodDetails, Command::Delete,
                                 Command::NewFoodItem, Command::FoodBuilder})
@@ -191,7 +143,7 @@ void FoodTree::refreshNode(QTreeWidgetItem* node)
         commands.setEnabled(Command::FoodFav,
                             m_favoriteGroupId != 0 && NodeTree::tag(node->parent()) != kFavorite, menus);
     } else {
-        m_main.setStatusPanel1(QString(), QString());
+        m_host.setStatusPanel1(QString(), QString());
         for (Command command :
              {Command::Cut, Command::Copy, Command::FoodDetails, Command::FoodFav, Command::FoodBuilder})
             commands.setEnabled(command, false);
@@ -205,10 +157,10 @@ void FoodTree::foodNodeClick(QTreeWidgetItem* node)
     if (!node)
         return;
     refreshNode(node);
-    TreeState& state = m_main.state();
+    TreeState& state = m_host.state();
     if (state.popupPending) {
         state.popupPending = false;
-        m_main.showPopupMenu();
+        m_host.showPopupMenu();
     }
 }
 
@@ -219,15 +171,7 @@ void FoodTree::foodDoubleClick(QTreeWidgetItem* node)
     const QString tag = NodeTree::tag(node);
     if (tag == kFoodItem) {
         selectFoodRecord(NodeTree::key(node), tag);
-        const Recordset& foods = m_main.context().dataSource().rsFoods;
-        if (!foods.hasCurrent())
-            return;
-        // One serving of the food's own serving: exactly the food's values.
-        m_main.dietTree().addDietEntry(1.0, m_main.dtDatePick->date(),
-                                       {foods.text(QStringLiteral("ServingSize")),
-                                        foods.integer(QStringLiteral("USDA_MSRE_NO")),
-                                        foods.number(QStringLiteral("USDA_GM_WT"))},
-                                       m_main.chosenMealKey());
+        m_host.logSelectedFood();
     } else if (tag == kGroup && node->childCount() == 0) {
         loadGroupFoods(keyId(NodeTree::key(node)));
         view()->expandIntoView(node);
@@ -238,7 +182,7 @@ void FoodTree::foodDoubleClick(QTreeWidgetItem* node)
 
 void FoodTree::onMouseDown(QTreeWidgetItem* node, Qt::MouseButton button)
 {
-    TreeState& state = m_main.state();
+    TreeState& state = m_host.state();
     state.setHitNode(view(), node);
     // Only a right click on a node leads to the context menu; any other press
     // drops a menu still pending from an earlier right press that never became a click.
@@ -309,10 +253,9 @@ void FoodTree::letterJump(QTreeWidgetItem* node, int keyCode)
 
 void FoodTree::onGotFocus()
 {
-    TreeState& state = m_main.state();
-    if (!m_main.foodEditor().resolvePendingFood())
+    if (!m_editor->resolvePendingFood())
         return;
-    state.activeTree = QStringLiteral("FOODS");
+    m_host.state().activeTree = QStringLiteral("FOODS");
     // The diet tree set the commands for its own nodes; they follow this
     // tree's selection again (no context menu: that waits for a click).
     refreshNode(view()->selectedNode());
@@ -320,7 +263,7 @@ void FoodTree::onGotFocus()
 
 void FoodTree::onDragStarting(QTreeWidgetItem* node, QString* data)
 {
-    TreeState& state = m_main.state();
+    TreeState& state = m_host.state();
     QTreeWidgetItem* selected = view()->selectedNode();
     state.dragKey = NodeTree::key(selected);
     state.dragTag = NodeTree::tag(selected);
@@ -336,7 +279,7 @@ void FoodTree::onDragStarting(QTreeWidgetItem* node, QString* data)
 void FoodTree::onDragFinished()
 {
     view()->setDropHighlight(nullptr);
-    m_main.tvwDiet->setDropHighlight(QModelIndex());
+    m_host.clearDietDropHighlight();
 }
 
 void FoodTree::onExpandedChanged(QTreeWidgetItem* node, bool expanded)
@@ -381,51 +324,34 @@ void FoodTree::moveFood(QTreeWidgetItem* food, QTreeWidgetItem* target)
 {
     const QString key = NodeTree::key(food);
     ensureGroupLoaded(target);
-    selectFoodRecord(key, kFoodItem);
-    Recordset& foods = m_main.context().dataSource().rsFoods;
-    if (!foods.hasCurrent())
-        return;
     const qint32 groupId = keyId(NodeTree::key(target));
-    try {
-        foods.edit();
-        foods.setValue(QStringLiteral("GroupId"), groupId);
-        foods.update();
-    } catch (const DataError& error) {
-        qWarning() << "moveFood:" << error.what();
-        foods.cancelUpdate();
-        m_main.context().reportError(QLatin1String(kUpdateFailed), error);
+    const std::optional<QString> name = m_catalogue.moveFood(keyId(key), groupId);
+    if (!name)
         return;
-    }
-    const QString name = foods.text(QStringLiteral("FoodName"));
     view()->removeNode(view()->node(key));
-    addFoodNode(groupId, keyId(key), name, false);
+    addFoodNode(groupId, keyId(key), *name, false);
 }
 
-void FoodTree::setClipboard(const FoodClipboard& item, bool fill)
+void FoodTree::setClipboard(const FoodClipboard& item)
 {
     m_clipboard = item;
-    m_foodClipboardFull = fill;
-    m_main.commands().setEnabled(Command::Paste, true);
+    m_foodClipboardFull = true;
+    m_host.commands().setEnabled(Command::Paste, true);
 }
 
-void FoodTree::copyFood(Recordset& recordset, bool fill)
+void FoodTree::copyFood()
 {
-    Recordset& foods = m_main.context().dataSource().rsFoods;
-    if (&recordset == &foods) {
-        // The row of the selected food, whatever moved rsFoods since the click.
-        QTreeWidgetItem* node = view()->selectedNode();
-        if (NodeTree::tag(node) != kFoodItem)
-            return;
-        selectFoodRecord(NodeTree::key(node), kFoodItem);
-    }
-    if (!recordset.hasCurrent())
+    // The row of the selected food, whatever moved rsFoods since the click.
+    QTreeWidgetItem* node = view()->selectedNode();
+    if (NodeTree::tag(node) != kFoodItem)
         return;
-    setClipboard(FoodClipboard::fromRecord(recordset), fill);
+    if (const std::optional<FoodClipboard> item = m_catalogue.copyFood(keyId(NodeTree::key(node))))
+        setClipboard(*item);
 }
 
 void FoodTree::pasteFood(std::optional<qint32> targetGroupId)
 {
-    if (!m_foodClipboardFull || !m_main.foodEditor().resolvePendingFood())
+    if (!m_foodClipboardFull || !m_editor->resolvePendingFood())
         return;
     NodeTree* tree = view();
     QTreeWidgetItem* group = nullptr;
@@ -441,29 +367,38 @@ void FoodTree::pasteFood(std::optional<qint32> targetGroupId)
     if (!group)
         return;
     ensureGroupLoaded(group);
-    OrvDataSource& ds = m_main.context().dataSource();
-    const std::optional<qint32> foodId = ds.getTableKey(QStringLiteral("FOODITEM"));
-    if (!foodId)
+    const qint32 groupId = keyId(NodeTree::key(group));
+    if (!m_catalogue.beginCopy(m_clipboard, groupId))
         return;
-    ds.rsFoods.addNew();
-    m_clipboard.writeCopy(ds.rsFoods, keyId(NodeTree::key(group)), *foodId);
-    TreeState& state = m_main.state();
+    TreeState& state = m_host.state();
     state.foodDataChanged = true;
     state.newFoodPending = true;
-    m_main.foodEditor().saveFoodData(true);
+    m_editor->saveFoodData(true);
+}
+
+bool FoodTree::addFood(qint32 groupId, const FoodCatalogue::Filler& fill)
+{
+    // The group's earlier foods are listed before the new one joins them.
+    ensureGroupLoaded(view()->node(groupKey(groupId)));
+    if (!m_catalogue.beginNewFood(fill))
+        return false;
+    TreeState& state = m_host.state();
+    state.foodDataChanged = true;
+    state.newFoodPending = true;
+    return m_editor->saveFoodData(true);
 }
 
 void FoodTree::copyToFavorites()
 {
     if (m_favoriteGroupId == 0)
         return;
-    copyFood(m_main.context().dataSource().rsFoods, true);
+    copyFood();
     if (!m_foodClipboardFull)
         return;
     pasteFood(m_favoriteGroupId);
     m_foodClipboardFull = false;
     // Nothing is left to paste, so Paste is not offered until the next Copy or Cut.
-    m_main.commands().setEnabled(Command::Paste, false);
+    m_host.commands().setEnabled(Command::Paste, false);
 }
 
 void FoodTree::removeAndSelectNeighbour(QTreeWidgetItem* node)
@@ -486,27 +421,16 @@ void FoodTree::removeFood(const QString& mode)
     if (NodeTree::tag(node) != kFoodItem)
         return;
     const bool cut = mode == QLatin1String("CUT");
-    AppContext& context = m_main.context();
-    if (!context.askYesNo(QStringLiteral("Are you sure you want to ") +
-                          (cut ? QStringLiteral("Cut") : QStringLiteral("Delete")) +
-                          QStringLiteral(" Food Item: ") + node->text(0)))
+    if (!m_host.context().askYesNo(QStringLiteral("Are you sure you want to ") +
+                                   (cut ? QStringLiteral("Cut") : QStringLiteral("Delete")) +
+                                   QStringLiteral(" Food Item: ") + node->text(0)))
         return;
-    selectFoodRecord(NodeTree::key(node), kFoodItem);
-    Recordset& foods = context.dataSource().rsFoods;
-    if (!foods.hasCurrent())
+    const std::optional<FoodClipboard> item = m_catalogue.removeFood(keyId(NodeTree::key(node)));
+    if (!item)
         return;
     // A cut fills the clipboard only once the row is really gone.
-    const FoodClipboard item = FoodClipboard::fromRecord(foods);
-    try {
-        foods.deleteCurrent();
-    } catch (const DataError& error) {
-        qWarning() << "removeFood:" << error.what();
-        context.reportError(QLatin1String(kDeleteFailed), error);
-        return;
-    }
     if (cut)
-        setClipboard(item, true);
-    foods.moveFirst();
+        setClipboard(*item);
     removeAndSelectNeighbour(node);
 }
 
@@ -516,37 +440,14 @@ void FoodTree::deleteFoodGroup(const QString& key)
     // Root groups hold the catalogue's structure and are never deleted.
     if (NodeTree::tag(node) != kGroup)
         return;
-    AppContext& context = m_main.context();
-    if (!context.askYesNo(QStringLiteral("Are you sure you want to Delete the '") + node->text(0) +
-                          QStringLiteral("' Food Group and all of its associated Food Items?")))
+    if (!m_host.context().askYesNo(QStringLiteral("Are you sure you want to Delete the '") + node->text(0) +
+                                   QStringLiteral("' Food Group and all of its associated Food Items?")))
         return;
     WaitCursor wait;
-    OrvDataSource& ds = context.dataSource();
-    selectGroupRecord(key);
-    if (!ds.rsGroups.hasCurrent())
+    const std::optional<bool> deleted = m_catalogue.deleteGroup(keyId(key));
+    if (!deleted)
         return;
-    bool deleted = false;
-    try {
-        Transaction transaction(ds);
-        // A failed statement here is fatal and ends the run; the transaction then rolls back.
-        if (!ds.cmdDeleteFoods(keyId(key)))
-            return;
-        ds.rsGroups.deleteCurrent();
-        transaction.commit();
-        deleted = true;
-    } catch (const DataError& error) {
-        qWarning() << "deleteFoodGroup:" << error.what();
-        context.reportError(QLatin1String(kDeleteFailed), error);
-    }
-    // The foods' recordset no longer matches the table after the deletion,
-    // and neither recordset does after a rollback.
-    ds.rsFoods.close();
-    if (!ds.cmdFoods())
-        return;
-    if (!deleted) {
-        ds.rsGroups.close();
-        if (!ds.cmdGroups())
-            return;
+    if (!*deleted) {
         refreshNode(view()->selectedNode());
         view()->setFocus();
         return;
@@ -569,25 +470,10 @@ void FoodTree::newFoodGroup()
         parent = node->parent();
     if (!parent)
         return;
-    AppContext& context = m_main.context();
-    OrvDataSource& ds = context.dataSource();
-    const std::optional<qint32> groupId = ds.getTableKey(QStringLiteral("FOODGROUP"));
+    const QString caption = QStringLiteral("New Food Group");
+    const std::optional<qint32> groupId = m_catalogue.addGroup(keyId(NodeTree::key(parent)), caption);
     if (!groupId)
         return;
-    const QString caption = QStringLiteral("New Food Group");
-    try {
-        ds.rsGroups.addNew();
-        ds.rsGroups.setValue(QStringLiteral("GroupId"), *groupId);
-        ds.rsGroups.setValue(QStringLiteral("GroupName"), caption);
-        ds.rsGroups.setValue(QStringLiteral("ParentGroup"), keyId(NodeTree::key(parent)));
-        ds.rsGroups.setValue(QStringLiteral("GroupTag"), kGroup);
-        ds.rsGroups.update();
-    } catch (const DataError& error) {
-        qWarning() << "newFoodGroup:" << error.what();
-        ds.rsGroups.cancelUpdate();
-        context.reportError(QLatin1String(kUpdateFailed), error);
-        return;
-    }
     QTreeWidgetItem* group =
         tree->addNode(parent, groupKey(*groupId), caption, QStringLiteral("GroupClosed"), kGroup);
     tree->selectNode(group);
@@ -611,38 +497,45 @@ void FoodTree::renameNode(const QString& key, const QString& newText)
     QTreeWidgetItem* node = tree->node(key);
     if (!node)
         return;
-    AppContext& context = m_main.context();
-    OrvDataSource& ds = context.dataSource();
     if (NodeTree::tag(node) != kFoodItem) {
-        selectGroupRecord(key);
-        Recordset& groups = ds.rsGroups;
-        if (!groups.hasCurrent())
-            return;
-        try {
-            groups.edit();
-            groups.setValue(QStringLiteral("GroupName"), newText.left(kGroupNameLength));
-            groups.update();
-        } catch (const DataError& error) {
-            qWarning() << "renameNode:" << error.what();
-            groups.cancelUpdate();
-            context.reportError(QLatin1String(kUpdateFailed), error);
-            return;
-        }
-        tree->setCaption(node, groups.text(QStringLiteral("GroupName")));
+        if (const std::optional<QString> name = m_catalogue.renameGroup(keyId(key), newText))
+            tree->setCaption(node, *name);
         return;
     }
-    FoodItemEditor& editor = m_main.foodEditor();
-    if (!editor.resolvePendingFood()) {
+    if (!m_editor->resolvePendingFood()) {
         // The commit of a rename that reached us while the editor opened.
-        editor.afterEditing([this, key, newText] { renameNode(key, newText); });
+        m_editor->afterEditing([this, key, newText] { renameNode(key, newText); });
         return;
     }
-    selectFoodRecord(key, kFoodItem);
-    Recordset& foods = ds.rsFoods;
-    if (!foods.hasCurrent())
+    if (!m_catalogue.beginRename(keyId(key), newText))
         return;
-    foods.edit();
-    foods.setValue(QStringLiteral("FoodName"), newText.left(kFoodNameLength));
-    m_main.state().foodDataChanged = true;
-    m_main.foodEditor().saveFoodData(true);
+    m_host.state().foodDataChanged = true;
+    m_editor->saveFoodData(true);
+}
+
+NameSearch FoodTree::findName(const QString& text, bool continuing)
+{
+    return m_catalogue.find(text, continuing);
+}
+
+bool FoodTree::showMatch()
+{
+    const std::optional<CatalogueFood> match = m_catalogue.current();
+    if (!match)
+        return false;
+    ensureGroupLoaded(m_view->node(groupKey(match->row.groupId)));
+    QTreeWidgetItem* node = m_view->node(foodKey(match->row.foodId));
+    if (!node)
+        return false;
+    m_view->selectNode(node);
+    foodNodeClick(node);
+    m_view->setFocus();
+    return true;
+}
+
+void FoodTree::restorePosition()
+{
+    QTreeWidgetItem* node = m_view->selectedNode();
+    selectFoodRecord(NodeTree::key(node), NodeTree::tag(node));
+    m_view->setFocus();
 }

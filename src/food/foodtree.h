@@ -1,30 +1,57 @@
 #pragma once
 
-#include "data/recordset.h"
+#include "food/findtarget.h"
+#include "food/foodcatalogue.h"
 #include "food/foodclipboard.h"
 #include "widgets/nodetree.h"
 
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <optional>
 
-class MainWindow;
+class AppContext;
+class CommandSet;
+class FoodItemEditor;
 class QKeyEvent;
 class QTreeWidgetItem;
+struct TreeState;
+
+// What the food tree needs from the window around it.
+class FoodTreeHost
+{
+public:
+    virtual ~FoodTreeHost() = default;
+    virtual AppContext& context() = 0;
+    virtual CommandSet& commands() = 0;
+    virtual TreeState& state() = 0;
+    // The context menu, at the pointer (or below the node chosen from the keyboard).
+    virtual void showPopupMenu() = 0;
+    virtual void setStatusPanel1(const QString& text, const QString& tip) = 0;
+    // A double-click on a food: one serving of the food rsFoods stands on to the diet log.
+    virtual void logSelectedFood() = 0;
+    // A drag from the food tree is over: the diet tree shows no drop target.
+    virtual void clearDietDropHighlight() = 0;
+};
 
 // The food catalogue tree of the main window (tvwFood): groups and food items,
 // foods loaded per group on first use, the node-click processing that keeps
 // rsFoods on the selected food and sets the edit commands, the keyboard and
 // the drag of a food; and the changes a user makes to the catalogue from the
-// tree (new group, rename, delete, cut/copy/paste, favourites, drag to move).
-class FoodTree : public QObject, public NodeTree::DropHandler
+// tree (new group, rename, delete, cut/copy/paste, favourites, drag to move),
+// each done by the FoodCatalogue and then shown node by node.
+class FoodTree : public QObject, public NodeTree::DropHandler, public FindTarget
 {
     Q_OBJECT
 
 public:
-    explicit FoodTree(MainWindow& main);
+    FoodTree(FoodTreeHost& host, NodeTree* view);
+    ~FoodTree() override;
 
-    NodeTree* view() const;
+    NodeTree* view() const { return m_view; }
+    FoodTreeHost& host() { return m_host; }
+    FoodCatalogue& catalogue() { return m_catalogue; }
+    FoodItemEditor& editor() { return *m_editor; }
 
     void loadFoodTree();
     void loadGroupFoods(qint32 groupId);
@@ -32,9 +59,6 @@ public:
     void ensureGroupLoaded(QTreeWidgetItem* group);
     void addFoodNode(qint32 groupId, qint32 foodId, const QString& foodName, bool bulk);
     void selectFoodRecord(const QString& key, const QString& tag);
-    void selectGroupRecord(const QString& key);
-    int groupListIndex(qint32 groupId);
-    QString groupName(qint32 groupId);
     // The node-click processing: positions rsFoods, sets the commands and the
     // status bar for the node, then shows a pending context menu.
     void foodNodeClick(QTreeWidgetItem* node);
@@ -48,9 +72,13 @@ public:
     void newFoodGroup();
     void deleteFoodGroup(const QString& key);
     void removeFood(const QString& mode);
-    void copyFood(Recordset& recordset, bool fill);
+    // Copies the selected food to the clipboard.
+    void copyFood();
     void pasteFood(std::optional<qint32> targetGroupId = std::nullopt);
     void copyToFavorites();
+    // Stores a new food in a group (listing the group's foods first), filled
+    // in by fill, and shows it selected; false when it was not stored.
+    bool addFood(qint32 groupId, const FoodCatalogue::Filler& fill);
     void startRename();
     // Commits the in-place edit of a node's caption.
     void renameNode(const QString& key, const QString& newText);
@@ -62,8 +90,10 @@ public:
     bool acceptsEmptySpace(NodeTree* tree, const QString& dragText) override;
     void drop(NodeTree* tree, QTreeWidgetItem* target, const QString& dragText) override;
 
-    static constexpr int kGroupNameLength = 60;
-    static constexpr int kFoodNameLength = 200;
+    // Find over the foods.
+    NameSearch findName(const QString& text, bool continuing) override;
+    bool showMatch() override;
+    void restorePosition() override;
 
     // The node vocabulary: tags, and keys "G" + GroupId and "F" + FoodId.
     static inline const QString kGroupRoot = QStringLiteral("GROUPROOT");
@@ -84,7 +114,7 @@ private:
     void onExpandedChanged(QTreeWidgetItem* node, bool expanded);
     void letterJump(QTreeWidgetItem* node, int keyCode);
     void collapseParent(QTreeWidgetItem* node);
-    void setClipboard(const FoodClipboard& item, bool fill);
+    void setClipboard(const FoodClipboard& item);
     void moveFood(QTreeWidgetItem* food, QTreeWidgetItem* target);
     // Removes a food or group node and selects the node above it (its parent
     // when it was the first child).
@@ -92,7 +122,10 @@ private:
     // The food node a drag carries ("F" and the id), nullptr for anything else.
     QTreeWidgetItem* draggedFood(const QString& dragText) const;
 
-    MainWindow& m_main;
+    FoodTreeHost& m_host;
+    NodeTree* m_view;
+    FoodCatalogue m_catalogue;
+    std::unique_ptr<FoodItemEditor> m_editor;
     qint32 m_favoriteGroupId = 0;
     bool m_foodClipboardFull = false;
     FoodClipboard m_clipboard;

@@ -71,10 +71,9 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     buildPanes();
     buildMenus();
     buildToolbar();
-    m_foodTree = std::make_unique<FoodTree>(*this);
-    m_foodEditor = std::make_unique<FoodItemEditor>(*this);
+    m_foodTree = std::make_unique<FoodTree>(*this, tvwFood);
     m_dietTree = std::make_unique<DietTree>(*this, tvwDiet);
-    m_finder = std::make_unique<FindController>(*this);
+    m_finder = std::make_unique<FindController>(m_context, this, foodEditor(), *m_foodTree, *m_dietTree);
     m_reports = std::make_unique<ReportLauncher>(context, m_commands, this);
     connectCommands();
 
@@ -153,7 +152,7 @@ void MainWindow::buildMenus()
         ->setObjectName(QStringLiteral("mnuFileExport"));
     file->addAction(QStringLiteral("&Import Data..."), this, [this] {
             // A pending food edit is stored (or dropped) first: the trees are read again after an import.
-            m_foodEditor->resolvePendingFood();
+            foodEditor().resolvePendingFood();
             DataTransfer::importData(m_context, this, [this] { return reloadDatabase(); });
         })->setObjectName(QStringLiteral("mnuFileImport"));
     file->addSeparator();
@@ -333,10 +332,10 @@ void MainWindow::connectCommands()
     };
     on(Command::Exit, [this] { close(); });
     on(Command::NewFoodGroup, [this] { m_foodTree->newFoodGroup(); });
-    on(Command::NewFoodItem, [this] { m_foodEditor->newFoodItem(); });
+    on(Command::NewFoodItem, [this] { foodEditor().newFoodItem(); });
     on(Command::DietDetails, [this] { m_dietTree->showDietTotals(); });
     on(Command::DietEntry, [this] { editDietEntry(); });
-    on(Command::FoodDetails, [this] { m_foodEditor->showFoodDetails(); });
+    on(Command::FoodDetails, [this] { foodEditor().showFoodDetails(); });
     on(Command::FoodFav, [this] { m_foodTree->copyToFavorites(); });
     on(Command::FoodBuilder, [this] { sendFoodToBuilder(); });
     on(Command::ToolsFoodBuilder, [this] { toolsFoodBuilder(); });
@@ -367,7 +366,7 @@ bool MainWindow::load()
     dtDatePick->setDate(QDate::currentDate());
     m_loaded = loadDatabase();
     if (m_loaded)
-        m_foodBuilder = new FoodBuilderWindow(*this);
+        m_foodBuilder = new FoodBuilderWindow(m_context, *m_foodTree, this);
     return m_loaded;
 }
 
@@ -426,9 +425,22 @@ void MainWindow::showPopupMenu(const QPoint& globalPos)
     mnuPop_RTB->popup(globalPos);
 }
 
+void MainWindow::logSelectedFood()
+{
+    // One serving of the food's own serving: exactly the food's values.
+    if (const std::optional<CatalogueFood> chosen = m_foodTree->catalogue().current())
+        m_dietTree->addDietEntry(1.0, dtDatePick->date(), {chosen->servingSize, chosen->measureNo, chosen->grams},
+                                 chosenMealKey());
+}
+
+void MainWindow::clearDietDropHighlight()
+{
+    tvwDiet->setDropHighlight(QModelIndex());
+}
+
 void MainWindow::settlePendingFood()
 {
-    m_foodEditor->resolvePendingFood();
+    foodEditor().resolvePendingFood();
 }
 
 QDate MainWindow::pickedDate()
@@ -450,7 +462,8 @@ std::optional<LoggedFood> MainWindow::food(const QString& foodKey)
         if (!foods.hasCurrent() ||
             (!foodKey.isEmpty() && foods.integer(QStringLiteral("FoodId")) != foodKey.mid(1).toInt()))
             return std::nullopt;
-        return LoggedFood::fromRecord(foods, m_foodTree->groupName(foods.integer(QStringLiteral("GroupId"))));
+        return LoggedFood::fromRecord(
+            foods, m_foodTree->catalogue().groupName(foods.integer(QStringLiteral("GroupId"))));
     } catch (const DataError& error) {
         qWarning() << "food" << foodKey << error.what();
         return std::nullopt;
@@ -476,7 +489,7 @@ void MainWindow::focusFoodTree()
 void MainWindow::editCopy()
 {
     if (m_state.activeTree == QLatin1String("FOODS"))
-        m_foodTree->copyFood(m_context.dataSource().rsFoods, true);
+        m_foodTree->copyFood();
     else
         m_dietTree->editCopy();
 }
@@ -529,7 +542,7 @@ void MainWindow::sendFoodToBuilder()
     QTreeWidgetItem* node = tvwFood->selectedNode();
     if (!m_foodBuilder || NodeTree::tag(node) != FoodTree::kFoodItem)
         return;
-    m_foodEditor->resolvePendingFood();
+    foodEditor().resolvePendingFood();
     // The row of the selected food, whatever moved rsFoods since the click.
     m_foodTree->selectFoodRecord(NodeTree::key(node), FoodTree::kFoodItem);
     const Recordset& foods = m_context.dataSource().rsFoods;
@@ -648,7 +661,7 @@ void MainWindow::restoreFrom(const QString& path)
 {
     // A pending food edit belongs to the database in use: it is stored (or
     // dropped, as the user says) before that database is replaced.
-    m_foodEditor->resolvePendingFood();
+    foodEditor().resolvePendingFood();
     std::optional<WaitCursor> wait;
     Backups::RestoreHooks hooks;
     hooks.busy = [&wait](bool working) {
@@ -764,7 +777,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     if (!m_context.shutDownRequested()) {
-        m_foodEditor->resolvePendingFood();
+        foodEditor().resolvePendingFood();
         // Unsaved builder entries are saved or let go first; a failed save keeps the program running.
         if (m_foodBuilder && !m_foodBuilder->queryClose()) {
             event->ignore();

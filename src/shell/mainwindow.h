@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diet/diettree.h"
+#include "food/foodtree.h"
 #include "widgets/commandset.h"
 #include "widgets/treestate.h"
 
@@ -12,7 +13,6 @@ class DietView;
 class FoodBuilderWindow;
 class FindController;
 class FoodItemEditor;
-class FoodTree;
 class NodeTree;
 class QComboBox;
 class QDateEdit;
@@ -24,8 +24,9 @@ class ReportLauncher;
 
 // The program's main window: the food tree above, the diet tree below, the
 // menus, toolbar, context menu and status bar, and the routing of the shared
-// edit commands to the tree that last had the focus.
-class MainWindow : public QMainWindow, public DietTreeHost
+// edit commands to the tree that last had the focus. Its parts meet through
+// the hosts they are given (FoodTreeHost, DietTreeHost), never through it.
+class MainWindow : public QMainWindow, public FoodTreeHost, public DietTreeHost
 {
     Q_OBJECT
 
@@ -46,31 +47,11 @@ public:
     AppContext& context() override { return m_context; }
     CommandSet& commands() override { return m_commands; }
     TreeState& state() override { return m_state; }
-    FoodTree& foodTree() { return *m_foodTree; }
-    FoodItemEditor& foodEditor() { return *m_foodEditor; }
-    DietTree& dietTree() { return *m_dietTree; }
-    FindController& finder() { return *m_finder; }
-    // The food builder, made by the load (nullptr before).
-    FoodBuilderWindow* foodBuilder() const { return m_foodBuilder; }
     // The launches of the reports and the graph.
     ReportLauncher& reports() { return *m_reports; }
 
-    // Controls other parts of the program work with.
-    NodeTree* tvwFood = nullptr;
-    DietView* tvwDiet = nullptr;
-    QGroupBox* frameFood = nullptr;
-    QLabel* txtActivity = nullptr;
-    QDateEdit* dtDatePick = nullptr;
-    QComboBox* cmbMeal = nullptr;
-    QAction* cmbMealAction = nullptr; // shows or hides cmbMeal on the toolbar
-    QLabel* statusPanel1 = nullptr;
-    QLabel* statusPanel2 = nullptr;
-    QMenu* mnuPop_RTB = nullptr;
-    QAction* mnuFileBackUp = nullptr;
-    QAction* mnuFileRestore = nullptr;
-
     // Shows the context menu at the pointer, or at a place on the screen.
-    void showPopupMenu();
+    void showPopupMenu() override;
     void showPopupMenu(const QPoint& globalPos) override;
     // Status bar panel 1 (serving size of the selected food) and its tip.
     void setStatusPanel1(const QString& text, const QString& tip) override;
@@ -110,6 +91,10 @@ public:
     void helpSearch();
     void helpAbout();
 
+    // What the food tree asks of the window.
+    void logSelectedFood() override;
+    void clearDietDropHighlight() override;
+
     // What the diet tree asks of the window.
     void settlePendingFood() override;
     QDate pickedDate() override;
@@ -124,6 +109,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Tests reach the window's parts through it.
+    friend class MainWindowProbe;
+
+    FoodTree& foodTree() { return *m_foodTree; }
+    FoodItemEditor& foodEditor() { return m_foodTree->editor(); }
+    DietTree& dietTree() { return *m_dietTree; }
+    FindController& finder() { return *m_finder; }
+    // The food builder, made by the load (nullptr before).
+    FoodBuilderWindow* foodBuilder() const { return m_foodBuilder; }
+
     void buildMenus();
     void buildToolbar();
     void buildPanes();
@@ -138,8 +133,19 @@ private:
     AppContext& m_context;
     CommandSet m_commands;
     TreeState m_state;
+    NodeTree* tvwFood = nullptr;
+    DietView* tvwDiet = nullptr;
+    QGroupBox* frameFood = nullptr;
+    QLabel* txtActivity = nullptr;
+    QDateEdit* dtDatePick = nullptr;
+    QComboBox* cmbMeal = nullptr;
+    QAction* cmbMealAction = nullptr; // shows or hides cmbMeal on the toolbar
+    QLabel* statusPanel1 = nullptr;
+    QLabel* statusPanel2 = nullptr;
+    QMenu* mnuPop_RTB = nullptr;
+    QAction* mnuFileBackUp = nullptr;
+    QAction* mnuFileRestore = nullptr;
     std::unique_ptr<FoodTree> m_foodTree;
-    std::unique_ptr<FoodItemEditor> m_foodEditor;
     std::unique_ptr<DietTree> m_dietTree;
     std::unique_ptr<FindController> m_finder;
     FoodBuilderWindow* m_foodBuilder = nullptr; // a window of its own, owned as a child

@@ -4,11 +4,9 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
@@ -270,8 +268,7 @@ void NodeTree::mousePressEvent(QMouseEvent* event)
 {
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
     m_hitNode = item;
-    m_pressButton = event->button();
-    m_pressPos = event->position().toPoint();
+    m_drag.press(event->position().toPoint());
     m_clickPending = item != nullptr;
     emit nodeMouseDown(item, event->button());
     // The click itself is reported at release; selecting the node is left to the view.
@@ -282,26 +279,41 @@ void NodeTree::mousePressEvent(QMouseEvent* event)
 
 void NodeTree::mouseMoveEvent(QMouseEvent* event)
 {
-    const bool held = event->buttons() & (Qt::LeftButton | Qt::RightButton);
-    if (!held || m_dragging)
-        return;
-    if ((event->position().toPoint() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
-        return;
-    QTreeWidgetItem* source = m_hitNode;
+    m_drag.move(event, m_hitNode ? indexFromItem(m_hitNode) : QModelIndex());
+}
+
+QString NodeTree::dragText(const QModelIndex& index)
+{
+    QTreeWidgetItem* source = itemFromIndex(index);
     if (!source || !m_draggableTags.contains(tag(source)))
-        return;
+        return QString();
     QString data = key(source);
     emit dragStarting(source, &data);
-    if (data.isEmpty())
-        return;
-    m_dragging = true;
-    m_clickPending = false;
-    auto* mime = new QMimeData();
-    mime->setText(data);
-    auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
-    drag->exec(Qt::CopyAction, Qt::CopyAction);
-    m_dragging = false;
+    if (!data.isEmpty())
+        m_clickPending = false;
+    return data;
+}
+
+bool NodeTree::allowsDrop(const QModelIndex& index, const QString& text)
+{
+    if (!m_dropHandler)
+        return false;
+    QTreeWidgetItem* target = itemFromIndex(index);
+    return target ? m_dropHandler->canDropOn(this, target, text) : m_dropHandler->acceptsEmptySpace(this, text);
+}
+
+void NodeTree::dropOn(const QModelIndex& target, const QString& text)
+{
+    m_dropHandler->drop(this, itemFromIndex(target), text);
+}
+
+void NodeTree::showDropTarget(const QModelIndex& target)
+{
+    setDropHighlight(itemFromIndex(target));
+}
+
+void NodeTree::dragEnded()
+{
     emit dragFinished();
 }
 
@@ -388,52 +400,24 @@ void NodeTree::currentChanged(const QModelIndex& current, const QModelIndex& pre
         emit nodeClick(item);
 }
 
-bool NodeTree::handleDrag(QDropEvent* event, bool drop)
-{
-    const QString text = event->mimeData()->text();
-    QTreeWidgetItem* target = itemAt(event->position().toPoint());
-    bool allowed = false;
-    if (m_dropHandler && event->mimeData()->hasText()) {
-        allowed = target ? m_dropHandler->canDropOn(this, target, text) : m_dropHandler->acceptsEmptySpace(this, text);
-    }
-    if (!drop)
-        setDropHighlight(allowed && target ? target : nullptr);
-    if (allowed) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        if (drop)
-            m_dropHandler->drop(this, target, text);
-    } else {
-        event->ignore();
-    }
-    return allowed;
-}
-
 void NodeTree::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasText()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        handleDrag(event, false);
-        event->accept(); // keep receiving moves over other nodes
-    } else {
-        event->ignore();
-    }
+    m_drag.enter(event);
 }
 
 void NodeTree::dragMoveEvent(QDragMoveEvent* event)
 {
     QTreeWidget::dragMoveEvent(event); // scrolls near the edges
-    handleDrag(event, false);
+    m_drag.moveOver(event);
 }
 
 void NodeTree::dragLeaveEvent(QDragLeaveEvent* event)
 {
     QTreeWidget::dragLeaveEvent(event);
-    setDropHighlight(nullptr);
+    m_drag.leave();
 }
 
 void NodeTree::dropEvent(QDropEvent* event)
 {
-    handleDrag(event, true);
+    m_drag.drop(event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/treedragdrop.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QTreeWidget>
@@ -15,7 +17,7 @@ class QDrag;
 // owner through signals and the DropHandler, and does nothing of its own
 // beyond drawing, selecting and scrolling. The context-menu key (or
 // Shift+F10) is reported as a right click on the selected node.
-class NodeTree : public QTreeWidget
+class NodeTree : public QTreeWidget, private TreeDragDrop::Nodes
 {
     Q_OBJECT
 
@@ -117,14 +119,16 @@ protected:
 private:
     void forget(QTreeWidgetItem* item);
     void menuFromKeyboard();
-    bool handleDrag(QDropEvent* event, bool drop);
+    QString dragText(const QModelIndex& source) override;
+    bool allowsDrop(const QModelIndex& target, const QString& text) override;
+    void dropOn(const QModelIndex& target, const QString& text) override;
+    void showDropTarget(const QModelIndex& target) override;
+    void dragEnded() override;
 
     QHash<QString, QTreeWidgetItem*> m_nodes;
     QTreeWidgetItem* m_hitNode = nullptr;
     QTreeWidgetItem* m_dropHighlight = nullptr;
-    Qt::MouseButton m_pressButton = Qt::NoButton;
-    QPoint m_pressPos;
-    bool m_dragging = false;
+    TreeDragDrop m_drag{this, *this};
     bool m_clickPending = false;
     bool m_silentSelect = false;
     int m_bulk = 0;

@@ -1,7 +1,6 @@
 #include "../food/foodtestsupport.h"
 
 #include "builder/foodbuilderwindow.h"
-#include "shell/mainwindow.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

@@ -21,7 +21,7 @@ class FoodWindow
 protected:
     std::unique_ptr<MainWindowFixture> f;
 
-    MainWindow& w() { return f->main(); }
+    MainWindowProbe& w() { return f->main(); }
     NodeTree* tree() { return w().tvwFood; }
     QTreeWidgetItem* node(const QString& key) { return tree()->node(key); }
     ScriptedPrompts& prompts() { return f->prompts(); }

@@ -4,15 +4,14 @@
 #include "diet/dietview.h"
 #include "food/findcontroller.h"
 #include "food/finddialog.h"
-#include "shell/mainwindow.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QRadioButton>
 
 // Find and Find Next through the Edit menu and the find window: matching,
-// continuing, wrapping, switching the target, opening what holds a match,
-// and patterns.
+// continuing, wrapping, switching the target, and opening what holds a
+// match (the patterns are the catalogue's, tested there).
 class FindTest : public QObject, FoodWindow
 {
     Q_OBJECT
@@ -109,42 +108,6 @@ private slots:
         find("", false); // an empty diet log
         QCOMPARE(noMatchBoxes(), 3);
         QVERIFY(!w().tvwDiet->selectedNode().isValid());
-    }
-
-    // Pattern characters keep their meaning, quotes, % and _ are plain, and a
-    // text that is no pattern is looked for as it stands; in both searches.
-    void patternsKeepTheirMeaning_data()
-    {
-        QTest::addColumn<QString>("name"); // found by the row's tag, the only food that matches it
-        QTest::newRow("ch?cken") << "Chicken soup";
-        QTest::newRow("'b") << "O'Brien potatoes";
-        QTest::newRow("# chili") << "#1 chili";
-        QTest::newRow("[pq]uinoa") << "Quinoa, cooked";
-        QTest::newRow("[d") << "[Draft] soup";
-        QTest::newRow("100%") << "100% juice";
-        QTest::newRow("_") << "snack_pack";
-    }
-    void patternsKeepTheirMeaning()
-    {
-        QFETCH(QString, name);
-        const QString text = QTest::currentDataTag();
-        f->test.exec(
-            "INSERT INTO FoodItem (FoodId, FoodName, GroupId, ServingSize) VALUES (70000, ?, 20, '1 each')",
-            {name});
-        f->test.addDietRow("USER1", QDate(2003, 5, 12), "", "Toast");
-        const qint32 entry = f->test.addDietRow("USER1", QDate(2003, 5, 13), "", name);
-        load();
-        find(text);
-        QCOMPARE(selected(), "F70000");
-        run(Command::FindNext); // the only match, selected again
-        QCOMPARE(selected(), "F70000");
-        find(text, false);
-        QCOMPARE(dietSelected(), QString("D%1").arg(entry));
-        run(Command::FindNext);
-        QCOMPARE(dietSelected(), QString("D%1").arg(entry));
-        find("*"); // any name: the first food
-        QCOMPARE(selected(), "F60001");
-        QCOMPARE(noMatchBoxes(), 0);
     }
 };
 

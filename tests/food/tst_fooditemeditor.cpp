@@ -2,7 +2,6 @@
 
 #include "food/findcontroller.h"
 #include "food/fooditemeditor.h"
-#include "shell/mainwindow.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -24,7 +24,7 @@ MainWindowFixture::~MainWindowFixture()
 
 void MainWindowFixture::load()
 {
-    window = std::make_unique<MainWindow>(test.ctx());
+    window = std::make_unique<MainWindowProbe>(test.ctx());
     test.ctx().unloadMainWindow = [this] {
         ++test.shutDowns;
         window->unload();

@@ -2,7 +2,7 @@
 
 #include "fixture.h"
 #include "modalguard.h"
-#include "shell/mainwindow.h"
+#include "mainwindowprobe.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -16,9 +16,9 @@ public:
     ~MainWindowFixture();
 
     TestContext test;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<MainWindowProbe> window;
 
-    MainWindow& main() { return *window; }
+    MainWindowProbe& main() { return *window; }
     AppContext& ctx() { return test.ctx(); }
     ScriptedPrompts& prompts() { return test.prompts; }
 

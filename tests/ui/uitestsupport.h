@@ -24,7 +24,7 @@ class MainWindowTest : public QObject
 protected:
     std::unique_ptr<MainWindowFixture> f;
 
-    MainWindow& w() { return f->main(); }
+    MainWindowProbe& w() { return f->main(); }
     QAction* action(const QString& name) { return w().findChild<QAction*>(name); }
 
     // Loads the window and shows it, so that clicks, keys and focus behave as on a screen.
