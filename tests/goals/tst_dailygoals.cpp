@@ -118,19 +118,6 @@ private slots:
         QTEST(DailyGoals::shareText(total, g), "share");
         QTEST(DailyGoals::note(total, g), "note");
     }
-
-    // The report's columns and the graph's choices: Calories, Fat, Cholesterol,
-    // Sodium, Carbohydrate, Protein, Other1, Other2.
-    void reportOrder()
-    {
-        DailyGoals::Goals goals;
-        for (int n = 0; n < kNutrientCount; ++n)
-            goals[n] = n + 1;
-        QStringList ordered;
-        for (const std::optional<double>& goal : DailyGoals(goals).inReportOrder())
-            ordered << DailyGoals::text(goal);
-        QCOMPARE(ordered, (QStringList{"4", "1", "6", "5", "3", "2", "7", "8"}));
-    }
 };
 
 QTEST_GUILESS_MAIN(DailyGoalsTest)
