@@ -18,7 +18,6 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("written");
-        QTest::newRow("plain") << "Apples" << "Apples";
         QTest::newRow("empty") << "" << "";
         QTest::newRow("blanks alone") << "  " << "";
         QTest::newRow("indented") << "   [1 cup]" << "   [1 cup]";

@@ -287,12 +287,10 @@ private slots:
         QTest::newRow("half to even") << ReportFormat::nutrient(12.25) << "12.2";
         QTest::newRow("no minus zero") << ReportFormat::nutrient(-0.04) << "0.0";
         QTest::newRow("large total") << ReportFormat::nutrient(10950000) << "10950000.0";
-        QTest::newRow("time") << ReportFormat::time(QDateTime(QDate(2003, 5, 4), QTime(0, 5))) << "12:05 AM";
         // Shares of the calories from fat (carbohydrate, protein) when the
         // macronutrients give none, and when there are no calories.
         QTest::newRow("share: E = 0") << ReportFormat::share(CalorieShares::of(50, 0, 0, 0).fat) << "0.0%";
         QTest::newRow("share: no calories") << ReportFormat::share(CalorieShares::of(0, 5, 10, 5).protein) << "0.0%";
-        QTest::newRow("value: negative") << ReportFormat::snapshotValue(-3.0, 6) << "-3";
         QTest::newRow("value: zero") << ReportFormat::snapshotValue(0.0, 2) << " 0";
         QTest::newRow("value: huge") << ReportFormat::snapshotValue(1e16, 2) << " 1E+16";
         QTest::newRow("value: no number") << ReportFormat::snapshotValue(qInf(), 2) << "invalid";
