@@ -49,7 +49,6 @@ private slots:
         using Changes = QList<BuilderServing>;
         const BuilderServing ounce{"1 oz", 1, 28.35, 2}, gram100{"100 g", 3, 100, 1};
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QTest::newRow("28.35 g measure, 2 servings: 10 x 28.35 / 100 x 2") << 100.0 << Changes{ounce} << O::Done << 5.67;
         QTest::newRow("to another measure and back") << 100.0 << Changes{ounce, gram100} << O::Done << 10.0;
         QTest::newRow("the size text decides what is a change")
             << 100.0 << Changes{{"100 g", 9, 50, 1}} << O::Unchanged << 10.0;

@@ -37,7 +37,9 @@ private slots:
     void init() { t = std::make_unique<TestContext>(); }
     void cleanup() { t.reset(); }
 
-    void daysAreCountedNotDated()
+    // The user's days in the range, in date order, each nutrient summed over the day's entries. (That days
+    // a week apart are still neighbours, numbered 1 and 2, is checked with the window's day labels.)
+    void sumsOfEachDayInTheRange()
     {
         // Fat f gives Protein 2f, Carbohydrate 3f, Calorie 4f, Sodium 5f, Cholesterol 6f, Other1 7f, Other2 8f.
         t->addDietRow("USER1", QDate(2003, 5, 20), "MEAL0", "Egg", 2);
@@ -46,9 +48,6 @@ private slots:
         t->addDietRow("USER2", QDate(2003, 5, 15), "", "Coffee", 9);
         t->addDietRow("USER1", QDate(2003, 6, 1), "", "Late", 9);
         const DietGraphData data = graph();
-        // A week apart, and still neighbours.
-        QCOMPARE(data.labels(), (QStringList{"1 ", "2 "}));
-        QCOMPARE((QList<QDate>{data.date(0), data.date(1)}), (QList<QDate>{{2003, 5, 13}, {2003, 5, 20}}));
         const QList<QList<QVariant>> expected = {{6.0, 8.0},  {1.5, 2.0},   {9.0, 12.0},  {7.5, 10.0},
                                                  {4.5, 6.0},  {3.0, 4.0},   {10.5, 14.0}, {12.0, 16.0}};
         for (int n = 0; n < DietGraphData::kNutrients; ++n)

@@ -216,7 +216,6 @@ private slots:
     {
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("number");
-        QTest::newRow("no image list") << "images" << "91 ";
         QTest::newRow("picture not in the list") << "picture" << "35601 ";
         QTest::newRow("printer fails at a new page") << "page" << "482 ";
     }
@@ -231,8 +230,6 @@ private slots:
         if (failure == "picture")
             list.addRow({"row x"}, false, "no such picture");
         auto printer = printerFor(surface, list);
-        if (failure == "images")
-            printer->imageList = nullptr;
         if (failure == "page")
             surface.beforeOp = [](const PrintOp& op) {
                 if (op.kind == PrintOp::Kind::NewPage)

