@@ -3,6 +3,7 @@
 #include "diet/dietclipboard.h"
 #include "diet/dietlog.h"
 #include "diet/dietview.h"
+#include "widgets/treehost.h"
 #include "food/findtarget.h"
 
 #include <QDate>
@@ -17,17 +18,12 @@ class DietTreeModel;
 struct TreeState;
 
 // What the diet tree needs from the window around it.
-class DietTreeHost
+class DietTreeHost : public TreeHost
 {
 public:
-    virtual ~DietTreeHost() = default;
-    virtual AppContext& context() = 0;
-    virtual CommandSet& commands() = 0;
-    virtual TreeState& state() = 0;
     // Settles a change to the current food that is not stored yet.
     virtual void settlePendingFood() = 0;
     virtual void showPopupMenu(const QPoint& globalPos) = 0;
-    virtual void setStatusPanel1(const QString& text, const QString& tip) = 0;
     // The day and the meal label ("" for none) chosen for food added by a double-click.
     virtual QDate pickedDate() = 0;
     virtual QString pickedMealLabel() = 0;

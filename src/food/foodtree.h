@@ -4,6 +4,7 @@
 #include "food/foodcatalogue.h"
 #include "food/foodclipboard.h"
 #include "widgets/nodetree.h"
+#include "widgets/treehost.h"
 
 #include <QObject>
 #include <QString>
@@ -18,16 +19,11 @@ class QTreeWidgetItem;
 struct TreeState;
 
 // What the food tree needs from the window around it.
-class FoodTreeHost
+class FoodTreeHost : public TreeHost
 {
 public:
-    virtual ~FoodTreeHost() = default;
-    virtual AppContext& context() = 0;
-    virtual CommandSet& commands() = 0;
-    virtual TreeState& state() = 0;
     // The context menu, at the pointer (or below the node chosen from the keyboard).
     virtual void showPopupMenu() = 0;
-    virtual void setStatusPanel1(const QString& text, const QString& tip) = 0;
     // A double-click on a food: one serving of the food rsFoods stands on to the diet log.
     virtual void logSelectedFood() = 0;
     // A drag from the food tree is over: the diet tree shows no drop target.
